@@ -1,0 +1,24 @@
+# Options every target of the project gets through kzo_set_options().
+
+# The same source must give the same bytes on every compiler and machine:
+# no fused multiply-add contraction and no fast-math reordering.
+set(KZO_FP_FLAGS -ffp-contract=off -fno-fast-math)
+
+if(KZO_SANITIZE)
+    set(KZO_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                            -fno-omit-frame-pointer)
+    add_compile_options(${KZO_SANITIZER_FLAGS})
+    add_link_options(${KZO_SANITIZER_FLAGS})
+endif()
+
+function(kzo_set_options target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic ${KZO_FP_FLAGS})
+    if(KZO_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+if(KZO_FUZZ)
+    # Coverage instrumentation for every library the fuzz targets link.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

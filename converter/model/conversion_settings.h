@@ -1,0 +1,18 @@
+#pragma once
+
+#include "format/kzo_format.h"
+
+#include <cstdint>
+
+namespace kzo {
+
+// The options of a run. Flags are plain 32-bit integers 0 or 1.
+struct ConversionSettings {
+    std::int32_t animation = 0;
+    std::int32_t shadingType = kNoShading;
+    float scaleFactor = 1.0f;
+    std::int32_t cameraFile = 0;
+    std::int32_t lightFile = 0;
+};
+
+} // namespace kzo

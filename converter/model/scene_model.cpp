@@ -1,0 +1,43 @@
+#include "converter/model/scene_model.h"
+
+namespace kzo {
+
+SceneModel::SceneModel()
+    : images(kMaxImages), materials(kMaxMaterials), vertices(kMaxVertices), faces(kMaxFaces),
+      pivots(kMaxPivots), lights(kMaxLights), materialNames(kMaxMaterialNames),
+      materialNameMap(kMaxMaterialNames), textureCoords(kMaxTextureCoords),
+      vertexRemap(kMaxTextureCoords) {}
+
+void resetSceneModel(SceneModel& model) {
+    model.settings = model.pendingSettings;
+    model.defaultTransparency = 128;
+    model.imageCount = 0;
+    model.materialCount = 0;
+    model.textureCoordCount = 0;
+    model.vertexCount = 0;
+    model.faceCount = 0;
+    model.pivotCount = 0;
+    model.materialNameCount = 0;
+    model.objectFaceBase = 0;
+    model.objectVertexNumber = 0;
+    model.materialSearchStart = 0;
+    model.lightCount = 0;
+    model.ambientColor[0] = model.ambientColor[1] = model.ambientColor[2] = 0.0f;
+    model.pendingOutputs.clear();
+    model.inputsRead.clear();
+}
+
+void markMaterialFlags(SceneModel& model) {
+    for (int i = 0; i < model.materialCount; ++i) {
+        Material& m = model.materials[static_cast<std::size_t>(i)];
+        m.flags |= kMaterialAlways;
+        if (model.settings.shadingType != kNoShading) {
+            m.flags |= kMaterialShaded;
+        }
+        if (m.imageIndex >= 0) {
+            m.flags |= kMaterialTextured | kMaterialTextured40;
+        }
+    }
+}
+
+} // namespace kzo

@@ -1,0 +1,139 @@
+// The converter's one scene: fixed-capacity tables of plain records with a
+// count beside each, allocated once per converter and emptied (by resetting the
+// counts) before each input file. Readers append, the geometry processing
+// derives fields in place, the writers stream records out.
+#pragma once
+
+#include "converter/model/conversion_settings.h"
+#include "converter/model/messages.h"
+#include "format/file_io.h"
+#include "format/side_formats.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kzo {
+
+inline constexpr int kMaxImages = 256;
+inline constexpr int kMaxMaterials = 256;
+inline constexpr int kMaxVertices = 20000;
+inline constexpr int kMaxFaces = 20000;
+inline constexpr int kMaxPivots = 1000;
+inline constexpr int kMaxLights = 2000;
+inline constexpr int kMaxMaterialNames = 1024;
+inline constexpr int kMaxTextureCoords = 20000;
+inline constexpr std::uint16_t kNoParent = 65535;
+// Names stored in the scene (3DS material and map names) hold at most 255
+// characters; a KZO image record holds at most 127 and the terminator.
+inline constexpr std::size_t kMaxNameLength = 255;
+
+struct Image {
+    std::string name;
+};
+
+// Its eight bytes are the first eight of the KZO material record.
+struct Material {
+    std::uint8_t red = 128;
+    std::uint8_t green = 128;
+    std::uint8_t blue = 128;
+    std::uint8_t transparency = 128;
+    std::int16_t imageIndex = -1;
+    std::uint16_t flags = 0;
+};
+
+struct Vertex {
+    float x = 0, y = 0, z = 0;
+    float normal[3] = {};
+    std::uint8_t pivotIndex = 0;
+    float colorSum[3] = {};
+    // Faces added into normal; then lit (1) / unlit (0) for the light being
+    // applied; then faces added into colorSum.
+    std::int32_t counter = 0;
+};
+
+struct Face {
+    std::uint16_t vertexIndex[3] = {};
+    float normal[3] = {};
+    float planeD = 0;
+    float center[3] = {};
+    float radiusSquared = 0;
+    float texU[3] = {};
+    float texV[3] = {};
+    std::uint8_t colorR[3] = {255, 255, 255};
+    std::uint8_t colorG[3] = {255, 255, 255};
+    std::uint8_t colorB[3] = {255, 255, 255};
+    std::int16_t materialIndex = -1;
+    float lightSum[9] = {}; // red[3], green[3], blue[3]
+};
+
+struct Pivot {
+    float pivotPoint[3] = {};
+    // position x, y, z; heading, pitch, bank (degrees); scale x, y, z
+    float firstKey[9] = {0, 0, 0, 0, 0, 0, 1, 1, 1};
+    std::uint16_t parentIndex = kNoParent;
+    float matrix[4][4] = {}; // row-major, row vectors: p' = p * matrix
+    std::uint16_t matrixReady = 0;
+};
+
+struct TextureCoord {
+    float u = 0, v = 0;
+};
+
+struct SceneModel {
+    SceneModel();
+    SceneModel(const SceneModel&) = delete;
+    SceneModel& operator=(const SceneModel&) = delete;
+
+    // Tables, sized once to their capacities; valid records are [0, count).
+    std::vector<Image> images;
+    std::int32_t imageCount = 0;
+    std::vector<Material> materials;
+    std::int32_t materialCount = 0;
+    std::vector<Vertex> vertices;
+    std::int32_t vertexCount = 0;
+    std::vector<Face> faces;
+    std::int32_t faceCount = 0;
+    std::vector<Pivot> pivots;
+    std::int32_t pivotCount = 0;
+    std::vector<Light> lights;
+    std::int32_t lightCount = 0;
+    std::vector<std::string> materialNames;
+    std::vector<std::int16_t> materialNameMap;
+    std::int32_t materialNameCount = 0;
+    std::vector<TextureCoord> textureCoords;
+    std::int32_t textureCoordCount = 0;
+    std::vector<std::uint16_t> vertexRemap;
+
+    // State of the 3DS object being read.
+    std::int32_t objectFaceBase = 0;
+    std::int32_t objectVertexNumber = 0;
+    std::int32_t materialSearchStart = 0;
+
+    float ambientColor[3] = {}; // already multiplied by the ambient intensity
+    std::int32_t defaultTransparency = 128;
+
+    ConversionSettings pendingSettings; // written by setConversionSettings
+    ConversionSettings settings;        // active copy, refreshed per input file
+
+    // Where printMessage and fatalError send their lines.
+    MessageSink sink;
+
+    // Files the current input produces. Writers add them here; the dispatch
+    // writes them all at once when the input converted without a fatal error,
+    // so an abandoned input leaves no output and never destroys an older one.
+    std::vector<OutputFile> pendingOutputs;
+    // Every geometry file the current input read (for dependency files).
+    std::vector<std::string> inputsRead;
+};
+
+// Copies the pending settings into the active ones, sets the default
+// transparency to 128 and empties every table. Lights and the ambient colour
+// are reset too: a file's output depends only on that file and the options.
+void resetSceneModel(SceneModel& model);
+
+// Sets the flags that depend on the shading type and the texture (after the
+// faces are sorted, before writing).
+void markMaterialFlags(SceneModel& model);
+
+} // namespace kzo

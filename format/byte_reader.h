@@ -1,0 +1,74 @@
+// Bounded reader over a byte buffer: the only way the project reads binary data.
+//
+// Every read checks that enough bytes remain before it touches the buffer and
+// throws OutOfData instead of returning garbage; values are assembled from bytes
+// in the file's byte order, never by copying into host structures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kzo {
+
+// Thrown when a read or seek would go past the end of the buffer.
+class OutOfData : public std::runtime_error {
+public:
+    OutOfData(std::size_t offset, std::size_t wanted);
+    std::size_t offset; // position of the failed read
+    std::size_t wanted; // bytes the read needed
+};
+
+class ByteReader {
+public:
+    ByteReader() = default;
+    ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    explicit ByteReader(std::span<const std::uint8_t> bytes)
+        : data_(bytes.data()), size_(bytes.size()) {}
+    explicit ByteReader(const std::vector<std::uint8_t>& bytes)
+        : data_(bytes.data()), size_(bytes.size()) {}
+
+    std::size_t size() const { return size_; }
+    std::size_t position() const { return pos_; }
+    std::size_t remaining() const { return size_ - pos_; }
+    bool atEnd() const { return pos_ == size_; }
+    // True when n more bytes can be read; never overflows.
+    bool has(std::size_t n) const { return n <= size_ - pos_; }
+
+    // Absolute seek; a position past the end throws, the end itself is allowed.
+    void seek(std::size_t position);
+    void skip(std::size_t n);
+
+    std::uint8_t u8();
+    std::uint16_t u16le();
+    std::uint32_t u32le();
+    std::int16_t i16le() { return static_cast<std::int16_t>(u16le()); }
+    std::int32_t i32le() { return static_cast<std::int32_t>(u32le()); }
+    float f32le();
+    std::uint16_t u16be();
+    std::uint32_t u32be();
+    std::int16_t i16be() { return static_cast<std::int16_t>(u16be()); }
+    std::int32_t i32be() { return static_cast<std::int32_t>(u32be()); }
+    float f32be();
+
+    // Copies n bytes out of the buffer.
+    void bytes(std::uint8_t* out, std::size_t n);
+    std::span<const std::uint8_t> view(std::size_t n);
+
+    // Reads bytes up to and including a NUL, at most maxBytes bytes in all (the
+    // NUL counts). Returns the text before the NUL; terminated tells whether a
+    // NUL was found within the limit. Running out of data before either throws.
+    std::string cString(std::size_t maxBytes, bool* terminated = nullptr);
+
+private:
+    const std::uint8_t* take(std::size_t n);
+
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t pos_ = 0;
+};
+
+} // namespace kzo
