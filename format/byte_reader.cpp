@@ -25,9 +25,13 @@ void ByteReader::seek(std::size_t position) {
     pos_ = position;
 }
 
-void ByteReader::skip(std::size_t n) { take(n); }
+void ByteReader::skip(std::size_t n) {
+    take(n);
+}
 
-std::uint8_t ByteReader::u8() { return *take(1); }
+std::uint8_t ByteReader::u8() {
+    return *take(1);
+}
 
 std::uint16_t ByteReader::u16le() {
     const std::uint8_t* p = take(2);
@@ -40,7 +44,9 @@ std::uint32_t ByteReader::u32le() {
            (std::uint32_t(p[3]) << 24);
 }
 
-float ByteReader::f32le() { return std::bit_cast<float>(u32le()); }
+float ByteReader::f32le() {
+    return std::bit_cast<float>(u32le());
+}
 
 std::uint16_t ByteReader::u16be() {
     const std::uint8_t* p = take(2);
@@ -53,7 +59,9 @@ std::uint32_t ByteReader::u32be() {
            std::uint32_t(p[3]);
 }
 
-float ByteReader::f32be() { return std::bit_cast<float>(u32be()); }
+float ByteReader::f32be() {
+    return std::bit_cast<float>(u32be());
+}
 
 void ByteReader::bytes(std::uint8_t* out, std::size_t n) {
     const std::uint8_t* p = take(n);

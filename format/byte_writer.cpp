@@ -16,7 +16,9 @@ void ByteWriter::u32le(std::uint32_t v) {
     }
 }
 
-void ByteWriter::f32le(float v) { u32le(std::bit_cast<std::uint32_t>(v)); }
+void ByteWriter::f32le(float v) {
+    u32le(std::bit_cast<std::uint32_t>(v));
+}
 
 void ByteWriter::fixedString(std::string_view text, std::size_t fieldSize) {
     assert(text.size() < fieldSize);

@@ -18,7 +18,9 @@ public:
     void i32le(std::int32_t v) { u32le(static_cast<std::uint32_t>(v)); }
     void f32le(float v);
     void zeros(std::size_t n) { bytes_.insert(bytes_.end(), n, 0); }
-    void raw(const std::uint8_t* data, std::size_t n) { bytes_.insert(bytes_.end(), data, data + n); }
+    void raw(const std::uint8_t* data, std::size_t n) {
+        bytes_.insert(bytes_.end(), data, data + n);
+    }
     // The text's bytes in a field of exactly fieldSize bytes: NUL-terminated and
     // zero-filled behind. The caller makes sure text.size() < fieldSize.
     void fixedString(std::string_view text, std::size_t fieldSize);

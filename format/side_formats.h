@@ -21,7 +21,7 @@ inline constexpr std::size_t kLightRecordSize = 48;
 
 struct MotionKey {
     std::int32_t frame = 0;
-    float position[3] = {}; // multiplied by the scale factor when written
+    float position[3] = {};                 // multiplied by the scale factor when written
     float heading = 0, pitch = 0, bank = 0; // degrees
     float scale[3] = {1, 1, 1};
 };

@@ -26,7 +26,9 @@ using Tri = std::array<std::uint16_t, 3>;
 inline Bytes file3ds(const Bytes& editorBody, const Bytes& afterEditor = {}) {
     return chunk(0x4D4D, chunk(0x3D3D, editorBody) + afterEditor);
 }
-inline Bytes editor(const Bytes& body) { return body; }
+inline Bytes editor(const Bytes& body) {
+    return body;
+}
 
 inline Bytes vertexList(const std::vector<Vec3>& points) {
     Bytes b;
