@@ -57,8 +57,15 @@ fi
 
 # 4. The thumbnailer's command line makes a PNG of the requested size.
 if [[ " ${programs[*]} " == *" kzoview "* ]]; then
-    sample=$(ls "$source"/samples/*.3ds 2>/dev/null | head -n 1 || true)
-    [[ -n "$sample" ]] || fail "no sample .3ds file"
+    # A LightWave object of one triangle: (0,0,0), (1,0,0), (0,1,0).
+    sample=$work/triangle.lwo
+    printf 'FORM\x00\x00\x00\x42LWOB' >"$sample"
+    printf 'PNTS\x00\x00\x00\x24' >>"$sample"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >>"$sample"
+    printf '\x3f\x80\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >>"$sample"
+    printf '\x00\x00\x00\x00\x3f\x80\x00\x00\x00\x00\x00\x00' >>"$sample"
+    printf 'POLS\x00\x00\x00\x0a\x00\x03\x00\x00\x00\x01\x00\x02\x00\x01' >>"$sample"
+    [[ $(stat -c %s "$sample") == 74 ]] || fail "test object has the wrong size"
     exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/thumbnailers/kzoview.thumbnailer")
     command=${exec_line//%o/$work/thumb.png}
     command=${command//%s/128}
