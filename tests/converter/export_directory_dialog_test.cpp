@@ -119,12 +119,12 @@ TEST_F(ExportDialogTest, listShowsThePathAndSubdirectoriesAndOpensEntries) {
     EXPECT_EQ(list->topLevelItem(0)->text(0), QDir::toNativeSeparators(QDir::rootPath()));
 
     // Opening a subdirectory moves into it; Edit1 follows every move.
-    emit list->itemActivated(current->child(0), 0);
+    Q_EMIT list->itemActivated(current->child(0), 0);
     EXPECT_EQ(d.directory(), path("models/out"));
     EXPECT_EQ(d.edit1->text(), QDir::toNativeSeparators(path("models/out")));
 
     // Opening a level of the path moves up to it.
-    emit list->itemActivated(entryNamed(list, QDir(root.path()).dirName()), 0);
+    Q_EMIT list->itemActivated(entryNamed(list, QDir(root.path()).dirName()), 0);
     EXPECT_EQ(d.directory(), path("."));
 
     EXPECT_FALSE(d.setDirectory(path("missing")));
@@ -157,6 +157,6 @@ TEST_F(ExportDialogTest, choosingADriveMovesTheListToItsRoot) {
     const int index = d.driveComboBox1->findData(volumeRoot);
     ASSERT_GE(index, 0);
     EXPECT_EQ(d.driveComboBox1->currentIndex(), index);
-    emit d.driveComboBox1->activated(index);
+    Q_EMIT d.driveComboBox1->activated(index);
     EXPECT_EQ(d.directory(), QDir::cleanPath(volumeRoot));
 }
