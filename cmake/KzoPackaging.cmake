@@ -1,0 +1,32 @@
+# Installation of the three programs and a Debian package of them.
+include(GNUInstallDirs)
+
+set(KZO_PROGRAMS)
+foreach(program kzomaker kzoview kzodump)
+    if(TARGET ${program})
+        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+        list(APPEND KZO_PROGRAMS ${program})
+    endif()
+endforeach()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kzo-toolchain)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "KZO tool chain developers")
+set(CPACK_PACKAGE_CONTACT "KZO tool chain developers <kzo-toolchain@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Asset tool chain of the KZO engine: converter, wireframe viewer, file inspector")
+set(CPACK_PACKAGE_DESCRIPTION
+    "kzomaker converts 3D Studio files and LightWave scenes into KZO engine objects \
+with animation, camera and light side files; kzoview shows KZO, 3DS and LightWave \
+objects as turning wireframes and makes thumbnails of them; kzodump prints and \
+validates the engine's files.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The Qt 6 runtime the two windows need (qpa plugins: without them no window
+# can open), and the C++ runtime.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins (>= 6.4), libc6, libstdc++6, libgcc-s1")
+include(CPack)

@@ -1,0 +1,229 @@
+#include "converter/model/kzo_writer.h"
+
+#include "converter/model/bake_transforms.h"
+#include "converter/model/compute_normals.h"
+#include "converter/model/pivot_hierarchy.h"
+#include "converter/model/precalculate_colors.h"
+#include "converter/model/scale_scene.h"
+
+#include <limits>
+
+namespace kzo {
+namespace {
+
+void checkCount(const SceneModel& model, const std::string& path, std::int32_t count,
+                std::size_t capacity, const char* table) {
+    if (count < 0 || static_cast<std::size_t>(count) > capacity) {
+        fatalError(model.sink, "cannot write '%s': %d %s, the limit is %zu", path.c_str(), count,
+                   table, capacity);
+    }
+}
+
+// Everything the writer indexes or narrows is checked before the model is
+// touched, so a reader's slip becomes an error instead of a bad file.
+void checkWritable(const SceneModel& model, const std::string& path) {
+    checkCount(model, path, model.imageCount, model.images.size(), "images");
+    checkCount(model, path, model.materialCount, model.materials.size(), "materials");
+    checkCount(model, path, model.vertexCount, model.vertices.size(), "vertices");
+    checkCount(model, path, model.faceCount, model.faces.size(), "faces");
+    checkCount(model, path, model.pivotCount, model.pivots.size(), "pivots");
+    for (std::int32_t i = 0; i < model.imageCount; ++i) {
+        const std::string& name = model.images[static_cast<std::size_t>(i)].name;
+        if (name.size() >= kKzoImageRecordSize) {
+            fatalError(model.sink,
+                       "cannot write '%s': image name '%s' is longer than %zu characters",
+                       path.c_str(), name.c_str(), kKzoImageRecordSize - 1);
+        }
+    }
+    for (std::int32_t i = 0; i < model.faceCount; ++i) {
+        for (std::uint16_t index : model.faces[static_cast<std::size_t>(i)].vertexIndex) {
+            if (index >= model.vertexCount) {
+                fatalError(model.sink, "cannot write '%s': face %d uses vertex %d of %d",
+                           path.c_str(), i, index, model.vertexCount);
+            }
+        }
+    }
+}
+
+KzoHeader headerFor(const SceneModel& model, std::int32_t pivotCount) {
+    KzoHeader h;
+    h.imageCount = model.imageCount;
+    h.materialCount = model.materialCount;
+    h.vertexCount = model.vertexCount;
+    h.faceCount = model.faceCount;
+    h.pivotCount = pivotCount;
+    h.shadingType = model.settings.shadingType;
+    return h;
+}
+
+void writeImages(ByteWriter& out, const SceneModel& model) {
+    for (std::int32_t i = 0; i < model.imageCount; ++i) {
+        out.fixedString(model.images[static_cast<std::size_t>(i)].name, kKzoImageRecordSize);
+    }
+}
+
+// Material k's count is the run of faces with materialIndex k that starts where
+// material k-1's run ended; with sorted faces that is exactly its faces.
+void writeMaterials(ByteWriter& out, const SceneModel& model) {
+    std::int32_t face = 0;
+    for (std::int32_t i = 0; i < model.materialCount; ++i) {
+        const Material& m = model.materials[static_cast<std::size_t>(i)];
+        const std::int32_t runStart = face;
+        while (face < model.faceCount &&
+               model.faces[static_cast<std::size_t>(face)].materialIndex == i) {
+            ++face;
+        }
+        KzoMaterialRecord record;
+        record.red = m.red;
+        record.green = m.green;
+        record.blue = m.blue;
+        record.transparency = m.transparency;
+        record.imageIndex = m.imageIndex;
+        record.flags = m.flags;
+        record.materialFaceCount = face - runStart;
+        writeKzoMaterial(out, record);
+    }
+}
+
+void writeVertices(ByteWriter& out, const SceneModel& model) {
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        const Vertex& v = model.vertices[static_cast<std::size_t>(i)];
+        writeKzoVertex(out, {v.x, v.y, v.z});
+    }
+}
+
+void writeFaces(ByteWriter& out, const SceneModel& model) {
+    for (std::int32_t i = 0; i < model.faceCount; ++i) {
+        const Face& f = model.faces[static_cast<std::size_t>(i)];
+        KzoFaceRecord record;
+        record.cornerCount = 3;
+        for (int k = 0; k < kKzoFaceSlots; ++k) {
+            const int corner = k < 3 ? k : 2;
+            record.vertexIndex[k] = f.vertexIndex[corner];
+            record.u[k] = f.texU[corner];
+            record.v[k] = f.texV[corner];
+        }
+        writeKzoFace(out, record);
+    }
+}
+
+void writePivots(ByteWriter& out, const SceneModel& model, const std::string& path) {
+    const std::vector<std::uint16_t> parents = effectiveParents(model);
+    std::int32_t vertex = 0;
+    for (std::int32_t i = 0; i < model.pivotCount; ++i) {
+        const Pivot& p = model.pivots[static_cast<std::size_t>(i)];
+        const std::int32_t runStart = vertex;
+        while (vertex < model.vertexCount &&
+               model.vertices[static_cast<std::size_t>(vertex)].pivotIndex == i) {
+            ++vertex;
+        }
+        const std::int32_t run = vertex - runStart;
+        if (run > std::numeric_limits<std::uint16_t>::max()) {
+            fatalError(model.sink, "cannot write '%s': pivot %d owns %d vertices, the limit is %d",
+                       path.c_str(), i, run, std::numeric_limits<std::uint16_t>::max());
+        }
+        KzoPivotRecord record;
+        for (int k = 0; k < 3; ++k) {
+            record.pivotPoint[k] = p.pivotPoint[k];
+        }
+        record.parent = parents[static_cast<std::size_t>(i)];
+        record.pivotVertexCount = static_cast<std::uint16_t>(run);
+        writeKzoPivot(out, record);
+    }
+}
+
+void writeShadingData(ByteWriter& out, const SceneModel& model) {
+    const auto faceCount = static_cast<std::size_t>(model.faceCount);
+    switch (model.settings.shadingType) {
+    case kRealtimeGouraud:
+        for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+            for (float c : model.vertices[static_cast<std::size_t>(i)].normal) {
+                out.f32le(c);
+            }
+        }
+        break;
+    case kRealtimeFlat:
+        for (std::size_t i = 0; i < faceCount; ++i) {
+            for (float c : model.faces[i].normal) {
+                out.f32le(c);
+            }
+        }
+        break;
+    case kPrecalcGouraud:
+        for (std::size_t i = 0; i < faceCount; ++i) {
+            const Face& f = model.faces[i];
+            for (const std::uint8_t* channel : {f.colorR, f.colorG, f.colorB}) {
+                out.u8(channel[0]);
+                out.u8(channel[1]);
+                out.u8(channel[2]);
+                out.u8(channel[2]);
+            }
+        }
+        break;
+    case kPrecalcFlat:
+        for (std::size_t i = 0; i < faceCount; ++i) {
+            const Face& f = model.faces[i];
+            out.u8(f.colorR[0]);
+            out.u8(f.colorG[0]);
+            out.u8(f.colorB[0]);
+            out.u8(f.colorB[0]);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void writeFile(SceneModel& model, const std::string& path, bool withPivots) {
+    const KzoHeader header = headerFor(model, withPivots ? model.pivotCount : 0);
+    printMessage(model.sink, "'%s' Writing...", path.c_str());
+    printKzoSummary(model.sink, header);
+
+    ByteWriter out;
+    out.reserve(static_cast<std::size_t>(kzoExpectedFileSize(header).value_or(0)));
+    writeKzoHeader(out, header);
+    writeImages(out, model);
+    writeMaterials(out, model);
+    writeVertices(out, model);
+    writeFaces(out, model);
+    if (withPivots) {
+        writePivots(out, model, path);
+    }
+    writeShadingData(out, model);
+    model.pendingOutputs.push_back({path, out.take()});
+}
+
+} // namespace
+
+void writeKzo(SceneModel& model, const std::string& path) {
+    checkWritable(model, path);
+    bakeTransforms(model);
+    computeNormals(model);
+    precalculateColors(model);
+    scaleScene(model);
+    writeFile(model, path, false);
+}
+
+void writeKzoWithPivots(SceneModel& model, const std::string& path) {
+    checkWritable(model, path);
+    computeNormals(model);
+    precalculateColors(model);
+    scaleScene(model);
+    writeFile(model, path, true);
+}
+
+void printKzoSummary(const MessageSink& sink, const KzoHeader& header) {
+    printMessage(sink, "============================");
+    printMessage(sink, "version: %d.%d", header.version / 16, header.version % 16);
+    printMessage(sink, "%d images", header.imageCount);
+    printMessage(sink, "%d materials", header.materialCount);
+    printMessage(sink, "%d vertices", header.vertexCount);
+    printMessage(sink, "%d faces", header.faceCount);
+    printMessage(sink, "%d pivots", header.pivotCount);
+    if (const char* name = shadingTypeName(header.shadingType)) {
+        printMessage(sink, "%s", name);
+    }
+    printMessage(sink, "============================");
+}
+
+} // namespace kzo

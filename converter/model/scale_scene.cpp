@@ -1,0 +1,20 @@
+#include "converter/model/scale_scene.h"
+
+namespace kzo {
+
+void scaleScene(SceneModel& model) {
+    const float s = model.settings.scaleFactor;
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        Vertex& v = model.vertices[static_cast<std::size_t>(i)];
+        v.x *= s;
+        v.y *= s;
+        v.z *= s;
+    }
+    for (std::int32_t i = 0; i < model.pivotCount; ++i) {
+        for (float& c : model.pivots[static_cast<std::size_t>(i)].pivotPoint) {
+            c *= s;
+        }
+    }
+}
+
+} // namespace kzo

@@ -1,0 +1,229 @@
+#include "converter/model/kzo_writer.h"
+#include "tests/converter/kzo_expect.h"
+#include "tests/converter/model_builder.h"
+#include "tests/support/bytes.h"
+
+#include <gtest/gtest.h>
+
+using namespace kzo;
+using kzotest::Bytes;
+using kzotest::TestModel;
+
+namespace {
+
+// Two triangles of the square 0..1 in the y = 0 plane sharing the corners 0 and
+// 2, one untextured red material (flags as markMaterialFlags leaves them).
+void twoTriangles(TestModel& t, std::int32_t shadingType) {
+    t.model.settings.shadingType = shadingType;
+    t.material(255, 0, 0);
+    t.model.materials[0].flags = kMaterialAlways;
+    t.vertex(0, 0, 0).vertex(1, 0, 0).vertex(1, 0, 1).vertex(0, 0, 1);
+    t.face(0, 1, 2).face(0, 2, 3);
+    Face& first = t.model.faces[0];
+    first.texU[0] = 0;
+    first.texU[1] = 255;
+    first.texU[2] = 255;
+    first.texV[2] = 127.5f;
+}
+
+Bytes header(std::int32_t images, std::int32_t materials, std::int32_t vertices, std::int32_t faces,
+             std::int32_t pivots, std::int32_t shading) {
+    Bytes b;
+    b.i32le(16).i32le(images).i32le(materials).i32le(vertices).i32le(faces).i32le(pivots);
+    return b.i32le(shading);
+}
+
+Bytes face(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::array<float, 3> u,
+           std::array<float, 3> v) {
+    Bytes f;
+    f.i32le(3).u16le(a).u16le(b).u16le(c).u16le(c);
+    f.f32le(u[0]).f32le(u[1]).f32le(u[2]).f32le(u[2]);
+    f.f32le(v[0]).f32le(v[1]).f32le(v[2]).f32le(v[2]);
+    return f;
+}
+
+// Everything after the header of the two-triangle file.
+Bytes twoTrianglesBody() {
+    Bytes b;
+    b.u8(255).u8(0).u8(0).u8(128).i16le(-1).u16le(0x0002).i32le(2);
+    b.f32le(0).f32le(0).f32le(0);
+    b.f32le(1).f32le(0).f32le(0);
+    b.f32le(1).f32le(0).f32le(1);
+    b.f32le(0).f32le(0).f32le(1);
+    b.append(face(0, 1, 2, {0, 255, 255}, {0, 0, 127.5f}));
+    b.append(face(0, 2, 3, {0, 0, 0}, {0, 0, 0}));
+    return b;
+}
+
+Bytes up(int count) {
+    Bytes b;
+    for (int i = 0; i < count; ++i) {
+        b.f32le(0).f32le(1).f32le(0);
+    }
+    return b;
+}
+
+const std::vector<std::uint8_t>& onlyOutput(const TestModel& t, const std::string& path) {
+    EXPECT_EQ(t.model.pendingOutputs.size(), 1u);
+    EXPECT_EQ(t.model.pendingOutputs.at(0).path, path);
+    kzotest::expectWellFormedKzo(t.model.pendingOutputs.at(0).bytes);
+    return t.model.pendingOutputs.at(0).bytes;
+}
+
+} // namespace
+
+TEST(KzoWriter, twoTrianglesWithoutShadingAre176Bytes) {
+    TestModel t;
+    twoTriangles(t, kNoShading);
+    writeKzo(t.model, "out/a.kzo");
+    const auto& bytes = onlyOutput(t, "out/a.kzo");
+    EXPECT_EQ(bytes.size(), 176u);
+    EXPECT_EQ(bytes, (header(0, 1, 4, 2, 0, 0) + twoTrianglesBody()).data);
+}
+
+TEST(KzoWriter, realtimeShadingAppendsVertexOrFaceNormals) {
+    TestModel gouraud;
+    twoTriangles(gouraud, kRealtimeGouraud);
+    writeKzo(gouraud.model, "g.kzo");
+    EXPECT_EQ(onlyOutput(gouraud, "g.kzo"),
+              (header(0, 1, 4, 2, 0, 1) + twoTrianglesBody() + up(4)).data);
+
+    TestModel flat;
+    twoTriangles(flat, kRealtimeFlat);
+    writeKzo(flat.model, "f.kzo");
+    // The first face's cross product ends in (-1)(0) - (0)(0): its z is -0.
+    Bytes flatNormals;
+    flatNormals.f32le(0).f32le(1).f32le(-0.0f).f32le(0).f32le(1).f32le(0);
+    EXPECT_EQ(onlyOutput(flat, "f.kzo"),
+              (header(0, 1, 4, 2, 0, 2) + twoTrianglesBody() + flatNormals).data);
+    EXPECT_EQ(onlyOutput(flat, "f.kzo").size(), 200u);
+}
+
+TEST(KzoWriter, precalculatedShadingStreamsCornerColours) {
+    TestModel gouraud;
+    twoTriangles(gouraud, kPrecalcGouraud);
+    writeKzo(gouraud.model, "g.kzo");
+    const auto& g = onlyOutput(gouraud, "g.kzo");
+    ASSERT_EQ(g.size(), 176u + 24u);
+    EXPECT_EQ(std::vector<std::uint8_t>(g.begin() + 176, g.end()),
+              std::vector<std::uint8_t>(24, 255));
+
+    TestModel flat;
+    twoTriangles(flat, kPrecalcFlat);
+    writeKzo(flat.model, "f.kzo");
+    EXPECT_EQ(onlyOutput(flat, "f.kzo").size(), 176u + 8u);
+}
+
+TEST(KzoWriter, imageRecordsAreZeroFilledAfterTheName) {
+    TestModel t;
+    twoTriangles(t, kNoShading);
+    t.image("box.bmp");
+    t.model.images[1].name = std::string(200, 'x'); // stale slot beyond the count
+    t.model.materials[0].imageIndex = 0;
+    writeKzo(t.model, "t.kzo");
+    const auto& bytes = onlyOutput(t, "t.kzo");
+    ASSERT_EQ(bytes.size(), 176u + 128u);
+    std::vector<std::uint8_t> record(128, 0);
+    const std::string name = "box.bmp";
+    std::copy(name.begin(), name.end(), record.begin());
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 28, bytes.begin() + 28 + 128), record);
+}
+
+TEST(KzoWriter, imageNameThatDoesNotFitItsRecordIsAFatalError) {
+    TestModel fits;
+    twoTriangles(fits, kNoShading);
+    fits.image(std::string(127, 'a'));
+    writeKzo(fits.model, "fits.kzo");
+    EXPECT_EQ(fits.model.pendingOutputs.size(), 1u);
+
+    TestModel t;
+    twoTriangles(t, kNoShading);
+    const std::string name = std::string(124, 'b') + ".bmp";
+    t.image(name);
+    EXPECT_THROW(writeKzo(t.model, "long.kzo"), FatalErrorSignal);
+    EXPECT_TRUE(t.model.pendingOutputs.empty());
+    ASSERT_EQ(t.lines.size(), 1u);
+    EXPECT_EQ(t.lines[0], "ERROR: cannot write 'long.kzo': image name '" + name +
+                              "' is longer than 127 characters");
+}
+
+TEST(KzoWriter, faceNamingAMissingVertexIsAFatalError) {
+    TestModel t;
+    twoTriangles(t, kNoShading);
+    t.model.faces[1].vertexIndex[2] = 4;
+    EXPECT_THROW(writeKzo(t.model, "bad.kzo"), FatalErrorSignal);
+    EXPECT_TRUE(t.model.pendingOutputs.empty());
+}
+
+TEST(KzoWriter, printsWritingLineAndSummary) {
+    TestModel t;
+    twoTriangles(t, kRealtimeGouraud);
+    writeKzo(t.model, "/out/a.kzo");
+    EXPECT_EQ(t.lines,
+              (std::vector<std::string>{"'/out/a.kzo' Writing...",
+                                        "============================", "version: 1.0", "0 images",
+                                        "1 materials", "4 vertices", "2 faces", "0 pivots",
+                                        "realtime groud shading", "============================"}));
+}
+
+TEST(KzoWriter, summaryNamesEveryShadingTypeAndNoneForUnknownValues) {
+    const char* names[] = {"no shading", "realtime groud shading", "realtime flat shading",
+                           "precalculated color goroud shading",
+                           "precalculated color flat shading"};
+    for (std::int32_t type = 0; type <= 5; ++type) {
+        std::vector<std::string> lines;
+        KzoHeader h;
+        h.shadingType = type;
+        printKzoSummary([&lines](const std::string& l) { lines.push_back(l); }, h);
+        if (type < 5) {
+            ASSERT_EQ(lines.size(), 9u);
+            EXPECT_EQ(lines[7], names[type]);
+        } else {
+            EXPECT_EQ(lines.size(), 8u);
+        }
+    }
+}
+
+TEST(KzoWriter, writeKzoBakesPivotsAndScalesButWritesNoPivotSection) {
+    TestModel t;
+    twoTriangles(t, kRealtimeFlat);
+    Pivot& p = t.pivot();
+    p.firstKey[1] = 3; // move the object up by 3
+    t.model.settings.scaleFactor = 2;
+    writeKzo(t.model, "p.kzo");
+    const auto& bytes = onlyOutput(t, "p.kzo");
+    ASSERT_EQ(bytes.size(), 200u);
+    ByteReader in(bytes);
+    const KzoHeader h = readKzoHeader(in);
+    EXPECT_EQ(h.pivotCount, 0);
+    in.skip(12);
+    const KzoVertexRecord v2 = (in.skip(24), readKzoVertex(in));
+    EXPECT_EQ(v2.x, 2.0f);
+    EXPECT_EQ(v2.y, 6.0f);
+    EXPECT_EQ(v2.z, 2.0f);
+    // Normals stay unit length under the scale factor.
+    in.seek(176);
+    EXPECT_EQ(readKzoVertex(in).y, 1.0f);
+}
+
+TEST(KzoWriter, withPivotsKeepsObjectSpaceAndCountsEachPivotsVertices) {
+    TestModel t;
+    twoTriangles(t, kNoShading);
+    for (int i = 0; i < 4; ++i) {
+        t.model.vertices[static_cast<std::size_t>(i)].pivotIndex = 1;
+    }
+    t.pivot();                 // a null object: no vertices
+    Pivot& owner = t.pivot(0); // owns all four vertices
+    owner.firstKey[1] = 3;     // its key moves it, but the engine applies that
+    owner.pivotPoint[0] = 0.5f;
+    t.pivot(7); // names a pivot that does not exist
+    writeKzoWithPivots(t.model, "h.kzo");
+
+    Bytes pivots;
+    pivots.f32le(0).f32le(0).f32le(0).u16le(65535).u16le(0);
+    pivots.f32le(0.5f).f32le(0).f32le(0).u16le(0).u16le(4);
+    pivots.f32le(0).f32le(0).f32le(0).u16le(65535).u16le(0);
+    EXPECT_EQ(onlyOutput(t, "h.kzo"),
+              (header(0, 1, 4, 2, 3, 0) + twoTrianglesBody() + pivots).data);
+    EXPECT_EQ(t.lines[7], "3 pivots");
+}

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# check_install.sh BUILD_DIR SOURCE_DIR "PROGRAMS"
+set -euo pipefail
+build=$1
+source=$2
+read -r -a programs <<<"${3//;/ }"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# 1. The installed tree holds the programs and the desktop files, nothing else.
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+expected=(
+    share/applications/kzomaker.desktop
+    share/applications/kzoview.desktop
+    share/icons/hicolor/scalable/apps/kzomaker.svg
+    share/icons/hicolor/scalable/apps/kzoview.svg
+    share/mime/packages/kzo-toolchain.xml
+    share/thumbnailers/kzoview.thumbnailer
+)
+for p in "${programs[@]}"; do
+    expected+=("bin/$p")
+done
+actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
+wanted=$(printf '%s\n' "${expected[@]}" | sort)
+[[ "$actual" == "$wanted" ]] || fail "installed tree differs:"$'\n'"$(diff <(echo "$wanted") <(echo "$actual"))"
+for p in "${programs[@]}"; do
+    [[ -x "$prefix/bin/$p" ]] || fail "bin/$p is not executable"
+done
+echo "install tree: ok (${#expected[@]} files)"
+
+# 2. The desktop entries validate.
+if command -v desktop-file-validate >/dev/null; then
+    for f in "$prefix"/share/applications/*.desktop; do
+        out=$(desktop-file-validate "$f" 2>&1) || fail "desktop-file-validate $f: $out"
+        [[ -z "$out" ]] || fail "desktop-file-validate $f: $out"
+    done
+    echo "desktop files: valid"
+else
+    echo "desktop files: desktop-file-validate not installed, not checked"
+fi
+
+# 3. The MIME package compiles and recognises a KZO file by its magic.
+if command -v update-mime-database >/dev/null; then
+    cp -r /usr/share/mime/packages/freedesktop.org.xml "$prefix/share/mime/packages/" 2>/dev/null || true
+    update-mime-database "$prefix/share/mime" >/dev/null 2>&1 || fail "update-mime-database"
+    [[ -f "$prefix/share/mime/application/x-kzo.xml" ]] || fail "application/x-kzo not registered"
+    grep -q "x-kzo" "$prefix/share/mime/magic" || fail "application/x-kzo has no magic"
+    grep -q "application/x-kzo:\*\.kzo" "$prefix/share/mime/globs" || fail "*.kzo glob missing"
+    echo "mime type: ok"
+fi
+
+# 4. The thumbnailer's command line makes a PNG of the requested size.
+if [[ " ${programs[*]} " == *" kzoview "* ]]; then
+    # A LightWave object of one triangle: (0,0,0), (1,0,0), (0,1,0).
+    sample=$work/triangle.lwo
+    printf 'FORM\x00\x00\x00\x42LWOB' >"$sample"
+    printf 'PNTS\x00\x00\x00\x24' >>"$sample"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >>"$sample"
+    printf '\x3f\x80\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >>"$sample"
+    printf '\x00\x00\x00\x00\x3f\x80\x00\x00\x00\x00\x00\x00' >>"$sample"
+    printf 'POLS\x00\x00\x00\x0a\x00\x03\x00\x00\x00\x01\x00\x02\x00\x01' >>"$sample"
+    [[ $(stat -c %s "$sample") == 74 ]] || fail "test object has the wrong size"
+    exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/thumbnailers/kzoview.thumbnailer")
+    command=${exec_line//%o/$work/thumb.png}
+    command=${command//%s/128}
+    command=${command//%i/$sample}
+    command=${command/#kzoview/$prefix/bin/kzoview}
+    eval "$command" || fail "thumbnailer command failed: $command"
+    [[ "$(head -c 8 "$work/thumb.png" | od -An -tx1 | tr -d ' \n')" == 89504e470d0a1a0a ]] ||
+        fail "thumbnail is not a PNG"
+    size=$(od -An -tu1 -j16 -N8 "$work/thumb.png" | awk '{print ($1*16777216+$2*65536+$3*256+$4) "x" ($5*16777216+$6*65536+$7*256+$8)}')
+    [[ "$size" == 128x128 ]] || fail "thumbnail is $size, not 128x128"
+    echo "thumbnailer: ok ($size)"
+fi
+
+# 5. The Debian package: its control fields and its file list.
+if command -v dpkg-deb >/dev/null; then
+    (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null) || fail "cpack"
+    deb=$(ls "$work"/package/*.deb)
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for dep in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
+        [[ "$depends" == *"$dep"* ]] || fail "package does not depend on $dep: $depends"
+    done
+    [[ "$(dpkg-deb -f "$deb" Package)" == kzo-toolchain ]] || fail "package name"
+    files=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\./usr/||' | sort)
+    [[ "$files" == "$wanted" ]] || fail "package files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$files"))"
+    echo "debian package: ok ($(basename "$deb"))"
+fi
