@@ -1,5 +1,7 @@
 #include "converter/import/scene_objects.h"
 
+#include "converter/model/pivot_hierarchy.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -133,38 +135,10 @@ void readSceneObjects(SceneModel& model, const SceneText& scene, const ObjectLoa
     if (!pivotStored) {
         pivots.appendDefault();
     }
-    repairPivotParents(model);
-}
-
-void repairPivotParents(SceneModel& model) {
-    const std::size_t count = static_cast<std::size_t>(model.pivotCount);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (model.pivots[i].parentIndex >= count) {
-            model.pivots[i].parentIndex = kNoParent;
-        }
-    }
-    enum : std::uint8_t { kUnvisited, kOnPath, kDone };
-    std::vector<std::uint8_t> state(count, kUnvisited);
-    std::vector<std::size_t> path;
-    for (std::size_t start = 0; start < count; ++start) {
-        path.clear();
-        std::size_t at = start;
-        while (state[at] == kUnvisited) {
-            state[at] = kOnPath;
-            path.push_back(at);
-            const std::uint16_t parent = model.pivots[at].parentIndex;
-            if (parent == kNoParent) {
-                break;
-            }
-            if (state[parent] == kOnPath) {
-                model.pivots[at].parentIndex = kNoParent;
-                break;
-            }
-            at = parent;
-        }
-        for (std::size_t p : path) {
-            state[p] = kDone;
-        }
+    // Stored as mended, so the written hierarchy and the transforms agree.
+    const std::vector<std::uint16_t> parents = effectiveParents(model);
+    for (std::size_t i = 0; i < parents.size(); ++i) {
+        model.pivots[i].parentIndex = parents[i];
     }
 }
 

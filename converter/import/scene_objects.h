@@ -32,9 +32,4 @@ void readObjectFirstKey(SceneModel& model, LineCursor& cursor);
 // pivot index does not fit the vertices' 8 bits.
 void readSceneObjects(SceneModel& model, const SceneText& scene, const ObjectLoader& loadObject);
 
-// Makes the parent links a forest: parentIndex at or beyond pivotCount becomes
-// kNoParent, and of a chain that returns to itself the pivot whose link closes
-// the cycle (walking the pivots in index order) becomes a root.
-void repairPivotParents(SceneModel& model);
-
 } // namespace kzo
