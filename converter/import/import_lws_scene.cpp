@@ -27,23 +27,28 @@ SceneText readScene(SceneModel& model, const std::string& input) {
 } // namespace
 
 void importLwsScene(SceneModel& model, const std::string& input, const std::string& output) {
+    const SceneText scene = readScene(model, input);
+    const std::string sceneDirectory = directoryPart(input);
+    importSceneText(
+        model, scene, output, [&sceneDirectory](SceneModel& m, const std::string& object) {
+            const std::string found = findObjectGeometry(sceneDirectory, object);
+            if (found.empty()) {
+                fatalError(m.sink, "cannot open '%s'", objectGeometryName(object).c_str());
+            }
+            load3dsFile(m, found);
+        });
+}
+
+void importSceneText(SceneModel& model, const SceneText& scene, const std::string& output,
+                     const ObjectLoader& loadObject) {
     resetSceneModel(model);
     for (Face& face : model.faces) {
         face.materialIndex = -1;
     }
-    const SceneText scene = readScene(model, input);
     readLights(model, scene);
+    readSceneObjects(model, scene, loadObject);
 
-    const std::string sceneDirectory = directoryPart(input);
-    readSceneObjects(model, scene, [&sceneDirectory](SceneModel& m, const std::string& object) {
-        const std::string found = findObjectGeometry(sceneDirectory, object);
-        if (found.empty()) {
-            fatalError(m.sink, "cannot open '%s'", objectGeometryName(object).c_str());
-        }
-        load3dsFile(m, found);
-    });
-
-    appendDefaultMaterial(model, input);
+    appendDefaultMaterial(model, scene.path);
     sortFacesByMaterial(model);
     markMaterialFlags(model);
 

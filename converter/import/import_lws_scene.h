@@ -2,6 +2,8 @@
 // and, on request, its .mot, .cam and .kzl side files out.
 #pragma once
 
+#include "converter/import/scene_objects.h"
+#include "converter/import/scene_text.h"
 #include "converter/model/scene_model.h"
 
 #include <string>
@@ -20,5 +22,10 @@ namespace kzo {
 // (FatalErrorSignal after an "ERROR: " line); the caller then discards
 // whatever the scene left in model.pendingOutputs.
 void importLwsScene(SceneModel& model, const std::string& input, const std::string& output);
+
+// The same for a scene already in memory, with the objects' geometry loaded by
+// loadObject: from the reset of the model to the last side file.
+void importSceneText(SceneModel& model, const SceneText& scene, const std::string& output,
+                     const ObjectLoader& loadObject);
 
 } // namespace kzo
