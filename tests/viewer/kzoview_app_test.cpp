@@ -22,14 +22,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct ProgramRun {
     int exitCode = -1;
     std::string out;
     std::string err;
 };
 
 // Runs kzoview with no display at all: the headless modes must not need one.
-Run kzoview(const QStringList& args) {
+ProgramRun runKzoview(const QStringList& args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
@@ -87,8 +87,8 @@ TEST(KzoviewProgram, snapshotWritesTheFirstFrameWithoutADisplay) {
     const fs::path dir = freshDirectory("snapshot");
     const fs::path sample = writeSample(dir);
     const fs::path png = dir / "thumb.png";
-    const Run run = kzoview({"--snapshot", QString::fromStdString(png.string()), "--size", "64x48",
-                             QString::fromStdString(sample.string())});
+    const ProgramRun run = runKzoview({"--snapshot", QString::fromStdString(png.string()), "--size",
+                                       "64x48", QString::fromStdString(sample.string())});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     QImage written(QString::fromStdString(png.string()), "PNG");
     ASSERT_FALSE(written.isNull());
@@ -104,8 +104,8 @@ TEST(KzoviewProgram, snapshotWritesTheFirstFrameWithoutADisplay) {
     EXPECT_GT(lit, 20) << "the frame shows the wireframe";
 
     const fs::path plain = dir / "plain.png";
-    ASSERT_EQ(kzoview({"--snapshot", QString::fromStdString(plain.string()),
-                       QString::fromStdString(sample.string())})
+    ASSERT_EQ(runKzoview({"--snapshot", QString::fromStdString(plain.string()),
+                          QString::fromStdString(sample.string())})
                   .exitCode,
               0);
     EXPECT_EQ(QImage(QString::fromStdString(plain.string()), "PNG").size(),
@@ -117,7 +117,7 @@ TEST(KzoviewProgram, infoPrintsTheCaption) {
     const fs::path sample = writeSample(dir);
     kzoview::ViewerDocument doc;
     kzoview::LoadObjectFile(sample.string(), doc);
-    const Run run = kzoview({"--info", QString::fromStdString(sample.string())});
+    const ProgramRun run = runKzoview({"--info", QString::fromStdString(sample.string())});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, doc.captionText + "\n");
 }
@@ -128,26 +128,26 @@ TEST(KzoviewProgram, failedLoadEndsWithTheErrorAndANonZeroStatus) {
     writeBytes(broken, kzotest::Bytes().str("FORM", false).u32be(1000).str("LWOB", false));
     const fs::path png = dir / "never.png";
 
-    const Run snapshot = kzoview({"--snapshot", QString::fromStdString(png.string()),
-                                  QString::fromStdString(broken.string())});
+    const ProgramRun snapshot = runKzoview({"--snapshot", QString::fromStdString(png.string()),
+                                            QString::fromStdString(broken.string())});
     EXPECT_EQ(snapshot.exitCode, 1);
     EXPECT_EQ(snapshot.err.rfind("ERROR: ", 0), 0u) << snapshot.err;
     EXPECT_FALSE(fs::exists(png));
 
-    const Run info = kzoview({"--info", QString::fromStdString(broken.string())});
+    const ProgramRun info = runKzoview({"--info", QString::fromStdString(broken.string())});
     EXPECT_EQ(info.exitCode, 1);
     EXPECT_TRUE(info.out.empty());
 
     // The window mode reports the failure too, instead of ending as a success.
-    const Run window = kzoview({"model.obj"});
+    const ProgramRun window = runKzoview({"model.obj"});
     EXPECT_EQ(window.exitCode, 1);
     EXPECT_EQ(window.err, "ERROR: 'model.obj' is not supported file format\n");
 }
 
 TEST(KzoviewProgram, endsAtOnceWithoutAFileAndRefusesBadOptions) {
-    EXPECT_EQ(kzoview({}).exitCode, 0);
-    EXPECT_EQ(kzoview({"\"\""}).exitCode, 0);
-    const Run bad = kzoview({"--snapshot", "out.png", "--size", "wide", "a.kzo"});
+    EXPECT_EQ(runKzoview({}).exitCode, 0);
+    EXPECT_EQ(runKzoview({"\"\""}).exitCode, 0);
+    const ProgramRun bad = runKzoview({"--snapshot", "out.png", "--size", "wide", "a.kzo"});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find("--size"), std::string::npos);
 }
