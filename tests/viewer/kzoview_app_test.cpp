@@ -153,10 +153,11 @@ TEST(KzoviewProgram, endsAtOnceWithoutAFileAndRefusesBadOptions) {
 }
 
 TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
-    static int argc = 1;
-    static char name[] = "kzoview_app_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Lives for this test only: a static one would outlive Qt's own statics.
+    int argc = 1;
+    char name[] = "kzoview_app_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
 
     const fs::path dir = freshDirectory("form");
     const fs::path sample = writeSample(dir);
