@@ -48,8 +48,9 @@ TEST(KzomakerRoundTrip, convertedBoxLoadsWithItsFacesVerticesAndEdges) {
                                         {2, 3, 7}, {2, 7, 6}, {3, 0, 4}, {3, 4, 7}};
     writeFile(dir / "box.3ds", file3ds(object("box", vertexList(corners) + faceList(triangles))));
 
-    const std::string command = std::string("\"") + KZOMAKER_PATH + "\" -q --shading 2 --output-dir \"" +
-                                dir.string() + "\" \"" + (dir / "box.3ds").string() + "\"";
+    const std::string command = std::string("\"") + KZOMAKER_PATH +
+                                "\" -q --shading 2 --output-dir \"" + dir.string() + "\" \"" +
+                                (dir / "box.3ds").string() + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     kzoview::ViewerDocument doc;
