@@ -6,6 +6,7 @@
 
 #include "converter/model/conversion_settings.h"
 #include "converter/model/messages.h"
+#include "converter/model/vertex_weld_index.h"
 #include "format/file_io.h"
 #include "format/side_formats.h"
 
@@ -109,6 +110,10 @@ struct SceneModel {
     std::int32_t objectFaceBase = 0;
     std::int32_t objectVertexNumber = 0;
     std::int32_t materialSearchStart = 0;
+    // Positions of vertices [0, vertexCount) for the 3DS reader's welding. It
+    // notices when vertexCount no longer matches and rebuilds itself, so a
+    // reset needs no extra step.
+    VertexWeldIndex vertexWeldIndex;
 
     float ambientColor[3] = {}; // already multiplied by the ambient intensity
     std::int32_t defaultTransparency = 128;

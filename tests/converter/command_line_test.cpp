@@ -13,15 +13,15 @@ using namespace kzotest;
 
 namespace {
 
-struct Run {
+struct CliRun {
     int status = -1;
     std::string out;
     std::string err;
 };
 
-Run kzomaker(const std::vector<std::string>& args) {
+CliRun kzomaker(const std::vector<std::string>& args) {
     std::ostringstream out, err;
-    Run r;
+    CliRun r;
     r.status = runCommandLine(args, out, err);
     r.out = out.str();
     r.err = err.str();
@@ -47,7 +47,7 @@ TEST(CommandLine, convertsEveryFileIntoTheOutputDirectoryInListOrder) {
     TempDir in, out;
     writeBytes(in / "SHIP.3DS", twoTriangles3ds().data);
     writeBytes(in / "my3ds", twoTriangles3ds().data);
-    const Run r = kzomaker({"-o", out.path().string(), in / "SHIP.3DS", in / "my3ds"});
+    const CliRun r = kzomaker({"-o", out.path().string(), in / "SHIP.3DS", in / "my3ds"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, converted(in / "SHIP.3DS", out / "SHIP.kzo") +
@@ -62,7 +62,7 @@ TEST(CommandLine, failedOrRejectedFilesGiveStatusOneAndTheRestStillConvert) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
     writeBytes(dir / "b.lwo", twoTriangles3ds().data);
-    const Run r = kzomaker(
+    const CliRun r = kzomaker(
         {"--output-dir=" + dir.path().string(), dir / "gone.3ds", dir / "b.lwo", dir / "a.3ds"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n");
@@ -70,7 +70,7 @@ TEST(CommandLine, failedOrRejectedFilesGiveStatusOneAndTheRestStillConvert) {
                          (dir / "b.lwo") + "' is not lws or 3ds file\n" +
                          converted(dir / "a.3ds", dir / "a.kzo"));
 
-    const Run rejectedOnly = kzomaker({"-o", dir.path().string(), dir / "b.lwo"});
+    const CliRun rejectedOnly = kzomaker({"-o", dir.path().string(), dir / "b.lwo"});
     EXPECT_EQ(rejectedOnly.status, 1);
     EXPECT_EQ(rejectedOnly.err, "");
 }
@@ -78,7 +78,7 @@ TEST(CommandLine, failedOrRejectedFilesGiveStatusOneAndTheRestStillConvert) {
 TEST(CommandLine, quietPrintsOnlyErrorLines) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
-    const Run r = kzomaker({"-q", "-o", dir.path().string(), dir / "a.3ds", dir / "gone.3ds"});
+    const CliRun r = kzomaker({"-q", "-o", dir.path().string(), dir / "a.3ds", dir / "gone.3ds"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n");
@@ -100,8 +100,8 @@ TEST(CommandLine, parallelJobsPrintTheSameLinesAndWriteTheSameFiles) {
         a.insert(a.end(), files.begin(), files.end());
         return a;
     };
-    const Run one = kzomaker(args(serial, "1"));
-    const Run four = kzomaker(args(parallel, "4"));
+    const CliRun one = kzomaker(args(serial, "1"));
+    const CliRun four = kzomaker(args(parallel, "4"));
     EXPECT_EQ(one.status, 1);
     EXPECT_EQ(four.status, 1);
     std::string expectedOut = one.out;
@@ -120,8 +120,8 @@ TEST(CommandLine, parallelJobsPrintTheSameLinesAndWriteTheSameFiles) {
 TEST(CommandLine, optionsReachTheWrittenFile) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
-    const Run r = kzomaker({"-s", "2", "--shading=2", "--animation", "--camera", "--light", "-o",
-                            dir.path().string(), dir / "a.3ds"});
+    const CliRun r = kzomaker({"-s", "2", "--shading=2", "--animation", "--camera", "--light", "-o",
+                               dir.path().string(), dir / "a.3ds"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto bytes = readBytes(dir / "a.kzo");
     expectWellFormedKzo(bytes);
@@ -136,7 +136,7 @@ TEST(CommandLine, optionsReachTheWrittenFile) {
     EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds", "a.kzo"}));
 
     for (const char* name : {"none", "gouraud", "flat", "precalc-gouraud", "precalc-flat"}) {
-        const Run named =
+        const CliRun named =
             kzomaker({"--shading", name, "-q", "-o", dir.path().string(), dir / "a.3ds"});
         ASSERT_EQ(named.status, 0) << name;
         ByteReader again(readBytes(dir / "a.kzo"));
@@ -163,14 +163,14 @@ TEST(CommandLine, usageErrorsGiveStatusTwoAndConvertNothing) {
     };
     for (auto args : bad) {
         args.insert(args.begin(), {"-o", out});
-        const Run r = kzomaker(args);
+        const CliRun r = kzomaker(args);
         EXPECT_EQ(r.status, 2) << args[2];
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("kzomaker: "), std::string::npos) << r.err;
     }
     EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds"}));
 
-    const Run none = kzomaker({});
+    const CliRun none = kzomaker({});
     EXPECT_EQ(none.status, 2);
     EXPECT_NE(none.err.find("Usage: kzomaker"), std::string::npos);
 }
@@ -179,14 +179,14 @@ TEST(CommandLine, scaleOutsideTheRangeAfterRoundingToFloatIsRefused) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
     for (const char* scale : {"100001", "-1e6", "100000.004", "1e400"}) {
-        const Run r = kzomaker({"-s", scale, "-o", dir.path().string(), dir / "a.3ds"});
+        const CliRun r = kzomaker({"-s", scale, "-o", dir.path().string(), dir / "a.3ds"});
         EXPECT_EQ(r.status, 2) << scale;
         EXPECT_EQ(r.err, "kzomaker: scalefactor is out of range(100000,-100000)\n");
     }
     EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds"}));
     // 100000.003 rounds to exactly 100000.
     for (const char* scale : {"100000", "-100000", "100000.003", "0", "-0.5", "1e-400"}) {
-        const Run r = kzomaker({"-q", "-s", scale, "-o", dir.path().string(), dir / "a.3ds"});
+        const CliRun r = kzomaker({"-q", "-s", scale, "-o", dir.path().string(), dir / "a.3ds"});
         EXPECT_EQ(r.status, 0) << scale << r.err;
     }
 }
@@ -208,10 +208,10 @@ TEST(CommandLine, scaleTextIsAWholeDecimalNumber) {
 }
 
 TEST(CommandLine, helpAndVersionPrintAndSucceed) {
-    const Run help = kzomaker({"--help"});
+    const CliRun help = kzomaker({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: kzomaker [options] FILE...", 0), 0u);
-    const Run version = kzomaker({"--version"});
+    const CliRun version = kzomaker({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "KZO file maker v1.0\n");
 }

@@ -126,7 +126,7 @@ TEST(ConvertFile, unwritableOutputIsAnErrorWithoutOkLine) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
     Converter c;
-    const std::string missingDirectory = dir / "no" / "such";
+    const std::string missingDirectory = dir / "no/such";
     EXPECT_EQ(c.convert(dir / "a.3ds", missingDirectory), ConversionOutcome::failed);
     EXPECT_EQ(c.lines.back(), "ERROR: cannot write '" + missingDirectory + "/a.kzo'");
     EXPECT_EQ(c.lines.size(), 12u); // Converting, Writing, the summary, ERROR: no OK line
