@@ -139,7 +139,8 @@ TEST(CommandLine, optionsReachTheWrittenFile) {
         const CliRun named =
             kzomaker({"--shading", name, "-q", "-o", dir.path().string(), dir / "a.3ds"});
         ASSERT_EQ(named.status, 0) << name;
-        ByteReader again(readBytes(dir / "a.kzo"));
+        const auto written = readBytes(dir / "a.kzo");
+        ByteReader again(written);
         EXPECT_EQ(readKzoHeader(again).shadingType, *parseShadingText(name));
     }
 }
