@@ -1,15 +1,265 @@
 #include "converter/model/precalculate_colors.h"
 
+#include "converter/model/mark_lit_vertices.h"
+
+#include <cmath>
+
 namespace kzo {
 
-void precalculateColors(SceneModel& model) {
-    // Lighting itself is not built yet: every corner stays white.
-    for (int f = 0; f < model.faceCount; ++f) {
-        Face& face = model.faces[static_cast<std::size_t>(f)];
+namespace {
+
+constexpr float kOneThird = 1.0f / 3.0f;
+constexpr float kModulation = 0.00390625f; // 1/256
+
+std::size_t at(int index) {
+    return static_cast<std::size_t>(index);
+}
+
+bool finite3(const float (&v)[3]) {
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+// NaN becomes 0 so that the conversion to a byte is always defined.
+float clampChannel(float value) {
+    if (!(value >= 0.0f)) {
+        return 0.0f;
+    }
+    return value > 255.0f ? 255.0f : value;
+}
+
+// An ambient value that is NaN or infinite adds nothing.
+float ambientChannel(const SceneModel& model, int channel) {
+    const float value = model.ambientColor[channel];
+    return std::isfinite(value) ? value : 0.0f;
+}
+
+// Faces whose material index names no material use the default grey,
+// untextured material that the writers append for them.
+const Material& faceMaterial(const SceneModel& model, const Face& face) {
+    static const Material defaultMaterial;
+    if (face.materialIndex < 0 || face.materialIndex >= model.materialCount) {
+        return defaultMaterial;
+    }
+    return model.materials[at(face.materialIndex)];
+}
+
+bool isUntextured(const Material& material) {
+    return (material.flags & kMaterialTextured) == 0 || material.imageIndex < 0;
+}
+
+// The value stored for one channel: modulated by the material colour when the
+// material is untextured, then truncated toward zero.
+std::uint8_t channelByte(float value, bool untextured, std::uint8_t materialByte) {
+    if (untextured) {
+        value = value * static_cast<float>(materialByte) * kModulation;
+    }
+    return static_cast<std::uint8_t>(static_cast<int>(value));
+}
+
+// The light's factor for a face: how much of its colour the face receives.
+// Returns 0 for a point or spot light standing exactly at the face's center,
+// which gives no direction.
+float lightFactor(const Light& light, const Face& face) {
+    const float* n = face.normal;
+    if (light.type == kDistantLight) {
+        const float* d = light.direction;
+        return light.intensity * (n[0] * d[0] + n[1] * d[1] + n[2] * d[2]);
+    }
+    const float dx = light.position[0] - face.center[0];
+    const float dy = light.position[1] - face.center[1];
+    const float dz = light.position[2] - face.center[2];
+    const float dist = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (dist == 0.0f) {
+        return 0.0f;
+    }
+    const float lx = dx / dist;
+    const float ly = dy / dist;
+    const float lz = dz / dist;
+    float f = n[0] * lx + n[1] * ly + n[2] * lz;
+    if (light.type == kSpotLight) {
+        const float* d = light.direction;
+        const float s = lx * d[0] + ly * d[1] + lz * d[2];
+        if (s < light.coneCos) {
+            if (s > light.edgeCos) {
+                f = f * (s - light.edgeCos) / (light.coneCos - light.edgeCos);
+            } else {
+                f = 0.0f;
+            }
+        }
+    }
+    if (light.range >= 0.0f) {
+        if (light.range >= dist) {
+            f = f * (light.range - dist) / light.range;
+        } else {
+            f = 0.0f;
+        }
+    }
+    return f * light.intensity;
+}
+
+void storeGouraudColors(SceneModel& model) {
+    for (int i = 0; i < model.faceCount; ++i) {
+        const Face& face = model.faces[at(i)];
+        for (int k = 0; k < 3; ++k) {
+            Vertex& v = model.vertices[face.vertexIndex[k]];
+            v.colorSum[0] += face.lightSum[k];
+            v.colorSum[1] += face.lightSum[3 + k];
+            v.colorSum[2] += face.lightSum[6 + k];
+            ++v.counter;
+        }
+    }
+    for (int i = 0; i < model.vertexCount; ++i) {
+        Vertex& v = model.vertices[at(i)];
+        for (int c = 0; c < 3; ++c) {
+            const float mean = v.counter > 0 ? v.colorSum[c] / static_cast<float>(v.counter) : 0.0f;
+            v.colorSum[c] = clampChannel(mean + ambientChannel(model, c));
+        }
+    }
+    for (int i = 0; i < model.faceCount; ++i) {
+        Face& face = model.faces[at(i)];
+        const Material& material = faceMaterial(model, face);
+        const bool untextured = isUntextured(material);
+        for (int k = 0; k < 3; ++k) {
+            const float* sum = model.vertices[face.vertexIndex[k]].colorSum;
+            face.colorR[k] = channelByte(sum[0], untextured, material.red);
+            face.colorG[k] = channelByte(sum[1], untextured, material.green);
+            face.colorB[k] = channelByte(sum[2], untextured, material.blue);
+        }
+    }
+}
+
+void storeFlatColors(SceneModel& model) {
+    for (int i = 0; i < model.faceCount; ++i) {
+        Face& face = model.faces[at(i)];
+        const Material& material = faceMaterial(model, face);
+        const bool untextured = isUntextured(material);
+        const std::uint8_t materialBytes[3] = {material.red, material.green, material.blue};
+        std::uint8_t color[3];
+        for (int c = 0; c < 3; ++c) {
+            const float* sums = face.lightSum + 3 * c;
+            const float mean = (sums[0] + sums[1] + sums[2]) * kOneThird;
+            const float value = clampChannel(mean + ambientChannel(model, c));
+            color[c] = channelByte(value, untextured, materialBytes[c]);
+        }
+        for (int k = 0; k < 3; ++k) {
+            face.colorR[k] = color[0];
+            face.colorG[k] = color[1];
+            face.colorB[k] = color[2];
+        }
+    }
+}
+
+} // namespace
+
+bool colorsAreLit(const SceneModel& model) {
+    const int type = model.settings.shadingType;
+    return model.lightCount > 0 && (type == kPrecalcGouraud || type == kPrecalcFlat) &&
+           model.settings.animation == 0;
+}
+
+void setWhiteColors(SceneModel& model) {
+    for (int i = 0; i < model.faceCount; ++i) {
+        Face& face = model.faces[at(i)];
         for (int k = 0; k < 3; ++k) {
             face.colorR[k] = face.colorG[k] = face.colorB[k] = 255;
         }
     }
+}
+
+void prepareFacesForLighting(SceneModel& model) {
+    for (int i = 0; i < model.faceCount; ++i) {
+        Face& face = model.faces[at(i)];
+        const Vertex& p0 = model.vertices[face.vertexIndex[0]];
+        const Vertex& p1 = model.vertices[face.vertexIndex[1]];
+        const Vertex& p2 = model.vertices[face.vertexIndex[2]];
+        face.center[0] = (p0.x + p1.x + p2.x) * kOneThird;
+        face.center[1] = (p0.y + p1.y + p2.y) * kOneThird;
+        face.center[2] = (p0.z + p1.z + p2.z) * kOneThird;
+        float largest = 0.0f;
+        for (const Vertex* p : {&p0, &p1, &p2}) {
+            const float dx = p->x - face.center[0];
+            const float dy = p->y - face.center[1];
+            const float dz = p->z - face.center[2];
+            const float squared = dx * dx + dy * dy + dz * dz;
+            if (squared > largest) {
+                largest = squared;
+            }
+        }
+        face.radiusSquared = largest;
+        for (float& sum : face.lightSum) {
+            sum = 0.0f;
+        }
+    }
+}
+
+bool lightAddsLight(const Light& light) {
+    if (!std::isfinite(light.intensity)) {
+        return false;
+    }
+    switch (light.type) {
+    case kDistantLight:
+        return finite3(light.direction);
+    case kPointLight:
+        return finite3(light.position) && std::isfinite(light.range);
+    case kSpotLight:
+        return finite3(light.position) && finite3(light.direction) && std::isfinite(light.range) &&
+               std::isfinite(light.coneCos) && std::isfinite(light.edgeCos);
+    default:
+        return false;
+    }
+}
+
+void applyLight(SceneModel& model, int lightIndex) {
+    const Light& light = model.lights[at(lightIndex)];
+    const float color[3] = {static_cast<float>(light.color[0]), static_cast<float>(light.color[1]),
+                            static_cast<float>(light.color[2])};
+    for (int i = 0; i < model.faceCount; ++i) {
+        Face& face = model.faces[at(i)];
+        const float f = lightFactor(light, face);
+        // Written so that a NaN factor adds nothing either.
+        if (!(f > 0.0f)) {
+            continue;
+        }
+        for (int k = 0; k < 3; ++k) {
+            if (model.vertices[face.vertexIndex[k]].counter == 0) {
+                continue;
+            }
+            face.lightSum[k] += color[0] * f;
+            face.lightSum[3 + k] += color[1] * f;
+            face.lightSum[6 + k] += color[2] * f;
+        }
+    }
+}
+
+void storeColors(SceneModel& model) {
+    for (int i = 0; i < model.vertexCount; ++i) {
+        Vertex& v = model.vertices[at(i)];
+        v.colorSum[0] = v.colorSum[1] = v.colorSum[2] = 0.0f;
+        v.counter = 0;
+    }
+    if (model.settings.shadingType == kPrecalcGouraud) {
+        storeGouraudColors(model);
+    } else {
+        storeFlatColors(model);
+    }
+}
+
+void precalculateColors(SceneModel& model) {
+    if (!colorsAreLit(model)) {
+        setWhiteColors(model);
+        return;
+    }
+    prepareFacesForLighting(model);
+    ShadowIndex index;
+    buildShadowIndex(model, index);
+    for (int i = 0; i < model.lightCount; ++i) {
+        if (!lightAddsLight(model.lights[at(i)])) {
+            continue;
+        }
+        markLitVertices(model, i, index);
+        applyLight(model, i);
+    }
+    storeColors(model);
 }
 
 } // namespace kzo

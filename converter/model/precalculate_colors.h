@@ -7,7 +7,35 @@ namespace kzo {
 // Colours of every face corner for the precalculated shading types (3 and 4),
 // lit by the model's lights with cast shadows. For any other case (no lights,
 // another shading type, or the animation option on) every corner becomes
-// white. Runs after computeNormals and before scaleScene.
+// white. Runs after computeNormals (it reads the face normals and plane
+// constants) and before scaleScene; every face must index vertices below
+// vertexCount. Uses the vertex counters as scratch.
 void precalculateColors(SceneModel& model);
+
+// The steps of precalculateColors, in the order it runs them. They are public
+// so that a reference implementation of the shadow marking can be put in
+// place of markLitVertices and give the same colours.
+
+// True when the colours are lit at all: there are lights, the shading type is
+// 3 or 4 and the animation option is off.
+bool colorsAreLit(const SceneModel& model);
+
+// Every colour byte of every face becomes 255.
+void setWhiteColors(SceneModel& model);
+
+// Each face's center, radiusSquared, and its nine light sums set to 0.
+void prepareFacesForLighting(SceneModel& model);
+
+// False for a light that adds nothing: an unknown type, or a value the type
+// uses that is NaN or infinite. Such a light is neither marked nor applied.
+bool lightAddsLight(const Light& light);
+
+// Adds the light's share to the light sums of every face corner whose vertex
+// counter is not 0 (as markLitVertices left them).
+void applyLight(SceneModel& model, int lightIndex);
+
+// Averages (type 3) or sums (type 4) the light sums, adds the ambient colour,
+// clamps, modulates untextured materials and stores the colour bytes.
+void storeColors(SceneModel& model);
 
 } // namespace kzo

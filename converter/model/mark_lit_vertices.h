@@ -1,0 +1,40 @@
+#pragma once
+
+#include "converter/model/scene_model.h"
+#include "converter/model/vertex_bvh.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace kzo {
+
+// The vertex hierarchy and the per-light bookkeeping of the shadow marking,
+// sized once per file.
+struct ShadowIndex {
+    VertexBvh bvh;
+    // Per node: vertices that are still lit and can still be shadowed, and how
+    // many of those lie beyond the light's range sphere.
+    std::vector<std::int32_t> candidates;
+    std::vector<std::int32_t> farCandidates;
+    // Per vertex: beyond the range sphere of the current light.
+    std::vector<std::uint8_t> far;
+    // Largest absolute finite coordinate of the scene, for error margins.
+    double extent = 0;
+};
+
+// Builds the index for the model's vertices. Vertices must not move until
+// the last markLitVertices call that uses it.
+void buildShadowIndex(const SceneModel& model, ShadowIndex& index);
+
+// Sets every vertex's counter to 1 when the light lights it and to 0 when it
+// lies outside the light's range box or in the shadow of a face. The faces'
+// normal, planeD, center and radiusSquared must be set. Faces are tried as
+// occluders in face order against the counters as they stand, exactly as a
+// test of every (face, vertex) pair would; the index only skips pairs that
+// such a test rejects.
+void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index);
+
+// The same, with an index built for this one call.
+void markLitVertices(SceneModel& model, int lightIndex);
+
+} // namespace kzo

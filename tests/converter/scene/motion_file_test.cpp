@@ -1,0 +1,127 @@
+#include "converter/import/motion_file.h"
+#include "tests/converter/scene/build_lws.h"
+#include "tests/converter/scene/scene_fixture.h"
+
+using namespace kzo;
+using namespace kzotest;
+
+TEST(MotionFile, writesOneBlockPerObjectAndCameraEnvelopeButNoneForLights) {
+    SceneFixture f;
+    const auto text =
+        lws({"LastFrame 60", "LoadObject box.lwo"}) +
+        envelope("ObjectMotion", {key(1, 2, 3).frame(0), key(4, 5, 6).hpb(90, 0, 0).frame(30)}) +
+        lws({"AddLight"}) + envelope("LightMotion", {key(9, 9, 9)}) +
+        envelope("CameraMotion", {key(0, 1, -5).frame(0)});
+    writeMotFile(f.model, sceneOf(text), "out/scene.mot");
+    const auto& bytes = f.output("out/scene.mot");
+    ASSERT_EQ(bytes.size(), 136u);
+    ByteReader in(bytes);
+    EXPECT_EQ(in.i32le(), 60);
+    EXPECT_EQ(in.i32le(), 2);
+    EXPECT_EQ(in.i32le(), 2);
+    const ReadKey k0 = readKey(in);
+    EXPECT_EQ(k0.frame, 0);
+    EXPECT_EQ(k0.v[0], 1.0f);
+    EXPECT_EQ(k0.v[8], 1.0f);
+    const ReadKey k1 = readKey(in);
+    EXPECT_EQ(k1.frame, 30);
+    EXPECT_EQ(k1.v[2], 6.0f);
+    EXPECT_EQ(k1.v[3], 90.0f);
+    EXPECT_EQ(in.i32le(), 1);
+    const ReadKey cam = readKey(in);
+    EXPECT_EQ(cam.v[2], -5.0f);
+    EXPECT_TRUE(in.atEnd());
+    EXPECT_TRUE(f.messages.empty());
+}
+
+TEST(MotionFile, withoutLastFrameTheFileIsEightZeroBytes) {
+    SceneFixture f;
+    writeMotFile(f.model,
+                 sceneOf(lws({"AddNullObject null"}) + envelope("ObjectMotion", {key(1, 1, 1)})),
+                 "a.mot");
+    EXPECT_EQ(f.output("a.mot"), std::vector<std::uint8_t>(8, 0));
+}
+
+TEST(MotionFile, envelopesBeforeLastFrameAreNotWritten) {
+    SceneFixture f;
+    writeMotFile(f.model,
+                 sceneOf(envelope("ObjectMotion", {key(1, 1, 1)}) + lws({"LastFrame 10"}) +
+                         envelope("ObjectMotion", {key(2, 2, 2)})),
+                 "a.mot");
+    ByteReader in(f.output("a.mot"));
+    EXPECT_EQ(in.i32le(), 10);
+    EXPECT_EQ(in.i32le(), 1);
+    EXPECT_EQ(in.i32le(), 1);
+    EXPECT_EQ(readKey(in).v[0], 2.0f);
+}
+
+TEST(MotionFile, scaleFactorMultipliesPositionsOnly) {
+    SceneFixture f;
+    f.model.settings.scaleFactor = 2.0f;
+    writeMotFile(f.model,
+                 sceneOf(lws({"LastFrame 1"}) +
+                         envelope("ObjectMotion",
+                                  {key(1, 2, 3).hpb(10, 20, 30).scale(0.5f, 4, 5).frame(7)})),
+                 "a.mot");
+    ByteReader in(f.output("a.mot"));
+    in.skip(12);
+    const ReadKey k = readKey(in);
+    EXPECT_EQ(k.frame, 7);
+    const float expected[9] = {2, 4, 6, 10, 20, 30, 0.5f, 4, 5};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(k.v[i], expected[i]) << i;
+    }
+}
+
+TEST(MotionFile, shortKeyLinesKeepTheIdentityKey) {
+    SceneFixture f;
+    writeMotFile(f.model, sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", "5 6", "3"})),
+                 "a.mot");
+    ByteReader in(f.output("a.mot"));
+    in.skip(12);
+    const ReadKey k = readKey(in);
+    EXPECT_EQ(k.frame, 3);
+    const float expected[9] = {5, 6, 0, 0, 0, 0, 1, 1, 1};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(k.v[i], expected[i]) << i;
+    }
+}
+
+TEST(MotionFile, keyCountBeyondTheFileWritesTheKeysPresent) {
+    SceneFixture f;
+    // Two billion keys announced, one present: no huge loop, a block that
+    // counts what it holds.
+    writeMotFile(
+        f.model,
+        sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "2000000000", "1 2 3 0 0 0 1 1 1", "0"})),
+        "a.mot");
+    const auto& bytes = f.output("a.mot");
+    ASSERT_EQ(bytes.size(), 8u + 4 + 40);
+    ByteReader in(bytes);
+    in.skip(4);
+    EXPECT_EQ(in.i32le(), 1);
+    EXPECT_EQ(in.i32le(), 1);
+}
+
+TEST(MotionFile, negativeKeyCountWritesAnEmptyBlock) {
+    SceneFixture f;
+    writeMotFile(f.model, sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "-5", "1 2 3"})),
+                 "a.mot");
+    ByteReader in(f.output("a.mot"));
+    in.skip(4);
+    EXPECT_EQ(in.i32le(), 1);
+    EXPECT_EQ(in.i32le(), 0);
+    EXPECT_TRUE(in.atEnd());
+}
+
+TEST(MotionFile, keyLinesAreNotTakenForKeywords) {
+    SceneFixture f;
+    // The envelope's own lines are consumed by the block, even when one of them
+    // starts like a keyword.
+    writeMotFile(f.model,
+                 sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", "ObjectMotion", "0"})),
+                 "a.mot");
+    ByteReader in(f.output("a.mot"));
+    in.skip(4);
+    EXPECT_EQ(in.i32le(), 1);
+}

@@ -1,0 +1,59 @@
+// A scene model with collected messages, for tests of the scene import.
+#pragma once
+
+#include "converter/model/scene_model.h"
+#include "format/byte_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kzotest {
+
+struct SceneFixture {
+    std::unique_ptr<kzo::SceneModel> owned = std::make_unique<kzo::SceneModel>();
+    kzo::SceneModel& model = *owned;
+    std::vector<std::string> messages;
+
+    SceneFixture() {
+        model.sink = [this](const std::string& line) { messages.push_back(line); };
+    }
+
+    // The bytes of the one pending output with this path.
+    const std::vector<std::uint8_t>& output(const std::string& path) const {
+        for (const auto& f : model.pendingOutputs) {
+            if (f.path == path) {
+                return f.bytes;
+            }
+        }
+        ADD_FAILURE() << "no output " << path;
+        static const std::vector<std::uint8_t> none;
+        return none;
+    }
+    bool hasOutput(const std::string& path) const {
+        for (const auto& f : model.pendingOutputs) {
+            if (f.path == path) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// Reads one MotionKey's ten fields back as frame and nine floats.
+struct ReadKey {
+    std::int32_t frame;
+    float v[9];
+};
+inline ReadKey readKey(kzo::ByteReader& in) {
+    ReadKey k{};
+    k.frame = in.i32le();
+    for (float& f : k.v) {
+        f = in.f32le();
+    }
+    return k;
+}
+
+} // namespace kzotest

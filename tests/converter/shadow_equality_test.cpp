@@ -1,0 +1,221 @@
+// The fast shadow marking against the literal one on random scenes: the
+// counters after every light and the colour bytes must be identical.
+#include "converter/model/mark_lit_vertices.h"
+#include "converter/model/precalculate_colors.h"
+#include "tests/converter/light_scene_builder.h"
+#include "tests/converter/literal_mark_lit_vertices.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+using namespace kzotest;
+using kzo::SceneModel;
+
+namespace {
+
+// Draws from the raw 32-bit output, so the scenes are the same with every
+// standard library.
+struct Random {
+    std::mt19937 engine;
+    explicit Random(std::uint32_t seed) : engine(seed) {}
+    int below(int n) { return static_cast<int>(engine() % static_cast<std::uint32_t>(n)); }
+    float unit() { return static_cast<float>(engine() >> 8) * (1.0f / 16777216.0f); }
+    float between(float lo, float hi) { return lo + (hi - lo) * unit(); }
+    bool chance(int percent) { return below(100) < percent; }
+};
+
+// Positions that coincide often: small whole numbers and halves put vertices
+// exactly on other faces' edges and planes, and lights on vertices.
+float coordinate(Random& r, float size) {
+    return r.chance(50) ? static_cast<float>(r.below(9) - 4) * 0.5f * size / 2
+                        : r.between(-size, size);
+}
+
+void addRandomLight(Random& r, SceneModel& model, float size) {
+    kzo::Light light;
+    const int kind = r.below(10);
+    light.type = kind < 3   ? kzo::kDistantLight
+                 : kind < 6 ? kzo::kPointLight
+                 : kind < 9 ? kzo::kSpotLight
+                            : 7;
+    if (r.chance(25) && model.vertexCount > 0) {
+        const kzo::Vertex& v = model.vertices[static_cast<std::size_t>(r.below(model.vertexCount))];
+        light.position[0] = v.x;
+        light.position[1] = v.y;
+        light.position[2] = v.z;
+    } else {
+        for (float& p : light.position) {
+            p = coordinate(r, size * 1.5f);
+        }
+    }
+    float d[3] = {r.between(-1, 1), r.between(-1, 1), r.between(-1, 1)};
+    if (r.chance(20)) {
+        d[0] = 0;
+        d[1] = 0;
+        d[2] = r.chance(50) ? 1.0f : -1.0f;
+    }
+    const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    for (int a = 0; a < 3; ++a) {
+        light.direction[a] = length > 0 ? d[a] / length : 0;
+    }
+    for (std::uint8_t& c : light.color) {
+        c = static_cast<std::uint8_t>(r.below(256));
+    }
+    light.intensity = r.between(0, 2);
+    light.range = r.chance(50) ? -1.0f : r.chance(10) ? 0.0f : r.between(0.5f, size * 2);
+    light.coneCos = r.between(0.3f, 1);
+    light.edgeCos = light.coneCos - r.between(0.05f, 0.3f);
+    addLight(model, light);
+}
+
+// Clusters of vertices placed in the shadow of random faces, close to their
+// corners and edges, some just inside and some just outside: where a too
+// eager index would skip a pair that the exact test shadows. Clusters make
+// the index's leaves tight around the shadow's boundary.
+void addShadowProbes(Random& r, SceneModel& model, int clusters) {
+    for (int i = 0; i < clusters && model.faceCount > 0; ++i) {
+        const kzo::Face& f = model.faces[static_cast<std::size_t>(r.below(model.faceCount))];
+        const kzo::Light& light = model.lights[static_cast<std::size_t>(r.below(model.lightCount))];
+        float base[3] = {r.unit(), r.unit(), r.unit()};
+        const int pick = r.below(3);
+        if (r.chance(50)) {
+            base[pick] = 1;
+            base[(pick + 1) % 3] = base[(pick + 2) % 3] = 0;
+        } else {
+            base[pick] = 0;
+        }
+        const float lambda = r.chance(30) ? 1.001f : r.between(1, 3);
+        const float mu = r.between(0.01f, 5);
+        for (int j = 0; j < 10; ++j) {
+            float w[3];
+            for (int k = 0; k < 3; ++k) {
+                w[k] = base[k] + r.between(-0.01f, 0.01f);
+            }
+            const float sum = w[0] + w[1] + w[2];
+            float p[3] = {0, 0, 0};
+            for (int k = 0; k < 3; ++k) {
+                const kzo::Vertex& corner = model.vertices[f.vertexIndex[k]];
+                p[0] += corner.x * w[k] / sum;
+                p[1] += corner.y * w[k] / sum;
+                p[2] += corner.z * w[k] / sum;
+            }
+            float v[3];
+            for (int a = 0; a < 3; ++a) {
+                v[a] = light.type == kzo::kDistantLight
+                           ? p[a] - mu * light.direction[a]
+                           : light.position[a] + lambda * (p[a] - light.position[a]);
+            }
+            addVertex(model, v[0], v[1], v[2]);
+        }
+    }
+}
+
+void buildRandomScene(Random& r, SceneModel& model) {
+    startLitScene(model, r.chance(50) ? 3 : 4);
+    const float size = r.chance(20) ? 100.0f : 4.0f;
+    addMaterial(model, 255, 255, 255, true);
+    addMaterial(model, static_cast<std::uint8_t>(r.below(256)), 128, 7, false);
+    const bool large = r.chance(15);
+    const int vertices = large ? 150 + r.below(250) : 4 + r.below(40);
+    const int faces = large ? 150 + r.below(300) : 1 + r.below(50);
+    for (int i = 0; i < vertices; ++i) {
+        if (i >= 2 && r.chance(10)) {
+            // Midway between two vertices: on the line of a possible edge.
+            const kzo::Vertex& a = model.vertices[static_cast<std::size_t>(r.below(i))];
+            const kzo::Vertex& b = model.vertices[static_cast<std::size_t>(r.below(i))];
+            addVertex(model, (a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.z + b.z) * 0.5f);
+            continue;
+        }
+        addVertex(model, coordinate(r, size), coordinate(r, size), coordinate(r, size));
+    }
+    for (int i = 0; i < faces; ++i) {
+        const int a = r.below(vertices);
+        // Mostly small triangles around a vertex, some spanning the scene,
+        // some degenerate.
+        int b = r.below(vertices);
+        int c = r.chance(3) ? b : r.below(vertices);
+        if (r.chance(60)) {
+            const kzo::Vertex& va = model.vertices[static_cast<std::size_t>(a)];
+            const float s = size * 0.3f;
+            b = addVertex(model, va.x + r.between(-s, s), va.y + r.between(-s, s),
+                          va.z + r.between(-s, s));
+            c = addVertex(model, va.x + r.between(-s, s), va.y + r.between(-s, s),
+                          va.z + r.between(-s, s));
+        }
+        addFace(model, a, b, c, static_cast<std::int16_t>(r.below(3) - 1));
+    }
+    const int lights = 1 + r.below(4);
+    for (int i = 0; i < lights; ++i) {
+        addRandomLight(r, model, size);
+    }
+    addShadowProbes(r, model, r.below(3) == 0 ? 0 : 2 + r.below(10));
+    model.ambientColor[0] = r.between(-20, 60);
+    model.ambientColor[1] = r.between(-20, 60);
+    model.ambientColor[2] = r.between(-20, 60);
+    setFaceNormals(model);
+}
+
+std::vector<int> counters(const SceneModel& model) {
+    std::vector<int> out;
+    for (int i = 0; i < model.vertexCount; ++i) {
+        out.push_back(model.vertices[static_cast<std::size_t>(i)].counter);
+    }
+    return out;
+}
+
+std::vector<int> colorBytes(const SceneModel& model) {
+    std::vector<int> out;
+    for (int i = 0; i < model.faceCount; ++i) {
+        const kzo::Face& f = model.faces[static_cast<std::size_t>(i)];
+        for (int k = 0; k < 3; ++k) {
+            out.insert(out.end(), {f.colorR[k], f.colorG[k], f.colorB[k]});
+        }
+    }
+    return out;
+}
+
+TEST(ShadowEquality, fastMarkingLeavesTheLiteralCountersOnRandomScenes) {
+    auto owned = std::make_unique<SceneModel>();
+    SceneModel& model = *owned;
+    int unlitSeen = 0;
+    for (std::uint32_t seed = 1; seed <= 400; ++seed) {
+        Random r(seed);
+        buildRandomScene(r, model);
+        kzo::prepareFacesForLighting(model);
+        kzo::ShadowIndex index;
+        kzo::buildShadowIndex(model, index);
+        for (int light = 0; light < model.lightCount; ++light) {
+            kzo::markLitVertices(model, light, index);
+            const std::vector<int> fast = counters(model);
+            literalMarkLitVertices(model, light);
+            const std::vector<int> literal = counters(model);
+            ASSERT_EQ(fast, literal) << "seed " << seed << " light " << light;
+            for (const int c : fast) {
+                unlitSeen += c == 0 ? 1 : 0;
+            }
+        }
+    }
+    // The scenes do put vertices in shadow and out of range.
+    EXPECT_GT(unlitSeen, 1000);
+}
+
+TEST(ShadowEquality, fastColoursEqualTheLiteralColoursOnRandomScenes) {
+    auto owned = std::make_unique<SceneModel>();
+    SceneModel& model = *owned;
+    for (std::uint32_t seed = 1000; seed < 1150; ++seed) {
+        Random r(seed);
+        buildRandomScene(r, model);
+        kzo::precalculateColors(model);
+        const std::vector<int> fast = colorBytes(model);
+        // The model is left as the fast run found it but for the derived fields.
+        literalPrecalculateColors(model);
+        ASSERT_EQ(fast, colorBytes(model)) << "seed " << seed;
+    }
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+#include "tests/viewer/build_kzo.h"
+#include "tests/viewer/viewer_test_support.h"
+
+#include <cmath>
+#include <limits>
+
+using namespace kzotest;
+using kzoview::LoadKZOBytes;
+using kzoview::ViewerDocument;
+
+namespace {
+
+// 64 vertices on a helix and 120 triangles over them.
+KzoInput ship(std::int32_t shadingType, std::int32_t pivots) {
+    KzoInput in;
+    for (int i = 0; i < 64; ++i) {
+        in.vertices.push_back(
+            {float(std::cos(i * 0.3)), float(i) * 0.1f, float(std::sin(i * 0.3))});
+    }
+    for (int i = 0; i < 120; ++i) {
+        in.faces.push_back(
+            {std::uint16_t(i % 64), std::uint16_t((i + 1) % 64), std::uint16_t((i + 9) % 64)});
+    }
+    in.images = {"hull.bmp"};
+    in.materials = 2;
+    in.shadingType = shadingType;
+    in.pivots = pivots;
+    return in;
+}
+
+//  2---3
+//  | \ |     two triangles sharing the diagonal 1-2
+//  0---1
+KzoInput twoTriangles() {
+    KzoInput in;
+    in.vertices = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {2, 2, 0}};
+    in.faces = {{0, 1, 2}, {2, 1, 3}};
+    return in;
+}
+
+} // namespace
+
+TEST(LoadKzo, captionGivesTitleFacesVerticesAndType) {
+    ViewerDocument doc;
+    LoadKZOBytes(kzoFile(ship(2, 0)).data, "C:\\objects\\ship.kzo", doc);
+    EXPECT_EQ(doc.captionText, "ship.kzo 120 faces 64 vertices type 2");
+    EXPECT_EQ(doc.mesh.faceCount, 120);
+    EXPECT_EQ(doc.mesh.vertexCount, 64);
+
+    LoadKZOBytes(kzoFile(ship(2, 3)).data, "/home/art/ship.kzo", doc);
+    EXPECT_EQ(doc.captionText, "ship.kzo 120 faces 64 vertices type 7");
+}
+
+TEST(LoadKzo, skipsImagesAndMaterialsAndCentresPositions) {
+    KzoInput in;
+    in.images = {"a.bmp", "b.bmp"};
+    in.materials = 3;
+    in.vertices = {{1, 10, -4}, {3, 10, -4}, {1, 16, -4}};
+    in.faces = {{0, 1, 2}};
+    ViewerDocument doc;
+    LoadKZOBytes(kzoFile(in).data, "tri.kzo", doc);
+    const kzoview::MeshVertex* v = doc.mesh.vertexArray;
+    // Box x 1..3, y 10..16, z -4: centre (2, 13, -4); largest half-extent 3.
+    EXPECT_EQ(v[0].x, -1.0f);
+    EXPECT_EQ(v[0].y, -3.0f);
+    EXPECT_EQ(v[0].z, 0.0f);
+    EXPECT_EQ(v[2].y, 3.0f);
+    EXPECT_EQ(doc.mesh.viewDistance, 12.0f);
+}
+
+TEST(LoadKzo, keepsCornerOrderAndSharesTheCommonEdge) {
+    ViewerDocument doc;
+    LoadKZOBytes(kzoFile(twoTriangles()).data, "two.kzo", doc);
+    EXPECT_EQ(cornerNumbers(doc.mesh, 0), (std::vector<long>{0, 1, 2}));
+    EXPECT_EQ(cornerNumbers(doc.mesh, 1), (std::vector<long>{2, 1, 3}));
+    EXPECT_EQ(edgeCount(doc.mesh), 5u);
+    EXPECT_EQ(doc.mesh.faceArray[0].edges[1], doc.mesh.faceArray[1].edges[0]);
+    expectFaceEdgesConsistent(doc.mesh);
+}
+
+TEST(LoadKzo, readsFourCornerFaces) {
+    KzoInput in = twoTriangles();
+    in.faces = {{0, 1, 3, 2}};
+    ViewerDocument doc;
+    LoadKZOBytes(kzoFile(in).data, "quad.kzo", doc);
+    EXPECT_EQ(cornerNumbers(doc.mesh, 0), (std::vector<long>{0, 1, 3, 2}));
+    EXPECT_EQ(edgeCount(doc.mesh), 4u);
+}
+
+TEST(LoadKzo, ignoresEverythingAfterTheFaces) {
+    Bytes plain = kzoFile(twoTriangles());
+    KzoInput shaded = twoTriangles();
+    shaded.shadingType = 1;
+    shaded.pivots = 2;
+    Bytes withTail = kzoFile(shaded);
+    withTail.u32le(0xDEADBEEF).zeros(7);
+
+    ViewerDocument a, b;
+    LoadKZOBytes(plain.data, "a.kzo", a);
+    LoadKZOBytes(withTail.data, "b.kzo", b);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(a.mesh.vertexArray[i].x, b.mesh.vertexArray[i].x);
+        EXPECT_EQ(a.mesh.vertexArray[i].y, b.mesh.vertexArray[i].y);
+    }
+    EXPECT_EQ(b.captionText, "b.kzo 2 faces 4 vertices type 6");
+}
+
+TEST(LoadKzo, rejectsHeadersItCannotRead) {
+    KzoInput in = twoTriangles();
+    in.version = 17;
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "old.kzo"),
+              "LoadKZO: 'version 1.0' 이 아닙니다.(old.kzo)\n");
+
+    in = twoTriangles();
+    in.vertexCountField = 0;
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "a.kzo"),
+              "Object vertex count or face count is zero !!!");
+    in = twoTriangles();
+    in.faceCountField = -1;
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "a.kzo"),
+              "Object vertex count or face count is zero !!!");
+
+    in = twoTriangles();
+    in.materialCountField = -1;
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "a.kzo"),
+              "LoadKZO: (a.kzo) has a negative image or material count\n");
+}
+
+TEST(LoadKzo, rejectsCountsBeyondTheFileBeforeAllocating) {
+    KzoInput in = twoTriangles();
+    in.vertexCountField = std::numeric_limits<std::int32_t>::max();
+    in.faceCountField = std::numeric_limits<std::int32_t>::max();
+    in.imageCountField = std::numeric_limits<std::int32_t>::max();
+    // A limit of zero would turn any allocation into the memory message.
+    ViewerDocument doc;
+    doc.mesh.arena.byteLimit = 0;
+    try {
+        LoadKZOBytes(kzoFile(in).data, "huge.kzo", doc);
+        FAIL() << "loaded";
+    } catch (const kzoview::FatalError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "LoadKZO: (huge.kzo) is truncated: its header announces 395136991076 bytes, "
+                  "the file has 164\n");
+    }
+}
+
+TEST(LoadKzo, rejectsBadFaces) {
+    KzoInput in = twoTriangles();
+    in.faces = {{0, 1, 2}, {1, 2}};
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "a.kzo"),
+              "LoadKZO: (a.kzo) face 1 has 2 corners; a face has 3 or 4\n");
+    in.faces = {{0, 1, 2, 3, 0}};
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "a.kzo"),
+              "LoadKZO: (a.kzo) face 0 has 5 corners; a face has 3 or 4\n");
+
+    Bytes huge = kzoFile(twoTriangles());
+    const std::size_t firstFace = 28 + 4 * 12;
+    huge.data[firstFace + 3] = 0xFF; // cornerCount 0xFF000003
+    EXPECT_EQ(loadError(LoadKZOBytes, huge, "a.kzo"),
+              "LoadKZO: (a.kzo) face 0 has 4278190083 corners; a face has 3 or 4\n");
+
+    in.faces = {{0, 1, 4}};
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "a.kzo"),
+              "LoadKZO: (a.kzo) face 0 uses vertex 4, but there are only 4 vertices\n");
+}
+
+TEST(LoadKzo, rejectsDegenerateAndNonFiniteGeometry) {
+    KzoInput in;
+    in.vertices = {{5, 5, 5}, {5, 5, 5}, {5, 5, 5}};
+    in.faces = {{0, 1, 2}};
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "dot.kzo"),
+              "Object bounding volume is zero !!!");
+
+    in.vertices = {{0, 0, 0}, {1, 0, 0}, {0, std::numeric_limits<float>::quiet_NaN(), 0}};
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "nan.kzo"),
+              "LoadKZO: (nan.kzo) vertex 2 has a coordinate that is not a finite number\n");
+
+    in.vertices = {{-3e38f, 0, 0}, {3e38f, 0, 0}, {0, 1, 0}};
+    EXPECT_EQ(loadError(LoadKZOBytes, kzoFile(in), "wide.kzo"),
+              "Object bounding volume is too large !!!");
+}
+
+TEST(LoadKzo, failsCleanlyAtEveryTruncation) {
+    KzoInput in = twoTriangles();
+    in.images = {"x.bmp"};
+    in.materials = 1;
+    expectEveryTruncationFails(LoadKZOBytes, kzoFile(in), "cut.kzo");
+}
+
+TEST(LoadKzo, reportsRefusedMemoryAndReleasesEverything) {
+    ViewerDocument doc;
+    doc.mesh.arena.byteLimit = 4096;
+    try {
+        LoadKZOBytes(kzoFile(ship(0, 0)).data, "ship.kzo", doc);
+        FAIL() << "loaded";
+    } catch (const kzoview::FatalError& e) {
+        EXPECT_EQ(std::string(e.what()), "memory allocation error!!");
+    }
+    EXPECT_EQ(doc.mesh.arena.bytesHeld, 0u);
+    EXPECT_EQ(doc.mesh.vertexArray, nullptr);
+}

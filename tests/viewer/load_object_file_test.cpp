@@ -1,0 +1,100 @@
+#include "tests/support/build_3ds.h"
+#include "tests/support/build_lwob.h"
+#include "tests/viewer/build_kzo.h"
+#include "tests/viewer/viewer_test_support.h"
+
+#include <filesystem>
+#include <fstream>
+
+using namespace kzotest;
+using kzoview::LoadObjectFile;
+using kzoview::ViewerDocument;
+
+namespace {
+
+class LoadObjectFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("kzoview_load_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string write(const std::string& name, const Bytes& bytes) {
+        const std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    std::string errorLoading(const std::string& path) {
+        ViewerDocument doc;
+        try {
+            LoadObjectFile(path, doc);
+        } catch (const kzoview::FatalError& e) {
+            EXPECT_EQ(doc.mesh.arena.bytesHeld, 0u);
+            return e.what();
+        }
+        return "";
+    }
+
+    std::filesystem::path dir;
+};
+
+Bytes triangleKzo() {
+    KzoInput in;
+    in.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    in.faces = {{0, 1, 2}};
+    in.shadingType = 4;
+    return kzoFile(in);
+}
+
+} // namespace
+
+TEST_F(LoadObjectFileTest, choosesTheLoaderByTheLastThreeCharactersInAnyCase) {
+    ViewerDocument doc;
+    LoadObjectFile(write("SHIP.KZO", triangleKzo()), doc);
+    EXPECT_EQ(doc.captionText, "SHIP.KZO 1 faces 3 vertices type 4");
+    LoadObjectFile(write("shipkzo", triangleKzo()), doc);
+    EXPECT_EQ(doc.captionText, "shipkzo 1 faces 3 vertices type 4");
+    LoadObjectFile(write("with space.Lwo",
+                         lwobFile(pnts({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}) + pols({{0, 1, 2}}))),
+                   doc);
+    EXPECT_EQ(doc.captionText, "with space.Lwo 1 faces 3 vertices");
+    LoadObjectFile(
+        write("tri.3DS", file3ds(object("t", vertexList({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}) +
+                                                 faceList({{0, 1, 2}})))),
+        doc);
+    EXPECT_EQ(doc.captionText, "tri.3DS 1 faces 3 vertices");
+}
+
+TEST_F(LoadObjectFileTest, refusesOtherExtensions) {
+    EXPECT_EQ(errorLoading(write("model.kzw", triangleKzo())), "'.kzw' is not supported yet");
+    EXPECT_EQ(errorLoading("dir/model.obj"), "'dir/model.obj' is not supported file format");
+    EXPECT_EQ(errorLoading("zo"), "'zo' is not supported file format");
+    EXPECT_EQ(errorLoading(""), "'' is not supported file format");
+}
+
+TEST_F(LoadObjectFileTest, namesAFileThatCannotBeOpened) {
+    const std::string missing = (dir / "missing").string();
+    EXPECT_EQ(errorLoading(missing + ".kzo"), "LoadKZO: (" + missing + ".kzo) 를 열수 없습니다.\n");
+    EXPECT_EQ(errorLoading(missing + ".lwo"), "LoadLWO: (" + missing + ".lwo) 를 열수 없습니다.\n");
+    EXPECT_EQ(errorLoading(missing + ".3ds"), "Load3DS: (" + missing + ".3ds) 를 열수 없습니다.\n");
+    std::filesystem::create_directory(dir / "folder.kzo");
+    EXPECT_EQ(errorLoading((dir / "folder.kzo").string()),
+              "LoadKZO: (" + (dir / "folder.kzo").string() + ") 를 열수 없습니다.\n");
+}
+
+TEST_F(LoadObjectFileTest, aFailedLoadLeavesTheDocumentEmpty) {
+    ViewerDocument doc;
+    LoadObjectFile(write("good.kzo", triangleKzo()), doc);
+    Bytes bad = triangleKzo();
+    bad.data[0] = 17;
+    EXPECT_THROW(LoadObjectFile(write("bad.kzo", bad), doc), kzoview::FatalError);
+    EXPECT_EQ(doc.mesh.vertexCount, 0);
+    EXPECT_EQ(doc.mesh.arena.bytesHeld, 0u);
+    EXPECT_TRUE(doc.captionText.empty());
+}

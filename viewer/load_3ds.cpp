@@ -1,0 +1,250 @@
+// The 3DS loader: the vertex and face lists of every triangle mesh of every
+// named object, merged into one mesh. Two walks over the same chunks: the first
+// counts (and checks every length), the second fills arrays of exactly that size.
+#include "viewer/file_title.h"
+#include "viewer/load_support.h"
+#include "viewer/loaders.h"
+#include "viewer/viewer_error.h"
+
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+namespace kzoview {
+
+namespace {
+
+constexpr std::string_view kLoader = "Load3DS";
+constexpr std::size_t kChunkHeaderSize = 6;
+constexpr std::size_t kLongestName = 256; // bytes, NUL included
+
+enum ChunkId : std::uint16_t {
+    kMainChunk = 0x4D4D,
+    kEditorChunk = 0x3D3D,
+    kNamedObject = 0x4000,
+    kTriangleMesh = 0x4100,
+    kVertexList = 0x4110,
+    kFaceList = 0x4120,
+};
+
+struct Load3ds {
+    kzo::ByteReader in;
+    const std::string& name;
+    ViewerMesh& mesh;
+    bool counting = true;
+    std::int64_t vertexTotal = 0;
+    std::int64_t faceTotal = 0;
+    std::int64_t vertexBase = 0;                    // first vertex of the current named object
+    std::vector<std::int64_t> objectVertexCounts{}; // per named object, from the counting walk
+    std::size_t objectNumber = 0;                   // named objects met so far in this walk
+};
+
+[[noreturn]] void fail(const Load3ds& load, const std::string& fault) {
+    fatalError(detail::fileMessage(kLoader, load.name, fault));
+}
+
+std::string hexId(std::uint16_t id) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", id);
+    return text;
+}
+
+// Reads a chunk's length (its id at chunkStart has been read) and returns the
+// offset of its end, which must lie within parentEnd.
+std::size_t chunkEnd(Load3ds& load, std::uint16_t id, std::size_t chunkStart,
+                     std::size_t parentEnd) {
+    if (parentEnd - load.in.position() < 4) {
+        fail(load, "chunk " + hexId(id) + " at byte " + std::to_string(chunkStart) +
+                       " runs past the end of its parent chunk");
+    }
+    const std::uint32_t length = load.in.u32le();
+    if (length < kChunkHeaderSize) {
+        fail(load, "chunk " + hexId(id) + " at byte " + std::to_string(chunkStart) +
+                       " has length " + std::to_string(length) + ", less than its 6-byte header");
+    }
+    if (length > parentEnd - chunkStart) {
+        fail(load, "chunk " + hexId(id) + " at byte " + std::to_string(chunkStart) +
+                       " runs past the end of its parent chunk");
+    }
+    return chunkStart + length;
+}
+
+// The list's 16-bit count, checked against the bytes its records need.
+std::uint16_t listCount(Load3ds& load, std::size_t chunkStart, std::size_t end,
+                        std::size_t recordSize, const char* what) {
+    if (end - load.in.position() < 2) {
+        fail(load,
+             std::string(what) + " list at byte " + std::to_string(chunkStart) + " has no count");
+    }
+    const std::uint16_t count = load.in.u16le();
+    if (std::size_t(count) * recordSize > end - load.in.position()) {
+        fail(load, std::string(what) + " list at byte " + std::to_string(chunkStart) +
+                       " announces " + std::to_string(count) + " records but holds only " +
+                       std::to_string((end - load.in.position()) / recordSize));
+    }
+    return count;
+}
+
+void readVertexList(Load3ds& load, std::size_t chunkStart, std::size_t end) {
+    const std::uint16_t count = listCount(load, chunkStart, end, 12, "vertex");
+    if (load.counting) {
+        load.vertexTotal += count;
+        load.objectVertexCounts.back() += count;
+        return;
+    }
+    for (std::uint16_t i = 0; i < count; ++i) {
+        MeshVertex& v = load.mesh.vertexArray[load.vertexTotal];
+        v.x = load.in.f32le();
+        v.y = load.in.f32le();
+        v.z = load.in.f32le();
+        ++load.vertexTotal;
+    }
+}
+
+MeshVertex* objectVertex(Load3ds& load, std::uint16_t index, std::int64_t faceNumber) {
+    const std::int64_t objectVertices = load.objectVertexCounts[load.objectNumber - 1];
+    if (index >= objectVertices) {
+        fail(load, "face " + std::to_string(faceNumber) + " uses vertex " + std::to_string(index) +
+                       " of an object with " + std::to_string(objectVertices) + " vertices");
+    }
+    return &load.mesh.vertexArray[load.vertexBase + index];
+}
+
+void readFaceList(Load3ds& load, std::size_t chunkStart, std::size_t end) {
+    const std::uint16_t count = listCount(load, chunkStart, end, 8, "face");
+    if (load.counting) {
+        load.faceTotal += count;
+        return;
+    }
+    ViewerMesh& mesh = load.mesh;
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const std::uint16_t i0 = load.in.u16le();
+        const std::uint16_t i1 = load.in.u16le();
+        const std::uint16_t i2 = load.in.u16le();
+        load.in.skip(2); // flags
+        MeshFace& face = mesh.faceArray[load.faceTotal];
+        face.cornerCount = 3;
+        face.corners = trackedArray<MeshVertex*>(mesh.arena, 3);
+        face.edges = trackedArray<MeshEdge*>(mesh.arena, 3);
+        // Reversed, so corners that 3DS lists counter-clockwise from outside run
+        // counter-clockwise on screen, which the view draws as facing it.
+        face.corners[0] = objectVertex(load, i2, load.faceTotal);
+        face.corners[1] = objectVertex(load, i1, load.faceTotal);
+        face.corners[2] = objectVertex(load, i0, load.faceTotal);
+        face.edges[0] = FindOrAddEdge(mesh, face.corners[0], face.corners[1]);
+        face.edges[1] = FindOrAddEdge(mesh, face.corners[1], face.corners[2]);
+        face.edges[2] = FindOrAddEdge(mesh, face.corners[2], face.corners[0]);
+        ++load.faceTotal;
+    }
+}
+
+void skipObjectName(Load3ds& load, std::size_t end) {
+    const std::size_t nameStart = load.in.position();
+    for (std::size_t i = 0; i < kLongestName; ++i) {
+        if (load.in.position() >= end) {
+            fail(load, "object name at byte " + std::to_string(nameStart) +
+                           " runs past the end of its chunk");
+        }
+        if (load.in.u8() == 0) {
+            return;
+        }
+    }
+    fail(load, "object name at byte " + std::to_string(nameStart) +
+                   " has no terminating NUL within 256 bytes");
+}
+
+bool handles(std::uint16_t parent, std::uint16_t child) {
+    switch (parent) {
+    case kMainChunk:
+        return child == kEditorChunk;
+    case kEditorChunk:
+        return child == kNamedObject;
+    case kNamedObject:
+        return child == kTriangleMesh;
+    case kTriangleMesh:
+        return child == kVertexList || child == kFaceList;
+    default:
+        return false;
+    }
+}
+
+// Walks the chunk whose id has just been read. Nesting is at most four deep
+// (main, editor, object, mesh), and every step moves forward by a checked length.
+void walkChunk(Load3ds& load, std::uint16_t id, std::size_t chunkStart, std::size_t parentEnd) {
+    const std::size_t end = chunkEnd(load, id, chunkStart, parentEnd);
+    if (id == kVertexList) {
+        readVertexList(load, chunkStart, end);
+    } else if (id == kFaceList) {
+        readFaceList(load, chunkStart, end);
+    } else {
+        if (id == kNamedObject) {
+            load.vertexBase = load.vertexTotal;
+            if (load.counting) {
+                load.objectVertexCounts.push_back(0);
+            }
+            ++load.objectNumber;
+            skipObjectName(load, end);
+        }
+        while (load.in.position() < end) {
+            const std::size_t childStart = load.in.position();
+            if (end - childStart < 2) {
+                fail(load, "chunk header at byte " + std::to_string(childStart) +
+                               " runs past the end of its parent chunk");
+            }
+            const std::uint16_t childId = load.in.u16le();
+            if (handles(id, childId)) {
+                walkChunk(load, childId, childStart, end);
+            } else {
+                load.in.seek(chunkEnd(load, childId, childStart, end));
+            }
+        }
+    }
+    load.in.seek(end);
+}
+
+void walkFile(Load3ds& load, bool counting) {
+    load.counting = counting;
+    load.vertexTotal = 0;
+    load.faceTotal = 0;
+    load.vertexBase = 0;
+    load.objectNumber = 0;
+    load.in.seek(2);
+    walkChunk(load, kMainChunk, 0, load.in.size());
+}
+
+} // namespace
+
+void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                  ViewerDocument& doc) {
+    detail::runLoad(doc, kLoader, name, [&] {
+        Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
+        if (bytes.size() < 2 || load.in.u16le() != kMainChunk) {
+            fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
+        }
+        walkFile(load, true);
+        if (load.vertexTotal == 0) {
+            fatalError("Object vertex count or face count is zero !!!");
+        }
+        // Every vertex takes 12 bytes of the file, every face 8.
+        ViewerMesh& mesh = doc.mesh;
+        mesh.vertexArray = trackedArray<MeshVertex>(mesh.arena, std::size_t(load.vertexTotal));
+        mesh.vertexCount = static_cast<std::int32_t>(load.vertexTotal);
+        mesh.faceArray = trackedArray<MeshFace>(mesh.arena, std::size_t(load.faceTotal));
+        mesh.faceCount = static_cast<std::int32_t>(load.faceTotal);
+        walkFile(load, false);
+
+        std::string caption(FileTitle(name));
+        caption += " " + std::to_string(mesh.faceCount) + " faces " +
+                   std::to_string(mesh.vertexCount) + " vertices";
+        detail::finishLoad(doc, kLoader, name, std::move(caption));
+    });
+}
+
+void Load3DS(const std::string& name, ViewerDocument& doc) {
+    detail::runLoad(doc, kLoader, name, [&] {
+        const std::vector<std::uint8_t> bytes = detail::readObjectFile(kLoader, name);
+        Load3DSBytes(bytes, name, doc);
+    });
+}
+
+} // namespace kzoview

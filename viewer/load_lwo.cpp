@@ -1,0 +1,225 @@
+// The LightWave object loader: an IFF "FORM" of type "LWOB", from which the
+// first "PNTS" chunk and the first "POLS" chunk after it are read.
+#include "viewer/file_title.h"
+#include "viewer/load_support.h"
+#include "viewer/loaders.h"
+#include "viewer/viewer_error.h"
+
+#include <cstring>
+
+namespace kzoview {
+
+namespace {
+
+constexpr std::string_view kLoader = "LoadLWO";
+constexpr std::size_t kFormHeaderSize = 8; // "FORM" and the form length
+constexpr std::size_t kChunkHeaderSize = 8;
+
+struct LwoLoad {
+    kzo::ByteReader in;
+    const std::string& name;
+    ViewerMesh& mesh;
+    std::uint64_t end = 0;      // form length: positions count from the byte after the form header
+    std::uint64_t position = 0; // next chunk, relative to the form body
+    bool havePoints = false;
+    bool haveFaces = false;
+};
+
+[[noreturn]] void fail(const LwoLoad& load, const std::string& fault) {
+    fatalError(detail::fileMessage(kLoader, load.name, fault));
+}
+
+bool isWord(std::span<const std::uint8_t> bytes, const char* word) {
+    return std::memcmp(bytes.data(), word, 4) == 0;
+}
+
+std::string printableId(std::span<const std::uint8_t> id) {
+    std::string text;
+    for (std::uint8_t c : id) {
+        text += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+    }
+    return text;
+}
+
+// Scans the form body word by word for the form type. A word counts only when
+// something follows it inside the form.
+void FindLWOB(LwoLoad& load) {
+    for (std::uint64_t at = 0; at + 4 < load.end; at += 4) {
+        load.in.seek(kFormHeaderSize + at);
+        if (isWord(load.in.view(4), "LWOB")) {
+            load.position = at + 4;
+            return;
+        }
+    }
+    fatalError("LoadLWO: Cannot found LWOB chunk in (" + load.name + ")\n");
+}
+
+void readPoints(LwoLoad& load, std::uint32_t length) {
+    ViewerMesh& mesh = load.mesh;
+    // A chunk holds at most 2^32 - 1 bytes, so the count fits 32 bits signed.
+    const std::uint32_t count = length / 12;
+    mesh.vertexArray = trackedArray<MeshVertex>(mesh.arena, count);
+    mesh.vertexCount = static_cast<std::int32_t>(count);
+    load.havePoints = true;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        MeshVertex& v = mesh.vertexArray[i];
+        v.x = load.in.f32be();
+        v.y = load.in.f32be();
+        v.z = load.in.f32be();
+    }
+}
+
+// One polygon record: corner count, indices, surface. A negative surface means
+// a 16-bit count of detail polygons follows; they come next in the stream as
+// ordinary records, so the walk reads them as further polygons.
+struct PolygonRecord {
+    std::size_t offset = 0;     // file offset of the record
+    std::size_t indexStart = 0; // file offset of its first index
+    std::uint16_t cornerCount = 0;
+};
+
+PolygonRecord nextPolygon(LwoLoad& load, std::size_t chunkEnd) {
+    PolygonRecord record;
+    record.offset = load.in.position();
+    const auto runsOver = [&](std::size_t bytes) { return bytes > chunkEnd - load.in.position(); };
+    if (runsOver(2)) {
+        fail(load, "polygon at byte " + std::to_string(record.offset) +
+                       " runs past the end of its POLS chunk");
+    }
+    record.cornerCount = load.in.u16be();
+    record.indexStart = load.in.position();
+    if (runsOver(std::size_t(record.cornerCount) * 2 + 2)) {
+        fail(load, "polygon at byte " + std::to_string(record.offset) +
+                       " runs past the end of its POLS chunk");
+    }
+    load.in.skip(std::size_t(record.cornerCount) * 2);
+    if (load.in.i16be() < 0) {
+        if (runsOver(2)) {
+            fail(load, "detail polygon count at byte " + std::to_string(load.in.position()) +
+                           " runs past the end of its POLS chunk");
+        }
+        load.in.skip(2);
+    }
+    return record;
+}
+
+void readPolygon(LwoLoad& load, const PolygonRecord& record, MeshFace& face) {
+    ViewerMesh& mesh = load.mesh;
+    const std::int32_t n = record.cornerCount;
+    face.cornerCount = n;
+    face.corners = trackedArray<MeshVertex*>(mesh.arena, std::size_t(n));
+    face.edges = trackedArray<MeshEdge*>(mesh.arena, std::size_t(n));
+    kzo::ByteReader indices = load.in;
+    indices.seek(record.indexStart);
+    // LightWave lists corners clockwise as seen from the visible side; reversed,
+    // they run counter-clockwise on screen, which the view draws as facing it.
+    for (std::int32_t j = 0; j < n; ++j) {
+        const std::uint16_t k = indices.u16be();
+        if (k >= mesh.vertexCount) {
+            fail(load, "polygon at byte " + std::to_string(record.offset) + " uses point " +
+                           std::to_string(k) + ", but there are only " +
+                           std::to_string(mesh.vertexCount) + " points");
+        }
+        face.corners[n - 1 - j] = &mesh.vertexArray[k];
+    }
+    for (std::int32_t j = 0; j < n; ++j) {
+        face.edges[j] = FindOrAddEdge(mesh, face.corners[j], face.corners[(j + 1) % n]);
+    }
+}
+
+void readPolygons(LwoLoad& load, std::uint32_t length) {
+    const std::size_t start = load.in.position();
+    const std::size_t chunkEnd = start + length;
+
+    // Counting pass; it also checks every record against the chunk's end.
+    std::int64_t faces = 0;
+    while (load.in.position() < chunkEnd) {
+        if (nextPolygon(load, chunkEnd).cornerCount >= 3) {
+            ++faces;
+        }
+    }
+
+    ViewerMesh& mesh = load.mesh;
+    mesh.faceArray = trackedArray<MeshFace>(mesh.arena, std::size_t(faces));
+    mesh.faceCount = static_cast<std::int32_t>(faces);
+    load.haveFaces = true;
+
+    load.in.seek(start);
+    std::int32_t i = 0;
+    while (load.in.position() < chunkEnd) {
+        const PolygonRecord record = nextPolygon(load, chunkEnd);
+        if (record.cornerCount >= 3) {
+            readPolygon(load, record, mesh.faceArray[i]);
+            ++i;
+        }
+    }
+}
+
+// Handles the chunk whose header has just been read; the reader stands at its data.
+void ReadLwoChunk(LwoLoad& load, std::span<const std::uint8_t> id, std::uint32_t length) {
+    if (isWord(id, "PNTS")) {
+        if (!load.havePoints) {
+            readPoints(load, length);
+        }
+    } else if (isWord(id, "POLS")) {
+        if (!load.haveFaces && load.havePoints) {
+            readPolygons(load, length);
+        }
+    }
+}
+
+void readChunks(LwoLoad& load) {
+    do {
+        const std::uint64_t chunkStart = kFormHeaderSize + load.position;
+        if (load.end - load.position < kChunkHeaderSize) {
+            fail(load, "chunk header at byte " + std::to_string(chunkStart) +
+                           " runs past the end of the form");
+        }
+        load.in.seek(chunkStart);
+        const std::span<const std::uint8_t> id = load.in.view(4);
+        const std::uint32_t length = load.in.u32be();
+        if (length > load.end - load.position - kChunkHeaderSize) {
+            fail(load, "chunk '" + printableId(id) + "' at byte " + std::to_string(chunkStart) +
+                           " runs past the end of the form");
+        }
+        load.position += std::uint64_t(length) + kChunkHeaderSize;
+        ReadLwoChunk(load, id, length);
+    } while (load.position < load.end && !(load.havePoints && load.haveFaces));
+}
+
+} // namespace
+
+void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                  ViewerDocument& doc) {
+    detail::runLoad(doc, kLoader, name, [&] {
+        LwoLoad load{kzo::ByteReader(bytes), name, doc.mesh};
+        if (bytes.size() < 4 || !isWord(bytes, "FORM")) {
+            fatalError("LoadLWO: (" + name + ") file is not light wave object file\n");
+        }
+        load.in.skip(4);
+        load.end = load.in.u32be();
+        if (load.end > bytes.size() - kFormHeaderSize) {
+            fail(load, "form length " + std::to_string(load.end) +
+                           " runs past the end of the file (" + std::to_string(bytes.size()) +
+                           " bytes)");
+        }
+        FindLWOB(load);
+        readChunks(load);
+        if (doc.mesh.vertexCount == 0) {
+            fatalError("Object vertex count or face count is zero !!!");
+        }
+        std::string caption(FileTitle(name));
+        caption += " " + std::to_string(doc.mesh.faceCount) + " faces " +
+                   std::to_string(doc.mesh.vertexCount) + " vertices";
+        detail::finishLoad(doc, kLoader, name, std::move(caption));
+    });
+}
+
+void LoadLWO(const std::string& name, ViewerDocument& doc) {
+    detail::runLoad(doc, kLoader, name, [&] {
+        const std::vector<std::uint8_t> bytes = detail::readObjectFile(kLoader, name);
+        LoadLWOBytes(bytes, name, doc);
+    });
+}
+
+} // namespace kzoview

@@ -1,0 +1,50 @@
+// Steps every loader shares: reading the file, wording its messages, releasing
+// the mesh on failure, and the common ending (checks, NormalizeMesh, caption).
+#pragma once
+
+#include "format/byte_reader.h"
+#include "viewer/viewer_document.h"
+
+#include <cstdint>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kzoview::detail {
+
+// "<loader>: (<name>) <fault>\n", the shape of the loaders' own messages.
+std::string fileMessage(std::string_view loader, std::string_view name, std::string_view fault);
+
+// Reads the whole file, or fails with "<loader>: (<name>) 를 열수 없습니다.\n".
+std::vector<std::uint8_t> readObjectFile(std::string_view loader, const std::string& name);
+
+// Fails on a coordinate that is not a finite number, normalises the mesh and
+// writes the caption.
+void finishLoad(ViewerDocument& doc, std::string_view loader, std::string_view name,
+                std::string caption);
+
+void failLoad(ViewerDocument& doc);
+[[noreturn]] void failTruncated(ViewerDocument& doc, std::string_view loader, std::string_view name,
+                                std::size_t offset);
+[[noreturn]] void failOutOfMemory(ViewerDocument& doc);
+
+// Runs body on an emptied doc. Whatever escapes it leaves doc empty: a
+// FatalError passes on as it is, a read past the end of the buffer becomes a
+// "truncated" error naming the file, a refused allocation the memory message.
+template <class Body>
+void runLoad(ViewerDocument& doc, std::string_view loader, std::string_view name, Body&& body) {
+    failLoad(doc);
+    try {
+        body();
+    } catch (const kzo::OutOfData& e) {
+        failTruncated(doc, loader, name, e.offset);
+    } catch (const std::bad_alloc&) {
+        failOutOfMemory(doc);
+    } catch (...) {
+        failLoad(doc);
+        throw;
+    }
+}
+
+} // namespace kzoview::detail

@@ -1,0 +1,31 @@
+// Loading one object file (.kzo, LightWave .lwo, .3ds) into a ViewerDocument.
+//
+// Every entry either fills doc (mesh normalised, captionText written) or throws
+// FatalError with the message to show after "ERROR: "; on failure doc is left
+// empty with all of its memory released. The *Bytes entries parse a buffer and
+// use name only for the messages and the caption.
+#pragma once
+
+#include "viewer/viewer_document.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace kzoview {
+
+// Chooses the loader by the name's last three characters, in any letter case.
+void LoadObjectFile(const std::string& name, ViewerDocument& doc);
+
+void LoadKZO(const std::string& name, ViewerDocument& doc);
+void LoadLWO(const std::string& name, ViewerDocument& doc);
+void Load3DS(const std::string& name, ViewerDocument& doc);
+
+void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                  ViewerDocument& doc);
+void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                  ViewerDocument& doc);
+void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                  ViewerDocument& doc);
+
+} // namespace kzoview
