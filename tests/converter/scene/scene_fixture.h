@@ -3,6 +3,7 @@
 
 #include "converter/model/scene_model.h"
 #include "format/byte_reader.h"
+#include "tests/converter/kzo_expect.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +22,12 @@ struct SceneFixture {
         model.sink = [this](const std::string& line) { messages.push_back(line); };
     }
 
-    // The bytes of the one pending output with this path.
+    // The bytes of the one pending output with this path, which must be a
+    // well-formed engine file.
     const std::vector<std::uint8_t>& output(const std::string& path) const {
         for (const auto& f : model.pendingOutputs) {
             if (f.path == path) {
+                expectWellFormedEngineFile(f.path, f.bytes);
                 return f.bytes;
             }
         }
