@@ -1,7 +1,7 @@
 #include "converter/app/command_line.h"
 
 #include "converter/app/command_line_options.h"
-#include "converter/app/conversion_run.h"
+#include "converter/app/parallel_run.h"
 
 #include <exception>
 #include <filesystem>
@@ -75,8 +75,8 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
         out.flush();
     };
-    runConversions(options.files, options.outputDirectory.value_or(currentDirectory()),
-                   options.settings, options.jobs, report);
+    runParallelConversions(options.files, options.outputDirectory.value_or(currentDirectory()),
+                           options.settings, options.jobs, report);
     return status;
 }
 

@@ -1,32 +1,33 @@
-// A conversion run over a list of files, optionally with several workers.
+// The Convert run without its window: every listed file, in list order, is
+// handed to the per-file conversion with its output path.
 #pragma once
 
-#include "converter/import/convert_file.h"
-#include "converter/model/conversion_settings.h"
+#include "converter/model/scene_model.h"
 
-#include <cstddef>
-#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace kzo {
 
-struct FileConversion {
-    std::vector<std::string> lines; // the file's messages, in order
-    ConversionOutcome outcome = ConversionOutcome::failed;
-    std::exception_ptr error; // an exception other than the fatal-error signal
-};
+// Converts one input; may rename the output path (its extension becomes
+// "kzo"). Reports through the model's sink; a FatalErrorSignal stays inside.
+using FileConverter =
+    std::function<void(SceneModel& model, const std::string& input, std::string& output)>;
 
-// Converts every input as the Convert button does: the output path is the
-// export prefix followed by the input's file name. With jobs > 1 the files are
-// converted by that many workers, each with its own scene model; report still
-// receives the files one at a time and in list order, on the calling thread.
-// An exception other than the fatal-error signal ends the run after the file
-// that raised it is reported (FileConversion::error); later files are not
-// reported.
-void runConversions(const std::vector<std::string>& inputs, const std::string& exportDirectory,
-                    const ConversionSettings& settings, int jobs,
-                    const std::function<void(std::size_t index, const FileConversion&)>& report);
+// The export prefix followed by the input's file name.
+std::string outputPathFor(const std::string& exportDirectory, const std::string& input);
+
+// Makes the input's directory the process's current directory, as the old
+// program did before each file. Nothing depends on it (scene object paths
+// resolve against the scene's own directory), so a failure is ignored.
+void changeToFileDirectory(const std::string& input);
+
+// Converts the files one after the other, calling afterEachFile (when set)
+// once each file is done. Exceptions other than the fatal-error signal, which
+// the converter catches, end the run and pass to the caller.
+void convertFileList(SceneModel& model, const std::vector<std::string>& files,
+                     const std::string& exportDirectory, const FileConverter& convert,
+                     const std::function<void()>& afterEachFile);
 
 } // namespace kzo

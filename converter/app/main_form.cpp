@@ -1,0 +1,343 @@
+#include "converter/app/main_form.h"
+
+#include "converter/app/export_directory_dialog.h"
+#include "converter/app/file_list.h"
+#include "converter/app/form_font.h"
+#include "converter/app/input_blocker.h"
+#include "converter/app/message_window.h"
+#include "converter/app/scale_factor.h"
+#include "converter/app/settings_handover.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+
+#include <algorithm>
+#include <exception>
+
+namespace kzo {
+namespace {
+
+// Painting the message window after every line would dominate a run that
+// writes long summaries; between files it is always repainted.
+constexpr qint64 kRepaintIntervalMs = 40;
+
+std::string pathBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString pathText(const std::string& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+QIcon stockIcon(const QStyle& style, QStyle::StandardPixmap wanted,
+                QStyle::StandardPixmap fallback) {
+    const QIcon icon = style.standardIcon(wanted);
+    return icon.isNull() ? style.standardIcon(fallback) : icon;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+MainForm::MainForm(SceneModel& model) : QWidget(nullptr), model_(model) {
+    setObjectName("Form1");
+    setWindowTitle("KZO file Maker v1.0");
+    applyFormFont(*this);
+    setFixedSize(554, 487);
+    move(361, 117);
+
+    chooseInputFiles = runInputFileDialog;
+    buildButtons();
+    buildFileGroup();
+    buildOptionsGroup();
+
+    bitBtn6->raise();
+    bitBtn2->raise();
+    setTabOrder(bitBtn1, listBox1);
+    setTabOrder(listBox1, bitBtn3);
+    setTabOrder(bitBtn3, bitBtn4);
+    setTabOrder(bitBtn4, bitBtn5);
+    setTabOrder(bitBtn5, button1);
+    setTabOrder(button1, radioButton[0]);
+    for (int i = 0; i + 1 < 5; ++i) {
+        setTabOrder(radioButton[i], radioButton[i + 1]);
+    }
+    setTabOrder(radioButton[4], checkBox1);
+    setTabOrder(checkBox1, checkBox2);
+    setTabOrder(checkBox2, checkBox3);
+    setTabOrder(checkBox3, edit2);
+    setTabOrder(edit2, bitBtn6);
+    setTabOrder(bitBtn6, bitBtn2);
+}
+
+void MainForm::buildButtons() {
+    const QStyle& look = *style();
+    bitBtn1 = makeButton(this, "BitBtn1", "Exit", {432, 16, 113, 26});
+    bitBtn1->setIcon(look.standardIcon(QStyle::SP_DialogCloseButton));
+    connect(bitBtn1, &QPushButton::clicked, this, &QWidget::close);
+
+    bitBtn6 = makeButton(this, "BitBtn6", "Convert !!", {432, 272, 113, 33});
+    bitBtn6->setIcon(stockIcon(look, QStyle::SP_DialogRetryButton, QStyle::SP_BrowserReload));
+    connect(bitBtn6, &QPushButton::clicked, this, &MainForm::convert);
+
+    bitBtn2 = makeButton(this, "BitBtn2", "Message", {432, 56, 113, 26});
+    bitBtn2->setIcon(
+        stockIcon(look, QStyle::SP_DialogIgnoreButton, QStyle::SP_MessageBoxInformation));
+    connect(bitBtn2, &QPushButton::clicked, this, &MainForm::showMessageWindow);
+}
+
+void MainForm::buildFileGroup() {
+    groupBox1 = new QGroupBox("File Selected for Conversion", this);
+    groupBox1->setObjectName("GroupBox1");
+    groupBox1->setGeometry(8, 8, 417, 273);
+
+    listBox1 = new QListWidget(groupBox1);
+    listBox1->setObjectName("ListBox1");
+    listBox1->setGeometry(24, 32, 369, 193);
+    listBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    listBox1->setSortingEnabled(false);
+    listBox1->setUniformItemSizes(true);
+
+    bitBtn3 = makeButton(groupBox1, "BitBtn3", "Add Files", {24, 232, 113, 27});
+    connect(bitBtn3, &QPushButton::clicked, this, &MainForm::addFiles);
+    bitBtn4 = makeButton(groupBox1, "BitBtn4", "Remove", {152, 232, 113, 27});
+    connect(bitBtn4, &QPushButton::clicked, this, &MainForm::removeSelectedFiles);
+    bitBtn5 = makeButton(groupBox1, "BitBtn5", "Remove All", {280, 232, 113, 27});
+    connect(bitBtn5, &QPushButton::clicked, this, &MainForm::removeAllFiles);
+}
+
+void MainForm::buildOptionsGroup() {
+    groupBox2 = new QGroupBox("Select Export Directory and Options", this);
+    groupBox2->setObjectName("GroupBox2");
+    groupBox2->setGeometry(8, 288, 417, 185);
+
+    label1 = new QLabel("Scale factor", groupBox2);
+    label1->setObjectName("Label1");
+    label1->setGeometry(256, 130, std::max(76, label1->sizeHint().width()), 16);
+
+    // Shows the export directory; only the "..." dialog changes it.
+    edit1 = new QLineEdit(QDir::toNativeSeparators(QDir::currentPath()), groupBox2);
+    edit1->setObjectName("Edit1");
+    edit1->setGeometry(8, 32, 369, 24);
+    edit1->setEnabled(false);
+
+    button1 = makeButton(groupBox2, "Button1", "...", {384, 32, 27, 25});
+    connect(button1, &QPushButton::clicked, this, &MainForm::chooseExportDirectory);
+
+    groupBox3 = new QGroupBox("Shading Type", groupBox2);
+    groupBox3->setObjectName("GroupBox3");
+    groupBox3->setGeometry(8, 64, 241, 113);
+    shadingGroup = new QButtonGroup(this);
+    const char* const captions[5] = {"No shading", "Real time goroud shading",
+                                     "Real time flat shading", "precalculated goroud shading",
+                                     "precalculated flat shading"};
+    for (int i = 0; i < 5; ++i) {
+        radioButton[i] = new QRadioButton(captions[i], groupBox3);
+        radioButton[i]->setObjectName(QString("RadioButton%1").arg(i + 1));
+        radioButton[i]->setGeometry(16, 24 + 16 * i, 217, 17);
+        shadingGroup->addButton(radioButton[i], i);
+    }
+    radioButton[0]->setChecked(true);
+    // Real-time flat shading is not offered.
+    radioButton[2]->setEnabled(false);
+
+    checkBox1 = new QCheckBox("Animation (.mot)", groupBox2);
+    checkBox1->setObjectName("CheckBox1");
+    checkBox1->setGeometry(256, 72, 153, 17);
+    checkBox2 = new QCheckBox("Camera (.cam)", groupBox2);
+    checkBox2->setObjectName("CheckBox2");
+    checkBox2->setGeometry(256, 89, 153, 17);
+    checkBox3 = new QCheckBox("Light (.kzl)", groupBox2);
+    checkBox3->setObjectName("CheckBox3");
+    checkBox3->setGeometry(256, 106, 153, 17);
+
+    edit2 = new QLineEdit("1.0", groupBox2);
+    edit2->setObjectName("Edit2");
+    edit2->setGeometry(256, 152, 153, 24);
+}
+
+void MainForm::attachForms(ExportDirectoryDialog& exportDialog, MessageWindow& messageWindow) {
+    exportDialog_ = &exportDialog;
+    messageWindow_ = &messageWindow;
+    model_.sink = [this](const std::string& line) {
+        messageWindow_->appendLine(line);
+        showRunMessages(false);
+    };
+}
+
+std::vector<std::string> MainForm::files() const {
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(listBox1->count()));
+    for (int i = 0; i < listBox1->count(); ++i) {
+        paths.push_back(pathBytes(listBox1->item(i)->text()));
+    }
+    return paths;
+}
+
+void MainForm::setFiles(const std::vector<std::string>& files) {
+    listBox1->clear();
+    for (const std::string& path : files) {
+        listBox1->addItem(pathText(path));
+    }
+}
+
+std::string MainForm::exportDirectory() const {
+    return pathBytes(QDir::fromNativeSeparators(edit1->text()));
+}
+
+void MainForm::addFiles() {
+    const QStringList chosen = chooseInputFiles(this);
+    std::vector<std::string> paths;
+    for (const QString& path : chosen) {
+        paths.push_back(pathBytes(path));
+    }
+    std::vector<std::string> list = files();
+    for (const std::string& added : appendNewPaths(list, paths)) {
+        listBox1->addItem(pathText(added));
+    }
+}
+
+void MainForm::removeSelectedFiles() {
+    std::vector<std::string> list = files();
+    std::vector<bool> selected(list.size());
+    for (int i = 0; i < listBox1->count(); ++i) {
+        selected[static_cast<std::size_t>(i)] = listBox1->item(i)->isSelected();
+    }
+    removeSelected(list, selected);
+    setFiles(list);
+}
+
+void MainForm::removeAllFiles() {
+    listBox1->clear();
+}
+
+void MainForm::chooseExportDirectory() {
+    if (exportDialog_ && exportDialog_->exec() == QDialog::Accepted) {
+        edit1->setText(QDir::toNativeSeparators(exportDialog_->directory()));
+    }
+}
+
+void MainForm::showMessageWindow() {
+    if (messageWindow_) {
+        messageWindow_->showFocused();
+    }
+}
+
+ConversionSettings MainForm::settingsFromControls() const {
+    ConversionSettings settings;
+    settings.animation = checkBox1->isChecked() ? 1 : 0;
+    settings.cameraFile = checkBox2->isChecked() ? 1 : 0;
+    settings.lightFile = checkBox3->isChecked() ? 1 : 0;
+    const int checked = shadingGroup->checkedId();
+    settings.shadingType = checked < 0 ? 0 : checked;
+    settings.scaleFactor = parseScaleFactor(edit2->text().toStdString());
+    return settings;
+}
+
+// Lets the message window paint what was appended: always between files,
+// within a file at most every kRepaintIntervalMs.
+void MainForm::showRunMessages(bool always) {
+    if (!running_) {
+        return;
+    }
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (always || now - lastRepaint_ >= kRepaintIntervalMs) {
+        lastRepaint_ = now;
+        QCoreApplication::processEvents();
+    }
+}
+
+void MainForm::convert() {
+    if (running_ || !messageWindow_) {
+        return;
+    }
+    const ConversionSettings settings = settingsFromControls();
+    if (!isScaleFactorInRange(settings.scaleFactor)) {
+        showMessageBox(this, "scalefactor is out of range(100000,-100000)");
+        return;
+    }
+    handOverSettings(model_, settings);
+    messageWindow_->clear();
+    messageWindow_->showCentred();
+
+    QString failure;
+    {
+        const InputBlocker blocker;
+        running_ = true;
+        lastRepaint_ = 0;
+        try {
+            convertFileList(model_, files(), exportDirectory(), convertOne,
+                            [this] { showRunMessages(true); });
+        } catch (const std::exception& error) {
+            failure = QString::fromLocal8Bit(error.what());
+        } catch (...) {
+            failure = "unknown exception";
+        }
+        running_ = false;
+    }
+    // An exception other than the fatal-error signal ends the run, never the
+    // program: it is shown and the form goes on.
+    if (!failure.isEmpty()) {
+        QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), failure,
+                        QMessageBox::Ok, this);
+        box.exec();
+    }
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        event->ignore();
+        return;
+    }
+    if (exportDialog_) {
+        exportDialog_->close();
+    }
+    if (messageWindow_) {
+        messageWindow_->close();
+    }
+    event->accept();
+}
+
+QStringList runInputFileDialog(QWidget* parent) {
+    // The patterns match the extensions in any letter case; the names are
+    // shown without them.
+    const QString scenes = "light wave scene file( .lws ) (*.[lL][wW][sS])";
+    const QString studio = "3D studio  file (*.[3][dD][sS])";
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters({scenes, studio});
+    dialog.selectNameFilter(scenes);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles();
+}
+
+void showMessageBox(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+} // namespace kzo

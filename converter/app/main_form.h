@@ -1,0 +1,101 @@
+// "KZO file Maker v1.0": the converter's main form. It collects the input
+// files, the export directory and the options, and runs the conversion of the
+// whole list on the GUI thread when "Convert !!" is clicked.
+#pragma once
+
+#include "converter/app/conversion_run.h"
+#include "converter/model/conversion_settings.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace kzo {
+
+class ExportDirectoryDialog;
+class MessageWindow;
+
+class MainForm : public QWidget {
+public:
+    explicit MainForm(SceneModel& model);
+
+    // The other two forms are created after this one; the run needs both.
+    // Also points the model's message sink at the message window.
+    void attachForms(ExportDirectoryDialog& exportDialog, MessageWindow& messageWindow);
+
+    // Seams: the file dialog of Add Files (returns the chosen paths, empty when
+    // cancelled) and the per-file conversion of a run.
+    std::function<QStringList(QWidget* parent)> chooseInputFiles;
+    FileConverter convertOne;
+
+    void addFiles();              // "Add Files"
+    void removeSelectedFiles();   // "Remove"
+    void removeAllFiles();        // "Remove All"
+    void chooseExportDirectory(); // "..."
+    void convert();               // "Convert !!"
+    void showMessageWindow();     // "Message"
+
+    std::vector<std::string> files() const;
+    std::string exportDirectory() const;
+    // The options as the controls show them; the scale factor as parsed,
+    // before the range check.
+    ConversionSettings settingsFromControls() const;
+    bool isRunning() const { return running_; }
+
+    QPushButton* bitBtn1 = nullptr;
+    QGroupBox* groupBox1 = nullptr;
+    QListWidget* listBox1 = nullptr;
+    QPushButton* bitBtn3 = nullptr;
+    QPushButton* bitBtn4 = nullptr;
+    QPushButton* bitBtn5 = nullptr;
+    QGroupBox* groupBox2 = nullptr;
+    QLabel* label1 = nullptr;
+    QLineEdit* edit1 = nullptr;
+    QPushButton* button1 = nullptr;
+    QGroupBox* groupBox3 = nullptr;
+    QRadioButton* radioButton[5] = {};
+    QButtonGroup* shadingGroup = nullptr;
+    QCheckBox* checkBox1 = nullptr;
+    QCheckBox* checkBox2 = nullptr;
+    QCheckBox* checkBox3 = nullptr;
+    QLineEdit* edit2 = nullptr;
+    QPushButton* bitBtn6 = nullptr;
+    QPushButton* bitBtn2 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildFileGroup();
+    void buildOptionsGroup();
+    void buildButtons();
+    void setFiles(const std::vector<std::string>& files);
+    void showRunMessages(bool always);
+
+    SceneModel& model_;
+    ExportDirectoryDialog* exportDialog_ = nullptr;
+    MessageWindow* messageWindow_ = nullptr;
+    bool running_ = false;
+    qint64 lastRepaint_ = 0;
+};
+
+// Runs the file-open dialog of Add Files: several files, the scene filter
+// preselected, extensions matched in any letter case.
+QStringList runInputFileDialog(QWidget* parent);
+
+// The toolkit's modal message box with one OK button.
+void showMessageBox(QWidget* parent, const QString& text);
+
+} // namespace kzo

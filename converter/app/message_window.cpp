@@ -1,0 +1,65 @@
+#include "converter/app/message_window.h"
+
+#include "converter/app/form_font.h"
+
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace kzo {
+
+MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint) {
+    setObjectName("Form3");
+    setWindowTitle("Message window");
+    // The main form alone decides when the program ends.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    applyFormFont(*this);
+    resize(555, 238);
+
+    memo1 = new QPlainTextEdit(this);
+    memo1->setObjectName("Memo1");
+    memo1->setReadOnly(true);
+    memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(memo1);
+}
+
+void MessageWindow::appendLine(const std::string& line) {
+    memo1->appendPlainText(
+        QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())));
+    // Appending scrolls to the end of the new line; lines are read from their start.
+    memo1->horizontalScrollBar()->setValue(0);
+}
+
+void MessageWindow::clear() {
+    memo1->clear();
+}
+
+void MessageWindow::showCentred() {
+    if (!isVisible()) {
+        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+        show();
+    }
+}
+
+void MessageWindow::showFocused() {
+    showCentred();
+    raise();
+    activateWindow();
+}
+
+QString MessageWindow::text() const {
+    return memo1->toPlainText();
+}
+
+} // namespace kzo

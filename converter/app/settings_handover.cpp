@@ -1,0 +1,9 @@
+#include "converter/app/settings_handover.h"
+
+namespace kzo {
+
+void handOverSettings(SceneModel& model, const ConversionSettings& settings) {
+    model.pendingSettings = settings;
+}
+
+} // namespace kzo

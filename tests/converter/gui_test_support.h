@@ -1,0 +1,68 @@
+// Helpers for the converter's window tests (offscreen platform).
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace kzo::test {
+
+// One application object for the whole test program.
+inline void ensureApplication() {
+    if (QApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "kzomaker_gui_tests";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+        QApplication::setApplicationName("KZO file maker v1.0");
+    }
+}
+
+// Waits (from inside the modal loop that is about to start) for the next
+// modal window, hands it to act, which must close it.
+inline void whenModalAppears(std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            act(modal);
+        }
+    });
+    timer->start();
+}
+
+// Closes the next message box with OK and records its text.
+inline void closeNextMessageBox(QString& text) {
+    whenModalAppears([&text](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            text = box->text();
+        }
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->done(QMessageBox::Ok);
+        } else {
+            modal->close();
+        }
+    });
+}
+
+// Where Tab goes from widget: the next of the given stops in the focus chain
+// (the chain also holds inner parts such as a list's scroll bars).
+inline const QWidget* nextTabStop(const QWidget* widget, const std::vector<const QWidget*>& stops) {
+    for (QWidget* next = widget->nextInFocusChain(); next != widget;
+         next = next->nextInFocusChain()) {
+        if (std::find(stops.begin(), stops.end(), next) != stops.end()) {
+            return next;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace kzo::test

@@ -1,0 +1,309 @@
+#include "converter/app/converter_gui.h"
+#include "tests/converter/gui_test_support.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+using namespace kzo;
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { test::ensureApplication(); }
+    void SetUp() override { gui = std::make_unique<ConverterGui>(); }
+
+    MainForm& form() { return gui->form1; }
+    QStringList listed() const {
+        QStringList items;
+        for (int i = 0; i < gui->form1.listBox1->count(); ++i) {
+            items << gui->form1.listBox1->item(i)->text();
+        }
+        return items;
+    }
+    void chooseFiles(const QStringList& paths) {
+        form().chooseInputFiles = [paths](QWidget*) { return paths; };
+        form().bitBtn3->click();
+    }
+
+    std::unique_ptr<ConverterGui> gui;
+};
+
+QRect geometryOf(const QWidget* widget) {
+    return widget->geometry();
+}
+
+} // namespace
+
+TEST_F(MainFormTest, controlsStartAsDesigned) {
+    MainForm& f = form();
+    EXPECT_EQ(f.windowTitle(), "KZO file Maker v1.0");
+    EXPECT_EQ(f.minimumSize(), QSize(554, 487));
+    EXPECT_EQ(f.maximumSize(), QSize(554, 487));
+
+    struct Expected {
+        const QWidget* widget;
+        QString caption;
+        QRect geometry;
+        const QWidget* parent;
+    };
+    const Expected table[] = {
+        {f.bitBtn1, "Exit", {432, 16, 113, 26}, &f},
+        {f.groupBox1, "File Selected for Conversion", {8, 8, 417, 273}, &f},
+        {f.listBox1, "", {24, 32, 369, 193}, f.groupBox1},
+        {f.bitBtn3, "Add Files", {24, 232, 113, 27}, f.groupBox1},
+        {f.bitBtn4, "Remove", {152, 232, 113, 27}, f.groupBox1},
+        {f.bitBtn5, "Remove All", {280, 232, 113, 27}, f.groupBox1},
+        {f.groupBox2, "Select Export Directory and Options", {8, 288, 417, 185}, &f},
+        {f.edit1, QDir::toNativeSeparators(QDir::currentPath()), {8, 32, 369, 24}, f.groupBox2},
+        {f.button1, "...", {384, 32, 27, 25}, f.groupBox2},
+        {f.groupBox3, "Shading Type", {8, 64, 241, 113}, f.groupBox2},
+        {f.radioButton[0], "No shading", {16, 24, 217, 17}, f.groupBox3},
+        {f.radioButton[1], "Real time goroud shading", {16, 40, 217, 17}, f.groupBox3},
+        {f.radioButton[2], "Real time flat shading", {16, 56, 217, 17}, f.groupBox3},
+        {f.radioButton[3], "precalculated goroud shading", {16, 72, 217, 17}, f.groupBox3},
+        {f.radioButton[4], "precalculated flat shading", {16, 88, 217, 17}, f.groupBox3},
+        {f.checkBox1, "Animation (.mot)", {256, 72, 153, 17}, f.groupBox2},
+        {f.checkBox2, "Camera (.cam)", {256, 89, 153, 17}, f.groupBox2},
+        {f.checkBox3, "Light (.kzl)", {256, 106, 153, 17}, f.groupBox2},
+        {f.edit2, "1.0", {256, 152, 153, 24}, f.groupBox2},
+        {f.bitBtn6, "Convert !!", {432, 272, 113, 33}, &f},
+        {f.bitBtn2, "Message", {432, 56, 113, 26}, &f},
+    };
+    for (const Expected& e : table) {
+        SCOPED_TRACE(e.widget->objectName().toStdString());
+        QString caption;
+        if (auto* button = qobject_cast<const QAbstractButton*>(e.widget)) {
+            caption = button->text();
+        } else if (auto* box = qobject_cast<const QGroupBox*>(e.widget)) {
+            caption = box->title();
+        } else if (auto* edit = qobject_cast<const QLineEdit*>(e.widget)) {
+            caption = edit->text();
+        }
+        EXPECT_EQ(caption, e.caption);
+        EXPECT_EQ(geometryOf(e.widget), e.geometry);
+        EXPECT_EQ(e.widget->parentWidget(), e.parent);
+    }
+    EXPECT_EQ(f.label1->text(), "Scale factor");
+    EXPECT_EQ(f.label1->pos(), QPoint(256, 130));
+
+    EXPECT_FALSE(f.bitBtn1->icon().isNull());
+    EXPECT_FALSE(f.bitBtn6->icon().isNull());
+    EXPECT_FALSE(f.bitBtn2->icon().isNull());
+    EXPECT_FALSE(f.edit1->isEnabled());
+    EXPECT_FALSE(f.radioButton[2]->isEnabled());
+    EXPECT_TRUE(f.radioButton[0]->isChecked());
+    EXPECT_FALSE(f.checkBox1->isChecked() || f.checkBox2->isChecked() || f.checkBox3->isChecked());
+    EXPECT_EQ(f.listBox1->count(), 0);
+    EXPECT_EQ(f.listBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_FALSE(f.listBox1->isSortingEnabled());
+
+    // The table's order is the order Tab walks.
+    const std::vector<const QWidget*> order = {
+        f.bitBtn1,        f.listBox1,       f.bitBtn3,        f.bitBtn4,        f.bitBtn5,
+        f.button1,        f.radioButton[0], f.radioButton[1], f.radioButton[2], f.radioButton[3],
+        f.radioButton[4], f.checkBox1,      f.checkBox2,      f.checkBox3,      f.edit2,
+        f.bitBtn6,        f.bitBtn2};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        EXPECT_EQ(test::nextTabStop(order[i], order), order[i + 1]) << i;
+    }
+
+    EXPECT_FALSE(gui->form2.isVisible());
+    EXPECT_FALSE(gui->form3.isVisible());
+}
+
+TEST_F(MainFormTest, addFilesSkipsPathsAlreadyListedExactly) {
+    chooseFiles({"/a/x.lws", "/b/y.3ds", "/a/x.lws"});
+    chooseFiles({"/b/y.3ds", "/A/X.LWS", "/c/z.3DS"});
+    EXPECT_EQ(listed(), (QStringList{"/a/x.lws", "/b/y.3ds", "/A/X.LWS", "/c/z.3DS"}));
+
+    chooseFiles({}); // cancelled
+    EXPECT_EQ(listed().size(), 4);
+}
+
+TEST_F(MainFormTest, removeTakesOutOnlyTheSelectedEntries) {
+    chooseFiles({"/1.lws", "/2.lws", "/3.lws", "/4.lws", "/5.lws"});
+    form().listBox1->item(1)->setSelected(true);
+    form().listBox1->item(2)->setSelected(true);
+    form().bitBtn4->click();
+    EXPECT_EQ(listed(), (QStringList{"/1.lws", "/4.lws", "/5.lws"}));
+
+    form().bitBtn4->click(); // nothing selected
+    EXPECT_EQ(listed().size(), 3);
+    form().bitBtn5->click();
+    EXPECT_TRUE(listed().isEmpty());
+}
+
+TEST_F(MainFormTest, optionsAreReadFromTheControls) {
+    form().radioButton[4]->setChecked(true);
+    form().checkBox1->setChecked(true);
+    form().checkBox3->setChecked(true);
+    form().edit2->setText("2.5cm");
+    const ConversionSettings settings = form().settingsFromControls();
+    EXPECT_EQ(settings.shadingType, 4);
+    EXPECT_EQ(settings.animation, 1);
+    EXPECT_EQ(settings.cameraFile, 0);
+    EXPECT_EQ(settings.lightFile, 1);
+    EXPECT_EQ(settings.scaleFactor, 2.5f);
+
+    // The disabled button cannot be chosen by a click.
+    form().radioButton[2]->click();
+    EXPECT_EQ(form().settingsFromControls().shadingType, 4);
+}
+
+TEST_F(MainFormTest, outOfRangeScaleShowsTheMessageBoxAndStartsNothing) {
+    int conversions = 0;
+    form().convertOne = [&](SceneModel&, const std::string&, std::string&) { ++conversions; };
+    chooseFiles({"/a.3ds"});
+    gui->form3.appendLine("earlier run");
+    const ConversionSettings pendingBefore = gui->model.pendingSettings;
+
+    for (const char* text : {"-1e6", "100000.004", "1e39"}) {
+        form().edit2->setText(text);
+        QString shown;
+        test::closeNextMessageBox(shown);
+        form().bitBtn6->click();
+        EXPECT_EQ(shown, "scalefactor is out of range(100000,-100000)") << text;
+    }
+    EXPECT_EQ(conversions, 0);
+    EXPECT_FALSE(gui->form3.isVisible());
+    EXPECT_EQ(gui->form3.text(), "earlier run");
+    EXPECT_EQ(gui->model.pendingSettings.scaleFactor, pendingBefore.scaleFactor);
+}
+
+TEST_F(MainFormTest, scaleAtTheLimitsAndWithoutANumberIsAccepted) {
+    std::vector<float> scales;
+    form().convertOne = [&](SceneModel& model, const std::string&, std::string&) {
+        scales.push_back(model.pendingSettings.scaleFactor);
+    };
+    chooseFiles({"/a.3ds"});
+    for (const char* text : {"100000", "-100000", "100000.0039", "abc", ""}) {
+        form().edit2->setText(text);
+        form().bitBtn6->click();
+    }
+    EXPECT_EQ(scales, (std::vector<float>{100000.0f, -100000.0f, 100000.0f, 0.0f, 0.0f}));
+}
+
+TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
+    std::vector<std::string> calls;
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string& output) {
+        printMessage(model.sink, "converting '%s'", input.c_str());
+        calls.push_back(input + " -> " + output);
+        // Each line is visible while the run goes on.
+        EXPECT_TRUE(gui->form3.isVisible());
+        EXPECT_TRUE(gui->form3.text().endsWith(QString("converting '%1'").arg(input.c_str())));
+    };
+    form().edit1->setText("/out");
+    form().radioButton[3]->setChecked(true);
+    form().checkBox2->setChecked(true);
+    form().edit2->setText(" 0.5 metres");
+    chooseFiles({"/s/b.lws", "/s/a.3ds"});
+
+    form().bitBtn6->click();
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"/s/b.lws -> /out/b.lws", "/s/a.3ds -> /out/a.3ds"}));
+    const ConversionSettings& pending = gui->model.pendingSettings;
+    EXPECT_EQ(pending.shadingType, 3);
+    EXPECT_EQ(pending.cameraFile, 1);
+    EXPECT_EQ(pending.animation, 0);
+    EXPECT_EQ(pending.lightFile, 0);
+    EXPECT_EQ(pending.scaleFactor, 0.5f);
+    EXPECT_EQ(gui->form3.text(), "converting '/s/b.lws'\nconverting '/s/a.3ds'");
+
+    // A second run replaces the first run's lines.
+    form().bitBtn5->click();
+    chooseFiles({"/t/c.3ds"});
+    form().bitBtn6->click();
+    EXPECT_EQ(gui->form3.text(), "converting '/t/c.3ds'");
+}
+
+TEST_F(MainFormTest, anEmptyListStillClearsAndShowsTheMessageWindow) {
+    gui->form3.appendLine("old");
+    form().bitBtn6->click();
+    EXPECT_TRUE(gui->form3.isVisible());
+    EXPECT_EQ(gui->form3.text(), "");
+}
+
+TEST_F(MainFormTest, anUnexpectedExceptionEndsTheRunWithAMessageBox) {
+    std::vector<std::string> converted;
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&) {
+        converted.push_back(input);
+        if (input == "/b.3ds") {
+            throw std::runtime_error("out of disk space");
+        }
+        printMessage(model.sink, "done %s", input.c_str());
+    };
+    chooseFiles({"/a.3ds", "/b.3ds", "/c.3ds"});
+    QString shown;
+    test::closeNextMessageBox(shown);
+    form().bitBtn6->click();
+    EXPECT_EQ(shown, "out of disk space");
+    EXPECT_EQ(converted, (std::vector<std::string>{"/a.3ds", "/b.3ds"}));
+    EXPECT_EQ(gui->form3.text(), "done /a.3ds");
+    EXPECT_FALSE(form().isRunning());
+
+    // The form goes on: the next run works.
+    form().bitBtn5->click();
+    chooseFiles({"/c.3ds"});
+    form().bitBtn6->click();
+    EXPECT_EQ(gui->form3.text(), "done /c.3ds");
+}
+
+TEST_F(MainFormTest, userInputDuringARunIsDropped) {
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&) {
+        // A click on Remove All arrives while the file converts.
+        const QPointF centre = QPointF(form().bitBtn5->rect().center());
+        QCoreApplication::postEvent(
+            form().bitBtn5, new QMouseEvent(QEvent::MouseButtonPress, centre, centre,
+                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(form().bitBtn5,
+                                    new QMouseEvent(QEvent::MouseButtonRelease, centre, centre,
+                                                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        printMessage(model.sink, "%s", input.c_str());
+    };
+    form().show();
+    chooseFiles({"/a.3ds", "/b.3ds"});
+    form().bitBtn6->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(listed().size(), 2);
+    EXPECT_EQ(gui->form3.text(), "/a.3ds\n/b.3ds");
+}
+
+TEST_F(MainFormTest, messageWindowHidesOnCloseAndShowsTheSameLinesAgain) {
+    MessageWindow& window = gui->form3;
+    EXPECT_EQ(window.windowTitle(), "Message window");
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(window.memo1->isReadOnly());
+    EXPECT_EQ(window.memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(window.memo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(window.memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+    window.appendLine("'/a.3ds' Converting...");
+    window.appendLine("ERROR: cannot open '/a.3ds'");
+    form().bitBtn2->click();
+    EXPECT_TRUE(window.isVisible());
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    form().bitBtn2->click();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.text(), "'/a.3ds' Converting...\nERROR: cannot open '/a.3ds'");
+
+    // The memo follows the window's size.
+    window.resize(700, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.memo1->size(), window.size());
+}
