@@ -1,31 +1,73 @@
-// Scene text in, every reader and side-file writer of the scene import run
-// over it. Object files are never found: the loader stands for a .3ds that is
-// absent or empty.
-#include "converter/import/camera_file.h"
-#include "converter/import/light_file.h"
-#include "converter/import/motion_file.h"
-#include "converter/import/scene_objects.h"
+// Scene text in, the whole scene path run over it: lights, objects and pivots,
+// the geometry processing, the KZO writer and every side file. The first byte
+// picks the options. An object whose name starts with 't' is a tiny 3DS file,
+// one starting with 'e' an empty one, every other object is missing.
+#include "converter/import/import_lws_scene.h"
+#include "converter/import/load_3ds.h"
+#include "format/byte_writer.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+namespace {
+
+// One triangle: main, editor, object "t", mesh, three vertices, one face.
+std::vector<std::uint8_t> triangle3ds() {
+    kzo::ByteWriter w;
+    auto header = [&w](std::uint16_t id, std::uint32_t length) {
+        w.u16le(id);
+        w.u32le(length);
+    };
+    header(0x4D4D, 86);
+    header(0x3D3D, 80);
+    header(0x4000, 74);
+    w.u8('t');
+    w.u8(0);
+    header(0x4100, 66);
+    header(0x4110, 44);
+    w.u16le(3);
+    const float corners[9] = {0, 0, 0, 1, 0, 0, 0, 0, 1};
+    for (float c : corners) {
+        w.f32le(c);
+    }
+    header(0x4120, 16);
+    w.u16le(1);
+    w.u16le(0);
+    w.u16le(1);
+    w.u16le(2);
+    w.u16le(0);
+    return w.take();
+}
+
+const std::vector<std::uint8_t> kTriangle3ds = triangle3ds();
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::unique_ptr<kzo::SceneModel> model = std::make_unique<kzo::SceneModel>();
-    resetSceneModel(*model);
-    model->settings.animation = 1;
-    model->settings.cameraFile = 1;
-    model->settings.lightFile = 1;
-    model->settings.scaleFactor = 2.0f;
-    const kzo::SceneText scene =
-        kzo::makeSceneText("fuzz.lws", std::string(reinterpret_cast<const char*>(data), size));
+    if (size == 0) {
+        return 0;
+    }
+    const std::uint8_t options = data[0];
+    model->pendingSettings.animation = options & 1;
+    model->pendingSettings.cameraFile = (options >> 1) & 1;
+    model->pendingSettings.lightFile = (options >> 2) & 1;
+    model->pendingSettings.shadingType = (options >> 3) % 5;
+    model->pendingSettings.scaleFactor = (options & 0x80) ? 2.0f : 1.0f;
+    const kzo::SceneText scene = kzo::makeSceneText(
+        "fuzz.lws", std::string(reinterpret_cast<const char*>(data + 1), size - 1));
     try {
-        kzo::readLights(*model, scene);
-        kzo::readSceneObjects(*model, scene, [](kzo::SceneModel&, const std::string&) {});
-        kzo::writeMotFile(*model, scene, "fuzz.mot");
-        kzo::writeCamFile(*model, scene, "fuzz.cam");
-        kzo::writeKzlFile(*model, "fuzz.kzl");
+        kzo::importSceneText(*model, scene, "fuzz.kzo",
+                             [](kzo::SceneModel& m, const std::string& object) {
+                                 if (!object.empty() && object[0] == 't') {
+                                     kzo::load3dsBuffer(m, kTriangle3ds, object);
+                                 } else if (object.empty() || object[0] != 'e') {
+                                     kzo::fatalError(m.sink, "cannot open '%s'", object.c_str());
+                                 }
+                             });
     } catch (const kzo::FatalErrorSignal&) {
     }
     return 0;

@@ -1,0 +1,187 @@
+// The kzoview program and its form, driven from outside: the program through
+// its command line on files the tests write, the form through Qt events on the
+// offscreen platform.
+#include "tests/support/build_lwob.h"
+#include "viewer/app/tform1.h"
+#include "viewer/first_frame.h"
+#include "viewer/loaders.h"
+#include "viewer/view_command.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs kzoview with no display at all: the headless modes must not need one.
+ProgramRun runKzoview(const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(env);
+    p.start(QString::fromUtf8(KZOVIEW_PATH), args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
+        return {};
+    }
+    return {p.exitCode(), p.readAllStandardOutput().toStdString(),
+            p.readAllStandardError().toStdString()};
+}
+
+fs::path freshDirectory(const std::string& name) {
+    const fs::path dir = fs::temp_directory_path() / ("kzoview_app_" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+void writeBytes(const fs::path& path, const kzotest::Bytes& bytes) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+// A triangle (0,0,0), (1,0,0), (0,1,0) and a square behind it, as a LightWave object.
+fs::path writeSample(const fs::path& dir) {
+    const fs::path path = dir / "sample object.lwo";
+    writeBytes(
+        path,
+        kzotest::lwobFile(
+            kzotest::pnts(
+                {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}}) +
+            kzotest::pols({{0, 1, 2}, {3, 4, 5, 6}})));
+    return path;
+}
+
+QImage asRgb32(const kzoview::RasterImage& image) {
+    return QImage(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height,
+                  static_cast<qsizetype>(image.width) * 4, QImage::Format_RGB32)
+        .copy();
+}
+
+kzoview::RasterImage expectedFirstFrame(const fs::path& file, int width, int height) {
+    kzoview::ViewerDocument doc;
+    kzoview::LoadObjectFile(file.string(), doc);
+    return kzoview::renderFirstFrame(doc.mesh, width, height);
+}
+
+} // namespace
+
+TEST(KzoviewProgram, snapshotWritesTheFirstFrameWithoutADisplay) {
+    const fs::path dir = freshDirectory("snapshot");
+    const fs::path sample = writeSample(dir);
+    const fs::path png = dir / "thumb.png";
+    const ProgramRun run = runKzoview({"--snapshot", QString::fromStdString(png.string()), "--size",
+                                       "64x48", QString::fromStdString(sample.string())});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    QImage written(QString::fromStdString(png.string()), "PNG");
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written.size(), QSize(64, 48));
+    const QImage expected = asRgb32(expectedFirstFrame(sample, 64, 48));
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), expected);
+    int lit = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            lit += expected.pixel(x, y) != 0xFF000000u;
+        }
+    }
+    EXPECT_GT(lit, 20) << "the frame shows the wireframe";
+
+    const fs::path plain = dir / "plain.png";
+    ASSERT_EQ(runKzoview({"--snapshot", QString::fromStdString(plain.string()),
+                          QString::fromStdString(sample.string())})
+                  .exitCode,
+              0);
+    EXPECT_EQ(QImage(QString::fromStdString(plain.string()), "PNG").size(),
+              QSize(kzoview::kFormClientWidth, kzoview::kFormClientHeight));
+}
+
+TEST(KzoviewProgram, infoPrintsTheCaption) {
+    const fs::path dir = freshDirectory("info");
+    const fs::path sample = writeSample(dir);
+    kzoview::ViewerDocument doc;
+    kzoview::LoadObjectFile(sample.string(), doc);
+    const ProgramRun run = runKzoview({"--info", QString::fromStdString(sample.string())});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, doc.captionText + "\n");
+}
+
+TEST(KzoviewProgram, failedLoadEndsWithTheErrorAndANonZeroStatus) {
+    const fs::path dir = freshDirectory("fail");
+    const fs::path broken = dir / "broken.lwo";
+    writeBytes(broken, kzotest::Bytes().str("FORM", false).u32be(1000).str("LWOB", false));
+    const fs::path png = dir / "never.png";
+
+    const ProgramRun snapshot = runKzoview({"--snapshot", QString::fromStdString(png.string()),
+                                            QString::fromStdString(broken.string())});
+    EXPECT_EQ(snapshot.exitCode, 1);
+    EXPECT_EQ(snapshot.err.rfind("ERROR: ", 0), 0u) << snapshot.err;
+    EXPECT_FALSE(fs::exists(png));
+
+    const ProgramRun info = runKzoview({"--info", QString::fromStdString(broken.string())});
+    EXPECT_EQ(info.exitCode, 1);
+    EXPECT_TRUE(info.out.empty());
+
+    // The window mode reports the failure too, instead of ending as a success.
+    const ProgramRun window = runKzoview({"model.obj"});
+    EXPECT_EQ(window.exitCode, 1);
+    EXPECT_EQ(window.err, "ERROR: 'model.obj' is not supported file format\n");
+}
+
+TEST(KzoviewProgram, endsAtOnceWithoutAFileAndRefusesBadOptions) {
+    EXPECT_EQ(runKzoview({}).exitCode, 0);
+    EXPECT_EQ(runKzoview({"\"\""}).exitCode, 0);
+    const ProgramRun bad = runKzoview({"--snapshot", "out.png", "--size", "wide", "a.kzo"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("--size"), std::string::npos);
+}
+
+TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
+    // Lives for this test only: a static one would outlive Qt's own statics.
+    int argc = 1;
+    char name[] = "kzoview_app_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+
+    const fs::path dir = freshDirectory("form");
+    const fs::path sample = writeSample(dir);
+    kzoview::ViewerDocument doc;
+    kzoview::LoadObjectFile(sample.string(), doc);
+    kzoview::TForm1 form(doc.mesh, QString::fromStdString(doc.captionText));
+    EXPECT_EQ(form.windowTitle().toStdString(), doc.captionText);
+    EXPECT_EQ(form.size(), QSize(kzoview::kFormClientWidth, kzoview::kFormClientHeight));
+
+    const QImage shown = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, asRgb32(expectedFirstFrame(sample, form.width(), form.height())));
+
+    const float x = doc.mesh.vertexArray[1].x;
+    const float z = doc.mesh.vertexArray[1].z;
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(600, 100), QPointF(600, 100),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(88, 100), QPointF(88, 100), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(88, 100), QPointF(88, 100),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &press);
+    QApplication::sendEvent(&form, &move);
+    QApplication::sendEvent(&form, &release);
+    form.grab(); // paints, and the paint turns the vertices
+    EXPECT_NEAR(doc.mesh.vertexArray[1].x, -x, 1e-5f);
+    EXPECT_NEAR(doc.mesh.vertexArray[1].z, -z, 1e-5f);
+}

@@ -1,0 +1,132 @@
+// kzoview: loads one object file, then shows it as a turning wireframe, or
+// writes its first frame as a PNG, or prints its caption. A failed load ends
+// with the error and exit status 1, before any window opens.
+#include "viewer/app/snapshot_png.h"
+#include "viewer/app/tform1.h"
+#include "viewer/first_frame.h"
+#include "viewer/loaders.h"
+#include "viewer/view_command.h"
+#include "viewer/viewer_error.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdlib>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kzoview::ViewCommand;
+using kzoview::ViewerDocument;
+
+constexpr int kExitLoadFailed = 1;
+constexpr int kExitUsage = 2;
+
+// Loads cmd.file into doc; on failure returns the message to show after
+// "ERROR: ", with doc empty and its memory released.
+std::string load(const ViewCommand& cmd, ViewerDocument& doc) {
+    try {
+        kzoview::LoadObjectFile(cmd.file, doc);
+        return {};
+    } catch (const kzoview::FatalError& e) {
+        return e.what();
+    } catch (const std::bad_alloc&) {
+        return "memory allocation error!!";
+    }
+}
+
+int runInfo(const ViewCommand& cmd) {
+    ViewerDocument doc;
+    if (const std::string error = load(cmd, doc); !error.empty()) {
+        std::cerr << "ERROR: " << error << '\n';
+        return kExitLoadFailed;
+    }
+    std::cout << doc.captionText << '\n';
+    return 0;
+}
+
+int runSnapshot(const ViewCommand& cmd) {
+    ViewerDocument doc;
+    if (const std::string error = load(cmd, doc); !error.empty()) {
+        std::cerr << "ERROR: " << error << '\n';
+        return kExitLoadFailed;
+    }
+    const kzoview::RasterImage frame = kzoview::renderFirstFrame(doc.mesh, cmd.width, cmd.height);
+    if (const std::string error = kzoview::writeSnapshotPng(frame, cmd.snapshotPath);
+        !error.empty()) {
+        std::cerr << "ERROR: " << error << '\n';
+        return kExitLoadFailed;
+    }
+    return 0;
+}
+
+// A window system to show a message box on. Without one, creating the
+// application would abort the program instead of reporting the error.
+bool displayAvailable() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v != nullptr && *v != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+void showLoadError(int& argc, char** argv, const std::string& error) {
+    std::cerr << "ERROR: " << error << '\n';
+    if (!displayAvailable()) {
+        return;
+    }
+    QApplication app(argc, argv);
+    // Nobody could close a box on a platform that shows nothing.
+    if (QGuiApplication::platformName() == "offscreen" ||
+        QGuiApplication::platformName() == "minimal") {
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kzoview::kApplicationTitle),
+                    QString::fromUtf8("ERROR: " + error), QMessageBox::Ok);
+    box.exec();
+}
+
+int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
+    ViewerDocument doc;
+    if (const std::string error = load(cmd, doc); !error.empty()) {
+        showLoadError(argc, argv, error);
+        return kExitLoadFailed;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("kzoview");
+    QGuiApplication::setDesktopFileName("kzoview");
+    kzoview::TForm1 form(doc.mesh, QString::fromUtf8(doc.captionText));
+    form.show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const ViewCommand cmd =
+        kzoview::parseViewCommand(std::vector<std::string>(argv + 1, argv + argc));
+    switch (cmd.mode) {
+    case kzoview::ViewMode::Nothing:
+        return 0;
+    case kzoview::ViewMode::Invalid:
+        std::cerr << "kzoview: " << cmd.error << "\n"
+                  << "usage: kzoview FILE\n"
+                  << "       kzoview --snapshot OUT.png [--size WxH] FILE\n"
+                  << "       kzoview --info FILE\n";
+        return kExitUsage;
+    case kzoview::ViewMode::Info:
+        return runInfo(cmd);
+    case kzoview::ViewMode::Snapshot:
+        return runSnapshot(cmd);
+    case kzoview::ViewMode::Window:
+        return runWindow(argc, argv, cmd);
+    }
+    return kExitUsage;
+}

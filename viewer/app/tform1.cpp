@@ -1,0 +1,90 @@
+#include "viewer/app/tform1.h"
+
+#include "viewer/view_command.h"
+#include "viewer/wireframe.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace kzoview {
+
+namespace {
+
+// Client pixel of a mouse event: the pixel the pointer is in.
+int pixelOf(double coordinate) {
+    return static_cast<int>(std::floor(coordinate));
+}
+
+} // namespace
+
+TForm1::TForm1(ViewerMesh& mesh, const QString& caption) : mesh_(mesh) {
+    setWindowTitle(caption);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+    // Every paint covers the whole client area with the off-screen image.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(kFormClientWidth, kFormClientHeight);
+
+    FormCreate(view_);
+    timer1_.setInterval(kTimer1IntervalMs);
+    connect(&timer1_, &QTimer::timeout, this, [this] {
+        if (Timer1Timer(view_)) {
+            update();
+        }
+    });
+    timer1_.start();
+}
+
+void TForm1::paintEvent(QPaintEvent*) {
+    DrawWireframe(mesh_, view_, width(), height(), image_);
+    const QImage frame(reinterpret_cast<const uchar*>(image_.pixels.data()), image_.width,
+                       image_.height, static_cast<qsizetype>(image_.width) * 4,
+                       QImage::Format_RGB32);
+    QPainter painter(this);
+    painter.drawImage(0, 0, frame);
+}
+
+void TForm1::resizeEvent(QResizeEvent*) {
+    update();
+}
+
+void TForm1::showEvent(QShowEvent*) {
+    if (!outerSizeFitted_) {
+        outerSizeFitted_ = true;
+        // The frame's size is known only once the window system has framed it.
+        QTimer::singleShot(0, this, [this] { fitOuterSize(); });
+    }
+}
+
+// Makes the outer size 385 x 321 when the window system reports its frame;
+// without a frame (offscreen) the client keeps the standard client size.
+void TForm1::fitOuterSize() {
+    const int frameWidth = frameGeometry().width() - geometry().width();
+    const int frameHeight = frameGeometry().height() - geometry().height();
+    if (frameWidth > 0 || frameHeight > 0) {
+        resize(kFormOuterWidth - frameWidth, kFormOuterHeight - frameHeight);
+    }
+}
+
+void TForm1::mousePressEvent(QMouseEvent* event) {
+    grabMouse();
+    FormMouseDown(view_, pixelOf(event->position().x()), pixelOf(event->position().y()));
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* event) {
+    if (FormMouseMove(view_, pixelOf(event->position().x()), pixelOf(event->position().y()))) {
+        update();
+    }
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent*) {
+    releaseMouse();
+    FormMouseUp(view_);
+}
+
+} // namespace kzoview

@@ -1,0 +1,53 @@
+// What the kzoview command line asks for. Without an option the whole command
+// line is one file path, optionally in double quotes, spaces included; two
+// headless modes serve build pipelines and tests.
+//
+//   kzoview FILE                                 open the window
+//   kzoview --snapshot OUT.png [--size WxH] FILE  write the first frame as PNG
+//   kzoview --info FILE                           print the caption
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kzoview {
+
+// Client area of the form's 385 x 321 outer size, inside the platform's
+// standard frame (4-pixel borders, 19-pixel caption): the size of a fresh
+// window's first frame.
+inline constexpr int kFormOuterWidth = 385;
+inline constexpr int kFormOuterHeight = 321;
+inline constexpr int kFormClientWidth = 377;
+inline constexpr int kFormClientHeight = 294;
+// Largest --size side a snapshot accepts.
+inline constexpr int kMaxSnapshotSide = 16384;
+
+inline constexpr const char* kApplicationTitle = "kzRHO Object Viewer v1.0";
+
+enum class ViewMode {
+    Nothing,  // no file named: end at once, successfully
+    Window,   // show the turning wireframe
+    Snapshot, // write the first frame to snapshotPath
+    Info,     // print the caption
+    Invalid,  // a malformed option; error says why
+};
+
+struct ViewCommand {
+    ViewMode mode = ViewMode::Nothing;
+    std::string file;
+    std::string snapshotPath;
+    int width = kFormClientWidth;
+    int height = kFormClientHeight;
+    std::string error;
+};
+
+// The file named by a command line text: a leading and a trailing double quote
+// are dropped, nothing else is parsed.
+std::string fileFromCommandLine(const std::string& text);
+
+// args are the arguments after the program's name. In window mode they are
+// joined with single spaces into the command line text the file name comes
+// from, so an unquoted name with spaces still names one file.
+ViewCommand parseViewCommand(const std::vector<std::string>& args);
+
+} // namespace kzoview
