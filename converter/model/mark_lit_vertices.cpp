@@ -212,20 +212,72 @@ struct Query {
     // Only vertices with n . v + d < 0 (else > 0) can be shadowed.
     bool processesNegative;
     bool useBounds;
-    Cone cone;      // point and spot
+    Cone cone; // point and spot
+    // Point and spot, when the light stands clear of the face's plane: the
+    // three planes through the light and an edge, facing inwards; a shadowed
+    // vertex has n . v >= offset on each.
+    bool useFrustum;
+    double sideNormal[3][3];
+    double sideLength[3];
+    double sideOffset[3];
     double axis[3]; // distant: unit travel
     double reach;   // distant: the cylinder's radius
 };
 
+// The shadow frustum of the face seen from the light. A vertex that the exact
+// test shadows lies on the ray from the light through the computed crossing
+// point, and that point lies in the face up to rounding; the ray stays within
+// the margin as long as the light is clear of the plane, which keeps the
+// crossing well away from the light.
+void prepareFrustum(const LightFrame& light, double sideValue, Query& q) {
+    const Occluder& o = *q.o;
+    const double planeScale = std::sqrt(dot3(o.n, o.n)) * 2 * light.scale + std::fabs(o.d);
+    q.useFrustum = std::fabs(sideValue) > 1e-6 * planeScale;
+    for (int i = 0; q.useFrustum && i < 3; ++i) {
+        const double* a = o.k[i];
+        const double* b = o.k[(i + 1) % 3];
+        const double* c = o.k[(i + 2) % 3];
+        const double qa[3] = {a[0] - light.q[0], a[1] - light.q[1], a[2] - light.q[2]};
+        const double qb[3] = {b[0] - light.q[0], b[1] - light.q[1], b[2] - light.q[2]};
+        const double qc[3] = {c[0] - light.q[0], c[1] - light.q[1], c[2] - light.q[2]};
+        double* normal = q.sideNormal[i];
+        cross3(qa, qb, normal);
+        const double length = std::sqrt(dot3(normal, normal));
+        const double facing = dot3(normal, qc);
+        if (!(std::fabs(facing) > 1e-9 * length * std::sqrt(dot3(qc, qc)))) {
+            q.useFrustum = false;
+            break;
+        }
+        if (facing < 0) {
+            for (int a3 = 0; a3 < 3; ++a3) {
+                normal[a3] = -normal[a3];
+            }
+        }
+        q.sideLength[i] = length;
+        q.sideOffset[i] = dot3(normal, light.q) - length * 4 * kRelativeMargin * light.scale;
+    }
+}
+
+bool sphereMeetsFrustum(const Query& q, const double* center, double radius) {
+    for (int i = 0; i < 3; ++i) {
+        if (dot3(q.sideNormal[i], center) - q.sideOffset[i] < -radius * q.sideLength[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void prepareConeQuery(const LightFrame& light, Query& q) {
     const Occluder& o = *q.o;
-    q.side = dot3(o.n, light.q) + o.d > 0 ? 1 : -1;
+    const double sideValue = dot3(o.n, light.q) + o.d;
+    q.side = sideValue > 0 ? 1 : -1;
     q.processesNegative = q.side > 0;
     q.useBounds = light.cullable && o.finite;
     if (q.useBounds) {
-        // Step 2.4's own bound: a shadowed vertex's line to the light passes
-        // within the face's bounding sphere.
+        // A shadowed vertex's line to the light passes within the face's
+        // bounding sphere: the exact test checks exactly that.
         q.cone = coneAround(light, o.c, widened(light, std::sqrt(o.radiusSquared)));
+        prepareFrustum(light, sideValue, q);
     }
 }
 
@@ -293,6 +345,9 @@ bool nodeMayHoldShadowed(const Query& q, const LightFrame& light, const ShadowIn
     if (index.farCandidates[at(nodeIndex)] > 0) {
         return true;
     }
+    if (q.useFrustum) {
+        return sphereMeetsFrustum(q, node.center, radius);
+    }
     return sphereMeetsCone(q.cone, light, node.center, radius);
 }
 
@@ -335,6 +390,9 @@ bool vertexMayBeShadowed(const Query& q, const LightFrame& light, const Vertex& 
         return true;
     }
     const double p[3] = {v.x, v.y, v.z};
+    if (q.useFrustum) {
+        return sphereMeetsFrustum(q, p, light.pointRadius);
+    }
     return sphereMeetsCone(q.cone, light, p, light.pointRadius);
 }
 
