@@ -37,13 +37,13 @@ void requireFinite3(const float* v, std::uint64_t offset, Name what) {
 }
 
 std::string tail(std::size_t trailing) {
-    return std::to_string(trailing) + (trailing == 1 ? " byte" : " bytes");
+    return std::to_string(trailing) + (trailing == 1 ? " byte follows" : " bytes follow");
 }
 
 void requireNoTrailingBytes(std::size_t fileSize, std::size_t trailing, const std::string& what) {
     if (trailing != 0) {
         fail(fileSize - trailing,
-             tail(trailing) + " follow the last " + what + "; the counts account for " +
+             tail(trailing) + " the last " + what + "; the counts account for " +
                  std::to_string(fileSize - trailing) + " of " + std::to_string(fileSize));
     }
 }
@@ -161,8 +161,8 @@ void checkFaces(const KzoDump& d, const KzoLayout& l) {
     }
 }
 
-// The first pivot (by index) whose parent chain runs into a cycle, as the
-// lowest index on that cycle; -1 when there is none. Parents are already known
+// A pivot on a parent cycle: of the first cycle that the chains of pivots 0,
+// 1, 2, ... run into, its lowest index; -1 when there is no cycle. Parents are already known
 // to be 65535 or in range. Linear: every pivot is walked at most once.
 std::int64_t firstPivotOnCycle(const std::vector<KzoPivotRecord>& pivots) {
     enum : std::uint8_t { kUnseen, kOnWalk, kDone };

@@ -21,7 +21,7 @@ namespace {
 
 const std::vector<std::uint8_t>& soleOutput(const SceneModel& model) {
     EXPECT_EQ(model.pendingOutputs.size(), 1u);
-    expectWellFormedEngineFile(model.pendingOutputs.at(0).path, model.pendingOutputs.at(0).bytes);
+    expectWellFormedOutputs(model);
     return model.pendingOutputs.at(0).bytes;
 }
 

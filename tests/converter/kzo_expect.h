@@ -51,4 +51,12 @@ inline void expectWellFormedEngineFile(const std::string& path,
     EXPECT_FALSE(problem) << path << " byte " << problem->offset << ": " << problem->description;
 }
 
+// Every file a conversion left for writing.
+template <typename Model>
+void expectWellFormedOutputs(const Model& model) {
+    for (const auto& file : model.pendingOutputs) {
+        expectWellFormedEngineFile(file.path, file.bytes);
+    }
+}
+
 } // namespace kzotest
