@@ -20,20 +20,20 @@ std::size_t slotFor(const EdgeIndex& index, const MeshVertex* lo, const MeshVert
     k ^= k >> 27;
     k *= 0x94D049BB133111EBull;
     k ^= k >> 31;
-    return static_cast<std::size_t>(k) & (index.slots.size() - 1);
+    return static_cast<std::size_t>(k) & (index.table.size() - 1);
 }
 
 void insertSlot(EdgeIndex& index, const EdgeIndex::Slot& slot) {
     std::size_t i = slotFor(index, slot.lo, slot.hi);
-    while (index.slots[i].edge != nullptr) {
-        i = (i + 1) & (index.slots.size() - 1);
+    while (index.table[i].edge != nullptr) {
+        i = (i + 1) & (index.table.size() - 1);
     }
-    index.slots[i] = slot;
+    index.table[i] = slot;
 }
 
 void grow(EdgeIndex& index) {
-    std::vector<EdgeIndex::Slot> old = std::move(index.slots);
-    index.slots.assign(old.empty() ? kFirstSlotCount : old.size() * 2, EdgeIndex::Slot{});
+    std::vector<EdgeIndex::Slot> old = std::move(index.table);
+    index.table.assign(old.empty() ? kFirstSlotCount : old.size() * 2, EdgeIndex::Slot{});
     for (const EdgeIndex::Slot& slot : old) {
         if (slot.edge != nullptr) {
             insertSlot(index, slot);
@@ -54,20 +54,20 @@ const EdgeIndex::Slot* findIndexedEdge(const EdgeIndex& index, const MeshVertex*
     }
     std::size_t i = slotFor(index, lo, hi);
     for (;;) {
-        const EdgeIndex::Slot& slot = index.slots[i];
+        const EdgeIndex::Slot& slot = index.table[i];
         if (slot.edge == nullptr) {
             return nullptr;
         }
         if (slot.lo == lo && slot.hi == hi) {
             return &slot;
         }
-        i = (i + 1) & (index.slots.size() - 1);
+        i = (i + 1) & (index.table.size() - 1);
     }
 }
 
 void addIndexedEdge(EdgeIndex& index, MeshEdge* edge) {
     // Kept at most half full, so probes stay short and always reach a free slot.
-    if ((index.used + 1) * 2 > index.slots.size()) {
+    if ((index.used + 1) * 2 > index.table.size()) {
         grow(index);
     }
     EdgeIndex::Slot slot;

@@ -18,7 +18,7 @@ struct EdgeIndex {
         MeshEdge* edge = nullptr;  // nullptr marks a free slot
         std::uint64_t created = 0; // creation number: larger is nearer the list head
     };
-    std::vector<Slot> slots; // open addressing, linear probing, power-of-two size
+    std::vector<Slot> table; // open addressing, linear probing, power-of-two size
     std::size_t used = 0;
     std::uint64_t edgesCreated = 0;
     std::size_t selfLoops = 0; // edges whose two ends are one vertex

@@ -3,7 +3,7 @@
 // whole list on the GUI thread when "Convert !!" is clicked.
 #pragma once
 
-#include "converter/app/conversion_run.h"
+#include "converter/app/convert_list.h"
 #include "converter/model/conversion_settings.h"
 
 #include <QStringList>

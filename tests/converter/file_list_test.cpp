@@ -1,4 +1,4 @@
-#include "converter/app/conversion_run.h"
+#include "converter/app/convert_list.h"
 #include "converter/app/file_list.h"
 
 #include <gtest/gtest.h>

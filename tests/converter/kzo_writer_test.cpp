@@ -1,7 +1,7 @@
 #include "converter/model/kzo_writer.h"
 #include "tests/converter/kzo_expect.h"
 #include "tests/converter/model_builder.h"
-#include "tests/support/bytes.h"
+#include "tests/converter/two_triangles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,56 +11,11 @@ using kzotest::TestModel;
 
 namespace {
 
-// Two triangles of the square 0..1 in the y = 0 plane sharing the corners 0 and
-// 2, one untextured red material (flags as markMaterialFlags leaves them).
+using kzotest::kzoHeader;
+using kzotest::twoTrianglesKzoBody;
+
 void twoTriangles(TestModel& t, std::int32_t shadingType) {
-    t.model.settings.shadingType = shadingType;
-    t.material(255, 0, 0);
-    t.model.materials[0].flags = kMaterialAlways;
-    t.vertex(0, 0, 0).vertex(1, 0, 0).vertex(1, 0, 1).vertex(0, 0, 1);
-    t.face(0, 1, 2).face(0, 2, 3);
-    Face& first = t.model.faces[0];
-    first.texU[0] = 0;
-    first.texU[1] = 255;
-    first.texU[2] = 255;
-    first.texV[2] = 127.5f;
-}
-
-Bytes header(std::int32_t images, std::int32_t materials, std::int32_t vertices, std::int32_t faces,
-             std::int32_t pivots, std::int32_t shading) {
-    Bytes b;
-    b.i32le(16).i32le(images).i32le(materials).i32le(vertices).i32le(faces).i32le(pivots);
-    return b.i32le(shading);
-}
-
-Bytes face(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::array<float, 3> u,
-           std::array<float, 3> v) {
-    Bytes f;
-    f.i32le(3).u16le(a).u16le(b).u16le(c).u16le(c);
-    f.f32le(u[0]).f32le(u[1]).f32le(u[2]).f32le(u[2]);
-    f.f32le(v[0]).f32le(v[1]).f32le(v[2]).f32le(v[2]);
-    return f;
-}
-
-// Everything after the header of the two-triangle file.
-Bytes twoTrianglesBody() {
-    Bytes b;
-    b.u8(255).u8(0).u8(0).u8(128).i16le(-1).u16le(0x0002).i32le(2);
-    b.f32le(0).f32le(0).f32le(0);
-    b.f32le(1).f32le(0).f32le(0);
-    b.f32le(1).f32le(0).f32le(1);
-    b.f32le(0).f32le(0).f32le(1);
-    b.append(face(0, 1, 2, {0, 255, 255}, {0, 0, 127.5f}));
-    b.append(face(0, 2, 3, {0, 0, 0}, {0, 0, 0}));
-    return b;
-}
-
-Bytes up(int count) {
-    Bytes b;
-    for (int i = 0; i < count; ++i) {
-        b.f32le(0).f32le(1).f32le(0);
-    }
-    return b;
+    kzotest::twoTrianglesModel(t, shadingType);
 }
 
 const std::vector<std::uint8_t>& onlyOutput(const TestModel& t, const std::string& path) {
@@ -78,7 +33,7 @@ TEST(KzoWriter, twoTrianglesWithoutShadingAre176Bytes) {
     writeKzo(t.model, "out/a.kzo");
     const auto& bytes = onlyOutput(t, "out/a.kzo");
     EXPECT_EQ(bytes.size(), 176u);
-    EXPECT_EQ(bytes, (header(0, 1, 4, 2, 0, 0) + twoTrianglesBody()).data);
+    EXPECT_EQ(bytes, (kzoHeader(0, 1, 4, 2, 0, 0) + twoTrianglesKzoBody()).data);
 }
 
 TEST(KzoWriter, realtimeShadingAppendsVertexOrFaceNormals) {
@@ -86,16 +41,17 @@ TEST(KzoWriter, realtimeShadingAppendsVertexOrFaceNormals) {
     twoTriangles(gouraud, kRealtimeGouraud);
     writeKzo(gouraud.model, "g.kzo");
     EXPECT_EQ(onlyOutput(gouraud, "g.kzo"),
-              (header(0, 1, 4, 2, 0, 1) + twoTrianglesBody() + up(4)).data);
+              (kzoHeader(0, 1, 4, 2, 0, 1) + twoTrianglesKzoBody(0x0006) +
+               kzotest::twoTrianglesVertexNormals())
+                  .data);
 
     TestModel flat;
     twoTriangles(flat, kRealtimeFlat);
     writeKzo(flat.model, "f.kzo");
-    // The first face's cross product ends in (-1)(0) - (0)(0): its z is -0.
-    Bytes flatNormals;
-    flatNormals.f32le(0).f32le(1).f32le(-0.0f).f32le(0).f32le(1).f32le(0);
     EXPECT_EQ(onlyOutput(flat, "f.kzo"),
-              (header(0, 1, 4, 2, 0, 2) + twoTrianglesBody() + flatNormals).data);
+              (kzoHeader(0, 1, 4, 2, 0, 2) + twoTrianglesKzoBody(0x0006) +
+               kzotest::twoTrianglesFaceNormals())
+                  .data);
     EXPECT_EQ(onlyOutput(flat, "f.kzo").size(), 200u);
 }
 
@@ -224,6 +180,6 @@ TEST(KzoWriter, withPivotsKeepsObjectSpaceAndCountsEachPivotsVertices) {
     pivots.f32le(0.5f).f32le(0).f32le(0).u16le(0).u16le(4);
     pivots.f32le(0).f32le(0).f32le(0).u16le(65535).u16le(0);
     EXPECT_EQ(onlyOutput(t, "h.kzo"),
-              (header(0, 1, 4, 2, 3, 0) + twoTrianglesBody() + pivots).data);
+              (kzoHeader(0, 1, 4, 2, 3, 0) + twoTrianglesKzoBody() + pivots).data);
     EXPECT_EQ(t.lines[7], "3 pivots");
 }

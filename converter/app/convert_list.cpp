@@ -1,4 +1,4 @@
-#include "converter/app/conversion_run.h"
+#include "converter/app/convert_list.h"
 
 #include "converter/model/paths.h"
 

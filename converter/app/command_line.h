@@ -1,0 +1,21 @@
+// kzomaker's command-line mode, without Qt: parses the arguments, converts the
+// files and prints the message lines.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace kzo {
+
+inline constexpr int kExitConverted = 0;
+inline constexpr int kExitSomeFileFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// args are the arguments after the program name. "ERROR: " lines go to err,
+// all other lines to out, in the order the run produced them. Returns the exit
+// status: 0 when every file converted, 1 when any failed or was rejected, 2 for
+// a usage error (including no file at all).
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace kzo

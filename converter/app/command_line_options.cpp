@@ -1,0 +1,292 @@
+#include "converter/app/command_line_options.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace kzo {
+
+const char* const kUsageText =
+    "Usage: kzomaker [options] FILE...\n"
+    "Converts 3D Studio (.3ds) files and LightWave scenes (.lws) into KZO object files.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output-dir DIR  write the outputs into DIR (default: the current directory)\n"
+    "  -s, --scale F         multiply every position by F, -100000 to 100000 (default 1.0)\n"
+    "      --shading TYPE    none, gouraud, flat, precalc-gouraud or precalc-flat,\n"
+    "                        or 0 to 4 (default none)\n"
+    "      --animation       convert a scene as an animated hierarchy with a .mot file\n"
+    "      --camera          write the scene's camera file (.cam)\n"
+    "      --light           write the scene's light file (.kzl)\n"
+    "  -j, --jobs N          convert N files at a time (default 1)\n"
+    "  -q, --quiet           print only the error lines\n"
+    "  -h, --help            print this help and exit\n"
+    "      --version         print the version and exit\n"
+    "\n"
+    "Messages go to standard output, \"ERROR: \" lines to standard error.\n"
+    "Exit status: 0 when every file converted, 1 when any file failed or was\n"
+    "rejected, 2 for a usage error.\n";
+
+const char* const kVersionText = "KZO file maker v1.0\n";
+
+namespace {
+
+constexpr float kScaleLimit = 100000.0f;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// sign? digits? ('.' digits?)? ([eE] sign? digits)?, with at least one digit
+// before the exponent.
+bool isDecimalNumber(const std::string& s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i) {
+        ++digits;
+    }
+    if (i < s.size() && s[i] == '.') {
+        for (++i; i < s.size() && isDigit(s[i]); ++i) {
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return false;
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+            ++i;
+        }
+        std::size_t exponentDigits = 0;
+        for (; i < s.size() && isDigit(s[i]); ++i) {
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0) {
+            return false;
+        }
+    }
+    return i == s.size();
+}
+
+// For a decimal number that a double cannot hold: true when it is too large,
+// false when it is too close to zero. Decided by the decimal exponent of its
+// first significant digit.
+bool isHugeNumber(const std::string& s) {
+    std::size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
+    std::size_t intDigits = 0;
+    while (i + intDigits < s.size() && isDigit(s[i + intDigits])) {
+        ++intDigits;
+    }
+    long position = static_cast<long>(intDigits) - 1; // decimal exponent of the digit at i
+    long firstSignificant = 0;
+    bool found = false;
+    for (; i < s.size() && (isDigit(s[i]) || s[i] == '.'); ++i) {
+        if (s[i] == '.') {
+            continue;
+        }
+        if (s[i] != '0') {
+            firstSignificant = position;
+            found = true;
+            break;
+        }
+        --position;
+    }
+    long exponent = 0;
+    const std::size_t e = s.find_first_of("eE");
+    if (e != std::string::npos) {
+        std::size_t j = e + 1;
+        const bool negative = j < s.size() && s[j] == '-';
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
+            ++j;
+        }
+        for (; j < s.size() && exponent < 1000000; ++j) {
+            exponent = exponent * 10 + (s[j] - '0');
+        }
+        exponent = negative ? -exponent : exponent;
+    }
+    return found && firstSignificant + exponent > 0;
+}
+
+std::optional<int> parsePositiveInt(const std::string& s) {
+    int value = 0;
+    const char* end = s.data() + s.size();
+    const auto [ptr, ec] = std::from_chars(s.data(), end, value);
+    if (ec != std::errc() || ptr != end || value < 1) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+struct OptionReader {
+    OptionReader(const std::vector<std::string>& arguments, std::optional<UsageError>& errorOut)
+        : args(arguments), error(errorOut) {}
+    const std::vector<std::string>& args;
+    std::optional<UsageError>& error;
+    std::size_t index = 0;
+
+    // The value of an option: the rest of "--name=value" / "-xvalue", or the
+    // next argument.
+    std::optional<std::string> value(const std::string& arg, const std::string& name,
+                                     std::size_t attachedAt) {
+        if (attachedAt != std::string::npos) {
+            return arg.substr(attachedAt);
+        }
+        if (index + 1 >= args.size()) {
+            error = UsageError{"option '" + name + "' needs a value"};
+            return std::nullopt;
+        }
+        return args[++index];
+    }
+};
+
+// Where the attached value of arg starts when arg is the long option name
+// ("--name=v") or the short one ("-xv"); npos when the value is separate.
+// Returns false when arg is neither.
+bool matches(const std::string& arg, const char* shortName, const char* longName,
+             std::size_t& attachedAt) {
+    attachedAt = std::string::npos;
+    const std::size_t n = std::strlen(longName);
+    if (arg.compare(0, n, longName) == 0) {
+        if (arg.size() == n) {
+            return true;
+        }
+        if (arg[n] == '=') {
+            attachedAt = n + 1;
+            return true;
+        }
+        return false;
+    }
+    if (shortName != nullptr && arg.compare(0, 2, shortName) == 0) {
+        if (arg.size() > 2) {
+            attachedAt = 2;
+        }
+        return true;
+    }
+    return false;
+}
+
+void applyScale(const std::string& text, ParsedCommandLine& result) {
+    bool tooLarge = false;
+    const std::optional<float> scale = parseScaleText(text, &tooLarge);
+    if (!scale && !tooLarge) {
+        result.error = UsageError{"scale factor '" + text + "' is not a number"};
+        return;
+    }
+    if (tooLarge || *scale < -kScaleLimit || *scale > kScaleLimit) {
+        result.error = UsageError{"scalefactor is out of range(100000,-100000)", false};
+        return;
+    }
+    result.options.settings.scaleFactor = *scale;
+}
+
+} // namespace
+
+std::optional<float> parseScaleText(const std::string& text, bool* outOfFloatRange) {
+    if (outOfFloatRange != nullptr) {
+        *outOfFloatRange = false;
+    }
+    if (!isDecimalNumber(text)) {
+        return std::nullopt;
+    }
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (*begin == '+') {
+        ++begin; // from_chars takes no plus sign
+    }
+    // Read as a double and then stored as a float, as the GUI's scale field is.
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec == std::errc::result_out_of_range) {
+        if (!isHugeNumber(text)) {
+            return 0.0f; // too close to zero for a double: zero as a float
+        }
+        if (outOfFloatRange != nullptr) {
+            *outOfFloatRange = true;
+        }
+        return std::nullopt;
+    }
+    if (ec != std::errc() || ptr != end) {
+        return std::nullopt;
+    }
+    const auto f = static_cast<float>(value);
+    if (std::isinf(f)) {
+        if (outOfFloatRange != nullptr) {
+            *outOfFloatRange = true;
+        }
+        return std::nullopt;
+    }
+    return f;
+}
+
+std::optional<std::int32_t> parseShadingText(const std::string& text) {
+    static const char* const names[] = {"none", "gouraud", "flat", "precalc-gouraud",
+                                        "precalc-flat"};
+    for (std::int32_t i = 0; i < 5; ++i) {
+        if (text == names[i] || text == std::to_string(i)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
+    ParsedCommandLine result;
+    CommandLineOptions& o = result.options;
+    OptionReader reader(args, result.error);
+    bool optionsEnded = false;
+    for (; reader.index < args.size() && !result.error; ++reader.index) {
+        const std::string& arg = args[reader.index];
+        std::size_t at = std::string::npos;
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            o.files.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (matches(arg, "-o", "--output-dir", at)) {
+            if (auto v = reader.value(arg, "--output-dir", at)) {
+                o.outputDirectory = *v;
+            }
+        } else if (matches(arg, "-s", "--scale", at)) {
+            if (auto v = reader.value(arg, "--scale", at)) {
+                applyScale(*v, result);
+            }
+        } else if (matches(arg, nullptr, "--shading", at)) {
+            if (auto v = reader.value(arg, "--shading", at)) {
+                if (auto type = parseShadingText(*v)) {
+                    o.settings.shadingType = *type;
+                } else {
+                    result.error = UsageError{"unknown shading type '" + *v + "'"};
+                }
+            }
+        } else if (matches(arg, "-j", "--jobs", at)) {
+            if (auto v = reader.value(arg, "--jobs", at)) {
+                if (auto jobs = parsePositiveInt(*v)) {
+                    o.jobs = *jobs;
+                } else {
+                    result.error =
+                        UsageError{"--jobs needs a whole number of at least 1, not '" + *v + "'"};
+                }
+            }
+        } else if (arg == "--animation") {
+            o.settings.animation = 1;
+        } else if (arg == "--camera") {
+            o.settings.cameraFile = 1;
+        } else if (arg == "--light") {
+            o.settings.lightFile = 1;
+        } else if (arg == "-q" || arg == "--quiet") {
+            o.quiet = true;
+        } else if (arg == "-h" || arg == "--help") {
+            o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
+        } else {
+            result.error = UsageError{"unknown option '" + arg + "'"};
+        }
+    }
+    return result;
+}
+
+} // namespace kzo

@@ -1,0 +1,46 @@
+// The options of kzomaker's command line and their parser.
+#pragma once
+
+#include "converter/model/conversion_settings.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kzo {
+
+struct CommandLineOptions {
+    std::optional<std::string> outputDirectory; // the current directory when absent
+    ConversionSettings settings;
+    int jobs = 1;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> files;
+};
+
+struct UsageError {
+    std::string message;
+    bool suggestHelp = true; // false for the scale range message, which stands alone
+};
+
+// Parses the arguments after the program name. Options and files may be mixed;
+// "--" ends the options. Returns the options or the reason they are unusable.
+struct ParsedCommandLine {
+    CommandLineOptions options;
+    std::optional<UsageError> error;
+};
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// A scale text as the command line reads it: a whole decimal number, rounded
+// to a 32-bit float. nullopt for anything else (also "nan" and "inf").
+// *outOfFloatRange is set when the number is too large for a float.
+std::optional<float> parseScaleText(const std::string& text, bool* outOfFloatRange);
+
+// 0..4 or its name (none, gouraud, flat, precalc-gouraud, precalc-flat).
+std::optional<std::int32_t> parseShadingText(const std::string& text);
+
+extern const char* const kUsageText;
+extern const char* const kVersionText;
+
+} // namespace kzo

@@ -1,0 +1,218 @@
+#include "converter/app/command_line.h"
+#include "converter/app/command_line_options.h"
+#include "tests/converter/kzo_expect.h"
+#include "tests/converter/temp_dir.h"
+#include "tests/converter/two_triangles.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace kzo;
+using namespace kzotest;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun kzomaker(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    CliRun r;
+    r.status = runCommandLine(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+std::string converting(const std::string& input) {
+    return "'" + input + "' Converting...\n";
+}
+
+// The stdout lines of a good two-triangle conversion without shading.
+std::string converted(const std::string& input, const std::string& output) {
+    return converting(input) + "'" + output +
+           "' Writing...\n============================\nversion: 1.0\n0 images\n"
+           "1 materials\n4 vertices\n2 faces\n0 pivots\nno shading\n"
+           "============================\n'" +
+           input + "' Converting...OK\n";
+}
+
+} // namespace
+
+TEST(CommandLine, convertsEveryFileIntoTheOutputDirectoryInListOrder) {
+    TempDir in, out;
+    writeBytes(in / "SHIP.3DS", twoTriangles3ds().data);
+    writeBytes(in / "my3ds", twoTriangles3ds().data);
+    const CliRun r = kzomaker({"-o", out.path().string(), in / "SHIP.3DS", in / "my3ds"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, converted(in / "SHIP.3DS", out / "SHIP.kzo") +
+                         converted(in / "my3ds", out / "mykzo"));
+    EXPECT_EQ(listDirectory(out.path()), (std::vector<std::string>{"SHIP.kzo", "mykzo"}));
+    const auto bytes = readBytes(out / "SHIP.kzo");
+    expectWellFormedKzo(bytes);
+    EXPECT_EQ(bytes, (kzoHeader(0, 1, 4, 2, 0, 0) + twoTrianglesKzoBody()).data);
+}
+
+TEST(CommandLine, failedOrRejectedFilesGiveStatusOneAndTheRestStillConvert) {
+    TempDir dir;
+    writeBytes(dir / "a.3ds", twoTriangles3ds().data);
+    writeBytes(dir / "b.lwo", twoTriangles3ds().data);
+    const CliRun r = kzomaker(
+        {"--output-dir=" + dir.path().string(), dir / "gone.3ds", dir / "b.lwo", dir / "a.3ds"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n");
+    EXPECT_EQ(r.out, converting(dir / "gone.3ds") + converting(dir / "b.lwo") + "'" +
+                         (dir / "b.lwo") + "' is not lws or 3ds file\n" +
+                         converted(dir / "a.3ds", dir / "a.kzo"));
+
+    const CliRun rejectedOnly = kzomaker({"-o", dir.path().string(), dir / "b.lwo"});
+    EXPECT_EQ(rejectedOnly.status, 1);
+    EXPECT_EQ(rejectedOnly.err, "");
+}
+
+TEST(CommandLine, quietPrintsOnlyErrorLines) {
+    TempDir dir;
+    writeBytes(dir / "a.3ds", twoTriangles3ds().data);
+    const CliRun r = kzomaker({"-q", "-o", dir.path().string(), dir / "a.3ds", dir / "gone.3ds"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n");
+}
+
+TEST(CommandLine, parallelJobsPrintTheSameLinesAndWriteTheSameFiles) {
+    TempDir in, serial, parallel;
+    std::vector<std::string> files;
+    for (int i = 0; i < 7; ++i) {
+        const std::string name = "f" + std::to_string(i) + (i == 3 ? ".txt" : ".3ds");
+        if (i != 5) {
+            writeBytes(in / name, twoTriangles3ds().data);
+        }
+        files.push_back(in / name);
+    }
+    auto args = [&files](const TempDir& out, const char* jobs) {
+        std::vector<std::string> a = {"--shading", "gouraud", "-j",
+                                      jobs,        "-o",      out.path().string()};
+        a.insert(a.end(), files.begin(), files.end());
+        return a;
+    };
+    const CliRun one = kzomaker(args(serial, "1"));
+    const CliRun four = kzomaker(args(parallel, "4"));
+    EXPECT_EQ(one.status, 1);
+    EXPECT_EQ(four.status, 1);
+    std::string expectedOut = one.out;
+    for (std::size_t at; (at = expectedOut.find(serial.path().string())) != std::string::npos;) {
+        expectedOut.replace(at, serial.path().string().size(), parallel.path().string());
+    }
+    EXPECT_EQ(four.out, expectedOut);
+    EXPECT_EQ(four.err, one.err);
+    ASSERT_EQ(listDirectory(parallel.path()), listDirectory(serial.path()));
+    for (const auto& name : listDirectory(serial.path())) {
+        EXPECT_EQ(readBytes(parallel / name), readBytes(serial / name)) << name;
+    }
+    EXPECT_EQ(listDirectory(serial.path()).size(), 5u);
+}
+
+TEST(CommandLine, optionsReachTheWrittenFile) {
+    TempDir dir;
+    writeBytes(dir / "a.3ds", twoTriangles3ds().data);
+    const CliRun r = kzomaker({"-s", "2", "--shading=2", "--animation", "--camera", "--light", "-o",
+                               dir.path().string(), dir / "a.3ds"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto bytes = readBytes(dir / "a.kzo");
+    expectWellFormedKzo(bytes);
+    ByteReader reader(bytes);
+    const KzoHeader h = readKzoHeader(reader);
+    EXPECT_EQ(h.shadingType, 2);
+    reader.seek(28 + 12 + 2 * 12);
+    const KzoVertexRecord v = readKzoVertex(reader);
+    EXPECT_EQ(v.x, 2.0f);
+    EXPECT_EQ(v.z, 2.0f);
+    // A 3DS file gets no side files, whatever the options say.
+    EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds", "a.kzo"}));
+
+    for (const char* name : {"none", "gouraud", "flat", "precalc-gouraud", "precalc-flat"}) {
+        const CliRun named =
+            kzomaker({"--shading", name, "-q", "-o", dir.path().string(), dir / "a.3ds"});
+        ASSERT_EQ(named.status, 0) << name;
+        const auto written = readBytes(dir / "a.kzo");
+        ByteReader again(written);
+        EXPECT_EQ(readKzoHeader(again).shadingType, *parseShadingText(name));
+    }
+}
+
+TEST(CommandLine, usageErrorsGiveStatusTwoAndConvertNothing) {
+    TempDir dir;
+    writeBytes(dir / "a.3ds", twoTriangles3ds().data);
+    const std::string out = dir.path().string();
+    const std::string file = dir / "a.3ds";
+    const std::vector<std::vector<std::string>> bad = {
+        {"--bogus", file},
+        {"-s", "abc", file},
+        {"-s", "2.5cm", file},
+        {"--scale", "nan", file},
+        {"--shading", "phong", file},
+        {"--shading", "5", file},
+        {"-j", "0", file},
+        {"-j", "two", file},
+        {file, "-o"},
+        {"-s"},
+    };
+    for (auto args : bad) {
+        args.insert(args.begin(), {"-o", out});
+        const CliRun r = kzomaker(args);
+        EXPECT_EQ(r.status, 2) << args[2];
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("kzomaker: "), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds"}));
+
+    const CliRun none = kzomaker({});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.err.find("Usage: kzomaker"), std::string::npos);
+}
+
+TEST(CommandLine, scaleOutsideTheRangeAfterRoundingToFloatIsRefused) {
+    TempDir dir;
+    writeBytes(dir / "a.3ds", twoTriangles3ds().data);
+    for (const char* scale : {"100001", "-1e6", "100000.004", "1e400"}) {
+        const CliRun r = kzomaker({"-s", scale, "-o", dir.path().string(), dir / "a.3ds"});
+        EXPECT_EQ(r.status, 2) << scale;
+        EXPECT_EQ(r.err, "kzomaker: scalefactor is out of range(100000,-100000)\n");
+    }
+    EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds"}));
+    // 100000.003 rounds to exactly 100000.
+    for (const char* scale : {"100000", "-100000", "100000.003", "0", "-0.5", "1e-400"}) {
+        const CliRun r = kzomaker({"-q", "-s", scale, "-o", dir.path().string(), dir / "a.3ds"});
+        EXPECT_EQ(r.status, 0) << scale << r.err;
+    }
+}
+
+TEST(CommandLine, scaleTextIsAWholeDecimalNumber) {
+    EXPECT_EQ(parseScaleText("2.5", nullptr), 2.5f);
+    EXPECT_EQ(parseScaleText("+3", nullptr), 3.0f);
+    EXPECT_EQ(parseScaleText(".5", nullptr), 0.5f);
+    EXPECT_EQ(parseScaleText("5.", nullptr), 5.0f);
+    EXPECT_EQ(parseScaleText("-1.5E2", nullptr), -150.0f);
+    EXPECT_EQ(parseScaleText("0.000000000000000000000000000000000000000000000001", nullptr), 0.0f);
+    for (const char* text :
+         {"", "e5", ".", "-", "1e", "1.5.2", " 1", "1 ", "inf", "0x10", "2.5cm"}) {
+        EXPECT_FALSE(parseScaleText(text, nullptr).has_value()) << text;
+    }
+    bool tooLarge = false;
+    EXPECT_FALSE(parseScaleText("1e39", &tooLarge).has_value());
+    EXPECT_TRUE(tooLarge);
+}
+
+TEST(CommandLine, helpAndVersionPrintAndSucceed) {
+    const CliRun help = kzomaker({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: kzomaker [options] FILE...", 0), 0u);
+    const CliRun version = kzomaker({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "KZO file maker v1.0\n");
+}

@@ -1,0 +1,183 @@
+#include "converter/import/convert_file.h"
+#include "tests/converter/kzo_expect.h"
+#include "tests/converter/temp_dir.h"
+#include "tests/converter/two_triangles.h"
+
+#include <gtest/gtest.h>
+
+using namespace kzo;
+using namespace kzotest;
+
+namespace {
+
+struct Converter {
+    Converter() {
+        model.sink = [this](const std::string& line) { lines.push_back(line); };
+    }
+    SceneModel model;
+    std::vector<std::string> lines;
+
+    // Converts input into outputDirectory as the Convert run does.
+    ConversionOutcome convert(const std::string& input, const std::string& outputDirectory,
+                              std::string* outputPath = nullptr) {
+        std::string output = outputDirectory + "/" + input.substr(input.find_last_of('/') + 1);
+        const ConversionOutcome outcome = convertFile(model, input, output);
+        if (outputPath != nullptr) {
+            *outputPath = output;
+        }
+        return outcome;
+    }
+};
+
+std::vector<std::string> summary(const std::string& output, int materials, int vertices, int faces,
+                                 const char* shading) {
+    return {"'" + output + "' Writing...",
+            "============================",
+            "version: 1.0",
+            "0 images",
+            std::to_string(materials) + " materials",
+            std::to_string(vertices) + " vertices",
+            std::to_string(faces) + " faces",
+            "0 pivots",
+            shading,
+            "============================"};
+}
+
+} // namespace
+
+TEST(ConvertFile, threeDsFileBecomesTheExactKzoBytesForEachRealtimeShading) {
+    const char* shadingNames[] = {"no shading", "realtime groud shading", "realtime flat shading"};
+    const Bytes shadingData[] = {{}, twoTrianglesVertexNormals(), twoTrianglesFaceNormals()};
+    for (std::int32_t shading = 0; shading <= 2; ++shading) {
+        SCOPED_TRACE(shading);
+        TempDir dir;
+        writeBytes(dir / "SHIP.3DS", twoTriangles3ds().data);
+        Converter c;
+        setConversionSettings(c.model, 0, shading, 1.0f, 0, 0);
+        std::string output;
+        EXPECT_EQ(c.convert(dir / "SHIP.3DS", dir.path().string(), &output),
+                  ConversionOutcome::converted);
+        EXPECT_EQ(output, dir / "SHIP.kzo");
+
+        std::vector<std::string> expected = {"'" + (dir / "SHIP.3DS") + "' Converting..."};
+        for (const auto& line : summary(output, 1, 4, 2, shadingNames[shading])) {
+            expected.push_back(line);
+        }
+        expected.push_back("'" + (dir / "SHIP.3DS") + "' Converting...OK");
+        EXPECT_EQ(c.lines, expected);
+
+        const auto bytes = readBytes(output);
+        expectWellFormedKzo(bytes);
+        const std::uint16_t flags = shading == 0 ? 0x0002 : 0x0006;
+        EXPECT_EQ(bytes, (kzoHeader(0, 1, 4, 2, 0, shading) + twoTrianglesKzoBody(flags) +
+                          shadingData[shading])
+                             .data);
+        EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"SHIP.3DS", "SHIP.kzo"}));
+    }
+}
+
+TEST(ConvertFile, nameDecidesThePathByItsLastThreeCharacters) {
+    TempDir dir;
+    writeBytes(dir / "my3ds", twoTriangles3ds().data);
+    writeBytes(dir / "x.3dS", twoTriangles3ds().data);
+    writeBytes(dir / "model.lwo", twoTriangles3ds().data);
+    Converter c;
+    std::string output;
+    EXPECT_EQ(c.convert(dir / "my3ds", dir.path().string(), &output), ConversionOutcome::converted);
+    EXPECT_EQ(output, dir / "mykzo");
+    EXPECT_EQ(c.convert(dir / "x.3dS", dir.path().string(), &output), ConversionOutcome::converted);
+    EXPECT_EQ(output, dir / "x.kzo");
+
+    c.lines.clear();
+    EXPECT_EQ(c.convert(dir / "model.lwo", dir.path().string(), &output),
+              ConversionOutcome::rejected);
+    EXPECT_EQ(output, dir / "model.kzo");
+    EXPECT_EQ(c.lines,
+              (std::vector<std::string>{"'" + (dir / "model.lwo") + "' Converting...",
+                                        "'" + (dir / "model.lwo") + "' is not lws or 3ds file"}));
+    EXPECT_EQ(listDirectory(dir.path()),
+              (std::vector<std::string>{"model.lwo", "my3ds", "mykzo", "x.3dS", "x.kzo"}));
+}
+
+TEST(ConvertFile, missingInputIsAnErrorAndTheNextFileStillConverts) {
+    TempDir dir;
+    writeBytes(dir / "good.3ds", twoTriangles3ds().data);
+    Converter c;
+    EXPECT_EQ(c.convert(dir / "gone.3ds", dir.path().string()), ConversionOutcome::failed);
+    EXPECT_EQ(c.lines,
+              (std::vector<std::string>{"'" + (dir / "gone.3ds") + "' Converting...",
+                                        "ERROR: cannot open '" + (dir / "gone.3ds") + "'"}));
+    EXPECT_EQ(c.convert(dir / "good.3ds", dir.path().string()), ConversionOutcome::converted);
+    EXPECT_EQ(c.lines.back(), "'" + (dir / "good.3ds") + "' Converting...OK");
+    EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"good.3ds", "good.kzo"}));
+}
+
+TEST(ConvertFile, fileWithoutTheMainChunkGivesAnEmptyObject) {
+    TempDir dir;
+    Bytes text;
+    text.str("hello, not a 3D Studio file", false);
+    writeBytes(dir / "notes.3ds", text.data);
+    Converter c;
+    EXPECT_EQ(c.convert(dir / "notes.3ds", dir.path().string()), ConversionOutcome::converted);
+    EXPECT_EQ(readBytes(dir / "notes.kzo"), kzoHeader(0, 0, 0, 0, 0, 0).data);
+}
+
+TEST(ConvertFile, unwritableOutputIsAnErrorWithoutOkLine) {
+    TempDir dir;
+    writeBytes(dir / "a.3ds", twoTriangles3ds().data);
+    Converter c;
+    const std::string missingDirectory = dir / "no/such";
+    EXPECT_EQ(c.convert(dir / "a.3ds", missingDirectory), ConversionOutcome::failed);
+    EXPECT_EQ(c.lines.back(), "ERROR: cannot write '" + missingDirectory + "/a.kzo'");
+    EXPECT_EQ(c.lines.size(), 12u); // Converting, Writing, the summary, ERROR: no OK line
+    EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds"}));
+
+    // Something that cannot be replaced stands where the output goes.
+    std::filesystem::create_directories(dir.path() / "a.kzo" / "keep");
+    c.lines.clear();
+    EXPECT_EQ(c.convert(dir / "a.3ds", dir.path().string()), ConversionOutcome::failed);
+    EXPECT_EQ(c.lines.back(), "ERROR: cannot write '" + (dir / "a.kzo") + "'");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "a.kzo" / "keep"));
+    EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds", "a.kzo"}));
+}
+
+TEST(ConvertFile, damagedInputKeepsTheOlderOutput) {
+    TempDir dir;
+    Bytes damaged = twoTriangles3ds();
+    damaged.data.resize(damaged.size() - 5);
+    writeBytes(dir / "a.3ds", damaged.data);
+    writeBytes(dir / "a.kzo", {1, 2, 3});
+    Converter c;
+    EXPECT_EQ(c.convert(dir / "a.3ds", dir.path().string()), ConversionOutcome::failed);
+    EXPECT_EQ(c.lines.back().rfind("ERROR: ", 0), 0u) << c.lines.back();
+    EXPECT_EQ(readBytes(dir / "a.kzo"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds", "a.kzo"}));
+}
+
+TEST(ConvertFile, facesWithoutMaterialGetTheDefaultMaterialAndNothingOfTheFileBefore) {
+    TempDir dir;
+    // First a file with two materials and a texture, then one whose triangle no
+    // material list names.
+    const Bytes textured =
+        material("skin", rgbBytes(10, 20, 30) + textureMap("skin.bmp")) +
+        material("red", rgbBytes(255, 0, 0)) +
+        object("a", vertexList({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 5, 5}}) +
+                        faceList({{0, 1, 2}, {1, 2, 3}}, faceMaterialList("skin", {0, 1})));
+    writeBytes(dir / "first.3ds", file3ds(textured).data);
+    writeBytes(
+        dir / "second.3ds",
+        file3ds(object("b", vertexList({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}) + faceList({{0, 1, 2}})))
+            .data);
+    Converter c;
+    ASSERT_EQ(c.convert(dir / "first.3ds", dir.path().string()), ConversionOutcome::converted);
+    ASSERT_EQ(c.convert(dir / "second.3ds", dir.path().string()), ConversionOutcome::converted);
+
+    Bytes expected = kzoHeader(0, 1, 3, 1, 0, 0);
+    expected.u8(128).u8(128).u8(128).u8(128).i16le(-1).u16le(0x0002).i32le(1);
+    expected.f32le(0).f32le(0).f32le(0).f32le(1).f32le(0).f32le(0).f32le(0).f32le(0).f32le(1);
+    expected.append(kzoFace(0, 1, 2, {0, 0, 0}, {0, 0, 0}));
+    const auto bytes = readBytes(dir / "second.kzo");
+    expectWellFormedKzo(bytes);
+    EXPECT_EQ(bytes, expected.data);
+    expectWellFormedKzo(readBytes(dir / "first.kzo"));
+}
