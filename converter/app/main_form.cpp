@@ -263,6 +263,7 @@ void MainForm::showRunMessages(bool always) {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (always || now - lastRepaint_ >= kRepaintIntervalMs) {
         lastRepaint_ = now;
+        messageWindow_->flushLines();
         QCoreApplication::processEvents();
     }
 }
@@ -294,6 +295,7 @@ void MainForm::convert() {
             failure = "unknown exception";
         }
         running_ = false;
+        messageWindow_->flushLines();
     }
     // An exception other than the fatal-error signal ends the run, never the
     // program: it is shown and the form goes on.

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kzo {
@@ -30,13 +31,24 @@ MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOn
 }
 
 void MessageWindow::appendLine(const std::string& line) {
-    memo1->appendPlainText(
-        QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())));
-    // Appending scrolls to the end of the new line; lines are read from their start.
+    if (pending_.isEmpty()) {
+        QTimer::singleShot(0, this, &MessageWindow::flushLines);
+    }
+    pending_.append(QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())));
+}
+
+void MessageWindow::flushLines() {
+    if (pending_.isEmpty()) {
+        return;
+    }
+    memo1->appendPlainText(pending_.join('\n'));
+    pending_.clear();
+    // Appending scrolls to the end of the last line; lines are read from their start.
     memo1->horizontalScrollBar()->setValue(0);
 }
 
 void MessageWindow::clear() {
+    pending_.clear();
     memo1->clear();
 }
 
@@ -58,7 +70,8 @@ void MessageWindow::showFocused() {
     activateWindow();
 }
 
-QString MessageWindow::text() const {
+QString MessageWindow::text() {
+    flushLines();
     return memo1->toPlainText();
 }
 

@@ -2,6 +2,7 @@
 // line each. Closing it only hides it; its text stays until the next run.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include <string>
@@ -14,16 +15,24 @@ class MessageWindow : public QWidget {
 public:
     MessageWindow();
 
+    // Lines are queued and added to the text area together at the next pass
+    // of the event loop (a run lets it pass between files): adding them one by
+    // one costs ten times as much, each addition laying out and scrolling.
     void appendLine(const std::string& line);
+    void flushLines();
     void clear();
     // Shows the window centred on its screen when it was hidden; a visible
     // window stays where the user put it.
     void showCentred();
     // showCentred, then raises the window and gives it the focus.
     void showFocused();
-    QString text() const;
+    // The whole text, queued lines included.
+    QString text();
 
     QPlainTextEdit* memo1 = nullptr;
+
+private:
+    QStringList pending_;
 };
 
 } // namespace kzo

@@ -1,6 +1,6 @@
 #include "converter/app/parallel_run.h"
 
-#include "converter/app/conversion_run.h"
+#include "converter/app/convert_list.h"
 
 #include <algorithm>
 #include <atomic>

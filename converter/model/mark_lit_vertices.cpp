@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+long long gNodes = 0, gTests = 0, gTrav = 0, gKills = 0;
 namespace kzo {
 
 namespace {
@@ -14,7 +15,10 @@ constexpr double kInsideThreshold = static_cast<double>(0.00001f);
 // margins are many orders of magnitude wider.
 constexpr double kRelativeMargin = 1e-8;
 constexpr double kAngleMargin = 1e-6; // radians
-constexpr double kHalfPi = 1.5707963267948966;
+const double kCosAngleMargin = std::cos(kAngleMargin);
+const double kSinAngleMargin = std::sin(kAngleMargin);
+constexpr std::int32_t kVertexLeafSize = 8;
+constexpr std::int32_t kFaceLeafSize = 8;
 
 std::size_t at(int index) {
     return static_cast<std::size_t>(index);
@@ -93,6 +97,10 @@ struct LightFrame {
     double range2; // range squared
     bool cullable; // every value finite, so the node tests may be used
     double scale;  // largest absolute coordinate of the scene and the light
+    double travel; // |t|
+    double unitTravel[3];
+    double distantMargin; // bounds every face's cylinder margin
+    double pointRadius;   // a vertex as a sphere, for the node tests
 };
 
 // The shadow test of a point or spot light for one (face, vertex) pair; true
@@ -131,42 +139,127 @@ bool distantLightUnlights(const LightFrame& light, const Occluder& o, double nt,
     return strictlyInside(o, p);
 }
 
+// A cone from the light: every line from the light within the angle of the
+// axis. cosAngle > 1 stands for "no cone": the lines go everywhere.
+struct Cone {
+    double axis[3];
+    double cosAngle;
+    double sinAngle;
+};
+
+// The cone that holds every line from the light that passes within reach of
+// center, widened by the angle margin.
+Cone coneAround(const LightFrame& light, const double* center, double reach) {
+    Cone cone{{0, 0, 0}, 2, 0};
+    const double a[3] = {center[0] - light.q[0], center[1] - light.q[1], center[2] - light.q[2]};
+    const double length = std::sqrt(dot3(a, a));
+    if (!(length > reach)) {
+        return cone;
+    }
+    // sin and cos of the half angle, then of the half angle plus the margin.
+    const double sine = reach / length;
+    const double cosine = std::sqrt(1 - sine * sine);
+    const double cosWide = cosine * kCosAngleMargin - sine * kSinAngleMargin;
+    if (!(cosWide > 0)) {
+        return cone;
+    }
+    for (int i = 0; i < 3; ++i) {
+        cone.axis[i] = a[i] / length;
+    }
+    cone.cosAngle = cosWide;
+    cone.sinAngle = sine * kCosAngleMargin + cosine * kSinAngleMargin;
+    return cone;
+}
+
+// False when no point of the sphere lies on a line of the cone: the angle
+// between the sphere's center and the axis exceeds the cone's angle plus the
+// sphere's own angular radius. Written without roots or angles.
+bool sphereMeetsCone(const Cone& cone, const LightFrame& light, const double* center,
+                     double radius) {
+    if (cone.cosAngle > 1) {
+        return true;
+    }
+    const double e[3] = {center[0] - light.q[0], center[1] - light.q[1], center[2] - light.q[2]};
+    const double squared = dot3(e, e);
+    const double radiusSquared = radius * radius;
+    if (squared <= radiusSquared) {
+        return true;
+    }
+    const double left = std::fabs(dot3(cone.axis, e)) + cone.sinAngle * radius;
+    return left * left >= cone.cosAngle * cone.cosAngle * (squared - radiusSquared);
+}
+
+// False when no point of the sphere lies within reach of the line through
+// point along the unit axis.
+bool sphereMeetsCylinder(const double* point, const double* axis, double reach,
+                         const double* center, double radius) {
+    const double w[3] = {center[0] - point[0], center[1] - point[1], center[2] - point[2]};
+    const double along = dot3(w, axis);
+    const double off[3] = {w[0] - along * axis[0], w[1] - along * axis[1], w[2] - along * axis[2]};
+    const double total = reach + radius;
+    return dot3(off, off) <= total * total;
+}
+
+double widened(const LightFrame& light, double radius) {
+    return radius * (1 + kRelativeMargin) + kRelativeMargin * light.scale;
+}
+
 // What the node tests need of one occluder, computed once per face.
 struct Query {
     const Occluder* o;
-    double side; // point: the light's side of the plane; distant: sign of nt
-    double nt;
-    double planeScale; // |n| for the rounding margin of n.v + d
-    // Point lights: the cone from the light around the occluder's bounding
-    // sphere. Distant lights: the cylinder along the light around it.
-    bool useCone;
-    double axis[3]; // point: center - light, unit; distant: unit travel
-    double axisLength;
-    double cosAngle, sinAngle;
-    double reach; // distant: cylinder radius with margin
+    double side; // point and spot: the light's side of the plane, +1 or -1
+    double nt;   // distant: normal . travel
+    // Only vertices with n . v + d < 0 (else > 0) can be shadowed.
+    bool processesNegative;
+    bool useBounds;
+    Cone cone;      // point and spot
+    double axis[3]; // distant: unit travel
+    double reach;   // distant: the cylinder's radius
 };
 
-void candidateStep(ShadowIndex& index, std::int32_t vertex, std::int32_t delta) {
-    const bool far = index.far[at(vertex)] != 0;
-    for (std::int32_t node = index.bvh.leafOf[at(vertex)]; node >= 0;
-         node = index.bvh.nodes[at(node)].parent) {
-        index.candidates[at(node)] += delta;
-        if (far) {
-            index.farCandidates[at(node)] += delta;
-        }
+void prepareConeQuery(const LightFrame& light, Query& q) {
+    const Occluder& o = *q.o;
+    q.side = dot3(o.n, light.q) + o.d > 0 ? 1 : -1;
+    q.processesNegative = q.side > 0;
+    q.useBounds = light.cullable && o.finite;
+    if (q.useBounds) {
+        // Step 2.4's own bound: a shadowed vertex's line to the light passes
+        // within the face's bounding sphere.
+        q.cone = coneAround(light, o.c, widened(light, std::sqrt(o.radiusSquared)));
     }
 }
 
-void unlight(SceneModel& model, ShadowIndex& index, std::int32_t vertex) {
-    model.vertices[at(vertex)].counter = 0;
-    if (index.bvh.leafOf[at(vertex)] >= 0) {
-        candidateStep(index, vertex, -1);
+void prepareCylinderQuery(const LightFrame& light, Query& q) {
+    const Occluder& o = *q.o;
+    // t = -s / nt < 0 is processed.
+    q.processesNegative = q.nt < 0;
+    q.useBounds = light.cullable && o.finite && light.travel > 0;
+    if (!q.useBounds) {
+        return;
     }
+    for (int i = 0; i < 3; ++i) {
+        q.axis[i] = light.t[i] / light.travel;
+    }
+    // A shadowed vertex lies on a line along the light through a point of the
+    // face, so within the face's widest corner of the axis through its center.
+    // The crossing point v + t T is off by rounding in proportion to t T.
+    const double planeReach = std::sqrt(dot3(o.n, o.n)) * 2 * light.scale + std::fabs(o.d);
+    const double margin =
+        kRelativeMargin * (light.scale + planeReach * light.travel / std::fabs(q.nt));
+    double widest = 0;
+    for (const auto& corner : o.k) {
+        const double w[3] = {corner[0] - o.c[0], corner[1] - o.c[1], corner[2] - o.c[2]};
+        const double along = dot3(w, q.axis);
+        const double off[3] = {w[0] - along * q.axis[0], w[1] - along * q.axis[1],
+                               w[2] - along * q.axis[2]};
+        widest = std::max(widest, dot3(off, off));
+    }
+    q.reach = std::sqrt(widest) * (1 + kRelativeMargin) + margin;
 }
 
 // False when no vertex of the node can be strictly on the processed side of
 // the occluder's plane.
-bool nodeCrossesPlane(const Query& q, const VertexBvhNode& node) {
+bool nodeCrossesPlane(const Query& q, const BoundingTreeNode& node) {
     const Occluder& o = *q.o;
     double low = 0, high = 0, magnitude = 0;
     for (int a = 0; a < 3; ++a) {
@@ -179,62 +272,46 @@ bool nodeCrossesPlane(const Query& q, const VertexBvhNode& node) {
     low += o.d;
     high += o.d;
     const double margin = kRelativeMargin * (magnitude + std::fabs(o.d));
-    // side > 0: only s < 0 is processed; side < 0: only s > 0.
-    return q.side > 0 ? low - margin < 0 : high + margin > 0;
-}
-
-bool nodeMeetsCone(const Query& q, const LightFrame& light, const VertexBvhNode& node) {
-    const double radius = node.sphereRadius * (1 + kRelativeMargin) + kRelativeMargin * light.scale;
-    const double e[3] = {node.sphereCenter[0] - light.q[0], node.sphereCenter[1] - light.q[1],
-                         node.sphereCenter[2] - light.q[2]};
-    const double distance = std::sqrt(dot3(e, e));
-    if (distance <= radius) {
-        return true;
-    }
-    const double sinSpread = radius / distance;
-    const double cosSpread = std::sqrt(1 - sinSpread * sinSpread);
-    // cos of the widened cone angle plus the node's spread
-    const double limit = q.cosAngle * cosSpread - q.sinAngle * sinSpread;
-    if (limit <= 0) {
-        return true;
-    }
-    return std::fabs(dot3(q.axis, e)) >= limit * distance;
-}
-
-bool nodeMeetsCylinder(const Query& q, const VertexBvhNode& node) {
-    const Occluder& o = *q.o;
-    const double w[3] = {node.sphereCenter[0] - o.c[0], node.sphereCenter[1] - o.c[1],
-                         node.sphereCenter[2] - o.c[2]};
-    const double along = dot3(w, q.axis);
-    const double off[3] = {w[0] - along * q.axis[0], w[1] - along * q.axis[1],
-                           w[2] - along * q.axis[2]};
-    const double reach = q.reach + node.sphereRadius * (1 + kRelativeMargin);
-    return dot3(off, off) <= reach * reach;
+    return q.processesNegative ? low - margin < 0 : high + margin > 0;
 }
 
 bool nodeMayHoldShadowed(const Query& q, const LightFrame& light, const ShadowIndex& index,
                          std::int32_t nodeIndex) {
-    const VertexBvhNode& node = index.bvh.nodes[at(nodeIndex)];
+    const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
     if (!nodeCrossesPlane(q, node)) {
         return false;
     }
-    if (!q.useCone) {
+    if (!q.useBounds) {
         return true;
     }
+    const double radius = widened(light, node.radius);
     if (light.distant) {
-        return nodeMeetsCylinder(q, node);
+        return sphereMeetsCylinder(q.o->c, q.axis, q.reach, node.center, radius);
     }
     // A vertex beyond the range is unlit by any occluder whose plane it lies
     // behind, wherever the occluder stands.
     if (index.farCandidates[at(nodeIndex)] > 0) {
         return true;
     }
-    return nodeMeetsCone(q, light, node);
+    return sphereMeetsCone(q.cone, light, node.center, radius);
 }
 
-bool pairUnlights(const LightFrame& light, const Query& q, const double* v) {
-    return light.distant ? distantLightUnlights(light, *q.o, q.nt, v)
-                         : pointLightUnlights(light, *q.o, q.side, v);
+void candidateStep(ShadowIndex& index, std::int32_t vertex, std::int32_t delta) {
+    const bool far = index.far[at(vertex)] != 0;
+    for (std::int32_t node = index.vertexTree.leafOf[at(vertex)]; node >= 0;
+         node = index.vertexTree.nodes[at(node)].parent) {
+        index.candidates[at(node)] += delta;
+        if (far) {
+            index.farCandidates[at(node)] += delta;
+        }
+    }
+}
+
+void unlight(SceneModel& model, ShadowIndex& index, std::int32_t vertex) {
+    model.vertices[at(vertex)].counter = 0;
+    if (index.vertexTree.leafOf[at(vertex)] >= 0) {
+        candidateStep(index, vertex, -1);
+    }
 }
 
 void testVertex(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
@@ -244,33 +321,33 @@ void testVertex(SceneModel& model, ShadowIndex& index, const LightFrame& light, 
         return;
     }
     const double v[3] = {vx.x, vx.y, vx.z};
-    if (pairUnlights(light, q, v)) {
+    const bool unlit = light.distant ? distantLightUnlights(light, *q.o, q.nt, v)
+                                     : pointLightUnlights(light, *q.o, q.side, v);
+    if (unlit) {
         unlight(model, index, vertex);
     }
 }
 
-void traverse(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q) {
-    if (index.bvh.nodes.empty()) {
-        return;
+// Before the exact test, a vertex of a point or spot light must lie on a line
+// of the face's cone: the same bound as the node test, for a single point.
+bool vertexMayBeShadowed(const Query& q, const LightFrame& light, const Vertex& v) {
+    if (light.distant || !q.useBounds) {
+        return true;
     }
-    // Median splits keep the depth near log2(20000 / 8), far below this.
-    std::int32_t stack[128];
-    int top = 0;
-    stack[top++] = 0;
-    while (top > 0) {
-        const std::int32_t nodeIndex = stack[--top];
-        if (index.candidates[at(nodeIndex)] <= 0 ||
-            !nodeMayHoldShadowed(q, light, index, nodeIndex)) {
-            continue;
-        }
-        const VertexBvhNode& node = index.bvh.nodes[at(nodeIndex)];
-        if (node.left >= 0) {
-            stack[top++] = node.left + 1;
-            stack[top++] = node.left;
-            continue;
-        }
-        for (std::int32_t i = node.begin; i < node.end; ++i) {
-            testVertex(model, index, light, q, index.bvh.order[at(i)]);
+    const double p[3] = {v.x, v.y, v.z};
+    return sphereMeetsCone(q.cone, light, p, light.pointRadius);
+}
+
+void testLeaf(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
+              std::int32_t nodeIndex) {
+    const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
+    // Vertices beyond the range are shadowed by the plane alone.
+    const bool filter = index.farCandidates[at(nodeIndex)] == 0;
+    for (std::int32_t i = node.begin; i < node.end; ++i) {
+        const std::int32_t vertex = index.vertexTree.order[at(i)];
+        const Vertex& v = model.vertices[at(vertex)];
+        if (v.counter > 0 && (!filter || vertexMayBeShadowed(q, light, v))) {
+            testVertex(model, index, light, q, vertex);
         }
     }
 }
@@ -282,57 +359,27 @@ void testEveryVertex(SceneModel& model, ShadowIndex& index, const LightFrame& li
     }
 }
 
-// Fills the node tests for a point or spot light. False when the face can
-// shadow nothing through the exact test's own early exits.
-void prepareConeQuery(const LightFrame& light, Query& q) {
-    const Occluder& o = *q.o;
-    q.side = dot3(o.n, light.q) + o.d > 0 ? 1 : -1;
-    const double a[3] = {o.c[0] - light.q[0], o.c[1] - light.q[1], o.c[2] - light.q[2]};
-    q.axisLength = std::sqrt(dot3(a, a));
-    const double reach =
-        std::sqrt(o.radiusSquared) * (1 + kRelativeMargin) + kRelativeMargin * light.scale;
-    q.useCone = light.cullable && o.finite && q.axisLength > reach;
-    if (!q.useCone) {
-        return;
+// The vertices beyond the range sphere that lie behind the occluder's plane.
+void testFarVertices(SceneModel& model, ShadowIndex& index, const LightFrame& light,
+                     const Query& q) {
+    // Median splits keep the depth near log2(20000 / 8), far below this.
+    std::int32_t stack[128];
+    int top = 0;
+    stack[top++] = 0;
+    while (top > 0) {
+        const std::int32_t nodeIndex = stack[--top];
+        if (index.farCandidates[at(nodeIndex)] <= 0 ||
+            !nodeCrossesPlane(q, index.vertexTree.nodes[at(nodeIndex)])) {
+            continue;
+        }
+        const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
+        if (node.left >= 0) {
+            stack[top++] = node.left + 1;
+            stack[top++] = node.left;
+            continue;
+        }
+        testLeaf(model, index, light, q, nodeIndex);
     }
-    for (int i = 0; i < 3; ++i) {
-        q.axis[i] = a[i] / q.axisLength;
-    }
-    const double angle = std::asin(reach / q.axisLength) + kAngleMargin;
-    if (angle >= kHalfPi) {
-        q.useCone = false;
-        return;
-    }
-    q.cosAngle = std::cos(angle);
-    q.sinAngle = std::sin(angle);
-}
-
-void prepareCylinderQuery(const LightFrame& light, Query& q) {
-    const Occluder& o = *q.o;
-    q.side = q.nt > 0 ? -1 : 1; // nt > 0: only s > 0 is processed, as for side -1
-    const double travel = std::sqrt(dot3(light.t, light.t));
-    q.useCone = light.cullable && o.finite && travel > 0;
-    if (!q.useCone) {
-        return;
-    }
-    for (int i = 0; i < 3; ++i) {
-        q.axis[i] = light.t[i] / travel;
-    }
-    // The crossing point v + t T is off by rounding in proportion to t T.
-    const double planeReach = std::sqrt(dot3(o.n, o.n)) * 2 * light.scale + std::fabs(o.d);
-    const double margin = kRelativeMargin * (light.scale + planeReach * travel / std::fabs(q.nt));
-    // A shadowed vertex lies on a line along the light through a point of
-    // the face, so within the face's widest corner of the axis through its
-    // center.
-    double widest = 0;
-    for (const auto& corner : o.k) {
-        const double w[3] = {corner[0] - o.c[0], corner[1] - o.c[1], corner[2] - o.c[2]};
-        const double along = dot3(w, q.axis);
-        const double off[3] = {w[0] - along * q.axis[0], w[1] - along * q.axis[1],
-                               w[2] - along * q.axis[2]};
-        widest = std::max(widest, dot3(off, off));
-    }
-    q.reach = std::sqrt(widest) * (1 + kRelativeMargin) + margin;
 }
 
 void markRangeBox(SceneModel& model, const Light& light) {
@@ -356,11 +403,11 @@ void markRangeBox(SceneModel& model, const Light& light) {
 }
 
 // Per light: which vertices can still be shadowed and which lie beyond the
-// range sphere, counted up the hierarchy.
+// range sphere, counted up the vertex tree.
 void countCandidates(const SceneModel& model, ShadowIndex& index, const LightFrame& light) {
     std::fill(index.candidates.begin(), index.candidates.end(), 0);
     std::fill(index.farCandidates.begin(), index.farCandidates.end(), 0);
-    for (const std::int32_t vertex : index.bvh.order) {
+    for (const std::int32_t vertex : index.vertexTree.order) {
         index.far[at(vertex)] = 0;
         const Vertex& vx = model.vertices[at(vertex)];
         if (vx.counter <= 0) {
@@ -375,16 +422,103 @@ void countCandidates(const SceneModel& model, ShadowIndex& index, const LightFra
             }
             index.far[at(vertex)] = light.ranged && light.range2 <= dd ? 1 : 0;
         }
-        const std::int32_t leaf = index.bvh.leafOf[at(vertex)];
+        const std::int32_t leaf = index.vertexTree.leafOf[at(vertex)];
         index.candidates[at(leaf)] += 1;
         index.farCandidates[at(leaf)] += index.far[at(vertex)];
     }
-    // Children always come after their parent.
-    for (std::size_t i = index.bvh.nodes.size(); i-- > 1;) {
-        const std::int32_t parent = index.bvh.nodes[i].parent;
+    for (std::size_t i = index.vertexTree.nodes.size(); i-- > 1;) {
+        const std::int32_t parent = index.vertexTree.nodes[i].parent;
         index.candidates[at(parent)] += index.candidates[i];
         index.farCandidates[at(parent)] += index.farCandidates[i];
     }
+}
+
+// The bound of a face-tree node: its sphere holds every face's bounding
+// sphere, so its cone (or cylinder) holds every face's.
+bool faceNodeMeetsVertexNode(const ShadowIndex& index, const LightFrame& light,
+                             std::int32_t faceNode, std::int32_t vertexNode) {
+    const BoundingTreeNode& f = index.faceTree.nodes[at(faceNode)];
+    const BoundingTreeNode& v = index.vertexTree.nodes[at(vertexNode)];
+    const double radius = widened(light, v.radius);
+    if (light.distant) {
+        const double reach = f.radius * (1 + kRelativeMargin) + light.distantMargin;
+        return sphereMeetsCylinder(f.center, light.unitTravel, reach, v.center, radius);
+    }
+    const double* c = &index.nodeCone[at(faceNode) * 5];
+    const Cone cone{{c[0], c[1], c[2]}, c[3], c[4]};
+    return sphereMeetsCone(cone, light, v.center, radius);
+}
+
+void prepareFaceNodeCones(ShadowIndex& index, const LightFrame& light) {
+    if (light.distant) {
+        return;
+    }
+    for (std::size_t n = 0; n < index.faceTree.nodes.size(); ++n) {
+        const BoundingTreeNode& node = index.faceTree.nodes[n];
+        const Cone cone = coneAround(light, node.center, widened(light, node.radius));
+        double* out = &index.nodeCone[n * 5];
+        out[0] = cone.axis[0];
+        out[1] = cone.axis[1];
+        out[2] = cone.axis[2];
+        out[3] = cone.cosAngle;
+        out[4] = cone.sinAngle;
+    }
+}
+
+// For every face leaf, the vertex leaves holding candidates that its faces'
+// shadows may reach: a walk of both trees at once, then grouped by face leaf.
+void collectPairs(ShadowIndex& index, const LightFrame& light) {
+    index.pairFaceNodes.clear();
+    index.pairVertexNodes.clear();
+    const bool usable = light.cullable && (light.distant ? light.travel > 0 : true);
+    if (usable && !index.faceTree.nodes.empty() && !index.vertexTree.nodes.empty()) {
+        prepareFaceNodeCones(index, light);
+        std::int32_t stack[2 * 256];
+        int top = 0;
+        stack[top++] = 0;
+        stack[top++] = 0;
+        while (top > 0) {
+            const std::int32_t v = stack[--top];
+            const std::int32_t f = stack[--top];
+            if (index.candidates[at(v)] <= 0 || !faceNodeMeetsVertexNode(index, light, f, v)) {
+                continue;
+            }
+            const BoundingTreeNode& fn = index.faceTree.nodes[at(f)];
+            const BoundingTreeNode& vn = index.vertexTree.nodes[at(v)];
+            if (fn.left < 0 && vn.left < 0) {
+                index.pairFaceNodes.push_back(f);
+                index.pairVertexNodes.push_back(v);
+            } else if (vn.left < 0 || (fn.left >= 0 && fn.radius >= vn.radius)) {
+                stack[top++] = fn.left;
+                stack[top++] = v;
+                stack[top++] = fn.left + 1;
+                stack[top++] = v;
+            } else {
+                stack[top++] = f;
+                stack[top++] = vn.left;
+                stack[top++] = f;
+                stack[top++] = vn.left + 1;
+            }
+        }
+    }
+    std::fill(index.pairStart.begin(), index.pairStart.end(), 0);
+    for (const std::int32_t f : index.pairFaceNodes) {
+        ++index.pairStart[at(f) + 1];
+    }
+    for (std::size_t n = 1; n < index.pairStart.size(); ++n) {
+        index.pairStart[n] += index.pairStart[n - 1];
+    }
+    index.pairLeaves.resize(index.pairVertexNodes.size());
+    // Filled back to front so that pairStart ends up at each group's start.
+    for (std::size_t i = index.pairFaceNodes.size(); i-- > 0;) {
+        const std::size_t f = at(index.pairFaceNodes[i]);
+        index.pairLeaves[at(--index.pairStart[f + 1])] = index.pairVertexNodes[i];
+    }
+    // pairStart[f + 1] now holds group f's start; shift back by one.
+    for (std::size_t n = 0; n + 1 < index.pairStart.size(); ++n) {
+        index.pairStart[n] = index.pairStart[n + 1];
+    }
+    index.pairStart.back() = static_cast<std::int32_t>(index.pairLeaves.size());
 }
 
 LightFrame makeFrame(const Light& light, const ShadowIndex& index) {
@@ -397,12 +531,24 @@ LightFrame makeFrame(const Light& light, const ShadowIndex& index) {
         frame.q[a] = light.position[a];
         frame.t[a] = -static_cast<double>(light.direction[a]);
     }
+    frame.travel = std::sqrt(dot3(frame.t, frame.t));
+    frame.pointRadius = 0;
     const double* values = frame.distant ? frame.t : frame.q;
-    frame.cullable = finite3(values) && std::isfinite(frame.range2);
+    frame.cullable = finite3(values) && std::isfinite(frame.range2) && std::isfinite(frame.travel);
     if (frame.cullable && !frame.distant) {
         for (int a = 0; a < 3; ++a) {
             frame.scale = std::max(frame.scale, std::fabs(frame.q[a]));
         }
+    }
+    frame.pointRadius = widened(frame, 0);
+    if (frame.cullable && frame.distant && frame.travel > 0) {
+        for (int a = 0; a < 3; ++a) {
+            frame.unitTravel[a] = frame.t[a] / frame.travel;
+        }
+        // Bounds the per-face margin of prepareCylinderQuery for every face
+        // that is tried (|nt| at least the plane tolerance).
+        frame.distantMargin =
+            kRelativeMargin * (frame.scale + index.planeReach * frame.travel / kPlaneTolerance);
     }
     return frame;
 }
@@ -416,20 +562,80 @@ bool hasLitCorner(const SceneModel& model, const Face& face) {
     return false;
 }
 
+void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame, int faceIndex) {
+    const Face& face = model.faces[at(faceIndex)];
+    const Occluder o = makeOccluder(model, face);
+    Query q{};
+    q.o = &o;
+    if (frame.distant) {
+        q.nt = dot3(o.n, frame.t);
+        if (q.nt > -kPlaneTolerance && q.nt < kPlaneTolerance) {
+            return;
+        }
+        prepareCylinderQuery(frame, q);
+    } else {
+        prepareConeQuery(frame, q);
+    }
+    const std::int32_t faceLeaf = index.faceTree.leafOf[at(faceIndex)];
+    if (!q.useBounds || faceLeaf < 0) {
+        testEveryVertex(model, index, frame, q);
+        return;
+    }
+    if (!frame.distant && !index.vertexTree.nodes.empty() && index.farCandidates[0] > 0) {
+        testFarVertices(model, index, frame, q);
+    }
+    const std::int32_t end = index.pairStart[at(faceLeaf) + 1];
+    for (std::int32_t i = index.pairStart[at(faceLeaf)]; i < end; ++i) {
+        const std::int32_t leaf = index.pairLeaves[at(i)];
+        if (index.candidates[at(leaf)] > 0 && nodeMayHoldShadowed(q, frame, index, leaf)) {
+            testLeaf(model, index, frame, q, leaf);
+        }
+    }
+    for (const std::int32_t vertex : index.vertexTree.loose) {
+        testVertex(model, index, frame, q, vertex);
+    }
+}
+
 } // namespace
 
 void buildShadowIndex(const SceneModel& model, ShadowIndex& index) {
-    buildVertexBvh(model, index.bvh);
-    index.candidates.assign(index.bvh.nodes.size(), 0);
-    index.farCandidates.assign(index.bvh.nodes.size(), 0);
-    index.far.assign(static_cast<std::size_t>(std::max(model.vertexCount, 0)), 0);
+    const auto vertexCount = at(std::max(model.vertexCount, 0));
+    const auto faceCount = at(std::max(model.faceCount, 0));
+    index.items.resize(std::max(vertexCount, faceCount));
     index.extent = 0;
-    for (const std::int32_t vertex : index.bvh.order) {
-        const Vertex& v = model.vertices[at(vertex)];
-        index.extent =
-            std::max({index.extent, std::fabs(static_cast<double>(v.x)),
-                      std::fabs(static_cast<double>(v.y)), std::fabs(static_cast<double>(v.z))});
+    for (std::size_t i = 0; i < vertexCount; ++i) {
+        const Vertex& v = model.vertices[i];
+        index.items[i] = BoundingItem{{v.x, v.y, v.z}, 0};
+        for (const double c : {v.x, v.y, v.z}) {
+            if (std::isfinite(c)) {
+                index.extent = std::max(index.extent, std::fabs(c));
+            }
+        }
     }
+    buildBoundingTree(index.items, model.vertexCount, kVertexLeafSize, index.vertexTree);
+    index.planeReach = 0;
+    for (std::size_t i = 0; i < faceCount; ++i) {
+        const Face& f = model.faces[i];
+        index.items[i] = BoundingItem{{f.center[0], f.center[1], f.center[2]},
+                                      std::sqrt(static_cast<double>(f.radiusSquared))};
+        const double n[3] = {f.normal[0], f.normal[1], f.normal[2]};
+        const double reach = std::sqrt(dot3(n, n)) * 2 * index.extent + std::fabs(f.planeD);
+        if (std::isfinite(reach)) {
+            index.planeReach = std::max(index.planeReach, reach);
+        }
+    }
+    buildBoundingTree(index.items, model.faceCount, kFaceLeafSize, index.faceTree);
+    index.candidates.assign(index.vertexTree.nodes.size(), 0);
+    index.farCandidates.assign(index.vertexTree.nodes.size(), 0);
+    index.far.assign(vertexCount, 0);
+    index.nodeCone.assign(index.faceTree.nodes.size() * 5, 0.0);
+    index.pairStart.assign(index.faceTree.nodes.size() + 1, 0);
+    // Room for a few dozen vertex leaves per face leaf, so that the pair
+    // lists rarely grow after the first light.
+    const std::size_t pairs = 32 * index.faceTree.nodes.size();
+    index.pairFaceNodes.reserve(pairs);
+    index.pairVertexNodes.reserve(pairs);
+    index.pairLeaves.reserve(pairs);
 }
 
 void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
@@ -437,35 +643,15 @@ void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
     markRangeBox(model, light);
     const LightFrame frame = makeFrame(light, index);
     countCandidates(model, index, frame);
+    collectPairs(index, frame);
     for (int f = 0; f < model.faceCount; ++f) {
-        const bool nothingLeft =
-            (index.bvh.nodes.empty() || index.candidates[0] == 0) && index.bvh.loose.empty();
+        const bool nothingLeft = (index.vertexTree.nodes.empty() || index.candidates[0] == 0) &&
+                                 index.vertexTree.loose.empty();
         if (nothingLeft) {
             break;
         }
-        const Face& face = model.faces[at(f)];
-        if (!hasLitCorner(model, face)) {
-            continue;
-        }
-        const Occluder o = makeOccluder(model, face);
-        Query q{};
-        q.o = &o;
-        if (frame.distant) {
-            q.nt = dot3(o.n, frame.t);
-            if (q.nt > -kPlaneTolerance && q.nt < kPlaneTolerance) {
-                continue;
-            }
-            prepareCylinderQuery(frame, q);
-        } else {
-            prepareConeQuery(frame, q);
-        }
-        if (!frame.cullable || !o.finite) {
-            testEveryVertex(model, index, frame, q);
-            continue;
-        }
-        traverse(model, index, frame, q);
-        for (const std::int32_t vertex : index.bvh.loose) {
-            testVertex(model, index, frame, q, vertex);
+        if (hasLitCorner(model, model.faces[at(f)])) {
+            tryOccluder(model, index, frame, f);
         }
     }
 }

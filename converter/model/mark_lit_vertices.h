@@ -1,29 +1,43 @@
 #pragma once
 
+#include "converter/model/bounding_tree.h"
 #include "converter/model/scene_model.h"
-#include "converter/model/vertex_bvh.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace kzo {
 
-// The vertex hierarchy and the per-light bookkeeping of the shadow marking,
-// sized once per file.
+// The trees and the per-light bookkeeping of the shadow marking, sized once
+// per file.
 struct ShadowIndex {
-    VertexBvh bvh;
-    // Per node: vertices that are still lit and can still be shadowed, and how
-    // many of those lie beyond the light's range sphere.
+    BoundingTree vertexTree;
+    BoundingTree faceTree; // over the faces' bounding spheres
+    std::vector<BoundingItem> items;
+    // Per vertex-tree node: vertices that are still lit and can still be
+    // shadowed, and how many of those lie beyond the light's range sphere.
     std::vector<std::int32_t> candidates;
     std::vector<std::int32_t> farCandidates;
     // Per vertex: beyond the range sphere of the current light.
     std::vector<std::uint8_t> far;
-    // Largest absolute finite coordinate of the scene, for error margins.
+    // Per face-tree node, for the current light: the cone from the light that
+    // holds every line through the node's faces' bounding spheres.
+    std::vector<double> nodeCone; // axis x, y, z, cos, sin; cos > 1 for none
+    // The vertex leaves each face leaf may shadow, for the current light:
+    // pairLeaves[pairStart[n], pairStart[n + 1]) for face-tree node n.
+    std::vector<std::int32_t> pairStart;
+    std::vector<std::int32_t> pairLeaves;
+    std::vector<std::int32_t> pairFaceNodes; // unsorted, while collecting
+    std::vector<std::int32_t> pairVertexNodes;
+    // Largest absolute finite coordinate of the scene, and the largest
+    // |normal| * 2 * extent + |planeD| of a face, for error margins.
     double extent = 0;
+    double planeReach = 0;
 };
 
-// Builds the index for the model's vertices. Vertices must not move until
-// the last markLitVertices call that uses it.
+// Builds the index for the model's vertices and faces. The faces' normal,
+// planeD, center and radiusSquared must be set, and nothing may move until
+// the last markLitVertices call that uses the index.
 void buildShadowIndex(const SceneModel& model, ShadowIndex& index);
 
 // Sets every vertex's counter to 1 when the light lights it and to 0 when it
