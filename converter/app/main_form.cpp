@@ -67,6 +67,7 @@ MainForm::MainForm(SceneModel& model) : QWidget(nullptr), model_(model) {
     move(361, 117);
 
     chooseInputFiles = runInputFileDialog;
+    convertOne = convertListedFile;
     buildButtons();
     buildFileGroup();
     buildOptionsGroup();
