@@ -111,6 +111,9 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
     EXPECT_EQ(f.listBox1->count(), 0);
     EXPECT_EQ(f.listBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_FALSE(f.listBox1->isSortingEnabled());
+    f.listBox1->addItem("/a/x.lws");
+    EXPECT_EQ(f.listBox1->visualItemRect(f.listBox1->item(0)).height(), 16);
+    f.listBox1->clear();
 
     // The table's order is the order Tab walks.
     const std::vector<const QWidget*> order = {
