@@ -39,6 +39,15 @@ std::int64_t firstStep(std::int64_t lo, std::int64_t hi, Pred pred) {
     return lo;
 }
 
+// The pixel box of major range [aLo, aHi] and minor range [bLo, bHi], all
+// within +-(2^30 + 1), so every value fits an int.
+PixelRect boxOf(std::int64_t aLo, std::int64_t aHi, std::int64_t bLo, std::int64_t bHi,
+                bool xMajor) {
+    const auto i = [](std::int64_t v) { return static_cast<int>(v); };
+    return xMajor ? PixelRect{i(aLo), i(bLo), i(aHi + 1), i(bHi + 1)}
+                  : PixelRect{i(bLo), i(aLo), i(bHi + 1), i(aHi + 1)};
+}
+
 } // namespace
 
 void drawLine(RasterImage& image, std::int32_t x0, std::int32_t y0, std::int32_t x1,
@@ -82,6 +91,13 @@ void drawLine(RasterImage& image, std::int32_t x0, std::int32_t y0, std::int32_t
     } else if (line.db < 0 && line.minorAt(kFirst) > bMax) {
         kFirst = firstStep(kFirst, kLast, [&](std::int64_t k) { return line.minorAt(k) <= bMax; });
     }
+
+    // Every pixel the loop may set lies in the box of the steps' major range
+    // and the two ends' minor coordinates.
+    const std::int64_t aFirst = line.a0 + line.sa * kFirst;
+    const std::int64_t aLast = line.a0 + line.sa * kLast;
+    markDrawn(image, boxOf(std::min(aFirst, aLast), std::max(aFirst, aLast), std::min(line.b0, b1),
+                           std::max(line.b0, b1), xMajor));
 
     const std::int64_t twoN = 2 * line.n;
     // Most lines start inside the image, at step 0, where q = 0 and r = n:

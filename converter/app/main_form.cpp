@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <exception>
@@ -57,6 +58,15 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
+// The file list's rows are 16 px high, whatever the font asks for.
+class FixedRowHeight : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), 16};
+    }
+};
+
 } // namespace
 
 MainForm::MainForm(SceneModel& model) : QWidget(nullptr), model_(model) {
@@ -67,6 +77,7 @@ MainForm::MainForm(SceneModel& model) : QWidget(nullptr), model_(model) {
     move(361, 117);
 
     chooseInputFiles = runInputFileDialog;
+    convertOne = convertListedFile;
     buildButtons();
     buildFileGroup();
     buildOptionsGroup();
@@ -117,6 +128,7 @@ void MainForm::buildFileGroup() {
     listBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     listBox1->setSortingEnabled(false);
     listBox1->setUniformItemSizes(true);
+    listBox1->setItemDelegate(new FixedRowHeight(listBox1));
 
     bitBtn3 = makeButton(groupBox1, "BitBtn3", "Add Files", {24, 232, 113, 27});
     connect(bitBtn3, &QPushButton::clicked, this, &MainForm::addFiles);

@@ -26,6 +26,33 @@ float dot(Vec3 a, Vec3 b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
+void storeNormal(Face& face, Vec3 unit, float planeD) {
+    face.normal[0] = unit.x;
+    face.normal[1] = unit.y;
+    face.normal[2] = unit.z;
+    face.planeD = planeD;
+}
+
+// Float squares overflow for corners beyond about 1e19 apart and vanish for
+// triangles smaller than about 1e-19; double holds every such product of
+// floats. Used only where the float result is unusable, so ordinary faces keep
+// their float bits.
+bool computeFaceNormalInDouble(Face& face, Vec3 p0, Vec3 p1, Vec3 p2) {
+    const double ax = double(p0.x) - p1.x, ay = double(p0.y) - p1.y, az = double(p0.z) - p1.z;
+    const double bx = double(p2.x) - p1.x, by = double(p2.y) - p1.y, bz = double(p2.z) - p1.z;
+    const double nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
+    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (length == 0.0 || !std::isfinite(length)) {
+        // Written as is for flat shading, so it must not keep an earlier file's value.
+        storeNormal(face, {0.0f, 0.0f, 0.0f}, 0.0f);
+        return false;
+    }
+    const Vec3 unit = {static_cast<float>(nx / length), static_cast<float>(ny / length),
+                       static_cast<float>(nz / length)};
+    storeNormal(face, unit, -dot(unit, p0));
+    return true;
+}
+
 // False for a face of zero area.
 bool computeFaceNormal(const SceneModel& model, Face& face) {
     const Vec3 p0 = position(model, face.vertexIndex[0]);
@@ -33,17 +60,11 @@ bool computeFaceNormal(const SceneModel& model, Face& face) {
     const Vec3 p2 = position(model, face.vertexIndex[2]);
     const Vec3 n = cross(minus(p0, p1), minus(p2, p1));
     const float length = std::sqrt(dot(n, n));
-    if (length == 0.0f) {
-        // Written as is for flat shading, so it must not keep an earlier file's value.
-        face.normal[0] = face.normal[1] = face.normal[2] = 0.0f;
-        face.planeD = 0.0f;
-        return false;
+    if (length == 0.0f || !std::isfinite(length)) {
+        return computeFaceNormalInDouble(face, p0, p1, p2);
     }
     const Vec3 unit = {n.x / length, n.y / length, n.z / length};
-    face.normal[0] = unit.x;
-    face.normal[1] = unit.y;
-    face.normal[2] = unit.z;
-    face.planeD = -dot(unit, p0);
+    storeNormal(face, unit, -dot(unit, p0));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "converter/model/precalculate_colors.h"
 #include "converter/model/scale_scene.h"
 
+#include <cmath>
 #include <limits>
 
 namespace kzo {
@@ -42,6 +43,48 @@ void checkWritable(const SceneModel& model, const std::string& path) {
                            path.c_str(), i, index, model.vertexCount);
             }
         }
+    }
+}
+
+bool finite3(const float* v) {
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+// After the geometry: every float the file will hold must be a number, or the
+// engine would read infinities and NaNs (input NaNs, or a scale that overflows).
+void checkFinite(const SceneModel& model, const std::string& path, bool withPivots) {
+    const char* fault = nullptr;
+    std::int32_t index = 0;
+    for (std::int32_t i = 0; i < model.vertexCount && !fault; ++i) {
+        const Vertex& v = model.vertices[static_cast<std::size_t>(i)];
+        const float p[3] = {v.x, v.y, v.z};
+        if (!finite3(p)) {
+            fault = "the position of vertex";
+            index = i;
+        } else if (model.settings.shadingType == kRealtimeGouraud && !finite3(v.normal)) {
+            fault = "the normal of vertex";
+            index = i;
+        }
+    }
+    for (std::int32_t i = 0; i < model.faceCount && !fault; ++i) {
+        const Face& f = model.faces[static_cast<std::size_t>(i)];
+        if (!finite3(f.texU) || !finite3(f.texV)) {
+            fault = "a texture coordinate of face";
+            index = i;
+        } else if (model.settings.shadingType == kRealtimeFlat && !finite3(f.normal)) {
+            fault = "the normal of face";
+            index = i;
+        }
+    }
+    for (std::int32_t i = 0; withPivots && i < model.pivotCount && !fault; ++i) {
+        if (!finite3(model.pivots[static_cast<std::size_t>(i)].pivotPoint)) {
+            fault = "the pivot point of pivot";
+            index = i;
+        }
+    }
+    if (fault) {
+        fatalError(model.sink, "cannot write '%s': %s %d is not a finite number", path.c_str(),
+                   fault, index);
     }
 }
 
@@ -175,6 +218,7 @@ void writeShadingData(ByteWriter& out, const SceneModel& model) {
 }
 
 void writeFile(SceneModel& model, const std::string& path, bool withPivots) {
+    checkFinite(model, path, withPivots);
     const KzoHeader header = headerFor(model, withPivots ? model.pivotCount : 0);
     printMessage(model.sink, "'%s' Writing...", path.c_str());
     printKzoSummary(model.sink, header);

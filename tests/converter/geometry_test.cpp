@@ -134,6 +134,18 @@ TEST(ComputeNormals, planeConstantPutsTheFaceOnItsPlane) {
     EXPECT_FLOAT_EQ(t.f(0).planeD, -2.0f);
 }
 
+TEST(ComputeNormals, hugeAndTinyTrianglesStillGetUnitNormals) {
+    for (float size : {1e30f, 1e-30f}) {
+        TestModel t;
+        t.vertex(0, 0, 0).vertex(size, 0, 0).vertex(size, 0, size);
+        t.face(0, 1, 2);
+        computeNormals(t.model);
+        SCOPED_TRACE(size);
+        expectNear3(t.f(0).normal, 0, 1, 0);
+        expectNear3(t.v(2).normal, 0, 1, 0);
+    }
+}
+
 TEST(ScaleScene, scalesPositionsAndPivotPointsOnly) {
     TestModel t;
     t.vertex(1, -2, 3);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace kzo;
 using kzotest::Bytes;
 using kzotest::TestModel;
@@ -182,4 +184,23 @@ TEST(KzoWriter, withPivotsKeepsObjectSpaceAndCountsEachPivotsVertices) {
     EXPECT_EQ(onlyOutput(t, "h.kzo"),
               (kzoHeader(0, 1, 4, 2, 3, 0) + twoTrianglesKzoBody() + pivots).data);
     EXPECT_EQ(t.lines[7], "3 pivots");
+}
+
+TEST(KzoWriter, floatsThatAreNotNumbersAreAFatalError) {
+    TestModel nan;
+    twoTriangles(nan, kNoShading);
+    nan.model.faces[1].texV[1] = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_THROW(writeKzo(nan.model, "nan.kzo"), FatalErrorSignal);
+    EXPECT_EQ(
+        nan.lines.back(),
+        "ERROR: cannot write 'nan.kzo': a texture coordinate of face 1 is not a finite number");
+
+    TestModel overflow;
+    twoTriangles(overflow, kNoShading);
+    overflow.model.vertices[3].x = 1e35f;
+    overflow.model.settings.scaleFactor = 100000;
+    EXPECT_THROW(writeKzo(overflow.model, "big.kzo"), FatalErrorSignal);
+    EXPECT_EQ(overflow.lines.back(),
+              "ERROR: cannot write 'big.kzo': the position of vertex 3 is not a finite number");
+    EXPECT_TRUE(overflow.model.pendingOutputs.empty());
 }

@@ -86,10 +86,3 @@ TEST(ViewState, timerRepeatsTheLastStepOnlyBetweenDrags) {
     kzoview::Timer1Timer(view);
     expectNear(turn({1, 0, 0}, view.rotation), turn({1, 0, 0}, kzoview::verticalStep(-2)), 0);
 }
-
-TEST(ViewState, moveWithoutPressTurnsNothing) {
-    ViewState view;
-    kzoview::FormCreate(view);
-    EXPECT_FALSE(kzoview::FormMouseMove(view, 300, 300));
-    EXPECT_TRUE(isIdentity(view.rotation));
-}

@@ -140,3 +140,21 @@ TEST(Wireframe, vertexAtTheEyeNeitherHangsNorOverflows) {
     EXPECT_EQ(image.at(90, 0), c);
     EXPECT_EQ(countPixels(image, c), 41);
 }
+
+TEST(Wireframe, reusedImageShowsOnlyTheNewFrame) {
+    auto w = makeWireMesh({{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}, {{0, 1, 2, 3}}, kEye);
+    ViewState view;
+    RasterImage reused;
+    DrawWireframe(w->mesh, view, kW, kH, reused);
+    view.rotation = kzoview::horizontalStep(100);
+    DrawWireframe(w->mesh, view, kW, kH, reused);
+    RasterImage fresh;
+    DrawWireframe(w->mesh, view, kW, kH, fresh); // no turn pending: the same frame again
+    EXPECT_EQ(reused.pixels, fresh.pixels);
+
+    // A size change redraws everything too.
+    DrawWireframe(w->mesh, view, kW / 2, kH, reused);
+    RasterImage half;
+    DrawWireframe(w->mesh, view, kW / 2, kH, half);
+    EXPECT_EQ(reused.pixels, half.pixels);
+}

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <new>
 
 namespace kzoview {
 
@@ -41,7 +42,15 @@ TForm1::TForm1(ViewerMesh& mesh, const QString& caption) : mesh_(mesh) {
 }
 
 void TForm1::paintEvent(QPaintEvent*) {
-    DrawWireframe(mesh_, view_, width(), height(), image_);
+    try {
+        DrawWireframe(mesh_, view_, width(), height(), image_);
+    } catch (const std::bad_alloc&) {
+        // No memory for the off-screen image: skip this paint. DrawWireframe
+        // takes the image before it turns anything, so the pending rotation
+        // is applied once, by the next paint that succeeds.
+        image_ = RasterImage{};
+        return;
+    }
     const QImage frame(reinterpret_cast<const uchar*>(image_.pixels.data()), image_.width,
                        image_.height, static_cast<qsizetype>(image_.width) * 4,
                        QImage::Format_RGB32);

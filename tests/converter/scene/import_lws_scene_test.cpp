@@ -125,6 +125,7 @@ TEST(ImportLwsScene, writesAllFourFilesWithTheCameraTargetPoint) {
     EXPECT_EQ(f.model.pendingOutputs[1].path, "out/s.mot");
     EXPECT_EQ(f.model.pendingOutputs[2].path, "out/s.cam");
     EXPECT_EQ(f.model.pendingOutputs[3].path, "out/s.kzl");
+    expectWellFormedOutputs(f.model);
     EXPECT_EQ(f.messages.front(), "'out/s.kzo' Writing...");
     EXPECT_EQ(f.messages[f.messages.size() - 2], "'out/s.cam' Writing...");
     EXPECT_EQ(f.messages.back(), "'out/s.kzl' Writing...");

@@ -1,0 +1,95 @@
+// The Convert button over real files: the window's lines are exactly the
+// dispatch's messages, file after file, and each run starts a fresh text.
+#include "converter/app/converter_gui.h"
+#include "tests/converter/gui_test_support.h"
+#include "tests/converter/temp_dir.h"
+#include "tests/converter/two_triangles.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace kzo;
+using namespace kzotest;
+
+namespace {
+
+class GuiConvertRunTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { test::ensureApplication(); }
+    void SetUp() override {
+        std::filesystem::create_directories(dir.path() / "out");
+        gui.form1.edit1->setText(QString::fromStdString(dir / "out"));
+    }
+    void list(const std::vector<std::string>& paths) {
+        QStringList chosen;
+        for (const std::string& path : paths) {
+            chosen << QString::fromStdString(path);
+        }
+        gui.form1.chooseInputFiles = [chosen](QWidget*) { return chosen; };
+        gui.form1.bitBtn5->click();
+        gui.form1.bitBtn3->click();
+    }
+    QStringList shownLines() { return gui.form3.text().split('\n'); }
+
+    TempDir dir;
+    ConverterGui gui;
+};
+
+QString quoted(const std::string& path) {
+    return "'" + QString::fromStdString(path) + "'";
+}
+
+} // namespace
+
+TEST_F(GuiConvertRunTest, showsEachFilesMessagesInListOrder) {
+    writeBytes(dir / "SHIP.3DS", twoTriangles3ds().data);
+    writeBytes(dir / "model.lwo", {'F', 'O', 'R', 'M'});
+    list({dir / "SHIP.3DS", dir / "model.lwo", dir / "gone.3ds"});
+    gui.form1.bitBtn6->click();
+
+    const QString ship = quoted(dir / "SHIP.3DS");
+    const QStringList expected = {
+        ship + " Converting...",
+        quoted(dir / "out/SHIP.kzo") + " Writing...",
+        "============================",
+        "version: 1.0",
+        "0 images",
+        "1 materials",
+        "4 vertices",
+        "2 faces",
+        "0 pivots",
+        "no shading",
+        "============================",
+        ship + " Converting...OK",
+        quoted(dir / "model.lwo") + " Converting...",
+        quoted(dir / "model.lwo") + " is not lws or 3ds file",
+        quoted(dir / "gone.3ds") + " Converting...",
+        "ERROR: cannot open " + quoted(dir / "gone.3ds"),
+    };
+    EXPECT_EQ(shownLines(), expected);
+    EXPECT_TRUE(gui.form3.isVisible());
+    EXPECT_EQ(listDirectory(dir.path() / "out"), (std::vector<std::string>{"SHIP.kzo"}));
+
+    // The second run's lines replace the first run's.
+    list({dir / "model.lwo"});
+    gui.form1.bitBtn6->click();
+    EXPECT_EQ(shownLines(), (QStringList{quoted(dir / "model.lwo") + " Converting...",
+                                         quoted(dir / "model.lwo") + " is not lws or 3ds file"}));
+}
+
+TEST_F(GuiConvertRunTest, convertsWithTheOptionsOfTheForm) {
+    writeBytes(dir / "ship.3ds", twoTriangles3ds().data);
+    gui.form1.radioButton[1]->setChecked(true);
+    list({dir / "ship.3ds"});
+    gui.form1.bitBtn6->click();
+
+    const QStringList lines = shownLines();
+    EXPECT_TRUE(lines.contains("realtime groud shading")) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.last(), quoted(dir / "ship.3ds") + " Converting...OK");
+    EXPECT_EQ(listDirectory(dir.path() / "out"), (std::vector<std::string>{"ship.kzo"}));
+}
