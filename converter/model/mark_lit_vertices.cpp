@@ -212,20 +212,72 @@ struct Query {
     // Only vertices with n . v + d < 0 (else > 0) can be shadowed.
     bool processesNegative;
     bool useBounds;
-    Cone cone;      // point and spot
+    Cone cone; // point and spot
+    // Point and spot, when the light stands clear of the face's plane: the
+    // three planes through the light and an edge, facing inwards; a shadowed
+    // vertex has n . v >= offset on each.
+    bool useFrustum;
+    double sideNormal[3][3];
+    double sideLength[3];
+    double sideOffset[3];
     double axis[3]; // distant: unit travel
     double reach;   // distant: the cylinder's radius
 };
 
+// The shadow frustum of the face seen from the light. A vertex that the exact
+// test shadows lies on the ray from the light through the computed crossing
+// point, and that point lies in the face up to rounding; the ray stays within
+// the margin as long as the light is clear of the plane, which keeps the
+// crossing well away from the light.
+void prepareFrustum(const LightFrame& light, double sideValue, Query& q) {
+    const Occluder& o = *q.o;
+    const double planeScale = std::sqrt(dot3(o.n, o.n)) * 2 * light.scale + std::fabs(o.d);
+    q.useFrustum = std::fabs(sideValue) > 1e-6 * planeScale;
+    for (int i = 0; q.useFrustum && i < 3; ++i) {
+        const double* a = o.k[i];
+        const double* b = o.k[(i + 1) % 3];
+        const double* c = o.k[(i + 2) % 3];
+        const double qa[3] = {a[0] - light.q[0], a[1] - light.q[1], a[2] - light.q[2]};
+        const double qb[3] = {b[0] - light.q[0], b[1] - light.q[1], b[2] - light.q[2]};
+        const double qc[3] = {c[0] - light.q[0], c[1] - light.q[1], c[2] - light.q[2]};
+        double* normal = q.sideNormal[i];
+        cross3(qa, qb, normal);
+        const double length = std::sqrt(dot3(normal, normal));
+        const double facing = dot3(normal, qc);
+        if (!(std::fabs(facing) > 1e-9 * length * std::sqrt(dot3(qc, qc)))) {
+            q.useFrustum = false;
+            break;
+        }
+        if (facing < 0) {
+            for (int a3 = 0; a3 < 3; ++a3) {
+                normal[a3] = -normal[a3];
+            }
+        }
+        q.sideLength[i] = length;
+        q.sideOffset[i] = dot3(normal, light.q) - length * 4 * kRelativeMargin * light.scale;
+    }
+}
+
+bool sphereMeetsFrustum(const Query& q, const double* center, double radius) {
+    for (int i = 0; i < 3; ++i) {
+        if (dot3(q.sideNormal[i], center) - q.sideOffset[i] < -radius * q.sideLength[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void prepareConeQuery(const LightFrame& light, Query& q) {
     const Occluder& o = *q.o;
-    q.side = dot3(o.n, light.q) + o.d > 0 ? 1 : -1;
+    const double sideValue = dot3(o.n, light.q) + o.d;
+    q.side = sideValue > 0 ? 1 : -1;
     q.processesNegative = q.side > 0;
     q.useBounds = light.cullable && o.finite;
     if (q.useBounds) {
-        // Step 2.4's own bound: a shadowed vertex's line to the light passes
-        // within the face's bounding sphere.
+        // A shadowed vertex's line to the light passes within the face's
+        // bounding sphere: the exact test checks exactly that.
         q.cone = coneAround(light, o.c, widened(light, std::sqrt(o.radiusSquared)));
+        prepareFrustum(light, sideValue, q);
     }
 }
 
@@ -293,6 +345,9 @@ bool nodeMayHoldShadowed(const Query& q, const LightFrame& light, const ShadowIn
     if (index.farCandidates[at(nodeIndex)] > 0) {
         return true;
     }
+    if (q.useFrustum) {
+        return sphereMeetsFrustum(q, node.center, radius);
+    }
     return sphereMeetsCone(q.cone, light, node.center, radius);
 }
 
@@ -335,6 +390,9 @@ bool vertexMayBeShadowed(const Query& q, const LightFrame& light, const Vertex& 
         return true;
     }
     const double p[3] = {v.x, v.y, v.z};
+    if (q.useFrustum) {
+        return sphereMeetsFrustum(q, p, light.pointRadius);
+    }
     return sphereMeetsCone(q.cone, light, p, light.pointRadius);
 }
 
@@ -433,92 +491,45 @@ void countCandidates(const SceneModel& model, ShadowIndex& index, const LightFra
     }
 }
 
-// The bound of a face-tree node: its sphere holds every face's bounding
-// sphere, so its cone (or cylinder) holds every face's.
-bool faceNodeMeetsVertexNode(const ShadowIndex& index, const LightFrame& light,
-                             std::int32_t faceNode, std::int32_t vertexNode) {
-    const BoundingTreeNode& f = index.faceTree.nodes[at(faceNode)];
-    const BoundingTreeNode& v = index.vertexTree.nodes[at(vertexNode)];
-    const double radius = widened(light, v.radius);
+// The vertex leaves that the shadows of a face leaf's faces may reach, found
+// when the first of its faces is tried: a walk of the vertex tree with the
+// leaf's bound (its sphere holds every face's bounding sphere, so its cone or
+// cylinder holds every face's). Vertex leaves without candidates then stay
+// without them, so the list serves the leaf's later faces too.
+void collectLeaves(ShadowIndex& index, const LightFrame& light, std::int32_t faceLeaf) {
+    const BoundingTreeNode& f = index.faceTree.nodes[at(faceLeaf)];
+    index.pairStart[at(faceLeaf)] = static_cast<std::int32_t>(index.pairLeaves.size());
+    Cone cone{{0, 0, 0}, 2, 0};
+    double reach = 0;
     if (light.distant) {
-        const double reach = f.radius * (1 + kRelativeMargin) + light.distantMargin;
-        return sphereMeetsCylinder(f.center, light.unitTravel, reach, v.center, radius);
+        reach = f.radius * (1 + kRelativeMargin) + light.distantMargin;
+    } else {
+        cone = coneAround(light, f.center, widened(light, f.radius));
     }
-    const double* c = &index.nodeCone[at(faceNode) * 5];
-    const Cone cone{{c[0], c[1], c[2]}, c[3], c[4]};
-    return sphereMeetsCone(cone, light, v.center, radius);
-}
-
-void prepareFaceNodeCones(ShadowIndex& index, const LightFrame& light) {
-    if (light.distant) {
-        return;
-    }
-    for (std::size_t n = 0; n < index.faceTree.nodes.size(); ++n) {
-        const BoundingTreeNode& node = index.faceTree.nodes[n];
-        const Cone cone = coneAround(light, node.center, widened(light, node.radius));
-        double* out = &index.nodeCone[n * 5];
-        out[0] = cone.axis[0];
-        out[1] = cone.axis[1];
-        out[2] = cone.axis[2];
-        out[3] = cone.cosAngle;
-        out[4] = cone.sinAngle;
-    }
-}
-
-// For every face leaf, the vertex leaves holding candidates that its faces'
-// shadows may reach: a walk of both trees at once, then grouped by face leaf.
-void collectPairs(ShadowIndex& index, const LightFrame& light) {
-    index.pairFaceNodes.clear();
-    index.pairVertexNodes.clear();
-    const bool usable = light.cullable && (light.distant ? light.travel > 0 : true);
-    if (usable && !index.faceTree.nodes.empty() && !index.vertexTree.nodes.empty()) {
-        prepareFaceNodeCones(index, light);
-        std::int32_t stack[2 * 256];
-        int top = 0;
-        stack[top++] = 0;
-        stack[top++] = 0;
-        while (top > 0) {
-            const std::int32_t v = stack[--top];
-            const std::int32_t f = stack[--top];
-            if (index.candidates[at(v)] <= 0 || !faceNodeMeetsVertexNode(index, light, f, v)) {
-                continue;
-            }
-            const BoundingTreeNode& fn = index.faceTree.nodes[at(f)];
-            const BoundingTreeNode& vn = index.vertexTree.nodes[at(v)];
-            if (fn.left < 0 && vn.left < 0) {
-                index.pairFaceNodes.push_back(f);
-                index.pairVertexNodes.push_back(v);
-            } else if (vn.left < 0 || (fn.left >= 0 && fn.radius >= vn.radius)) {
-                stack[top++] = fn.left;
-                stack[top++] = v;
-                stack[top++] = fn.left + 1;
-                stack[top++] = v;
-            } else {
-                stack[top++] = f;
-                stack[top++] = vn.left;
-                stack[top++] = f;
-                stack[top++] = vn.left + 1;
-            }
+    std::int32_t stack[128];
+    int top = 0;
+    stack[top++] = 0;
+    while (top > 0) {
+        const std::int32_t nodeIndex = stack[--top];
+        if (index.candidates[at(nodeIndex)] <= 0) {
+            continue;
         }
+        const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
+        const double radius = widened(light, node.radius);
+        const bool meets = light.distant ? sphereMeetsCylinder(f.center, light.unitTravel, reach,
+                                                               node.center, radius)
+                                         : sphereMeetsCone(cone, light, node.center, radius);
+        if (!meets) {
+            continue;
+        }
+        if (node.left >= 0) {
+            stack[top++] = node.left + 1;
+            stack[top++] = node.left;
+            continue;
+        }
+        index.pairLeaves.push_back(nodeIndex);
     }
-    std::fill(index.pairStart.begin(), index.pairStart.end(), 0);
-    for (const std::int32_t f : index.pairFaceNodes) {
-        ++index.pairStart[at(f) + 1];
-    }
-    for (std::size_t n = 1; n < index.pairStart.size(); ++n) {
-        index.pairStart[n] += index.pairStart[n - 1];
-    }
-    index.pairLeaves.resize(index.pairVertexNodes.size());
-    // Filled back to front so that pairStart ends up at each group's start.
-    for (std::size_t i = index.pairFaceNodes.size(); i-- > 0;) {
-        const std::size_t f = at(index.pairFaceNodes[i]);
-        index.pairLeaves[at(--index.pairStart[f + 1])] = index.pairVertexNodes[i];
-    }
-    // pairStart[f + 1] now holds group f's start; shift back by one.
-    for (std::size_t n = 0; n + 1 < index.pairStart.size(); ++n) {
-        index.pairStart[n] = index.pairStart[n + 1];
-    }
-    index.pairStart.back() = static_cast<std::int32_t>(index.pairLeaves.size());
+    index.pairEnd[at(faceLeaf)] = static_cast<std::int32_t>(index.pairLeaves.size());
 }
 
 LightFrame makeFrame(const Light& light, const ShadowIndex& index) {
@@ -584,7 +595,10 @@ void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame,
     if (!frame.distant && !index.vertexTree.nodes.empty() && index.farCandidates[0] > 0) {
         testFarVertices(model, index, frame, q);
     }
-    const std::int32_t end = index.pairStart[at(faceLeaf) + 1];
+    if (index.pairStart[at(faceLeaf)] < 0) {
+        collectLeaves(index, frame, faceLeaf);
+    }
+    const std::int32_t end = index.pairEnd[at(faceLeaf)];
     for (std::int32_t i = index.pairStart[at(faceLeaf)]; i < end; ++i) {
         const std::int32_t leaf = index.pairLeaves[at(i)];
         if (index.candidates[at(leaf)] > 0 && nodeMayHoldShadowed(q, frame, index, leaf)) {
@@ -628,14 +642,11 @@ void buildShadowIndex(const SceneModel& model, ShadowIndex& index) {
     index.candidates.assign(index.vertexTree.nodes.size(), 0);
     index.farCandidates.assign(index.vertexTree.nodes.size(), 0);
     index.far.assign(vertexCount, 0);
-    index.nodeCone.assign(index.faceTree.nodes.size() * 5, 0.0);
-    index.pairStart.assign(index.faceTree.nodes.size() + 1, 0);
-    // Room for a few dozen vertex leaves per face leaf, so that the pair
-    // lists rarely grow after the first light.
-    const std::size_t pairs = 32 * index.faceTree.nodes.size();
-    index.pairFaceNodes.reserve(pairs);
-    index.pairVertexNodes.reserve(pairs);
-    index.pairLeaves.reserve(pairs);
+    index.pairStart.assign(index.faceTree.nodes.size(), -1);
+    index.pairEnd.assign(index.faceTree.nodes.size(), -1);
+    // Room for a few dozen vertex leaves per face leaf, so that the lists
+    // rarely grow after the first light.
+    index.pairLeaves.reserve(16 * index.faceTree.nodes.size());
 }
 
 void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
@@ -643,7 +654,8 @@ void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
     markRangeBox(model, light);
     const LightFrame frame = makeFrame(light, index);
     countCandidates(model, index, frame);
-    collectPairs(index, frame);
+    std::fill(index.pairStart.begin(), index.pairStart.end(), -1);
+    index.pairLeaves.clear();
     for (int f = 0; f < model.faceCount; ++f) {
         const bool nothingLeft = (index.vertexTree.nodes.empty() || index.candidates[0] == 0) &&
                                  index.vertexTree.loose.empty();

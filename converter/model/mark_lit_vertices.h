@@ -20,15 +20,12 @@ struct ShadowIndex {
     std::vector<std::int32_t> farCandidates;
     // Per vertex: beyond the range sphere of the current light.
     std::vector<std::uint8_t> far;
-    // Per face-tree node, for the current light: the cone from the light that
-    // holds every line through the node's faces' bounding spheres.
-    std::vector<double> nodeCone; // axis x, y, z, cos, sin; cos > 1 for none
-    // The vertex leaves each face leaf may shadow, for the current light:
-    // pairLeaves[pairStart[n], pairStart[n + 1]) for face-tree node n.
+    // For the current light, the vertex leaves that the shadows of a face
+    // leaf may reach: pairLeaves[pairStart[n], pairEnd[n]) for face-tree
+    // leaf n, pairStart -1 until the first of its faces is tried.
     std::vector<std::int32_t> pairStart;
+    std::vector<std::int32_t> pairEnd;
     std::vector<std::int32_t> pairLeaves;
-    std::vector<std::int32_t> pairFaceNodes; // unsorted, while collecting
-    std::vector<std::int32_t> pairVertexNodes;
     // Largest absolute finite coordinate of the scene, and the largest
     // |normal| * 2 * extent + |planeD| of a face, for error margins.
     double extent = 0;
