@@ -85,6 +85,7 @@ TEST(ConvertFile, nameDecidesThePathByItsLastThreeCharacters) {
     std::string output;
     EXPECT_EQ(c.convert(dir / "my3ds", dir.path().string(), &output), ConversionOutcome::converted);
     EXPECT_EQ(output, dir / "mykzo");
+    expectWellFormedKzo(readBytes(dir / "mykzo"));
     EXPECT_EQ(c.convert(dir / "x.3dS", dir.path().string(), &output), ConversionOutcome::converted);
     EXPECT_EQ(output, dir / "x.kzo");
 
@@ -119,6 +120,7 @@ TEST(ConvertFile, fileWithoutTheMainChunkGivesAnEmptyObject) {
     writeBytes(dir / "notes.3ds", text.data);
     Converter c;
     EXPECT_EQ(c.convert(dir / "notes.3ds", dir.path().string()), ConversionOutcome::converted);
+    expectWellFormedKzo(readBytes(dir / "notes.kzo"));
     EXPECT_EQ(readBytes(dir / "notes.kzo"), kzoHeader(0, 0, 0, 0, 0, 0).data);
 }
 

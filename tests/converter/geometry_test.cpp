@@ -2,7 +2,6 @@
 #include "converter/model/compute_normals.h"
 #include "converter/model/default_material.h"
 #include "converter/model/pivot_hierarchy.h"
-#include "converter/model/scale_scene.h"
 #include "converter/model/sort_faces.h"
 #include "tests/converter/model_builder.h"
 
@@ -144,21 +143,6 @@ TEST(ComputeNormals, hugeAndTinyTrianglesStillGetUnitNormals) {
         expectNear3(t.f(0).normal, 0, 1, 0);
         expectNear3(t.v(2).normal, 0, 1, 0);
     }
-}
-
-TEST(ScaleScene, scalesPositionsAndPivotPointsOnly) {
-    TestModel t;
-    t.vertex(1, -2, 3);
-    t.model.vertices[0].normal[1] = 1;
-    Pivot& p = t.pivot();
-    p.pivotPoint[0] = 0.5f;
-    setKey(p, {1, 1, 1, 0, 0, 0, 1, 1, 1});
-    t.model.settings.scaleFactor = 2;
-    scaleScene(t.model);
-    expectPosition(t.v(0), 2, -4, 6);
-    EXPECT_EQ(t.v(0).normal[1], 1.0f);
-    EXPECT_EQ(p.pivotPoint[0], 1.0f);
-    EXPECT_EQ(p.firstKey[0], 1.0f);
 }
 
 TEST(BakeTransforms, headingTurnsZOntoXAndPitchTurnsZOntoMinusY) {
