@@ -18,6 +18,8 @@ const char* const kUsageText =
     "      --animation       convert a scene as an animated hierarchy with a .mot file\n"
     "      --camera          write the scene's camera file (.cam)\n"
     "      --light           write the scene's light file (.kzl)\n"
+    "      --deps            write a Make-style dependency file beside each KZO file\n"
+    "                        (OUT.kzo.d: the outputs, the input and every .3ds it read)\n"
     "  -j, --jobs N          convert N files at a time (default 1)\n"
     "  -q, --quiet           print only the error lines\n"
     "  -h, --help            print this help and exit\n"
@@ -276,6 +278,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             o.settings.cameraFile = 1;
         } else if (arg == "--light") {
             o.settings.lightFile = 1;
+        } else if (arg == "--deps") {
+            o.settings.dependencyFile = 1;
         } else if (arg == "-q" || arg == "--quiet") {
             o.quiet = true;
         } else if (arg == "-h" || arg == "--help") {

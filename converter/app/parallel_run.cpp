@@ -16,6 +16,7 @@ struct Worker {
     explicit Worker(const ConversionSettings& s) {
         setConversionSettings(model, s.animation, s.shadingType, s.scaleFactor, s.cameraFile,
                               s.lightFile);
+        model.pendingSettings.dependencyFile = s.dependencyFile;
     }
     SceneModel model;
 

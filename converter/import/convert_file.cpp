@@ -1,5 +1,7 @@
 #include "converter/import/convert_file.h"
 
+#include "converter/import/dependency_file.h"
+#include "converter/import/import_lws_scene.h"
 #include "converter/import/load_3ds.h"
 #include "converter/model/default_material.h"
 #include "converter/model/kzo_writer.h"
@@ -16,6 +18,15 @@ bool endsWith3ds(const std::string& name) {
     }
     const char* c = name.data() + name.size() - 3;
     return c[0] == '3' && (c[1] == 'D' || c[1] == 'd') && (c[2] == 'S' || c[2] == 's');
+}
+
+bool endsWithLws(const std::string& name) {
+    if (name.size() < 3) {
+        return false;
+    }
+    const char* c = name.data() + name.size() - 3;
+    return (c[0] == 'L' || c[0] == 'l') && (c[1] == 'W' || c[1] == 'w') &&
+           (c[2] == 'S' || c[2] == 's');
 }
 
 void clearMaterialIndices(SceneModel& model) {
@@ -52,6 +63,8 @@ ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::
     try {
         if (endsWith3ds(input)) {
             convert3ds(model, input, output);
+        } else if (endsWithLws(input)) {
+            importLwsScene(model, input, output);
         } else {
             printMessage(model.sink, "'%s' is not lws or 3ds file", input.c_str());
             return ConversionOutcome::rejected;
@@ -59,6 +72,9 @@ ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::
     } catch (const FatalErrorSignal&) {
         model.pendingOutputs.clear();
         return ConversionOutcome::failed;
+    }
+    if (model.settings.dependencyFile != 0) {
+        appendDependencyFile(model, input, output);
     }
     const std::string failedPath = writeFilesAtomically(model.pendingOutputs);
     model.pendingOutputs.clear();

@@ -48,4 +48,16 @@ std::string makeDependencyRule(const std::vector<std::string>& targets,
     return rule;
 }
 
+void appendDependencyFile(SceneModel& model, const std::string& input, const std::string& kzoPath) {
+    std::vector<std::string> targets;
+    for (const OutputFile& file : model.pendingOutputs) {
+        targets.push_back(file.path);
+    }
+    std::vector<std::string> prerequisites{input};
+    prerequisites.insert(prerequisites.end(), model.inputsRead.begin(), model.inputsRead.end());
+    const std::string rule = makeDependencyRule(targets, prerequisites);
+    model.pendingOutputs.push_back(
+        OutputFile{kzoPath + ".d", std::vector<std::uint8_t>(rule.begin(), rule.end())});
+}
+
 } // namespace kzo

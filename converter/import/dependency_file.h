@@ -2,6 +2,8 @@
 // outputs when its input or any geometry file it read changes.
 #pragma once
 
+#include "converter/model/scene_model.h"
+
 #include <string>
 #include <vector>
 
@@ -16,5 +18,10 @@ std::string escapeForMake(const std::string& path);
 // Repeated prerequisites are listed once.
 std::string makeDependencyRule(const std::vector<std::string>& targets,
                                const std::vector<std::string>& prerequisites);
+
+// Appends kzoPath + ".d" to model.pendingOutputs: the outputs pending so far as
+// targets, the input and every geometry file the conversion read as
+// prerequisites.
+void appendDependencyFile(SceneModel& model, const std::string& input, const std::string& kzoPath);
 
 } // namespace kzo

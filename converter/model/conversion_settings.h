@@ -13,6 +13,9 @@ struct ConversionSettings {
     float scaleFactor = 1.0f;
     std::int32_t cameraFile = 0;
     std::int32_t lightFile = 0;
+    // Not one of the window's options: a Make-style dependency file beside
+    // each converted file's outputs (the command line's --deps).
+    std::int32_t dependencyFile = 0;
 };
 
 } // namespace kzo
