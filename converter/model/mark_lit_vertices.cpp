@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-long long gNodes = 0, gTests = 0, gTrav = 0, gKills = 0;
 namespace kzo {
 
 namespace {
@@ -101,6 +100,7 @@ struct LightFrame {
     double unitTravel[3];
     double distantMargin; // bounds every face's cylinder margin
     double pointRadius;   // a vertex as a sphere, for the node tests
+    bool gridReady;       // the index's grid holds this light's view
 };
 
 // The shadow test of a point or spot light for one (face, vertex) pair; true
@@ -224,6 +224,19 @@ struct Query {
     double reach;   // distant: the cylinder's radius
 };
 
+// Bounds |n . p + d| for every point p of the scene and the light.
+double planeScale(const LightFrame& light, const Occluder& o) {
+    return std::sqrt(dot3(o.n, o.n)) * 2 * light.scale + std::fabs(o.d);
+}
+
+// The light stands clear of the occluder's plane (sideValue = n . Q + d), so
+// the crossing point of a shadowed vertex's line lies well away from the
+// light, and the vertex sits on the ray from the light through that point up
+// to a tiny angle.
+bool lightClearOfPlane(const LightFrame& light, const Occluder& o, double sideValue) {
+    return std::fabs(sideValue) > 1e-6 * planeScale(light, o);
+}
+
 // The shadow frustum of the face seen from the light. A vertex that the exact
 // test shadows lies on the ray from the light through the computed crossing
 // point, and that point lies in the face up to rounding; the ray stays within
@@ -231,8 +244,7 @@ struct Query {
 // crossing well away from the light.
 void prepareFrustum(const LightFrame& light, double sideValue, Query& q) {
     const Occluder& o = *q.o;
-    const double planeScale = std::sqrt(dot3(o.n, o.n)) * 2 * light.scale + std::fabs(o.d);
-    q.useFrustum = std::fabs(sideValue) > 1e-6 * planeScale;
+    q.useFrustum = lightClearOfPlane(light, o, sideValue);
     for (int i = 0; q.useFrustum && i < 3; ++i) {
         const double* a = o.k[i];
         const double* b = o.k[(i + 1) % 3];
@@ -267,11 +279,8 @@ bool sphereMeetsFrustum(const Query& q, const double* center, double radius) {
     return true;
 }
 
-void prepareConeQuery(const LightFrame& light, Query& q) {
+void prepareConeQuery(const LightFrame& light, double sideValue, Query& q) {
     const Occluder& o = *q.o;
-    const double sideValue = dot3(o.n, light.q) + o.d;
-    q.side = sideValue > 0 ? 1 : -1;
-    q.processesNegative = q.side > 0;
     q.useBounds = light.cullable && o.finite;
     if (q.useBounds) {
         // A shadowed vertex's line to the light passes within the face's
@@ -281,10 +290,14 @@ void prepareConeQuery(const LightFrame& light, Query& q) {
     }
 }
 
+// How far the crossing point v + t T of a distant light may stray by
+// rounding: in proportion to the scene and to t T.
+double distantCrossingMargin(const LightFrame& light, const Occluder& o, double nt) {
+    return kRelativeMargin * (light.scale + planeScale(light, o) * light.travel / std::fabs(nt));
+}
+
 void prepareCylinderQuery(const LightFrame& light, Query& q) {
     const Occluder& o = *q.o;
-    // t = -s / nt < 0 is processed.
-    q.processesNegative = q.nt < 0;
     q.useBounds = light.cullable && o.finite && light.travel > 0;
     if (!q.useBounds) {
         return;
@@ -294,10 +307,7 @@ void prepareCylinderQuery(const LightFrame& light, Query& q) {
     }
     // A shadowed vertex lies on a line along the light through a point of the
     // face, so within the face's widest corner of the axis through its center.
-    // The crossing point v + t T is off by rounding in proportion to t T.
-    const double planeReach = std::sqrt(dot3(o.n, o.n)) * 2 * light.scale + std::fabs(o.d);
-    const double margin =
-        kRelativeMargin * (light.scale + planeReach * light.travel / std::fabs(q.nt));
+    const double margin = distantCrossingMargin(light, o, q.nt);
     double widest = 0;
     for (const auto& corner : o.k) {
         const double w[3] = {corner[0] - o.c[0], corner[1] - o.c[1], corner[2] - o.c[2]};
@@ -364,6 +374,7 @@ void candidateStep(ShadowIndex& index, std::int32_t vertex, std::int32_t delta) 
 
 void unlight(SceneModel& model, ShadowIndex& index, std::int32_t vertex) {
     model.vertices[at(vertex)].counter = 0;
+    removeFromShadowGrid(index.grid, vertex);
     if (index.vertexTree.leafOf[at(vertex)] >= 0) {
         candidateStep(index, vertex, -1);
     }
@@ -573,19 +584,95 @@ bool hasLitCorner(const SceneModel& model, const Face& face) {
     return false;
 }
 
-void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame, int faceIndex) {
-    const Face& face = model.faces[at(faceIndex)];
-    const Occluder o = makeOccluder(model, face);
-    Query q{};
-    q.o = &o;
-    if (frame.distant) {
-        q.nt = dot3(o.n, frame.t);
-        if (q.nt > -kPlaneTolerance && q.nt < kPlaneTolerance) {
-            return;
+// The window of grid cells that holds every vertex a point light's occluder
+// may shadow: such a vertex lies on the ray from the light through a point of
+// the face, up to an angle near 1e-9 (the light is clear of the plane), so in
+// the view it lies in the triangle of the corners' positions up to a few
+// times that. Corners near a part's border are left to the trees, which keeps
+// the whole triangle and its margin inside the part.
+bool pointShadowWindow(const ShadowGrid& grid, const LightFrame& light, const Occluder& o,
+                       double sideValue, ShadowGridWindow& window) {
+    constexpr double kViewMargin = 1e-6;
+    constexpr double kInnerView = 1 - 1e-4;
+    if (!lightClearOfPlane(light, o, sideValue)) {
+        return false;
+    }
+    const int part = grid.part[at(o.corners[0])];
+    double lo[2] = {INFINITY, INFINITY};
+    double hi[2] = {-INFINITY, -INFINITY};
+    for (const std::int32_t corner : o.corners) {
+        if (part < 0 || grid.part[at(corner)] != part) {
+            return false;
         }
+        for (int a = 0; a < 2; ++a) {
+            const double x = grid.view[2 * at(corner) + at(a)];
+            if (!(std::fabs(x) <= kInnerView)) {
+                return false;
+            }
+            lo[a] = std::min(lo[a], x - kViewMargin);
+            hi[a] = std::max(hi[a], x + kViewMargin);
+        }
+    }
+    return cellsCovering(grid, part, lo, hi, window);
+}
+
+// The same for a distant light, whose view is a plane across its travel: a
+// shadowed vertex lies on a line along the travel through the crossing point,
+// which is off by rounding at most by distantCrossingMargin.
+bool distantShadowWindow(const ShadowGrid& grid, const LightFrame& light, const Occluder& o,
+                         double nt, ShadowGridWindow& window) {
+    const double margin = distantCrossingMargin(light, o, nt);
+    double lo[2] = {INFINITY, INFINITY};
+    double hi[2] = {-INFINITY, -INFINITY};
+    for (const std::int32_t corner : o.corners) {
+        if (grid.part[at(corner)] != 0) {
+            return false;
+        }
+        for (int a = 0; a < 2; ++a) {
+            const double x = grid.view[2 * at(corner) + at(a)];
+            lo[a] = std::min(lo[a], x - margin);
+            hi[a] = std::max(hi[a], x + margin);
+        }
+    }
+    return cellsCovering(grid, 0, lo, hi, window);
+}
+
+void testWindow(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
+                const ShadowGridWindow& window) {
+    const ShadowGrid& grid = index.grid;
+    for (std::int32_t row = window.row0; row <= window.row1; ++row) {
+        const std::int32_t rowStart = window.firstCell + row * window.columns;
+        for (std::int32_t cell = rowStart + window.column0; cell <= rowStart + window.column1;
+             ++cell) {
+            for (std::int32_t i = grid.cellBegin[at(cell)]; i < grid.cellEnd[at(cell)];) {
+                const std::int32_t vertex = grid.items[at(i)];
+                testVertex(model, index, light, q, vertex);
+                // An unlit vertex leaves the cell; the cell's last one takes
+                // its place and is tested next.
+                if (grid.cellOf[at(vertex)] >= 0) {
+                    ++i;
+                }
+            }
+        }
+    }
+}
+
+void testLooseVertices(SceneModel& model, ShadowIndex& index, const LightFrame& light,
+                       const Query& q) {
+    for (const std::int32_t vertex : index.vertexTree.loose) {
+        testVertex(model, index, light, q, vertex);
+    }
+}
+
+// The occluder's vertices through the trees: for faces the grid cannot take
+// (the light near their plane, corners across the view's parts) and for
+// lights the grid does not hold.
+void testThroughTrees(SceneModel& model, ShadowIndex& index, const LightFrame& frame, Query& q,
+                      int faceIndex, double sideValue) {
+    if (frame.distant) {
         prepareCylinderQuery(frame, q);
     } else {
-        prepareConeQuery(frame, q);
+        prepareConeQuery(frame, sideValue, q);
     }
     const std::int32_t faceLeaf = index.faceTree.leafOf[at(faceIndex)];
     if (!q.useBounds || faceLeaf < 0) {
@@ -605,9 +692,60 @@ void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame,
             testLeaf(model, index, frame, q, leaf);
         }
     }
-    for (const std::int32_t vertex : index.vertexTree.loose) {
-        testVertex(model, index, frame, q, vertex);
+    testLooseVertices(model, index, frame, q);
+}
+
+void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame, int faceIndex) {
+    const Face& face = model.faces[at(faceIndex)];
+    const Occluder o = makeOccluder(model, face);
+    Query q{};
+    q.o = &o;
+    double sideValue = 0;
+    if (frame.distant) {
+        q.nt = dot3(o.n, frame.t);
+        if (q.nt > -kPlaneTolerance && q.nt < kPlaneTolerance) {
+            return;
+        }
+        // t = -s / nt < 0 is processed.
+        q.processesNegative = q.nt < 0;
+    } else {
+        sideValue = dot3(o.n, frame.q) + o.d;
+        q.side = sideValue > 0 ? 1 : -1;
+        q.processesNegative = q.side > 0;
     }
+    ShadowGridWindow window;
+    const bool inGrid =
+        frame.gridReady && o.finite &&
+        (frame.distant ? distantShadowWindow(index.grid, frame, o, q.nt, window)
+                       : pointShadowWindow(index.grid, frame, o, sideValue, window));
+    if (!inGrid) {
+        testThroughTrees(model, index, frame, q, faceIndex, sideValue);
+        return;
+    }
+    // Vertices beyond the range are shadowed by the plane alone, wherever
+    // they appear.
+    if (!frame.distant && index.farCandidates[0] > 0) {
+        testFarVertices(model, index, frame, q);
+    }
+    testWindow(model, index, frame, q, window);
+    testLooseVertices(model, index, frame, q);
+}
+
+// Puts the light's view of the lit vertices into the grid, when every value
+// of the light is finite.
+void prepareGrid(const SceneModel& model, ShadowIndex& index, LightFrame& frame) {
+    frame.gridReady =
+        frame.cullable && !index.vertexTree.nodes.empty() && (!frame.distant || frame.travel > 0);
+    if (!frame.gridReady) {
+        std::fill(index.grid.cellOf.begin(), index.grid.cellOf.end(), -1);
+        return;
+    }
+    if (frame.distant) {
+        viewAlong(index.grid, model, frame.t);
+    } else {
+        viewFromPoint(index.grid, model, frame.q, index.vertexTree.nodes[0].center);
+    }
+    bucketLitVertices(index.grid, model);
 }
 
 } // namespace
@@ -642,6 +780,7 @@ void buildShadowIndex(const SceneModel& model, ShadowIndex& index) {
     index.candidates.assign(index.vertexTree.nodes.size(), 0);
     index.farCandidates.assign(index.vertexTree.nodes.size(), 0);
     index.far.assign(vertexCount, 0);
+    sizeShadowGrid(index.grid, model.vertexCount);
     index.pairStart.assign(index.faceTree.nodes.size(), -1);
     index.pairEnd.assign(index.faceTree.nodes.size(), -1);
     // Room for a few dozen vertex leaves per face leaf, so that the lists
@@ -652,8 +791,9 @@ void buildShadowIndex(const SceneModel& model, ShadowIndex& index) {
 void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
     const Light& light = model.lights[at(lightIndex)];
     markRangeBox(model, light);
-    const LightFrame frame = makeFrame(light, index);
+    LightFrame frame = makeFrame(light, index);
     countCandidates(model, index, frame);
+    prepareGrid(model, index, frame);
     std::fill(index.pairStart.begin(), index.pairStart.end(), -1);
     index.pairLeaves.clear();
     for (int f = 0; f < model.faceCount; ++f) {

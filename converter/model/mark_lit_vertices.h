@@ -2,6 +2,7 @@
 
 #include "converter/model/bounding_tree.h"
 #include "converter/model/scene_model.h"
+#include "converter/model/shadow_grid.h"
 
 #include <cstdint>
 #include <vector>
@@ -30,6 +31,8 @@ struct ShadowIndex {
     // |normal| * 2 * extent + |planeD| of a face, for error margins.
     double extent = 0;
     double planeReach = 0;
+    // The lit vertices as the current light sees them.
+    ShadowGrid grid;
 };
 
 // Builds the index for the model's vertices and faces. The faces' normal,

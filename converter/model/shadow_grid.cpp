@@ -1,0 +1,248 @@
+#include "converter/model/shadow_grid.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kzo {
+
+namespace {
+
+// About one cell per lit vertex: a face then covers a few cells, each holding
+// a vertex or two in front of the face and behind it.
+constexpr double kCellsPerVertex = 1.0;
+constexpr int kPartCount = 6;
+
+std::size_t at(std::int32_t index) {
+    return static_cast<std::size_t>(index);
+}
+
+double dot3(const double* a, const double* b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+bool finite3(const double* v) {
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+// Two unit axes square to the unit axis a and to each other.
+void completeFrame(const double* a, double* b, double* c) {
+    int least = 0;
+    for (int i = 1; i < 3; ++i) {
+        if (std::fabs(a[i]) < std::fabs(a[least])) {
+            least = i;
+        }
+    }
+    double e[3] = {0, 0, 0};
+    e[least] = 1;
+    b[0] = a[1] * e[2] - a[2] * e[1];
+    b[1] = a[2] * e[0] - a[0] * e[2];
+    b[2] = a[0] * e[1] - a[1] * e[0];
+    const double length = std::sqrt(dot3(b, b));
+    for (int i = 0; i < 3; ++i) {
+        b[i] /= length;
+    }
+    c[0] = a[1] * b[2] - a[2] * b[1];
+    c[1] = a[2] * b[0] - a[0] * b[2];
+    c[2] = a[0] * b[1] - a[1] * b[0];
+}
+
+// The unit vector along v, or the x axis when v has no direction.
+void unitOrX(const double* v, double* out) {
+    const double length = std::sqrt(dot3(v, v));
+    const bool usable = length > 0 && std::isfinite(length);
+    for (int i = 0; i < 3; ++i) {
+        out[i] = usable ? v[i] / length : (i == 0 ? 1 : 0);
+    }
+}
+
+// Index of the cell along one axis. Monotone in x, so a query span that holds
+// a vertex's coordinate also holds its cell; NaN goes to cell 0.
+std::int32_t clampIndex(double x, std::int32_t count) {
+    if (!(x >= 0)) {
+        return 0;
+    }
+    if (x >= static_cast<double>(count)) {
+        return count - 1;
+    }
+    return std::min(static_cast<std::int32_t>(x), count - 1);
+}
+
+std::int32_t cellFor(const ShadowGridPart& p, const double* view) {
+    const std::int32_t column = clampIndex((view[0] - p.lo[0]) * p.cellsPerUnit[0], p.columns);
+    const std::int32_t row = clampIndex((view[1] - p.lo[1]) * p.cellsPerUnit[1], p.rows);
+    return p.firstCell + row * p.columns + column;
+}
+
+// Cells along one axis of a part: columns or rows, and how many per unit. A
+// span that is empty or too wide to divide gets a single cell.
+std::int32_t divideAxis(double span, double wanted, std::int32_t most, double& perUnit) {
+    std::int32_t count = 1;
+    if (wanted >= static_cast<double>(most)) {
+        count = most;
+    } else if (wanted >= 1) {
+        count = static_cast<std::int32_t>(std::lround(wanted));
+    }
+    perUnit = static_cast<double>(count) / span;
+    if (!(perUnit > 0) || !std::isfinite(perUnit)) {
+        perUnit = 0;
+        count = 1;
+    }
+    return count;
+}
+
+// Lays about kCellsPerVertex cells per vertex over the part's span, in
+// columns and rows in proportion to its width and height.
+void layOutPart(ShadowGridPart& p, std::int32_t count, std::int32_t firstCell) {
+    p.firstCell = firstCell;
+    const auto budget = static_cast<std::int32_t>(static_cast<double>(count) * kCellsPerVertex) + 1;
+    const double width = p.hi[0] - p.lo[0];
+    const double height = p.hi[1] - p.lo[1];
+    const double wanted = std::sqrt(static_cast<double>(budget) * width / height);
+    p.columns = divideAxis(width, std::isnan(wanted) ? 1 : wanted, budget, p.cellsPerUnit[0]);
+    const std::int32_t rowBudget = budget / p.columns;
+    p.rows = divideAxis(height, static_cast<double>(rowBudget), rowBudget, p.cellsPerUnit[1]);
+}
+
+} // namespace
+
+void sizeShadowGrid(ShadowGrid& grid, std::int32_t vertexCount) {
+    const auto count = at(std::max(vertexCount, 0));
+    grid.part.assign(count, -1);
+    grid.view.assign(2 * count, 0);
+    grid.items.assign(count, 0);
+    grid.cellOf.assign(count, -1);
+    grid.slotOf.assign(count, 0);
+    // Each part's cells number at most its vertices * kCellsPerVertex + 1.
+    const auto cells =
+        at(static_cast<std::int32_t>(static_cast<double>(count) * kCellsPerVertex)) + kPartCount;
+    grid.cellBegin.assign(cells + 1, 0);
+    grid.cellEnd.assign(cells, 0);
+}
+
+void viewFromPoint(ShadowGrid& grid, const SceneModel& model, const double* q,
+                   const double* toward) {
+    double axes[3][3];
+    const double look[3] = {toward[0] - q[0], toward[1] - q[1], toward[2] - q[2]};
+    unitOrX(look, axes[0]);
+    completeFrame(axes[0], axes[1], axes[2]);
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        const Vertex& v = model.vertices[at(i)];
+        const double d[3] = {v.x - q[0], v.y - q[1], v.z - q[2]};
+        const double c[3] = {dot3(d, axes[0]), dot3(d, axes[1]), dot3(d, axes[2])};
+        grid.part[at(i)] = -1;
+        if (!finite3(c)) {
+            continue;
+        }
+        int major = 0;
+        for (int a = 1; a < 3; ++a) {
+            if (std::fabs(c[a]) > std::fabs(c[major])) {
+                major = a;
+            }
+        }
+        const double depth = std::fabs(c[major]);
+        if (!(depth > 0)) {
+            continue;
+        }
+        grid.part[at(i)] = static_cast<std::int8_t>(2 * major + (c[major] < 0 ? 1 : 0));
+        grid.view[2 * at(i)] = c[major == 0 ? 1 : 0] / depth;
+        grid.view[2 * at(i) + 1] = c[major == 2 ? 1 : 2] / depth;
+    }
+}
+
+void viewAlong(ShadowGrid& grid, const SceneModel& model, const double* travel) {
+    double axes[3][3];
+    unitOrX(travel, axes[0]);
+    completeFrame(axes[0], axes[1], axes[2]);
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        const Vertex& v = model.vertices[at(i)];
+        const double p[3] = {v.x, v.y, v.z};
+        const bool finite = finite3(p);
+        grid.part[at(i)] = finite ? 0 : -1;
+        grid.view[2 * at(i)] = finite ? dot3(p, axes[1]) : 0;
+        grid.view[2 * at(i) + 1] = finite ? dot3(p, axes[2]) : 0;
+    }
+}
+
+void bucketLitVertices(ShadowGrid& grid, const SceneModel& model) {
+    std::int32_t counts[kPartCount] = {};
+    for (ShadowGridPart& p : grid.parts) {
+        p = ShadowGridPart{};
+        p.lo[0] = p.lo[1] = INFINITY;
+        p.hi[0] = p.hi[1] = -INFINITY;
+    }
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        grid.cellOf[at(i)] = -1;
+        const int part = grid.part[at(i)];
+        if (part < 0 || model.vertices[at(i)].counter <= 0) {
+            continue;
+        }
+        ++counts[part];
+        ShadowGridPart& p = grid.parts[part];
+        for (int a = 0; a < 2; ++a) {
+            p.lo[a] = std::min(p.lo[a], grid.view[2 * at(i) + at(a)]);
+            p.hi[a] = std::max(p.hi[a], grid.view[2 * at(i) + at(a)]);
+        }
+    }
+    std::int32_t cells = 0;
+    for (int part = 0; part < kPartCount; ++part) {
+        if (counts[part] > 0) {
+            layOutPart(grid.parts[part], counts[part], cells);
+            cells += grid.parts[part].columns * grid.parts[part].rows;
+        }
+    }
+    // A counting sort: sizes, then starts, then the items.
+    std::fill(grid.cellBegin.begin(), grid.cellBegin.begin() + cells + 1, 0);
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        const int part = grid.part[at(i)];
+        if (part >= 0 && model.vertices[at(i)].counter > 0) {
+            const std::int32_t cell = cellFor(grid.parts[part], &grid.view[2 * at(i)]);
+            grid.cellOf[at(i)] = cell;
+            ++grid.cellBegin[at(cell) + 1];
+        }
+    }
+    for (std::int32_t c = 0; c < cells; ++c) {
+        grid.cellBegin[at(c) + 1] += grid.cellBegin[at(c)];
+        grid.cellEnd[at(c)] = grid.cellBegin[at(c)];
+    }
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        const std::int32_t cell = grid.cellOf[at(i)];
+        if (cell >= 0) {
+            const std::int32_t slot = grid.cellEnd[at(cell)]++;
+            grid.items[at(slot)] = i;
+            grid.slotOf[at(i)] = slot;
+        }
+    }
+}
+
+bool cellsCovering(const ShadowGrid& grid, int part, const double* lo, const double* hi,
+                   ShadowGridWindow& window) {
+    const ShadowGridPart& p = grid.parts[part];
+    if (p.columns == 0 || hi[0] < p.lo[0] || lo[0] > p.hi[0] || hi[1] < p.lo[1] ||
+        lo[1] > p.hi[1]) {
+        return false;
+    }
+    window.firstCell = p.firstCell;
+    window.columns = p.columns;
+    window.column0 = clampIndex((lo[0] - p.lo[0]) * p.cellsPerUnit[0], p.columns);
+    window.column1 = clampIndex((hi[0] - p.lo[0]) * p.cellsPerUnit[0], p.columns);
+    window.row0 = clampIndex((lo[1] - p.lo[1]) * p.cellsPerUnit[1], p.rows);
+    window.row1 = clampIndex((hi[1] - p.lo[1]) * p.cellsPerUnit[1], p.rows);
+    return true;
+}
+
+void removeFromShadowGrid(ShadowGrid& grid, std::int32_t vertex) {
+    const std::int32_t cell = grid.cellOf[at(vertex)];
+    if (cell < 0) {
+        return;
+    }
+    const std::int32_t slot = grid.slotOf[at(vertex)];
+    const std::int32_t last = --grid.cellEnd[at(cell)];
+    const std::int32_t moved = grid.items[at(last)];
+    grid.items[at(slot)] = moved;
+    grid.slotOf[at(moved)] = slot;
+    grid.items[at(last)] = vertex;
+    grid.slotOf[at(vertex)] = last;
+    grid.cellOf[at(vertex)] = -1;
+}
+
+} // namespace kzo
