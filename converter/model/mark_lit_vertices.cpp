@@ -584,74 +584,60 @@ bool hasLitCorner(const SceneModel& model, const Face& face) {
     return false;
 }
 
-// The window of grid cells that holds every vertex a point light's occluder
-// may shadow: such a vertex lies on the ray from the light through a point of
-// the face, up to an angle near 1e-9 (the light is clear of the plane), so in
-// the view it lies in the triangle of the corners' positions up to a few
+// Where a point light's occluder may cast its shadow in the grid: a vertex
+// that the exact test shadows lies on the ray from the light through a point
+// of the face, up to an angle near 1e-9 (the light is clear of the plane), so
+// in the view it lies in the triangle of the corners' positions up to a few
 // times that. Corners near a part's border are left to the trees, which keeps
 // the whole triangle and its margin inside the part.
 bool pointShadowWindow(const ShadowGrid& grid, const LightFrame& light, const Occluder& o,
-                       double sideValue, ShadowGridWindow& window) {
+                       double sideValue, ViewTriangle& triangle, ShadowGridWindow& window) {
     constexpr double kViewMargin = 1e-6;
     constexpr double kInnerView = 1 - 1e-4;
     if (!lightClearOfPlane(light, o, sideValue)) {
         return false;
     }
     const int part = grid.part[at(o.corners[0])];
-    double lo[2] = {INFINITY, INFINITY};
-    double hi[2] = {-INFINITY, -INFINITY};
-    for (const std::int32_t corner : o.corners) {
-        if (part < 0 || grid.part[at(corner)] != part) {
+    const double* corners[3];
+    for (int k = 0; k < 3; ++k) {
+        const std::int32_t corner = o.corners[k];
+        corners[k] = &grid.view[2 * at(corner)];
+        if (part < 0 || grid.part[at(corner)] != part ||
+            !(std::fabs(corners[k][0]) <= kInnerView && std::fabs(corners[k][1]) <= kInnerView)) {
             return false;
         }
-        for (int a = 0; a < 2; ++a) {
-            const double x = grid.view[2 * at(corner) + at(a)];
-            if (!(std::fabs(x) <= kInnerView)) {
-                return false;
-            }
-            lo[a] = std::min(lo[a], x - kViewMargin);
-            hi[a] = std::max(hi[a], x + kViewMargin);
-        }
     }
-    return cellsCovering(grid, part, lo, hi, window);
+    widenViewTriangle(corners[0], corners[1], corners[2], kViewMargin, triangle);
+    return cellsCovering(grid, part, triangle, window);
 }
 
 // The same for a distant light, whose view is a plane across its travel: a
 // shadowed vertex lies on a line along the travel through the crossing point,
 // which is off by rounding at most by distantCrossingMargin.
 bool distantShadowWindow(const ShadowGrid& grid, const LightFrame& light, const Occluder& o,
-                         double nt, ShadowGridWindow& window) {
-    const double margin = distantCrossingMargin(light, o, nt);
-    double lo[2] = {INFINITY, INFINITY};
-    double hi[2] = {-INFINITY, -INFINITY};
-    for (const std::int32_t corner : o.corners) {
+                         double nt, ViewTriangle& triangle, ShadowGridWindow& window) {
+    const double* corners[3];
+    for (int k = 0; k < 3; ++k) {
+        const std::int32_t corner = o.corners[k];
         if (grid.part[at(corner)] != 0) {
             return false;
         }
-        for (int a = 0; a < 2; ++a) {
-            const double x = grid.view[2 * at(corner) + at(a)];
-            lo[a] = std::min(lo[a], x - margin);
-            hi[a] = std::max(hi[a], x + margin);
-        }
+        corners[k] = &grid.view[2 * at(corner)];
     }
-    return cellsCovering(grid, 0, lo, hi, window);
+    widenViewTriangle(corners[0], corners[1], corners[2], distantCrossingMargin(light, o, nt),
+                      triangle);
+    return cellsCovering(grid, 0, triangle, window);
 }
 
 void testWindow(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
-                const ShadowGridWindow& window) {
+                const ViewTriangle& triangle, const ShadowGridWindow& window) {
     const ShadowGrid& grid = index.grid;
     for (std::int32_t row = window.row0; row <= window.row1; ++row) {
         const std::int32_t rowStart = window.firstCell + row * window.columns;
-        for (std::int32_t cell = rowStart + window.column0; cell <= rowStart + window.column1;
-             ++cell) {
-            for (std::int32_t i = grid.cellBegin[at(cell)]; i < grid.cellEnd[at(cell)];) {
-                const std::int32_t vertex = grid.items[at(i)];
-                testVertex(model, index, light, q, vertex);
-                // An unlit vertex leaves the cell; the cell's last one takes
-                // its place and is tested next.
-                if (grid.cellOf[at(vertex)] >= 0) {
-                    ++i;
-                }
+        const std::int32_t end = grid.cellBegin[at(rowStart + window.column1 + 1)];
+        for (std::int32_t i = grid.cellBegin[at(rowStart + window.column0)]; i < end; ++i) {
+            if (viewTriangleHolds(triangle, &grid.itemView[2 * at(i)])) {
+                testVertex(model, index, light, q, grid.items[at(i)]);
             }
         }
     }
@@ -713,11 +699,12 @@ void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame,
         q.side = sideValue > 0 ? 1 : -1;
         q.processesNegative = q.side > 0;
     }
+    ViewTriangle triangle;
     ShadowGridWindow window;
     const bool inGrid =
         frame.gridReady && o.finite &&
-        (frame.distant ? distantShadowWindow(index.grid, frame, o, q.nt, window)
-                       : pointShadowWindow(index.grid, frame, o, sideValue, window));
+        (frame.distant ? distantShadowWindow(index.grid, frame, o, q.nt, triangle, window)
+                       : pointShadowWindow(index.grid, frame, o, sideValue, triangle, window));
     if (!inGrid) {
         testThroughTrees(model, index, frame, q, faceIndex, sideValue);
         return;
@@ -727,7 +714,7 @@ void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame,
     if (!frame.distant && index.farCandidates[0] > 0) {
         testFarVertices(model, index, frame, q);
     }
-    testWindow(model, index, frame, q, window);
+    testWindow(model, index, frame, q, triangle, window);
     testLooseVertices(model, index, frame, q);
 }
 
@@ -737,7 +724,7 @@ void prepareGrid(const SceneModel& model, ShadowIndex& index, LightFrame& frame)
     frame.gridReady =
         frame.cullable && !index.vertexTree.nodes.empty() && (!frame.distant || frame.travel > 0);
     if (!frame.gridReady) {
-        std::fill(index.grid.cellOf.begin(), index.grid.cellOf.end(), -1);
+        std::fill(index.grid.slotOf.begin(), index.grid.slotOf.end(), -1);
         return;
     }
     if (frame.distant) {

@@ -110,13 +110,12 @@ void sizeShadowGrid(ShadowGrid& grid, std::int32_t vertexCount) {
     grid.part.assign(count, -1);
     grid.view.assign(2 * count, 0);
     grid.items.assign(count, 0);
-    grid.cellOf.assign(count, -1);
-    grid.slotOf.assign(count, 0);
+    grid.itemView.assign(2 * count, 0);
+    grid.slotOf.assign(count, -1);
     // Each part's cells number at most its vertices * kCellsPerVertex + 1.
     const auto cells =
         at(static_cast<std::int32_t>(static_cast<double>(count) * kCellsPerVertex)) + kPartCount;
     grid.cellBegin.assign(cells + 1, 0);
-    grid.cellEnd.assign(cells, 0);
 }
 
 void viewFromPoint(ShadowGrid& grid, const SceneModel& model, const double* q,
@@ -171,7 +170,7 @@ void bucketLitVertices(ShadowGrid& grid, const SceneModel& model) {
         p.hi[0] = p.hi[1] = -INFINITY;
     }
     for (std::int32_t i = 0; i < model.vertexCount; ++i) {
-        grid.cellOf[at(i)] = -1;
+        grid.slotOf[at(i)] = -1;
         const int part = grid.part[at(i)];
         if (part < 0 || model.vertices[at(i)].counter <= 0) {
             continue;
@@ -190,32 +189,72 @@ void bucketLitVertices(ShadowGrid& grid, const SceneModel& model) {
             cells += grid.parts[part].columns * grid.parts[part].rows;
         }
     }
-    // A counting sort: sizes, then starts, then the items.
+    // A counting sort: sizes, then ends, then the items placed from the
+    // back, which leaves cellBegin[c] at the start of cell c. slotOf holds
+    // each vertex's cell until it is placed.
     std::fill(grid.cellBegin.begin(), grid.cellBegin.begin() + cells + 1, 0);
     for (std::int32_t i = 0; i < model.vertexCount; ++i) {
         const int part = grid.part[at(i)];
         if (part >= 0 && model.vertices[at(i)].counter > 0) {
             const std::int32_t cell = cellFor(grid.parts[part], &grid.view[2 * at(i)]);
-            grid.cellOf[at(i)] = cell;
-            ++grid.cellBegin[at(cell) + 1];
+            grid.slotOf[at(i)] = cell;
+            ++grid.cellBegin[at(cell)];
         }
     }
     for (std::int32_t c = 0; c < cells; ++c) {
         grid.cellBegin[at(c) + 1] += grid.cellBegin[at(c)];
-        grid.cellEnd[at(c)] = grid.cellBegin[at(c)];
     }
-    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
-        const std::int32_t cell = grid.cellOf[at(i)];
+    for (std::int32_t i = model.vertexCount; i-- > 0;) {
+        const std::int32_t cell = grid.slotOf[at(i)];
         if (cell >= 0) {
-            const std::int32_t slot = grid.cellEnd[at(cell)]++;
+            const std::int32_t slot = --grid.cellBegin[at(cell)];
             grid.items[at(slot)] = i;
+            grid.itemView[2 * at(slot)] = grid.view[2 * at(i)];
+            grid.itemView[2 * at(slot) + 1] = grid.view[2 * at(i) + 1];
             grid.slotOf[at(i)] = slot;
         }
     }
 }
 
-bool cellsCovering(const ShadowGrid& grid, int part, const double* lo, const double* hi,
+void widenViewTriangle(const double* a, const double* b, const double* c, double margin,
+                       ViewTriangle& triangle) {
+    const double* corners[3] = {a, b, c};
+    for (int axis = 0; axis < 2; ++axis) {
+        triangle.lo[axis] = std::min({a[axis], b[axis], c[axis]}) - margin;
+        triangle.hi[axis] = std::max({a[axis], b[axis], c[axis]}) + margin;
+    }
+    const double ab[2] = {b[0] - a[0], b[1] - a[1]};
+    const double ac[2] = {c[0] - a[0], c[1] - a[1]};
+    const double area = ab[0] * ac[1] - ab[1] * ac[0];
+    // The computed area is off by a few units in the last place of the
+    // product of the sides; far above that its sign is the turning direction.
+    const double sides =
+        (std::fabs(ab[0]) + std::fabs(ab[1])) * (std::fabs(ac[0]) + std::fabs(ac[1]));
+    if (!(std::fabs(area) > 1e-9 * sides)) {
+        for (int i = 0; i < 3; ++i) {
+            triangle.edgeNormal[i][0] = triangle.edgeNormal[i][1] = triangle.edgeOffset[i] = 0;
+        }
+        return;
+    }
+    const double turn = area > 0 ? 1 : -1;
+    for (int i = 0; i < 3; ++i) {
+        const double* from = corners[i];
+        const double* to = corners[(i + 1) % 3];
+        // Points inward: n . p >= n . from inside. |n| is at most the sum of
+        // its parts' magnitudes, so that sum times the margin moves the edge
+        // out by at least the margin.
+        double* n = triangle.edgeNormal[i];
+        n[0] = -(to[1] - from[1]) * turn;
+        n[1] = (to[0] - from[0]) * turn;
+        triangle.edgeOffset[i] =
+            n[0] * from[0] + n[1] * from[1] - margin * (std::fabs(n[0]) + std::fabs(n[1]));
+    }
+}
+
+bool cellsCovering(const ShadowGrid& grid, int part, const ViewTriangle& triangle,
                    ShadowGridWindow& window) {
+    const double* lo = triangle.lo;
+    const double* hi = triangle.hi;
     const ShadowGridPart& p = grid.parts[part];
     if (p.columns == 0 || hi[0] < p.lo[0] || lo[0] > p.hi[0] || hi[1] < p.lo[1] ||
         lo[1] > p.hi[1]) {
@@ -231,18 +270,13 @@ bool cellsCovering(const ShadowGrid& grid, int part, const double* lo, const dou
 }
 
 void removeFromShadowGrid(ShadowGrid& grid, std::int32_t vertex) {
-    const std::int32_t cell = grid.cellOf[at(vertex)];
-    if (cell < 0) {
+    const std::int32_t slot = grid.slotOf[at(vertex)];
+    if (slot < 0) {
         return;
     }
-    const std::int32_t slot = grid.slotOf[at(vertex)];
-    const std::int32_t last = --grid.cellEnd[at(cell)];
-    const std::int32_t moved = grid.items[at(last)];
-    grid.items[at(slot)] = moved;
-    grid.slotOf[at(moved)] = slot;
-    grid.items[at(last)] = vertex;
-    grid.slotOf[at(vertex)] = last;
-    grid.cellOf[at(vertex)] = -1;
+    grid.itemView[2 * at(slot)] = NAN;
+    grid.itemView[2 * at(slot) + 1] = NAN;
+    grid.slotOf[at(vertex)] = -1;
 }
 
 } // namespace kzo

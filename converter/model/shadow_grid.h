@@ -37,6 +37,17 @@ struct ShadowGridWindow {
     std::int32_t row0 = 0, row1 = -1;
 };
 
+// A triangle of the view widened by a margin, where a face's shadow may
+// appear: its box, and its three edges moved outwards by the margin. A
+// triangle too thin to tell its turning direction keeps only its box (its
+// edges become 0 . p >= 0).
+struct ViewTriangle {
+    double lo[2] = {};
+    double hi[2] = {};
+    double edgeNormal[3][2] = {};
+    double edgeOffset[3] = {};
+};
+
 struct ShadowGrid {
     // Per vertex, for the current light: its part, -1 when it has none (it
     // stands on the light, or a value is NaN or infinite), and its two view
@@ -44,13 +55,14 @@ struct ShadowGrid {
     std::vector<std::int8_t> part;
     std::vector<double> view;
     ShadowGridPart parts[6];
-    // A cell's vertices are items[cellBegin[c], cellEnd[c]); unlit vertices
-    // are taken out, so a cell holds exactly its lit vertices.
+    // Cell c holds items[cellBegin[c], cellBegin[c + 1]), and the cells of a
+    // row follow each other, so a row of a window is one run of items.
     std::vector<std::int32_t> cellBegin;
-    std::vector<std::int32_t> cellEnd;
     std::vector<std::int32_t> items;
-    std::vector<std::int32_t> cellOf; // per vertex, -1 when not in a cell
-    std::vector<std::int32_t> slotOf; // per vertex: its place in items
+    // Per item: its vertex's view coordinates, NaN once the vertex is unlit,
+    // so that no triangle holds it any more.
+    std::vector<double> itemView;
+    std::vector<std::int32_t> slotOf; // per vertex: its item, -1 when none
 };
 
 // Sizes the grid for a model of vertexCount vertices; nothing grows later.
@@ -68,13 +80,29 @@ void viewAlong(ShadowGrid& grid, const SceneModel& model, const double* travel);
 // and a part into its cell.
 void bucketLitVertices(ShadowGrid& grid, const SceneModel& model);
 
-// The cells that hold every bucketed vertex of the part whose view
-// coordinates lie within [lo, hi]; false when there are none.
-bool cellsCovering(const ShadowGrid& grid, int part, const double* lo, const double* hi,
+// The triangle of the view positions a, b, c, widened by margin.
+void widenViewTriangle(const double* a, const double* b, const double* c, double margin,
+                       ViewTriangle& triangle);
+
+// True when the view position p may lie in the widened triangle; never false
+// for a point within the margin of the triangle, always false for NaN. Most
+// items fail, so the tests are combined without branches.
+inline bool viewTriangleHolds(const ViewTriangle& t, const double* p) {
+    const double x = p[0];
+    const double y = p[1];
+    bool holds = (x >= t.lo[0]) & (x <= t.hi[0]) & (y >= t.lo[1]) & (y <= t.hi[1]);
+    for (int i = 0; i < 3; ++i) {
+        holds &= t.edgeNormal[i][0] * x + t.edgeNormal[i][1] * y >= t.edgeOffset[i];
+    }
+    return holds;
+}
+
+// The cells that hold every bucketed vertex of the part whose view position
+// lies in the triangle's box; false when there are none.
+bool cellsCovering(const ShadowGrid& grid, int part, const ViewTriangle& triangle,
                    ShadowGridWindow& window);
 
-// Takes the vertex out of its cell, if it is in one. The last vertex of the
-// cell takes its place.
+// Takes the vertex out of the grid's windows, if it is in one.
 void removeFromShadowGrid(ShadowGrid& grid, std::int32_t vertex);
 
 } // namespace kzo
