@@ -382,8 +382,11 @@ void unlight(SceneModel& model, ShadowIndex& index, std::int32_t vertex) {
 
 void testVertex(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
                 std::int32_t vertex) {
+    if (isCorner(*q.o, vertex)) {
+        return;
+    }
     const Vertex& vx = model.vertices[at(vertex)];
-    if (vx.counter <= 0 || isCorner(*q.o, vertex)) {
+    if (vx.counter <= 0) {
         return;
     }
     const double v[3] = {vx.x, vx.y, vx.z};
@@ -631,16 +634,9 @@ bool distantShadowWindow(const ShadowGrid& grid, const LightFrame& light, const 
 
 void testWindow(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
                 const ViewTriangle& triangle, const ShadowGridWindow& window) {
-    const ShadowGrid& grid = index.grid;
-    for (std::int32_t row = window.row0; row <= window.row1; ++row) {
-        const std::int32_t rowStart = window.firstCell + row * window.columns;
-        const std::int32_t end = grid.cellBegin[at(rowStart + window.column1 + 1)];
-        for (std::int32_t i = grid.cellBegin[at(rowStart + window.column0)]; i < end; ++i) {
-            if (viewTriangleHolds(triangle, &grid.itemView[2 * at(i)])) {
-                testVertex(model, index, light, q, grid.items[at(i)]);
-            }
-        }
-    }
+    forEachVertexInTriangle(index.grid, triangle, window, [&](std::int32_t vertex) {
+        testVertex(model, index, light, q, vertex);
+    });
 }
 
 void testLooseVertices(SceneModel& model, ShadowIndex& index, const LightFrame& light,

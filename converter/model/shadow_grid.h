@@ -102,6 +102,24 @@ inline bool viewTriangleHolds(const ViewTriangle& t, const double* p) {
 bool cellsCovering(const ShadowGrid& grid, int part, const ViewTriangle& triangle,
                    ShadowGridWindow& window);
 
+// Calls visit(vertex) for every vertex of the window's cells that the
+// triangle may hold.
+template <class Visit>
+void forEachVertexInTriangle(const ShadowGrid& grid, const ViewTriangle& triangle,
+                             const ShadowGridWindow& window, Visit&& visit) {
+    for (std::int32_t row = window.row0; row <= window.row1; ++row) {
+        const std::int32_t rowStart = window.firstCell + row * window.columns;
+        const std::int32_t end =
+            grid.cellBegin[static_cast<std::size_t>(rowStart + window.column1 + 1)];
+        for (std::int32_t i = grid.cellBegin[static_cast<std::size_t>(rowStart + window.column0)];
+             i < end; ++i) {
+            if (viewTriangleHolds(triangle, &grid.itemView[2 * static_cast<std::size_t>(i)])) {
+                visit(grid.items[static_cast<std::size_t>(i)]);
+            }
+        }
+    }
+}
+
 // Takes the vertex out of the grid's windows, if it is in one.
 void removeFromShadowGrid(ShadowGrid& grid, std::int32_t vertex);
 

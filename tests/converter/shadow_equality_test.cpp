@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -202,6 +203,98 @@ TEST(ShadowEquality, fastMarkingLeavesTheLiteralCountersOnRandomScenes) {
     }
     // The scenes do put vertices in shadow and out of range.
     EXPECT_GT(unlitSeen, 1000);
+}
+
+// A closed lumpy sphere, its faces turned outwards.
+void buildLumpySphere(SceneModel& model, int rings, int segments) {
+    constexpr double kPi = 3.14159265358979323846;
+    startLitScene(model, 3);
+    addMaterial(model, 200, 180, 160, false);
+    auto ringVertex = [&](int ring, int segment) {
+        return 1 + (ring - 1) * segments + segment % segments;
+    };
+    addVertex(model, 0, 10, 0);
+    for (int ring = 1; ring <= rings; ++ring) {
+        const double theta = kPi * ring / (rings + 1);
+        for (int segment = 0; segment < segments; ++segment) {
+            const double phi = 2 * kPi * segment / segments;
+            const double r = 10.0 * (1.0 + 0.15 * std::sin(5 * theta) * std::sin(4 * phi));
+            addVertex(model, static_cast<float>(r * std::sin(theta) * std::cos(phi)),
+                      static_cast<float>(r * std::cos(theta)),
+                      static_cast<float>(r * std::sin(theta) * std::sin(phi)));
+        }
+    }
+    const int south = addVertex(model, 0, -10, 0);
+    for (int s = 0; s < segments; ++s) {
+        addFace(model, 0, ringVertex(1, s + 1), ringVertex(1, s));
+        addFace(model, south, ringVertex(rings, s), ringVertex(rings, s + 1));
+        for (int ring = 1; ring < rings; ++ring) {
+            const int a = ringVertex(ring, s), b = ringVertex(ring, s + 1);
+            const int c = ringVertex(ring + 1, s), d = ringVertex(ring + 1, s + 1);
+            addFace(model, a, b, c);
+            addFace(model, b, d, c);
+        }
+    }
+    setFaceNormals(model);
+    for (int i = 0; i < model.faceCount; ++i) {
+        kzo::Face& f = model.faces[static_cast<std::size_t>(i)];
+        const kzo::Vertex& p = model.vertices[f.vertexIndex[0]];
+        if (f.normal[0] * p.x + f.normal[1] * p.y + f.normal[2] * p.z < 0) {
+            std::swap(f.vertexIndex[1], f.vertexIndex[2]);
+        }
+    }
+    setFaceNormals(model);
+}
+
+// Lights outside the mesh, inside it (its view spans every part of the cube
+// and their borders), on a vertex, next to a face's plane, and with ranges
+// that leave vertices in the range box but beyond the range.
+TEST(ShadowEquality, fastMarkingMatchesTheLiteralOnAClosedMeshLitFromInsideAndOutside) {
+    auto owned = std::make_unique<SceneModel>();
+    SceneModel& model = *owned;
+    buildLumpySphere(model, 20, 30);
+    // An octahedron inside, which shadows the inner side for the inner lights.
+    const int tips[6] = {addVertex(model, -2.5f, 2, 0), addVertex(model, -5.5f, 2, 0),
+                         addVertex(model, -4, 3.5f, 0), addVertex(model, -4, 0.5f, 0),
+                         addVertex(model, -4, 2, 1.5f), addVertex(model, -4, 2, -1.5f)};
+    for (const int x : {0, 1}) {
+        for (const int y : {2, 3}) {
+            for (const int z : {4, 5}) {
+                addFace(model, tips[x], tips[y], tips[z]);
+            }
+        }
+    }
+    setFaceNormals(model);
+    addLight(model, pointLight(15, 3, -4));
+    addLight(model, pointLight(0, 0, 0, 9));
+    addLight(model, pointLight(-1, 1, 0.5f));
+    const kzo::Vertex& onSurface = model.vertices[77];
+    addLight(model, pointLight(onSurface.x, onSurface.y, onSurface.z, 30));
+    addLight(model, spotLight(0, 18, 0, 0, -1, 0, 0.9f, 0.8f, 22));
+    addLight(model, distantLight(0.2f, -1, 0.3f));
+    // Beside face 100, a hair above its plane.
+    const kzo::Face& face = model.faces[100];
+    kzo::prepareFacesForLighting(model);
+    const kzo::Vertex& k0 = model.vertices[face.vertexIndex[0]];
+    float beside[3];
+    const float corner[3] = {k0.x, k0.y, k0.z};
+    for (int a = 0; a < 3; ++a) {
+        beside[a] = face.center[a] + 3 * (corner[a] - face.center[a]) + 1e-6f * face.normal[a];
+    }
+    addLight(model, pointLight(beside[0], beside[1], beside[2]));
+
+    kzo::ShadowIndex index;
+    kzo::buildShadowIndex(model, index);
+    for (int light = 0; light < model.lightCount; ++light) {
+        kzo::markLitVertices(model, light, index);
+        const std::vector<int> fast = counters(model);
+        literalMarkLitVertices(model, light);
+        const std::vector<int> literal = counters(model);
+        ASSERT_EQ(fast, literal) << "light " << light;
+        // Every light leaves some vertices lit and puts some in shadow.
+        EXPECT_GT(std::count(fast.begin(), fast.end(), 0), 5) << "light " << light;
+        EXPECT_GT(std::count(fast.begin(), fast.end(), 1), 20) << "light " << light;
+    }
 }
 
 TEST(ShadowEquality, fastColoursEqualTheLiteralColoursOnRandomScenes) {
