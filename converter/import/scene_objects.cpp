@@ -60,12 +60,14 @@ void readObjectFirstKey(SceneModel& model, LineCursor& cursor) {
     const float identity[9] = {0, 0, 0, 0, 0, 0, 1, 1, 1};
     std::copy(identity, identity + 9, key);
     // An object without a motion block keeps the identity key; the search
-    // stops in front of the next object rather than taking that one's key and
-    // swallowing its lines.
+    // stops in front of any line the main pass acts on (the next object, or
+    // this object's own pivot and parent lines) rather than taking another
+    // object's key and swallowing those lines.
     std::string_view line;
     while (!cursor.atEnd()) {
         line = cursor.scene->lines[cursor.next];
-        if (startsWithKeyword(line, "LoadObject") || startsWithKeyword(line, "AddNullObject")) {
+        if (startsWithKeyword(line, "LoadObject") || startsWithKeyword(line, "AddNullObject") ||
+            startsWithKeyword(line, "PivotPoint") || startsWithKeyword(line, "ParentObject")) {
             return;
         }
         ++cursor.next;
@@ -103,7 +105,10 @@ void readSceneObjects(SceneModel& model, const SceneText& scene, const ObjectLoa
                            scene.path.c_str(), model.pivotCount + 1, kMaxGeometryPivots);
             }
             std::string objectPath;
-            scanAfter(line, "LoadObject").scan(objectPath);
+            if (!scanAfter(line, "LoadObject").scan(objectPath)) {
+                fatalError(model.sink, "'%s' line %zu: LoadObject names no object file",
+                           scene.path.c_str(), cursor.next);
+            }
             loadObject(model, objectPath);
             readObjectFirstKey(model, cursor);
             pivotStored = false;

@@ -18,8 +18,9 @@ using ObjectLoader = std::function<void(SceneModel& model, const std::string& ob
 // Fills firstKey of pivots[pivotCount]: reads lines from cursor up to the next
 // ObjectMotion line, skips its channel and key count lines and parses the
 // first key's nine values. The cursor is left behind the key's value line. The
-// identity key stands for whatever the scene does not give; when the next
-// LoadObject or AddNullObject line comes first, the search stops in front of it.
+// identity key stands for whatever the scene does not give; when a line the
+// main pass acts on (LoadObject, AddNullObject, PivotPoint, ParentObject) comes
+// first, the search stops in front of it.
 void readObjectFirstKey(SceneModel& model, LineCursor& cursor);
 
 // Runs the main pass and appends one Pivot per object in file order, so that
@@ -28,8 +29,9 @@ void readObjectFirstKey(SceneModel& model, LineCursor& cursor);
 // that line holds; a ParentObject line on its own (also that of a light or the
 // camera) appends a Pivot of its own. Parent numbers that name no pivot of the
 // scene become "no parent", and a cycle of parents is cut where it closes.
-// Fatal errors: more pivots than the table holds, or a geometry object whose
-// pivot index does not fit the vertices' 8 bits.
+// Fatal errors: more pivots than the table holds, a geometry object whose
+// pivot index does not fit the vertices' 8 bits, a LoadObject line without a
+// path.
 void readSceneObjects(SceneModel& model, const SceneText& scene, const ObjectLoader& loadObject);
 
 } // namespace kzo
