@@ -85,15 +85,19 @@ void writeCamFile(SceneModel& model, const SceneText& scene, const std::string& 
         return;
     }
     printMessage(model.sink, "'%s' Writing...", path.c_str());
-    const CameraLinks links = findCameraLinks(scene);
     ByteWriter out;
-
-    // A camera envelope without keys is left out like a missing one.
+    // A camera envelope without keys counts as no camera motion: the file is
+    // then the two absent sections, the one layout a reader can tell from a
+    // file that starts with the camera's block.
     LineCursor cursor = startOf(scene);
-    if (skipToKeyword(cursor, "CameraMotion")) {
-        writeKeyedBlock(model, path, cursor, out);
+    if (!skipToKeyword(cursor, "CameraMotion") || !writeKeyedBlock(model, path, cursor, out)) {
+        out.i32le(kAbsent);
+        out.i32le(kAbsent);
+        model.pendingOutputs.push_back(OutputFile{path, out.take()});
+        return;
     }
 
+    const CameraLinks links = findCameraLinks(scene);
     writeObjectSection(model, scene, path, links.parent, out);
 
     // The target point needs the target's pivot too; without one the section

@@ -2,7 +2,8 @@
 // to, and the motion and position of the object it looks at. Three sections,
 // no header:
 //   camera: its MotionBlock, present only when the scene has a CameraMotion
-//           envelope with at least one key
+//           envelope with at least one key; without one, the file is just
+//           two absent sections
 //   parent: the parent object's MotionBlock, or an int32 <= 0 (absent)
 //   target: the target object's MotionBlock and three floats (the target
 //           point), or an int32 <= 0 (absent)

@@ -109,16 +109,34 @@ TEST(CameraFile, theCameraOptionOffWritesNothing) {
 }
 
 TEST(CameraFile, envelopesWithoutKeysAreWrittenAsAbsentSections) {
-    SceneFixture f;
-    f.model.settings.cameraFile = 1;
-    f.model.pivotCount = 2;
     // A block with the key count 0 would read as an absent section and throw
     // a reader off the rest of the file.
-    const auto scene = sceneOf(lws({"LoadObject a.lwo", "ObjectMotion", "9", "0"}) +
-                               lws({"AddNullObject n", "ObjectMotion", "9", "-4"}) +
-                               lws({"CameraMotion", "9", "0", "ParentObject 1", "TargetObject 2"}));
-    writeCamFile(f.model, scene, "s.cam");
-    EXPECT_EQ(f.output("s.cam"), Bytes{}.i32le(-1).i32le(-1).data);
+    const Lws keylessObjects = lws({"LoadObject a.lwo", "ObjectMotion", "9", "0"}) +
+                               lws({"AddNullObject n", "ObjectMotion", "9", "-4"});
+    const Lws links = lws({"ParentObject 1", "TargetObject 2"});
+    {
+        SceneFixture f;
+        f.model.settings.cameraFile = 1;
+        f.model.pivotCount = 2;
+        writeCamFile(f.model,
+                     sceneOf(keylessObjects + envelope("CameraMotion", {key(0, 0, -10)}) + links),
+                     "s.cam");
+        EXPECT_EQ(f.output("s.cam"), Bytes{}
+                                         .i32le(1)
+                                         .append(keyBytes(0, {0, 0, -10, 0, 0, 0, 1, 1, 1}))
+                                         .i32le(-1)
+                                         .i32le(-1)
+                                         .data);
+    }
+    {
+        // A keyless camera is no camera: its links are not written either.
+        SceneFixture f;
+        f.model.settings.cameraFile = 1;
+        f.model.pivotCount = 2;
+        writeCamFile(f.model, sceneOf(twoObjectsThen(lws({"CameraMotion", "9", "0"}) + links)),
+                     "s.cam");
+        EXPECT_EQ(f.output("s.cam"), Bytes{}.i32le(-1).i32le(-1).data);
+    }
 }
 
 TEST(CameraFile, aTargetPointThatIsNotFiniteIsAnError) {
