@@ -19,6 +19,17 @@ std::uint16_t parentIndexOf(std::int32_t number) {
     return static_cast<std::uint16_t>(number - 1);
 }
 
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return std::string(text);
+}
+
 struct PivotAppender {
     SceneModel& model;
     const SceneText& scene;
@@ -104,12 +115,13 @@ void readSceneObjects(SceneModel& model, const SceneText& scene, const ObjectLoa
                            "'%s': object %d has geometry, but only the first %d objects can",
                            scene.path.c_str(), model.pivotCount + 1, kMaxGeometryPivots);
             }
-            std::string objectPath;
-            if (!scanAfter(line, "LoadObject").scan(objectPath)) {
+            ObjectName object;
+            if (!scanAfter(line, "LoadObject").scan(object.path)) {
                 fatalError(model.sink, "'%s' line %zu: LoadObject names no object file",
                            scene.path.c_str(), cursor.next);
             }
-            loadObject(model, objectPath);
+            object.wholeLine = trimmed(line.substr(10));
+            loadObject(model, object);
             readObjectFirstKey(model, cursor);
             pivotStored = false;
         } else if (startsWithKeyword(line, "AddNullObject")) {

@@ -11,9 +11,19 @@
 
 namespace kzo {
 
-// Loads the geometry of one LoadObject line; objectPath is the path token as
-// the scene writes it. The object's vertices belong to pivots[pivotCount].
-using ObjectLoader = std::function<void(SceneModel& model, const std::string& objectPath)>;
+// The object file named by a LoadObject line: path is the token behind the
+// keyword, cut at the first blank as the scene format reads it; wholeLine is
+// everything behind the keyword without the blanks around it, which differs
+// from path when the name itself holds blanks (LightWave writes such names
+// as they are).
+struct ObjectName {
+    std::string path;
+    std::string wholeLine;
+};
+
+// Loads the geometry of one LoadObject line. The object's vertices belong to
+// pivots[pivotCount].
+using ObjectLoader = std::function<void(SceneModel& model, const ObjectName& object)>;
 
 // Fills firstKey of pivots[pivotCount]: reads lines from cursor up to the next
 // ObjectMotion line, skips its channel and key count lines and parses the

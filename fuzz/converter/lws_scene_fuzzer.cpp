@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "fuzz.lws", std::string(reinterpret_cast<const char*>(data + 1), size - 1));
     try {
         kzo::importSceneText(*model, scene, "fuzz.kzo",
-                             [](kzo::SceneModel& m, const std::string& object) {
+                             [](kzo::SceneModel& m, const kzo::ObjectName& name) {
+                                 const std::string& object = name.path;
                                  if (!object.empty() && object[0] == 't') {
                                      kzo::load3dsBuffer(m, kTriangle3ds, object);
                                  } else if (object.empty() || object[0] != 'e') {

@@ -11,9 +11,11 @@ namespace {
 // tagged the way the 3DS reader tags them.
 struct RecordingLoader {
     std::vector<std::string> paths;
+    std::vector<std::string> wholeLines;
     ObjectLoader loader() {
-        return [this](SceneModel& model, const std::string& path) {
-            paths.push_back(path);
+        return [this](SceneModel& model, const ObjectName& object) {
+            paths.push_back(object.path);
+            wholeLines.push_back(object.wholeLine);
             Vertex& v = model.vertices[static_cast<std::size_t>(model.vertexCount++)];
             v.pivotIndex = static_cast<std::uint8_t>(model.pivotCount);
         };
@@ -50,6 +52,14 @@ TEST(SceneObjects, anObjectWithoutPivotLinesGetsADefaultPivotWithItsFirstKey) {
     for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(f.model.pivots[0].firstKey[i], expected[i]) << i;
     }
+}
+
+TEST(SceneObjects, aPathWithBlanksIsCutAndAlsoGivenWhole) {
+    SceneFixture f;
+    RecordingLoader load;
+    readSceneObjects(f.model, sceneOf(lws({"LoadObject  Objects\\my box.lwo \t"})), load.loader());
+    EXPECT_EQ(load.paths, std::vector<std::string>{"Objects\\my"});
+    EXPECT_EQ(load.wholeLines, std::vector<std::string>{"Objects\\my box.lwo"});
 }
 
 TEST(SceneObjects, pivotPointAndParentLinesBuildTheHierarchy) {
