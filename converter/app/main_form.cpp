@@ -2,6 +2,7 @@
 
 #include "converter/app/export_directory_dialog.h"
 #include "converter/app/file_list.h"
+#include "converter/app/fixed_row_height.h"
 #include "converter/app/form_font.h"
 #include "converter/app/input_blocker.h"
 #include "converter/app/message_window.h"
@@ -24,7 +25,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <exception>
@@ -57,15 +57,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     button->setAutoDefault(false);
     return button;
 }
-
-// The file list's rows are 16 px high, whatever the font asks for.
-class FixedRowHeight : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), 16};
-    }
-};
 
 } // namespace
 
