@@ -61,6 +61,7 @@ TEST_F(ExportDialogTest, controlsStartAsDesigned) {
     EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(d.minimumSize(), QSize(337, 320));
     EXPECT_EQ(d.maximumSize(), QSize(337, 320));
+    EXPECT_EQ(d.pos(), QPoint(485, 142));
     EXPECT_EQ(d.edit1->text(), "Edit1");
     EXPECT_EQ(d.directory(), QDir::currentPath());
     EXPECT_EQ(d.edit1->geometry(), QRect(8, 32, 209, 24));

@@ -1,15 +1,19 @@
 // Saves a picture of each of the converter's three forms, filled as during
 // use, so that captions and control places can be checked by eye:
 //     xvfb-run -a build/tests/converter/kzomaker_gui_screenshots DIR
-// Not a test: nothing is compared, and it writes DIR/form1.png, form2.png and
-// form3.png.
+// Not a test: nothing is compared, and it writes DIR/form1.png, form2.png,
+// form3.png and add_files.png (the file dialog of Add Files).
 #include "converter/app/converter_gui.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QListWidget>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -24,6 +28,23 @@ bool save(QWidget& form, const QString& path) {
     }
     form.hide();
     return true;
+}
+
+// The dialog lists its directory on another thread; a moment is plenty for a
+// handful of files.
+bool saveFileDialog(const QString& path) {
+    QTemporaryDir folder;
+    for (const char* name : {"robot_walk.lws", "ROBOT_RUN.LWS", "ship.3ds", "readme.txt"}) {
+        QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
+    }
+    QFileDialog dialog;
+    kzo::setUpInputFileDialog(dialog);
+    dialog.setDirectory(folder.path());
+    dialog.show();
+    QEventLoop wait;
+    QTimer::singleShot(500, &wait, &QEventLoop::quit);
+    wait.exec();
+    return save(dialog, path);
 }
 
 } // namespace
@@ -52,8 +73,8 @@ int main(int argc, char** argv) {
     gui.form1.convert();
     gui.form3.hide();
 
-    const bool ok = save(gui.form1, out.filePath("form1.png")) &&
-                    save(gui.form2, out.filePath("form2.png")) &&
-                    save(gui.form3, out.filePath("form3.png"));
+    const bool ok =
+        save(gui.form1, out.filePath("form1.png")) && save(gui.form2, out.filePath("form2.png")) &&
+        save(gui.form3, out.filePath("form3.png")) && saveFileDialog(out.filePath("add_files.png"));
     return ok ? 0 : 1;
 }

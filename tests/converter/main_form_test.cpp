@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -355,11 +356,18 @@ TEST_F(MainFormTest, messageWindowHidesOnCloseAndShowsTheSameLinesAgain) {
     window.appendLine("ERROR: cannot open '/a.3ds'");
     form().bitBtn2->click();
     EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.frameGeometry().size(), QSize(555, 238));
+    EXPECT_NE(window.minimumSize(), window.maximumSize());
+    ASSERT_NE(window.screen(), nullptr);
+    const QPoint screenCentre = window.screen()->availableGeometry().center();
+    EXPECT_EQ(window.frameGeometry().center(), screenCentre);
+    window.move(0, 0);
     window.close();
     EXPECT_FALSE(window.isVisible());
     form().bitBtn2->click();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.text(), "'/a.3ds' Converting...\nERROR: cannot open '/a.3ds'");
+    EXPECT_EQ(window.frameGeometry().center(), screenCentre);
 
     // The memo follows the window's size.
     window.resize(700, 400);
