@@ -2,12 +2,15 @@
 #include "tests/converter/gui_test_support.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -341,6 +344,25 @@ TEST_F(MainFormTest, userInputDuringARunIsDropped) {
     QCoreApplication::processEvents();
     EXPECT_EQ(listed().size(), 2);
     EXPECT_EQ(gui->form3.text(), "/a.3ds\n/b.3ds");
+}
+
+TEST_F(MainFormTest, messageLinesCanBeSelectedAndCopiedButNotEdited) {
+    MessageWindow& window = gui->form3;
+    window.appendLine("ERROR: cannot open '/a.3ds'");
+    window.showFocused();
+    QCoreApplication::processEvents();
+    window.memo1->setFocus();
+    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& text = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(window.memo1, &event);
+    };
+    press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(window.memo1->textCursor().selectedText(), "ERROR: cannot open '/a.3ds'");
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ERROR: cannot open '/a.3ds'");
+    press(Qt::Key_X, Qt::NoModifier, "x");
+    press(Qt::Key_Delete, Qt::NoModifier);
+    EXPECT_EQ(window.text(), "ERROR: cannot open '/a.3ds'");
 }
 
 TEST_F(MainFormTest, messageWindowHidesOnCloseAndShowsTheSameLinesAgain) {
