@@ -52,6 +52,15 @@ bool writeOne(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 } // namespace
 
 std::string writeFilesAtomically(const std::vector<OutputFile>& files) {
+    // A directory in a target's place would make its rename fail after earlier
+    // targets of the set were already replaced: refuse the set before any
+    // write.
+    for (const auto& file : files) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(file.path, ec)) {
+            return file.path;
+        }
+    }
     std::vector<std::string> temporaries;
     auto discard = [&temporaries] {
         for (const auto& t : temporaries) {

@@ -5,13 +5,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/bootstrap.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKZO_BUILD_TESTS=OFF -DKZO_BUILD_BENCH=OFF
-cmake --build build
+# A build directory of its own: the test command builds another configuration.
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKZO_BUILD_TESTS=OFF -DKZO_BUILD_BENCH=OFF
+cmake --build build-release
 
 mkdir -p out
 shopt -s nullglob
 samples=(samples/*.lws samples/*.3ds)
-build/converter/app/kzomaker --animation --camera --light --shading precalc-gouraud \
+build-release/converter/app/kzomaker --animation --camera --light --shading precalc-gouraud \
     -o out "${samples[@]}"
 echo "outputs in $(pwd)/out:"
 ls -l out

@@ -9,7 +9,10 @@ scripts/bootstrap.sh
 jobs=$(nproc)
 
 echo "== gcc build, warnings as errors"
-cmake -S . -B build -G Ninja -DKZO_WERROR=ON
+# Every switch is given, so that a build directory configured otherwise
+# (command 1 builds without tests) still builds and runs everything here.
+cmake -S . -B build -G Ninja -DKZO_WERROR=ON -DKZO_BUILD_TESTS=ON -DKZO_BUILD_BENCH=ON \
+    -DKZO_BUILD_GUI=ON -DKZO_SANITIZE=OFF -DKZO_FUZZ=OFF
 cmake --build build -j "$jobs"
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 
@@ -19,7 +22,8 @@ fi
 
 echo "== clang build with AddressSanitizer, UndefinedBehaviorSanitizer and the fuzz targets"
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DKZO_WERROR=ON -DKZO_SANITIZE=ON -DKZO_FUZZ=ON -DKZO_BUILD_BENCH=OFF
+    -DKZO_WERROR=ON -DKZO_SANITIZE=ON -DKZO_FUZZ=ON -DKZO_BUILD_BENCH=OFF \
+    -DKZO_BUILD_TESTS=ON -DKZO_BUILD_GUI=ON
 cmake --build build-asan -j "$jobs"
 (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
     UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")

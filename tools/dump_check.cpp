@@ -273,6 +273,11 @@ void runMotChecks(std::span<const std::uint8_t> bytes) {
 void runCamChecks(std::span<const std::uint8_t> bytes) {
     const CamDump d = parseCam(bytes);
     if (d.camera) {
+        // Only the file of two absent sections may start with a count below 1;
+        // any other file starts with the camera's keys.
+        if (d.camera->keys.empty()) {
+            fail(0, "the camera block holds no keys; its count 0 reads as an absent section");
+        }
         checkKeys(*d.camera, "camera block");
     }
     if (d.parent.block) {

@@ -8,7 +8,8 @@
 // corner counts 3 or 4 with every used vertex index below the vertex count,
 // pivot vertex runs covering the vertex list (when there are pivots), parents
 // 65535 or below the pivot count and free of cycles. For .mot .cam and .kzl:
-// counts not negative, sizes consistent with the counts, every float finite.
+// counts not negative, sizes consistent with the counts, every float finite;
+// a .cam camera block holds at least one key.
 #pragma once
 
 #include "tools/dump_model.h"

@@ -51,7 +51,7 @@ void sceneImport(benchmark::State& state) {
         model->settings.lightFile = 1;
         const kzo::SceneText scene = kzo::makeSceneText("bench.lws", text);
         kzo::readLights(*model, scene);
-        kzo::readSceneObjects(*model, scene, [](kzo::SceneModel&, const std::string&) {});
+        kzo::readSceneObjects(*model, scene, [](kzo::SceneModel&, const kzo::ObjectName&) {});
         kzo::writeMotFile(*model, scene, "bench.mot");
         kzo::writeCamFile(*model, scene, "bench.cam");
         kzo::writeKzlFile(*model, "bench.kzl");

@@ -1,5 +1,6 @@
 #include "converter/app/export_directory_dialog.h"
 
+#include "converter/app/fixed_row_height.h"
 #include "converter/app/form_font.h"
 
 #include <QComboBox>
@@ -55,6 +56,8 @@ ExportDirectoryDialog::ExportDirectoryDialog()
     directoryListBox1->setItemsExpandable(false);
     directoryListBox1->setIndentation(10);
     directoryListBox1->setUniformRowHeights(true);
+    directoryListBox1->setItemDelegate(new FixedRowHeight(directoryListBox1));
+    directoryListBox1->installEventFilter(this);
     directoryListBox1->setIconSize(QSize(14, 14));
     // A list, not a tree: the levels are shown by indentation alone.
     directoryListBox1->setStyleSheet("QTreeView::branch { image: none; border-image: none; }");
@@ -142,7 +145,10 @@ void ExportDirectoryDialog::fillDriveList() {
     driveComboBox1->clear();
     QStringList roots;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath())) {
+        // A container's bind-mounted files (/etc/hosts) are volumes too, but
+        // nothing to export into.
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir() &&
+            !roots.contains(volume.rootPath())) {
             roots.append(volume.rootPath());
         }
     }
@@ -164,27 +170,43 @@ void ExportDirectoryDialog::selectDriveOf(const QString& path) {
 }
 
 void ExportDirectoryDialog::showEvent(QShowEvent* event) {
+    // A volume mounted since the last use is offered too.
+    fillDriveList();
+    selectDriveOf(directory_);
     edit1->setText(QDir::toNativeSeparators(directory_));
     QDialog::showEvent(event);
 }
 
-// Enter in Edit1 on an existing directory other than the list's moves the
-// list there and keeps the dialog open; otherwise it is the OK key as usual.
+// Enter moves the list where the focused control points, when that is an
+// existing directory other than the list's own: in Edit1 the typed path, in
+// the list its current entry. The dialog stays open then; otherwise Enter is
+// the OK key as usual.
 bool ExportDirectoryDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edit1 && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            const QString text = QDir::fromNativeSeparators(edit1->text().trimmed());
-            // A relative path is taken from the list's directory, not the process's.
-            const QString typed = text.isEmpty() ? text : QDir(directory_).filePath(text);
-            if (!typed.isEmpty() && QFileInfo(typed).isDir() &&
-                normalDirectory(typed) != directory_) {
-                setDirectory(typed);
+            const QString target = watched == edit1               ? typedDirectory()
+                                   : watched == directoryListBox1 ? currentEntryDirectory()
+                                                                  : QString();
+            if (!target.isEmpty() && QFileInfo(target).isDir() &&
+                normalDirectory(target) != directory_) {
+                setDirectory(target);
                 return true;
             }
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// A relative path is taken from the list's directory, not the process's.
+QString ExportDirectoryDialog::typedDirectory() const {
+    const QString text = QDir::fromNativeSeparators(edit1->text().trimmed());
+    return text.isEmpty() ? text : QDir(directory_).filePath(text);
+}
+
+QString ExportDirectoryDialog::currentEntryDirectory() const {
+    const QTreeWidgetItem* item = directoryListBox1->currentItem();
+    return item ? item->data(0, kPathRole).toString() : QString();
 }
 
 } // namespace kzo

@@ -41,6 +41,8 @@ private:
     void fillDirectoryList();
     void fillDriveList();
     void selectDriveOf(const QString& path);
+    QString typedDirectory() const;
+    QString currentEntryDirectory() const;
 
     QString directory_;
 };

@@ -2,6 +2,7 @@
 
 #include "converter/app/export_directory_dialog.h"
 #include "converter/app/file_list.h"
+#include "converter/app/fixed_row_height.h"
 #include "converter/app/form_font.h"
 #include "converter/app/input_blocker.h"
 #include "converter/app/message_window.h"
@@ -11,6 +12,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -24,7 +26,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <exception>
@@ -58,18 +59,14 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-// The file list's rows are 16 px high, whatever the font asks for.
-class FixedRowHeight : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), 16};
-    }
-};
-
 } // namespace
 
-MainForm::MainForm(SceneModel& model) : QWidget(nullptr), model_(model) {
+// A fixed-size dialog-style window: a title and a close box, nothing to
+// minimise or maximise.
+MainForm::MainForm(SceneModel& model)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      model_(model) {
     setObjectName("Form1");
     setWindowTitle("KZO file Maker v1.0");
     applyFormFont(*this);
@@ -332,16 +329,30 @@ void MainForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-QStringList runInputFileDialog(QWidget* parent) {
-    // The patterns match the extensions in any letter case; the names are
+void setUpInputFileDialog(QFileDialog& dialog) {
+    // The patterns match the extensions in any letter case; the captions are
     // shown without them.
-    const QString scenes = "light wave scene file( .lws ) (*.[lL][wW][sS])";
-    const QString studio = "3D studio  file (*.[3][dD][sS])";
-    QFileDialog dialog(parent);
+    const QString sceneCaption = "light wave scene file( .lws )";
+    const QString studioCaption = "3D studio  file";
+    const QString scenes = sceneCaption + " (*.[lL][wW][sS])";
+    const QString studio = studioCaption + " (*.[3][dD][sS])";
+    // A native dialog would cut the first caption at its parenthesis.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters({scenes, studio});
     dialog.selectNameFilter(scenes);
+    // Qt collapses the double blank of the second caption; the filters are
+    // chosen by their place in the list, so the shown texts can be restored.
+    if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo"); types && types->count() == 2) {
+        types->setItemText(0, sceneCaption);
+        types->setItemText(1, studioCaption);
+    }
+}
+
+QStringList runInputFileDialog(QWidget* parent) {
+    QFileDialog dialog(parent);
+    setUpInputFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }

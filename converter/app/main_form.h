@@ -15,6 +15,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -91,8 +92,11 @@ private:
     qint64 lastRepaint_ = 0;
 };
 
-// Runs the file-open dialog of Add Files: several files, the scene filter
-// preselected, extensions matched in any letter case.
+// The file-open dialog of Add Files: several files, the two filters with
+// their captions exactly as written, the scene filter preselected, extensions
+// matched in any letter case.
+void setUpInputFileDialog(QFileDialog& dialog);
+// Runs that dialog; the chosen paths, or none when cancelled.
 QStringList runInputFileDialog(QWidget* parent);
 
 // The toolkit's modal message box with one OK button.

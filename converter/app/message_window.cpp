@@ -10,6 +10,11 @@
 #include <QVBoxLayout>
 
 namespace kzo {
+namespace {
+
+const QSize kOuterSize(555, 238);
+
+} // namespace
 
 MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint) {
     setObjectName("Form3");
@@ -17,7 +22,7 @@ MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOn
     // The main form alone decides when the program ends.
     setAttribute(Qt::WA_QuitOnClose, false);
     applyFormFont(*this);
-    resize(555, 238);
+    resize(kOuterSize);
 
     memo1 = new QPlainTextEdit(this);
     memo1->setObjectName("Memo1");
@@ -54,13 +59,32 @@ void MessageWindow::clear() {
 
 void MessageWindow::showCentred() {
     if (!isVisible()) {
-        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        // The frame's size is known only once the window is shown: centred
+        // before, so that it appears in place, and again after.
+        centreOnScreen();
         show();
+        fitFrameToOuterSize();
+        centreOnScreen();
+    }
+}
+
+// The window was designed by its outer size. Done once: later the size is
+// whatever the user made it. Where the frame is not known yet, the client
+// area keeps the outer size.
+void MessageWindow::fitFrameToOuterSize() {
+    const QSize frame = frameGeometry().size() - size();
+    if (!fittedToFrame_ && !frame.isNull()) {
+        fittedToFrame_ = true;
+        resize(kOuterSize - frame);
+    }
+}
+
+void MessageWindow::centreOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
     }
 }
 

@@ -32,7 +32,11 @@ public:
     QPlainTextEdit* memo1 = nullptr;
 
 private:
+    void fitFrameToOuterSize();
+    void centreOnScreen();
+
     QStringList pending_;
+    bool fittedToFrame_ = false;
 };
 
 } // namespace kzo

@@ -3,6 +3,8 @@
 #include "converter/import/motion_file.h"
 #include "format/byte_writer.h"
 
+#include <cmath>
+
 namespace kzo {
 namespace {
 
@@ -45,21 +47,34 @@ bool findObjectMotion(const SceneText& scene, std::int32_t n, LineCursor& cursor
     return true;
 }
 
+// An envelope's block, or nothing when the envelope holds no keys: a block
+// must start with a key count of at least 1, or a reader takes it for an
+// absent section and misreads the rest of the file.
+bool writeKeyedBlock(const SceneModel& model, const std::string& path, LineCursor& cursor,
+                     ByteWriter& out) {
+    ByteWriter block;
+    if (writeMotionBlock(model, path, cursor, block) == 0) {
+        return false;
+    }
+    out.raw(block.bytes().data(), block.size());
+    return true;
+}
+
 // An object section: the object's block, or the number itself when it names no
-// object (0 or below as written; -1 for a number beyond the scene's objects, so
-// that a reader never takes it for a key count).
-bool writeObjectSection(const SceneModel& model, const SceneText& scene, std::int32_t number,
-                        ByteWriter& out) {
+// object (0 or below as written; -1 for a number beyond the scene's objects or
+// an object whose envelope has no keys, so that a reader never takes it for a
+// key count).
+bool writeObjectSection(const SceneModel& model, const SceneText& scene, const std::string& path,
+                        std::int32_t number, ByteWriter& out) {
     if (number <= 0) {
         out.i32le(number);
         return false;
     }
     LineCursor cursor;
-    if (!findObjectMotion(scene, number, cursor)) {
+    if (!findObjectMotion(scene, number, cursor) || !writeKeyedBlock(model, path, cursor, out)) {
         out.i32le(kAbsent);
         return false;
     }
-    writeMotionBlock(cursor, out, model.settings.scaleFactor);
     return true;
 }
 
@@ -70,25 +85,37 @@ void writeCamFile(SceneModel& model, const SceneText& scene, const std::string& 
         return;
     }
     printMessage(model.sink, "'%s' Writing...", path.c_str());
-    const CameraLinks links = findCameraLinks(scene);
     ByteWriter out;
-
+    // A camera envelope without keys counts as no camera motion: the file is
+    // then the two absent sections, the one layout a reader can tell from a
+    // file that starts with the camera's block.
     LineCursor cursor = startOf(scene);
-    if (skipToKeyword(cursor, "CameraMotion")) {
-        writeMotionBlock(cursor, out, model.settings.scaleFactor);
+    if (!skipToKeyword(cursor, "CameraMotion") || !writeKeyedBlock(model, path, cursor, out)) {
+        out.i32le(kAbsent);
+        out.i32le(kAbsent);
+        model.pendingOutputs.push_back(OutputFile{path, out.take()});
+        return;
     }
 
-    writeObjectSection(model, scene, links.parent, out);
+    const CameraLinks links = findCameraLinks(scene);
+    writeObjectSection(model, scene, path, links.parent, out);
 
     // The target point needs the target's pivot too; without one the section
     // is absent like any other unknown object.
     const bool targetHasPivot = links.target > 0 && links.target <= model.pivotCount;
     if (links.target > 0 && !targetHasPivot) {
         out.i32le(kAbsent);
-    } else if (writeObjectSection(model, scene, links.target, out)) {
+    } else if (writeObjectSection(model, scene, path, links.target, out)) {
         const Pivot& pivot = model.pivots[static_cast<std::size_t>(links.target - 1)];
         for (int i = 0; i < 3; ++i) {
-            out.f32le(pivot.pivotPoint[i] + pivot.firstKey[i]);
+            const float point = pivot.pivotPoint[i] + pivot.firstKey[i];
+            if (!std::isfinite(point)) {
+                fatalError(model.sink,
+                           "cannot write '%s': the target point of object %d is not a finite "
+                           "number",
+                           path.c_str(), links.target);
+            }
+            out.f32le(point);
         }
     }
     model.pendingOutputs.push_back(OutputFile{path, out.take()});

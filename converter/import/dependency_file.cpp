@@ -15,7 +15,7 @@ std::string escapeForMake(const std::string& path) {
                 out += '\\';
             }
             out += '\\';
-        } else if (c == '#') {
+        } else if (c == '#' || c == ':') {
             out += '\\';
         } else if (c == '$') {
             out += '$';

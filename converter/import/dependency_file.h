@@ -9,8 +9,9 @@
 
 namespace kzo {
 
-// A path as make reads it in a rule: blanks escaped with a backslash (and the
-// backslashes in front of them doubled), '#' as "\#", '$' as "$$".
+// A path as make and ninja read it in a rule: blanks escaped with a backslash
+// (and the backslashes in front of them doubled), '#' as "\#", ':' as "\:"
+// (else the name would end a target list), '$' as "$$".
 std::string escapeForMake(const std::string& path);
 
 // "target...: prerequisite...", then an empty rule for every prerequisite but

@@ -29,14 +29,20 @@ SceneText readScene(SceneModel& model, const std::string& input) {
 void importLwsScene(SceneModel& model, const std::string& input, const std::string& output) {
     const SceneText scene = readScene(model, input);
     const std::string sceneDirectory = directoryPart(input);
-    importSceneText(
-        model, scene, output, [&sceneDirectory](SceneModel& m, const std::string& object) {
-            const std::string found = findObjectGeometry(sceneDirectory, object);
-            if (found.empty()) {
-                fatalError(m.sink, "cannot open '%s'", objectGeometryName(object).c_str());
-            }
-            load3dsFile(m, found);
-        });
+    importSceneText(model, scene, output,
+                    [&sceneDirectory](SceneModel& m, const ObjectName& object) {
+                        std::string found = findObjectGeometry(sceneDirectory, object.path);
+                        // A name with blanks: the cut token is tried first, as the format
+                        // reads it, then the whole name, which the error then names.
+                        if (found.empty() && object.wholeLine != object.path) {
+                            found = findObjectGeometry(sceneDirectory, object.wholeLine);
+                        }
+                        if (found.empty()) {
+                            fatalError(m.sink, "cannot open '%s'",
+                                       objectGeometryName(object.wholeLine).c_str());
+                        }
+                        load3dsFile(m, found);
+                    });
 }
 
 void importSceneText(SceneModel& model, const SceneText& scene, const std::string& output,

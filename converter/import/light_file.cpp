@@ -101,6 +101,19 @@ void finishLight(Light& light) {
     light.edgeCos = static_cast<float>(std::cos(radians(edgeAngle)));
 }
 
+bool isFinite(const Light& light) {
+    const float values[10] = {light.position[0],  light.position[1],  light.position[2],
+                              light.direction[0], light.direction[1], light.direction[2],
+                              light.intensity,    light.range,        light.coneCos,
+                              light.edgeCos};
+    for (float v : values) {
+        if (!std::isfinite(v)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 void readLights(SceneModel& model, const SceneText& scene) {
@@ -142,6 +155,13 @@ void writeKzlFile(SceneModel& model, const std::string& path) {
         return;
     }
     printMessage(model.sink, "'%s' Writing...", path.c_str());
+    for (int i = 0; i < model.lightCount; ++i) {
+        if (!isFinite(model.lights[static_cast<std::size_t>(i)])) {
+            fatalError(model.sink,
+                       "cannot write '%s': light %d holds a value that is not a finite number",
+                       path.c_str(), i);
+        }
+    }
     ByteWriter out;
     out.reserve(4 + kLightRecordSize * static_cast<std::size_t>(model.lightCount));
     out.i32le(model.lightCount);

@@ -16,7 +16,9 @@ namespace kzo {
 void readLights(SceneModel& model, const SceneText& scene);
 
 // Appends the .kzl file to model.pendingOutputs, with its "Writing..." line,
-// when the light file option is on and the scene has lights.
+// when the light file option is on and the scene has lights. A light value that
+// is not a finite number (the scene says "nan", or an angle is infinite) is a
+// fatal error.
 void writeKzlFile(SceneModel& model, const std::string& path);
 
 } // namespace kzo

@@ -2,6 +2,8 @@
 
 #include "format/side_formats.h"
 
+#include <cmath>
+
 namespace kzo {
 namespace {
 
@@ -22,9 +24,22 @@ MotionKey readKey(std::string_view valueLine) {
     return key;
 }
 
+bool isFinite(const MotionKey& key) {
+    const float values[9] = {key.position[0], key.position[1], key.position[2],
+                             key.heading,     key.pitch,       key.bank,
+                             key.scale[0],    key.scale[1],    key.scale[2]};
+    for (float v : values) {
+        if (!std::isfinite(v)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-std::int32_t writeMotionBlock(LineCursor& cursor, ByteWriter& out, float scaleFactor) {
+std::int32_t writeMotionBlock(const SceneModel& model, const std::string& path, LineCursor& cursor,
+                              ByteWriter& out) {
     std::string_view line;
     cursor.read(line); // channel count
     std::int32_t declared = 0;
@@ -36,13 +51,19 @@ std::int32_t writeMotionBlock(LineCursor& cursor, ByteWriter& out, float scaleFa
     // Bounded by the lines that remain, so a huge declared count costs nothing.
     std::int32_t written = 0;
     while (written < declared && cursor.read(line)) {
+        const std::size_t lineNumber = cursor.next;
         MotionKey key = readKey(line);
         std::string_view frameLine;
         if (cursor.read(frameLine)) {
             LineScanner(frameLine).scan(key.frame);
         }
         for (float& c : key.position) {
-            c = c * scaleFactor;
+            c = c * model.settings.scaleFactor;
+        }
+        if (!isFinite(key)) {
+            fatalError(model.sink,
+                       "cannot write '%s': the key on line %zu of '%s' is not a finite number",
+                       path.c_str(), lineNumber, cursor.scene->path.c_str());
         }
         writeMotionKey(out, key);
         ++written;
@@ -67,7 +88,7 @@ void writeMotFile(SceneModel& model, const SceneText& scene, const std::string& 
     std::string_view line;
     while (cursor.read(line)) {
         if (startsWithKeyword(line, "ObjectMotion") || startsWithKeyword(line, "CameraMotion")) {
-            writeMotionBlock(cursor, out, model.settings.scaleFactor);
+            writeMotionBlock(model, path, cursor, out);
             ++motionCount;
         }
     }

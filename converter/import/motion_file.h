@@ -19,7 +19,12 @@ namespace kzo {
 // The key count written is the number of keys the scene actually holds: a
 // count larger than what follows ends at the end of the scene, a negative one
 // writes no keys. Returns that count.
-std::int32_t writeMotionBlock(LineCursor& cursor, ByteWriter& out, float scaleFactor);
+//
+// A key value that is not a finite number (the scene says "nan", or a position
+// overflows when scaled) is a fatal error naming path, the file being written,
+// and the scene line.
+std::int32_t writeMotionBlock(const SceneModel& model, const std::string& path, LineCursor& cursor,
+                              ByteWriter& out);
 
 // The .mot file of the scene: the first LastFrame value (0 without one), then
 // one block per ObjectMotion or CameraMotion envelope behind that line, in

@@ -19,6 +19,17 @@ std::uint16_t parentIndexOf(std::int32_t number) {
     return static_cast<std::uint16_t>(number - 1);
 }
 
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return std::string(text);
+}
+
 struct PivotAppender {
     SceneModel& model;
     const SceneText& scene;
@@ -60,12 +71,14 @@ void readObjectFirstKey(SceneModel& model, LineCursor& cursor) {
     const float identity[9] = {0, 0, 0, 0, 0, 0, 1, 1, 1};
     std::copy(identity, identity + 9, key);
     // An object without a motion block keeps the identity key; the search
-    // stops in front of the next object rather than taking that one's key and
-    // swallowing its lines.
+    // stops in front of any line the main pass acts on (the next object, or
+    // this object's own pivot and parent lines) rather than taking another
+    // object's key and swallowing those lines.
     std::string_view line;
     while (!cursor.atEnd()) {
         line = cursor.scene->lines[cursor.next];
-        if (startsWithKeyword(line, "LoadObject") || startsWithKeyword(line, "AddNullObject")) {
+        if (startsWithKeyword(line, "LoadObject") || startsWithKeyword(line, "AddNullObject") ||
+            startsWithKeyword(line, "PivotPoint") || startsWithKeyword(line, "ParentObject")) {
             return;
         }
         ++cursor.next;
@@ -102,9 +115,13 @@ void readSceneObjects(SceneModel& model, const SceneText& scene, const ObjectLoa
                            "'%s': object %d has geometry, but only the first %d objects can",
                            scene.path.c_str(), model.pivotCount + 1, kMaxGeometryPivots);
             }
-            std::string objectPath;
-            scanAfter(line, "LoadObject").scan(objectPath);
-            loadObject(model, objectPath);
+            ObjectName object;
+            if (!scanAfter(line, "LoadObject").scan(object.path)) {
+                fatalError(model.sink, "'%s' line %zu: LoadObject names no object file",
+                           scene.path.c_str(), cursor.next);
+            }
+            object.wholeLine = trimmed(line.substr(10));
+            loadObject(model, object);
             readObjectFirstKey(model, cursor);
             pivotStored = false;
         } else if (startsWithKeyword(line, "AddNullObject")) {

@@ -11,15 +11,26 @@
 
 namespace kzo {
 
-// Loads the geometry of one LoadObject line; objectPath is the path token as
-// the scene writes it. The object's vertices belong to pivots[pivotCount].
-using ObjectLoader = std::function<void(SceneModel& model, const std::string& objectPath)>;
+// The object file named by a LoadObject line: path is the token behind the
+// keyword, cut at the first blank as the scene format reads it; wholeLine is
+// everything behind the keyword without the blanks around it, which differs
+// from path when the name itself holds blanks (LightWave writes such names
+// as they are).
+struct ObjectName {
+    std::string path;
+    std::string wholeLine;
+};
+
+// Loads the geometry of one LoadObject line. The object's vertices belong to
+// pivots[pivotCount].
+using ObjectLoader = std::function<void(SceneModel& model, const ObjectName& object)>;
 
 // Fills firstKey of pivots[pivotCount]: reads lines from cursor up to the next
 // ObjectMotion line, skips its channel and key count lines and parses the
 // first key's nine values. The cursor is left behind the key's value line. The
-// identity key stands for whatever the scene does not give; when the next
-// LoadObject or AddNullObject line comes first, the search stops in front of it.
+// identity key stands for whatever the scene does not give; when a line the
+// main pass acts on (LoadObject, AddNullObject, PivotPoint, ParentObject) comes
+// first, the search stops in front of it.
 void readObjectFirstKey(SceneModel& model, LineCursor& cursor);
 
 // Runs the main pass and appends one Pivot per object in file order, so that
@@ -28,8 +39,9 @@ void readObjectFirstKey(SceneModel& model, LineCursor& cursor);
 // that line holds; a ParentObject line on its own (also that of a light or the
 // camera) appends a Pivot of its own. Parent numbers that name no pivot of the
 // scene become "no parent", and a cycle of parents is cut where it closes.
-// Fatal errors: more pivots than the table holds, or a geometry object whose
-// pivot index does not fit the vertices' 8 bits.
+// Fatal errors: more pivots than the table holds, a geometry object whose
+// pivot index does not fit the vertices' 8 bits, a LoadObject line without a
+// path.
 void readSceneObjects(SceneModel& model, const SceneText& scene, const ObjectLoader& loadObject);
 
 } // namespace kzo

@@ -1,13 +1,18 @@
 // Scene text in, the whole scene path run over it: lights, objects and pivots,
 // the geometry processing, the KZO writer and every side file. The first byte
 // picks the options. An object whose name starts with 't' is a tiny 3DS file,
-// one starting with 'e' an empty one, every other object is missing.
+// one starting with 'e' an empty one, every other object is missing. Every file
+// a scene that converts leaves for writing must pass kzodump's checker.
 #include "converter/import/import_lws_scene.h"
 #include "converter/import/load_3ds.h"
 #include "format/byte_writer.h"
+#include "tools/dump_check.h"
+#include "tools/file_kind.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "fuzz.lws", std::string(reinterpret_cast<const char*>(data + 1), size - 1));
     try {
         kzo::importSceneText(*model, scene, "fuzz.kzo",
-                             [](kzo::SceneModel& m, const std::string& object) {
+                             [](kzo::SceneModel& m, const kzo::ObjectName& name) {
+                                 const std::string& object = name.path;
                                  if (!object.empty() && object[0] == 't') {
                                      kzo::load3dsBuffer(m, kTriangle3ds, object);
                                  } else if (object.empty() || object[0] != 'e') {
@@ -69,6 +75,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                  }
                              });
     } catch (const kzo::FatalErrorSignal&) {
+        return 0;
+    }
+    for (const kzo::OutputFile& file : model->pendingOutputs) {
+        const auto kind = kzo::dump::fileKindFromPath(file.path);
+        const auto problem = kind ? kzo::dump::checkFile(*kind, file.bytes) : std::nullopt;
+        if (!kind || problem) {
+            std::fprintf(stderr, "%s fails the check: %s\n", file.path.c_str(),
+                         problem ? problem->description.c_str() : "unknown kind");
+            std::abort();
+        }
     }
     return 0;
 }

@@ -61,6 +61,7 @@ TEST_F(ExportDialogTest, controlsStartAsDesigned) {
     EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(d.minimumSize(), QSize(337, 320));
     EXPECT_EQ(d.maximumSize(), QSize(337, 320));
+    EXPECT_EQ(d.pos(), QPoint(485, 142));
     EXPECT_EQ(d.edit1->text(), "Edit1");
     EXPECT_EQ(d.directory(), QDir::currentPath());
     EXPECT_EQ(d.edit1->geometry(), QRect(8, 32, 209, 24));
@@ -77,6 +78,9 @@ TEST_F(ExportDialogTest, controlsStartAsDesigned) {
         EXPECT_EQ(test::nextTabStop(order[i], order), order[i + 1]) << i;
     }
     EXPECT_GE(d.driveComboBox1->count(), 1);
+    const QTreeWidgetItem* current = d.directoryListBox1->currentItem();
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(d.directoryListBox1->visualItemRect(current).height(), 16);
 }
 
 TEST_F(ExportDialogTest, okSetsTheExportDirectoryToTheListsDirectory) {
@@ -148,6 +152,30 @@ TEST_F(ExportDialogTest, enterInEdit1MovesTheListToAnExistingDirectory) {
     pressEnter();
     EXPECT_EQ(d.directory(), path("models/out"));
     d.reject();
+}
+
+TEST_F(ExportDialogTest, enterInTheListOpensTheCurrentEntryAndOnTheListsDirectoryIsOk) {
+    ExportDirectoryDialog* d = &dialog();
+    d->setDirectory(path("models"));
+    QString afterFirstEnter;
+    bool openAfterFirstEnter = false;
+    test::whenModalAppears([&, d](QWidget*) {
+        QTreeWidget* list = d->directoryListBox1;
+        list->setFocus();
+        list->setCurrentItem(entryNamed(list, "out"));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(list, &enter);
+        afterFirstEnter = d->directory();
+        openAfterFirstEnter = d->isVisible();
+        // Now the current entry is the list's directory: Enter is OK.
+        QCoreApplication::sendEvent(list, &enter);
+    });
+    gui->form1.button1->click();
+    EXPECT_EQ(afterFirstEnter, path("models/out"));
+    EXPECT_TRUE(openAfterFirstEnter);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(gui->form1.edit1->text(), QDir::toNativeSeparators(path("models/out")));
 }
 
 TEST_F(ExportDialogTest, choosingADriveMovesTheListToItsRoot) {

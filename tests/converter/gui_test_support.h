@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
@@ -9,7 +10,13 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <vector>
+
+// GoogleTest prints a QString as its text rather than as UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace kzo::test {
 
@@ -51,6 +58,19 @@ inline void closeNextMessageBox(QString& text) {
             modal->close();
         }
     });
+}
+
+// Lets the event loop run until done() holds or a generous deadline passes
+// (work that Qt does on its own threads, such as listing a directory).
+inline bool waitUntil(const std::function<bool()>& done) {
+    const QDeadlineTimer deadline(10000);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
 }
 
 // Where Tab goes from widget: the next of the given stops in the focus chain

@@ -2,8 +2,15 @@
 #include "tests/converter/gui_test_support.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +63,9 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
     EXPECT_EQ(f.windowTitle(), "KZO file Maker v1.0");
     EXPECT_EQ(f.minimumSize(), QSize(554, 487));
     EXPECT_EQ(f.maximumSize(), QSize(554, 487));
+    EXPECT_EQ(f.pos(), QPoint(361, 117));
+    EXPECT_TRUE(f.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(f.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 
     struct Expected {
         const QWidget* widget;
@@ -138,6 +150,52 @@ TEST_F(MainFormTest, addFilesSkipsPathsAlreadyListedExactly) {
     EXPECT_EQ(listed().size(), 4);
 }
 
+// The names the dialog's file list shows in its current directory.
+QStringList shownFileNames(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QAbstractItemView*>("listView");
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (view == nullptr || model == nullptr) {
+        return {};
+    }
+    QStringList names;
+    const QModelIndex folder = view->rootIndex();
+    for (int row = 0; row < model->rowCount(folder); ++row) {
+        names << model->fileName(model->index(row, 0, folder));
+    }
+    names.sort();
+    return names;
+}
+
+TEST_F(MainFormTest, addFilesDialogShowsBothFiltersAsWrittenAndMatchesAnyLetterCase) {
+    QTemporaryDir folder;
+    for (const char* name : {"a.lws", "B.LWS", "c.Lws", "d.3ds", "E.3DS", "notes.txt", "xlws"}) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QFileDialog dialog;
+    setUpInputFileDialog(dialog);
+    dialog.setDirectory(folder.path());
+    EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
+
+    auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    ASSERT_EQ(types->count(), 2);
+    EXPECT_EQ(types->itemText(0), "light wave scene file( .lws )");
+    EXPECT_EQ(types->itemText(1), "3D studio  file");
+    EXPECT_EQ(types->currentIndex(), 0);
+
+    dialog.show();
+    const QStringList scenes = {"B.LWS", "a.lws", "c.Lws"};
+    EXPECT_TRUE(test::waitUntil([&] { return shownFileNames(dialog) == scenes; }))
+        << shownFileNames(dialog).join(' ').toStdString();
+
+    Q_EMIT types->activated(1); // the user picks the second filter
+    const QStringList studio = {"E.3DS", "d.3ds"};
+    EXPECT_TRUE(test::waitUntil([&] { return shownFileNames(dialog) == studio; }))
+        << shownFileNames(dialog).join(' ').toStdString();
+    dialog.reject();
+}
+
 TEST_F(MainFormTest, removeTakesOutOnlyTheSelectedEntries) {
     chooseFiles({"/1.lws", "/2.lws", "/3.lws", "/4.lws", "/5.lws"});
     form().listBox1->item(1)->setSelected(true);
@@ -218,6 +276,24 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     EXPECT_EQ(gui->form3.text(), "converting '/t/c.3ds'");
 }
 
+TEST_F(MainFormTest, eachFilesLinesReachTheTextAreaBeforeTheNextFileStarts) {
+    // Read straight from the text area: MessageWindow::text() would add the
+    // queued lines itself and hide a run that never lets them through.
+    std::vector<QString> shownAtStart;
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&) {
+        shownAtStart.push_back(gui->form3.memo1->toPlainText());
+        printMessage(model.sink, "%s done", input.c_str());
+        printMessage(model.sink, "%s summary", input.c_str());
+    };
+    chooseFiles({"/a.3ds", "/b.3ds", "/c.3ds"});
+    form().bitBtn6->click();
+    EXPECT_EQ(shownAtStart, (std::vector<QString>{
+                                "",
+                                "/a.3ds done\n/a.3ds summary",
+                                "/a.3ds done\n/a.3ds summary\n/b.3ds done\n/b.3ds summary",
+                            }));
+}
+
 TEST_F(MainFormTest, anEmptyListStillClearsAndShowsTheMessageWindow) {
     gui->form3.appendLine("old");
     form().bitBtn6->click();
@@ -270,6 +346,25 @@ TEST_F(MainFormTest, userInputDuringARunIsDropped) {
     EXPECT_EQ(gui->form3.text(), "/a.3ds\n/b.3ds");
 }
 
+TEST_F(MainFormTest, messageLinesCanBeSelectedAndCopiedButNotEdited) {
+    MessageWindow& window = gui->form3;
+    window.appendLine("ERROR: cannot open '/a.3ds'");
+    window.showFocused();
+    QCoreApplication::processEvents();
+    window.memo1->setFocus();
+    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& text = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(window.memo1, &event);
+    };
+    press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(window.memo1->textCursor().selectedText(), "ERROR: cannot open '/a.3ds'");
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ERROR: cannot open '/a.3ds'");
+    press(Qt::Key_X, Qt::NoModifier, "x");
+    press(Qt::Key_Delete, Qt::NoModifier);
+    EXPECT_EQ(window.text(), "ERROR: cannot open '/a.3ds'");
+}
+
 TEST_F(MainFormTest, messageWindowHidesOnCloseAndShowsTheSameLinesAgain) {
     MessageWindow& window = gui->form3;
     EXPECT_EQ(window.windowTitle(), "Message window");
@@ -283,11 +378,18 @@ TEST_F(MainFormTest, messageWindowHidesOnCloseAndShowsTheSameLinesAgain) {
     window.appendLine("ERROR: cannot open '/a.3ds'");
     form().bitBtn2->click();
     EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.frameGeometry().size(), QSize(555, 238));
+    EXPECT_NE(window.minimumSize(), window.maximumSize());
+    ASSERT_NE(window.screen(), nullptr);
+    const QPoint screenCentre = window.screen()->availableGeometry().center();
+    EXPECT_EQ(window.frameGeometry().center(), screenCentre);
+    window.move(0, 0);
     window.close();
     EXPECT_FALSE(window.isVisible());
     form().bitBtn2->click();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.text(), "'/a.3ds' Converting...\nERROR: cannot open '/a.3ds'");
+    EXPECT_EQ(window.frameGeometry().center(), screenCentre);
 
     // The memo follows the window's size.
     window.resize(700, 400);

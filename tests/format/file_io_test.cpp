@@ -46,6 +46,23 @@ TEST(FileIo, failedSetLeavesOlderFilesUntouched) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
+TEST(FileIo, aDirectoryInTheWayOfALaterFileStopsTheWholeSet) {
+    const fs::path dir = freshDirectory("directory");
+    {
+        std::ofstream old(dir / "a.kzo", std::ios::binary);
+        old << "old";
+    }
+    fs::create_directory(dir / "a.kzl");
+    const std::vector<kzo::OutputFile> files = {{(dir / "a.kzo").string(), {9}},
+                                                {(dir / "a.kzl").string(), {9}}};
+    EXPECT_EQ(kzo::writeFilesAtomically(files), (dir / "a.kzl").string());
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(kzo::readFileBytes((dir / "a.kzo").string(), bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "old");
+    EXPECT_TRUE(fs::is_directory(dir / "a.kzl"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
 TEST(FileIo, readRefusesMissingFilesAndDirectories) {
     std::vector<std::uint8_t> bytes = {7};
     EXPECT_FALSE(kzo::readFileBytes("/nonexistent/kzo/file", bytes));

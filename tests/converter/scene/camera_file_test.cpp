@@ -48,24 +48,25 @@ TEST(CameraFile, targetSectionHoldsTheBlockAndTheTargetPoint) {
     f.model.settings.cameraFile = 1;
     f.model.settings.scaleFactor = 2.0f;
     f.model.pivotCount = 2;
-    // As the KZO writer leaves it: pivot point (1, 0, 0) already scaled by 2.
+    // As the KZO writer leaves it: pivot point (1, 0, 0) already scaled by 2;
+    // the first key's position (0, 2, 0) as the scene gives it.
     f.model.pivots[0].pivotPoint[0] = 2.0f;
     f.model.pivots[0].firstKey[1] = 2.0f;
     writeCamFile(f.model,
                  sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}) +
                                         lws({"TargetObject 1"}))),
                  "s.cam");
-    const auto& bytes = f.output("s.cam");
-    ASSERT_EQ(bytes.size(), 44u + 4 + (4 + 80) + 12);
-    ByteReader in(bytes);
-    in.skip(44);
-    EXPECT_EQ(in.i32le(), -1);
-    EXPECT_EQ(in.i32le(), 2);
-    EXPECT_EQ(readKey(in).v[1], 4.0f); // key positions doubled
-    EXPECT_EQ(readKey(in).v[1], 6.0f);
-    EXPECT_EQ(in.f32le(), 2.0f); // target point: scaled pivot + unscaled key
-    EXPECT_EQ(in.f32le(), 2.0f);
-    EXPECT_EQ(in.f32le(), 0.0f);
+    const Bytes expected = Bytes{}
+                               .i32le(1)
+                               .append(keyBytes(0, {0, 0, -20, 0, 0, 0, 1, 1, 1}))
+                               .i32le(-1)
+                               .i32le(2)
+                               .append(keyBytes(0, {0, 4, 0, 0, 0, 0, 1, 1, 1}))
+                               .append(keyBytes(10, {0, 6, 0, 0, 0, 0, 1, 1, 1}))
+                               .f32le(2) // scaled pivot plus unscaled key
+                               .f32le(2)
+                               .f32le(0);
+    EXPECT_EQ(f.output("s.cam"), expected.data);
 }
 
 TEST(CameraFile, parentSectionTakesTheNthObjectEvenANullObject) {
@@ -105,4 +106,52 @@ TEST(CameraFile, theCameraOptionOffWritesNothing) {
                  "s.cam");
     EXPECT_TRUE(f.model.pendingOutputs.empty());
     EXPECT_TRUE(f.messages.empty());
+}
+
+TEST(CameraFile, envelopesWithoutKeysAreWrittenAsAbsentSections) {
+    // A block with the key count 0 would read as an absent section and throw
+    // a reader off the rest of the file.
+    const Lws keylessObjects = lws({"LoadObject a.lwo", "ObjectMotion", "9", "0"}) +
+                               lws({"AddNullObject n", "ObjectMotion", "9", "-4"});
+    const Lws links = lws({"ParentObject 1", "TargetObject 2"});
+    {
+        SceneFixture f;
+        f.model.settings.cameraFile = 1;
+        f.model.pivotCount = 2;
+        writeCamFile(f.model,
+                     sceneOf(keylessObjects + envelope("CameraMotion", {key(0, 0, -10)}) + links),
+                     "s.cam");
+        EXPECT_EQ(f.output("s.cam"), Bytes{}
+                                         .i32le(1)
+                                         .append(keyBytes(0, {0, 0, -10, 0, 0, 0, 1, 1, 1}))
+                                         .i32le(-1)
+                                         .i32le(-1)
+                                         .data);
+    }
+    {
+        // A keyless camera is no camera: its links are not written either.
+        SceneFixture f;
+        f.model.settings.cameraFile = 1;
+        f.model.pivotCount = 2;
+        writeCamFile(f.model, sceneOf(twoObjectsThen(lws({"CameraMotion", "9", "0"}) + links)),
+                     "s.cam");
+        EXPECT_EQ(f.output("s.cam"), Bytes{}.i32le(-1).i32le(-1).data);
+    }
+}
+
+TEST(CameraFile, aTargetPointThatIsNotFiniteIsAnError) {
+    SceneFixture f;
+    f.model.settings.cameraFile = 1;
+    f.model.pivotCount = 1;
+    f.model.pivots[0].pivotPoint[2] = 3e38f;
+    f.model.pivots[0].firstKey[2] = 3e38f;
+    EXPECT_THROW(
+        writeCamFile(f.model,
+                     sceneOf(lws({"LoadObject a.lwo"}) + envelope("ObjectMotion", {key(0, 0, 0)}) +
+                             envelope("CameraMotion", {key(0, 0, -10)}) + lws({"TargetObject 1"})),
+                     "s.cam"),
+        FatalErrorSignal);
+    EXPECT_EQ(f.messages.back(),
+              "ERROR: cannot write 's.cam': the target point of object 1 is not a finite number");
+    EXPECT_TRUE(f.model.pendingOutputs.empty());
 }

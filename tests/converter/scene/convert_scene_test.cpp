@@ -91,6 +91,27 @@ TEST(ConvertScene, aMissingObjectConvertsNothingAndTheNextFileStillConverts) {
         (std::vector<std::string>{"bad.kzo", "good.cam", "good.kzl", "good.kzo", "good.mot"}));
 }
 
+TEST(ConvertScene, aSideFileThatCannotBeCreatedLeavesAllFourFilesUnchanged) {
+    TempDir in, out;
+    writeBox(in);
+    const std::string text = boxScene().text;
+    writeBytes(in / "scene.lws", {text.begin(), text.end()});
+    writeBytes(in / "next.lws", {text.begin(), text.end()});
+    writeBytes(out / "scene.kzo", {'o', 'l', 'd'});
+    // A directory where the camera file belongs: it cannot be replaced.
+    std::filesystem::create_directory(out / "scene.cam");
+    const CliRun r = kzomaker({"--animation", "--camera", "--light", "-o", out.path().string(),
+                               in / "scene.lws", in / "next.lws"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "ERROR: cannot write '" + out / "scene.cam" + "'\n");
+    EXPECT_FALSE(contains(r.out, "'" + in / "scene.lws" + "' Converting...OK"));
+    EXPECT_TRUE(contains(r.out, "'" + in / "next.lws" + "' Converting...OK"));
+    EXPECT_EQ(readText(out / "scene.kzo"), "old");
+    EXPECT_EQ(listDirectory(out.path()),
+              (std::vector<std::string>{"next.cam", "next.kzl", "next.kzo", "next.mot", "scene.cam",
+                                        "scene.kzo"}));
+}
+
 TEST(ConvertScene, anUnreadableSceneIsAnErrorNotASilentSuccess) {
     TempDir in, out;
     const CliRun r = kzomaker({"-o", out.path().string(), in / "absent.lws"});

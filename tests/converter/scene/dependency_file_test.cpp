@@ -7,6 +7,7 @@ using namespace kzo;
 TEST(DependencyFile, escapesWhatMakeWouldReadOtherwise) {
     EXPECT_EQ(escapeForMake("out/my scene.kzo"), "out/my\\ scene.kzo");
     EXPECT_EQ(escapeForMake("a#1$b"), "a\\#1$$b");
+    EXPECT_EQ(escapeForMake("shots/12:30.kzo"), "shots/12\\:30.kzo");
     EXPECT_EQ(escapeForMake("dir\\ x"), "dir\\\\\\ x");
     EXPECT_EQ(escapeForMake("plain/path.3ds"), "plain/path.3ds");
 }

@@ -152,6 +152,19 @@ TEST(ImportLwsScene, aMissingObjectAbandonsTheScene) {
     EXPECT_TRUE(f.model.pendingOutputs.empty());
 }
 
+TEST(ImportLwsScene, objectNamesWithBlanksAreFoundWhole) {
+    SceneFiles files;
+    files.write("Objects/my box.3ds", triangle3ds("box", {0, 0, 0}, {1, 0, 0}, {0, 0, 1}));
+    files.write("s.lws",
+                lws({"LoadObject Objects\\my box.lwo", "LoadObject Objects\\no such.lwo"}).text);
+    SceneFixture f;
+    // The first object loads; the second exists under neither name, and the
+    // error names it whole.
+    EXPECT_THROW(importLwsScene(f.model, files.path("s.lws"), "out/s.kzo"), FatalErrorSignal);
+    EXPECT_EQ(f.model.vertexCount, 3);
+    EXPECT_EQ(f.messages, std::vector<std::string>{"ERROR: cannot open 'Objects\\no such.3ds'"});
+}
+
 TEST(ImportLwsScene, anUnreadableSceneIsAnError) {
     SceneFiles files;
     SceneFixture f;

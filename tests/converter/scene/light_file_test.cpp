@@ -140,3 +140,18 @@ TEST(LightFile, moreLightsThanTheTableHoldsIsAnError) {
     ASSERT_EQ(f.messages.size(), 1u);
     EXPECT_EQ(f.messages[0], "ERROR: 'big.lws' has 2001 lights; the light table holds 2000");
 }
+
+TEST(LightFile, aValueThatIsNotFiniteStopsTheLightFile) {
+    SceneFixture f;
+    f.model.settings.lightFile = 1;
+    readLights(f.model, sceneOf(lws({"AddLight", "AddLight", "LgtIntensity nan"})));
+    EXPECT_THROW(writeKzlFile(f.model, "s.kzl"), FatalErrorSignal);
+    EXPECT_EQ(f.messages.back(),
+              "ERROR: cannot write 's.kzl': light 1 holds a value that is not a finite number");
+    EXPECT_TRUE(f.model.pendingOutputs.empty());
+
+    SceneFixture g;
+    g.model.settings.lightFile = 1;
+    readLights(g.model, sceneOf(lws({"AddLight", "ConeAngle inf"})));
+    EXPECT_THROW(writeKzlFile(g.model, "s.kzl"), FatalErrorSignal); // cos(inf) is no number
+}

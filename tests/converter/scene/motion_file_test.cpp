@@ -13,24 +13,17 @@ TEST(MotionFile, writesOneBlockPerObjectAndCameraEnvelopeButNoneForLights) {
         lws({"AddLight"}) + envelope("LightMotion", {key(9, 9, 9)}) +
         envelope("CameraMotion", {key(0, 1, -5).frame(0)});
     writeMotFile(f.model, sceneOf(text), "out/scene.mot");
-    const auto& bytes = f.output("out/scene.mot");
-    ASSERT_EQ(bytes.size(), 136u);
-    ByteReader in(bytes);
-    EXPECT_EQ(in.i32le(), 60);
-    EXPECT_EQ(in.i32le(), 2);
-    EXPECT_EQ(in.i32le(), 2);
-    const ReadKey k0 = readKey(in);
-    EXPECT_EQ(k0.frame, 0);
-    EXPECT_EQ(k0.v[0], 1.0f);
-    EXPECT_EQ(k0.v[8], 1.0f);
-    const ReadKey k1 = readKey(in);
-    EXPECT_EQ(k1.frame, 30);
-    EXPECT_EQ(k1.v[2], 6.0f);
-    EXPECT_EQ(k1.v[3], 90.0f);
-    EXPECT_EQ(in.i32le(), 1);
-    const ReadKey cam = readKey(in);
-    EXPECT_EQ(cam.v[2], -5.0f);
-    EXPECT_TRUE(in.atEnd());
+    // 8 + (4 + 2 x 40) + (4 + 40) = 136 bytes.
+    const Bytes expected = Bytes{}
+                               .i32le(60)
+                               .i32le(2)
+                               .i32le(2)
+                               .append(keyBytes(0, {1, 2, 3, 0, 0, 0, 1, 1, 1}))
+                               .append(keyBytes(30, {4, 5, 6, 90, 0, 0, 1, 1, 1}))
+                               .i32le(1)
+                               .append(keyBytes(0, {0, 1, -5, 0, 0, 0, 1, 1, 1}));
+    ASSERT_EQ(expected.size(), 136u);
+    EXPECT_EQ(f.output("out/scene.mot"), expected.data);
     EXPECT_TRUE(f.messages.empty());
 }
 
@@ -124,4 +117,18 @@ TEST(MotionFile, keyLinesAreNotTakenForKeywords) {
     ByteReader in(f.output("a.mot"));
     in.skip(4);
     EXPECT_EQ(in.i32le(), 1);
+}
+
+TEST(MotionFile, nonFiniteKeyValuesAreAnErrorNamingTheLine) {
+    for (const char* values : {"1 nan 3 0 0 0 1 1 1", "0 0 0 0 0 0 inf 1 1", "3e38 0 0"}) {
+        SceneFixture f;
+        f.model.settings.scaleFactor = 10.0f; // 3e38 overflows only when scaled
+        const auto scene =
+            sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", values, "0"}), "s.lws");
+        EXPECT_THROW(writeMotFile(f.model, scene, "s.mot"), FatalErrorSignal) << values;
+        EXPECT_EQ(f.messages, std::vector<std::string>{
+                                  "ERROR: cannot write 's.mot': the key on line 5 of 's.lws' "
+                                  "is not a finite number"});
+        EXPECT_TRUE(f.model.pendingOutputs.empty());
+    }
 }

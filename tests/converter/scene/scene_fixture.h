@@ -4,9 +4,11 @@
 #include "converter/model/scene_model.h"
 #include "format/byte_reader.h"
 #include "tests/converter/kzo_expect.h"
+#include "tests/support/bytes.h"
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +46,17 @@ struct SceneFixture {
         return false;
     }
 };
+
+// One MotionKey as a file holds it: the frame, then position, heading, pitch,
+// bank and scale.
+inline Bytes keyBytes(std::int32_t frame, std::initializer_list<float> nine) {
+    Bytes b;
+    b.i32le(frame);
+    for (float v : nine) {
+        b.f32le(v);
+    }
+    return b;
+}
 
 // Reads one MotionKey's ten fields back as frame and nine floats.
 struct ReadKey {

@@ -11,9 +11,11 @@ namespace {
 // tagged the way the 3DS reader tags them.
 struct RecordingLoader {
     std::vector<std::string> paths;
+    std::vector<std::string> wholeLines;
     ObjectLoader loader() {
-        return [this](SceneModel& model, const std::string& path) {
-            paths.push_back(path);
+        return [this](SceneModel& model, const ObjectName& object) {
+            paths.push_back(object.path);
+            wholeLines.push_back(object.wholeLine);
             Vertex& v = model.vertices[static_cast<std::size_t>(model.vertexCount++)];
             v.pivotIndex = static_cast<std::uint8_t>(model.pivotCount);
         };
@@ -50,6 +52,14 @@ TEST(SceneObjects, anObjectWithoutPivotLinesGetsADefaultPivotWithItsFirstKey) {
     for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(f.model.pivots[0].firstKey[i], expected[i]) << i;
     }
+}
+
+TEST(SceneObjects, aPathWithBlanksIsCutAndAlsoGivenWhole) {
+    SceneFixture f;
+    RecordingLoader load;
+    readSceneObjects(f.model, sceneOf(lws({"LoadObject  Objects\\my box.lwo \t"})), load.loader());
+    EXPECT_EQ(load.paths, std::vector<std::string>{"Objects\\my"});
+    EXPECT_EQ(load.wholeLines, std::vector<std::string>{"Objects\\my box.lwo"});
 }
 
 TEST(SceneObjects, pivotPointAndParentLinesBuildTheHierarchy) {
@@ -93,6 +103,38 @@ TEST(SceneObjects, theLineBehindPivotPointIsConsumedEvenWhenItLoadsAnObject) {
     EXPECT_EQ(load.paths, std::vector<std::string>{"a.lwo"});
     ASSERT_EQ(f.model.pivotCount, 1);
     expectPivot(f.model.pivots[0], 1, 1, 1, kNoParent);
+}
+
+TEST(SceneObjects, anObjectWithoutMotionKeepsItsOwnPivotAndParentLines) {
+    SceneFixture f;
+    RecordingLoader load;
+    // Object 2 has no ObjectMotion block: the search for its first key must
+    // not run over its PivotPoint and ParentObject lines, nor take the key of
+    // object 3.
+    readSceneObjects(f.model,
+                     sceneOf(lws({"AddNullObject root"}) +
+                             envelope("ObjectMotion", {key(0, 0, 0)}) +
+                             lws({"LoadObject still.lwo", "ShowObject 6 7", "PivotPoint 1 2 3",
+                                  "ParentObject 1", "AddNullObject moving"}) +
+                             envelope("ObjectMotion", {key(7, 8, 9)})),
+                     load.loader());
+    EXPECT_EQ(load.paths, std::vector<std::string>{"still.lwo"});
+    ASSERT_EQ(f.model.pivotCount, 3);
+    expectPivot(f.model.pivots[1], 1, 2, 3, 0);
+    EXPECT_EQ(f.model.pivots[1].firstKey[0], 0.0f);
+    EXPECT_EQ(f.model.pivots[1].firstKey[6], 1.0f);
+    EXPECT_EQ(f.model.pivots[2].firstKey[0], 7.0f);
+}
+
+TEST(SceneObjects, aLoadObjectLineWithoutAPathIsAnError) {
+    SceneFixture f;
+    RecordingLoader load;
+    EXPECT_THROW(readSceneObjects(f.model, makeSceneText("s.lws", "LWSC\n1\nLoadObject   \n"),
+                                  load.loader()),
+                 FatalErrorSignal);
+    EXPECT_TRUE(load.paths.empty());
+    EXPECT_EQ(f.messages,
+              std::vector<std::string>{"ERROR: 's.lws' line 3: LoadObject names no object file"});
 }
 
 TEST(SceneObjects, parentLinesOfLightsAndCameraAppendPivotsTargetLinesDoNot) {
