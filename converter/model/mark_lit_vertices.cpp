@@ -18,6 +18,10 @@ const double kCosAngleMargin = std::cos(kAngleMargin);
 const double kSinAngleMargin = std::sin(kAngleMargin);
 constexpr std::int32_t kVertexLeafSize = 8;
 constexpr std::int32_t kFaceLeafSize = 8;
+// ShadowIndex::state
+constexpr std::uint8_t kNotCandidate = 0;
+constexpr std::uint8_t kCandidate = 1;
+constexpr std::uint8_t kFarCandidate = 2;
 
 std::size_t at(int index) {
     return static_cast<std::size_t>(index);
@@ -361,8 +365,7 @@ bool nodeMayHoldShadowed(const Query& q, const LightFrame& light, const ShadowIn
     return sphereMeetsCone(q.cone, light, node.center, radius);
 }
 
-void candidateStep(ShadowIndex& index, std::int32_t vertex, std::int32_t delta) {
-    const bool far = index.far[at(vertex)] != 0;
+void candidateStep(ShadowIndex& index, std::int32_t vertex, bool far, std::int32_t delta) {
     for (std::int32_t node = index.vertexTree.leafOf[at(vertex)]; node >= 0;
          node = index.vertexTree.nodes[at(node)].parent) {
         index.candidates[at(node)] += delta;
@@ -375,8 +378,15 @@ void candidateStep(ShadowIndex& index, std::int32_t vertex, std::int32_t delta) 
 void unlight(SceneModel& model, ShadowIndex& index, std::int32_t vertex) {
     model.vertices[at(vertex)].counter = 0;
     removeFromShadowGrid(index.grid, vertex);
-    if (index.vertexTree.leafOf[at(vertex)] >= 0) {
-        candidateStep(index, vertex, -1);
+    const std::uint8_t state = index.state[at(vertex)];
+    if (state == kNotCandidate) {
+        return;
+    }
+    index.state[at(vertex)] = kNotCandidate;
+    --index.remaining;
+    index.farRemaining -= state == kFarCandidate ? 1 : 0;
+    if (index.treesCounted && index.vertexTree.leafOf[at(vertex)] >= 0) {
+        candidateStep(index, vertex, state == kFarCandidate, -1);
     }
 }
 
@@ -474,35 +484,92 @@ void markRangeBox(SceneModel& model, const Light& light) {
     }
 }
 
-// Per light: which vertices can still be shadowed and which lie beyond the
-// range sphere, counted up the vertex tree.
-void countCandidates(const SceneModel& model, ShadowIndex& index, const LightFrame& light) {
+// Per light: which vertices can still be shadowed and which of those lie
+// beyond the range sphere.
+void classifyVertices(const SceneModel& model, ShadowIndex& index, const LightFrame& light) {
+    index.remaining = 0;
+    index.farRemaining = 0;
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        const Vertex& vx = model.vertices[at(i)];
+        std::uint8_t state = kNotCandidate;
+        const double v[3] = {vx.x, vx.y, vx.z};
+        if (vx.counter > 0 && finite3(v)) {
+            state = kCandidate;
+            if (!light.distant) {
+                const double dv[3] = {light.q[0] - v[0], light.q[1] - v[1], light.q[2] - v[2]};
+                const double dd = dot3(dv, dv);
+                // Too close to the light to be shadowed at all.
+                if (dd > -kPlaneTolerance && dd < kPlaneTolerance) {
+                    state = kNotCandidate;
+                } else if (light.ranged && light.range2 <= dd) {
+                    state = kFarCandidate;
+                }
+            }
+        }
+        index.state[at(i)] = state;
+        index.remaining += state != kNotCandidate ? 1 : 0;
+        index.farRemaining += state == kFarCandidate ? 1 : 0;
+    }
+}
+
+// The candidates of the current light counted up the vertex tree.
+void countTreeCandidates(ShadowIndex& index) {
     std::fill(index.candidates.begin(), index.candidates.end(), 0);
     std::fill(index.farCandidates.begin(), index.farCandidates.end(), 0);
     for (const std::int32_t vertex : index.vertexTree.order) {
-        index.far[at(vertex)] = 0;
-        const Vertex& vx = model.vertices[at(vertex)];
-        if (vx.counter <= 0) {
-            continue;
+        const std::uint8_t state = index.state[at(vertex)];
+        if (state != kNotCandidate) {
+            const std::int32_t leaf = index.vertexTree.leafOf[at(vertex)];
+            index.candidates[at(leaf)] += 1;
+            index.farCandidates[at(leaf)] += state == kFarCandidate ? 1 : 0;
         }
-        if (!light.distant) {
-            const double dv[3] = {light.q[0] - vx.x, light.q[1] - vx.y, light.q[2] - vx.z};
-            const double dd = dot3(dv, dv);
-            // Too close to the light to be shadowed at all.
-            if (dd > -kPlaneTolerance && dd < kPlaneTolerance) {
-                continue;
-            }
-            index.far[at(vertex)] = light.ranged && light.range2 <= dd ? 1 : 0;
-        }
-        const std::int32_t leaf = index.vertexTree.leafOf[at(vertex)];
-        index.candidates[at(leaf)] += 1;
-        index.farCandidates[at(leaf)] += index.far[at(vertex)];
     }
     for (std::size_t i = index.vertexTree.nodes.size(); i-- > 1;) {
         const std::int32_t parent = index.vertexTree.nodes[i].parent;
         index.candidates[at(parent)] += index.candidates[i];
         index.farCandidates[at(parent)] += index.farCandidates[i];
     }
+}
+
+void buildTrees(const SceneModel& model, ShadowIndex& index) {
+    const auto vertexCount = at(std::max(model.vertexCount, 0));
+    const auto faceCount = at(std::max(model.faceCount, 0));
+    index.items.resize(std::max(vertexCount, faceCount));
+    for (std::size_t i = 0; i < vertexCount; ++i) {
+        const Vertex& v = model.vertices[i];
+        index.items[i] = BoundingItem{{v.x, v.y, v.z}, 0};
+    }
+    buildBoundingTree(index.items, model.vertexCount, kVertexLeafSize, index.vertexTree);
+    for (std::size_t i = 0; i < faceCount; ++i) {
+        const Face& f = model.faces[i];
+        index.items[i] = BoundingItem{{f.center[0], f.center[1], f.center[2]},
+                                      std::sqrt(static_cast<double>(f.radiusSquared))};
+    }
+    buildBoundingTree(index.items, model.faceCount, kFaceLeafSize, index.faceTree);
+    index.candidates.assign(index.vertexTree.nodes.size(), 0);
+    index.farCandidates.assign(index.vertexTree.nodes.size(), 0);
+    index.pairStart.assign(index.faceTree.nodes.size(), -1);
+    index.pairEnd.assign(index.faceTree.nodes.size(), -1);
+    // Room for a few dozen vertex leaves per face leaf, so that the lists
+    // rarely grow after the first light.
+    index.pairLeaves.reserve(16 * index.faceTree.nodes.size());
+    index.treesBuilt = true;
+}
+
+// The trees are built the first time a light needs them, at most once per
+// file, and counted for the light from the counters as they stand: from then
+// on every unlit vertex is taken off the counts.
+void prepareTrees(const SceneModel& model, ShadowIndex& index) {
+    if (index.treesCounted) {
+        return;
+    }
+    if (!index.treesBuilt) {
+        buildTrees(model, index);
+    }
+    countTreeCandidates(index);
+    std::fill(index.pairStart.begin(), index.pairStart.end(), -1);
+    index.pairLeaves.clear();
+    index.treesCounted = true;
 }
 
 // The vertex leaves that the shadows of a face leaf's faces may reach, found
@@ -641,7 +708,7 @@ void testWindow(SceneModel& model, ShadowIndex& index, const LightFrame& light, 
 
 void testLooseVertices(SceneModel& model, ShadowIndex& index, const LightFrame& light,
                        const Query& q) {
-    for (const std::int32_t vertex : index.vertexTree.loose) {
+    for (const std::int32_t vertex : index.looseVertices) {
         testVertex(model, index, light, q, vertex);
     }
 }
@@ -656,12 +723,17 @@ void testThroughTrees(SceneModel& model, ShadowIndex& index, const LightFrame& f
     } else {
         prepareConeQuery(frame, sideValue, q);
     }
-    const std::int32_t faceLeaf = index.faceTree.leafOf[at(faceIndex)];
-    if (!q.useBounds || faceLeaf < 0) {
+    if (!q.useBounds) {
         testEveryVertex(model, index, frame, q);
         return;
     }
-    if (!frame.distant && !index.vertexTree.nodes.empty() && index.farCandidates[0] > 0) {
+    prepareTrees(model, index);
+    const std::int32_t faceLeaf = index.faceTree.leafOf[at(faceIndex)];
+    if (faceLeaf < 0) {
+        testEveryVertex(model, index, frame, q);
+        return;
+    }
+    if (index.farRemaining > 0) {
         testFarVertices(model, index, frame, q);
     }
     if (index.pairStart[at(faceLeaf)] < 0) {
@@ -707,7 +779,8 @@ void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame,
     }
     // Vertices beyond the range are shadowed by the plane alone, wherever
     // they appear.
-    if (!frame.distant && index.farCandidates[0] > 0) {
+    if (index.farRemaining > 0) {
+        prepareTrees(model, index);
         testFarVertices(model, index, frame, q);
     }
     testWindow(model, index, frame, q, triangle, window);
@@ -717,8 +790,7 @@ void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame,
 // Puts the light's view of the lit vertices into the grid, when every value
 // of the light is finite.
 void prepareGrid(const SceneModel& model, ShadowIndex& index, LightFrame& frame) {
-    frame.gridReady =
-        frame.cullable && !index.vertexTree.nodes.empty() && (!frame.distant || frame.travel > 0);
+    frame.gridReady = frame.cullable && (!frame.distant || frame.travel > 0);
     if (!frame.gridReady) {
         std::fill(index.grid.slotOf.begin(), index.grid.slotOf.end(), -1);
         return;
@@ -726,7 +798,7 @@ void prepareGrid(const SceneModel& model, ShadowIndex& index, LightFrame& frame)
     if (frame.distant) {
         viewAlong(index.grid, model, frame.t);
     } else {
-        viewFromPoint(index.grid, model, frame.q, index.vertexTree.nodes[0].center);
+        viewFromPoint(index.grid, model, frame.q, index.middle);
     }
     bucketLitVertices(index.grid, model);
 }
@@ -735,54 +807,54 @@ void prepareGrid(const SceneModel& model, ShadowIndex& index, LightFrame& frame)
 
 void buildShadowIndex(const SceneModel& model, ShadowIndex& index) {
     const auto vertexCount = at(std::max(model.vertexCount, 0));
-    const auto faceCount = at(std::max(model.faceCount, 0));
-    index.items.resize(std::max(vertexCount, faceCount));
     index.extent = 0;
+    index.looseVertices.clear();
+    double lo[3] = {INFINITY, INFINITY, INFINITY};
+    double hi[3] = {-INFINITY, -INFINITY, -INFINITY};
     for (std::size_t i = 0; i < vertexCount; ++i) {
         const Vertex& v = model.vertices[i];
-        index.items[i] = BoundingItem{{v.x, v.y, v.z}, 0};
-        for (const double c : {v.x, v.y, v.z}) {
+        const double p[3] = {v.x, v.y, v.z};
+        for (const double c : p) {
             if (std::isfinite(c)) {
                 index.extent = std::max(index.extent, std::fabs(c));
             }
         }
+        if (!finite3(p)) {
+            index.looseVertices.push_back(static_cast<std::int32_t>(i));
+            continue;
+        }
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], p[a]);
+            hi[a] = std::max(hi[a], p[a]);
+        }
     }
-    buildBoundingTree(index.items, model.vertexCount, kVertexLeafSize, index.vertexTree);
+    for (int a = 0; a < 3; ++a) {
+        index.middle[a] = lo[a] <= hi[a] ? (lo[a] + hi[a]) * 0.5 : 0;
+    }
     index.planeReach = 0;
-    for (std::size_t i = 0; i < faceCount; ++i) {
-        const Face& f = model.faces[i];
-        index.items[i] = BoundingItem{{f.center[0], f.center[1], f.center[2]},
-                                      std::sqrt(static_cast<double>(f.radiusSquared))};
+    for (int i = 0; i < model.faceCount; ++i) {
+        const Face& f = model.faces[at(i)];
         const double n[3] = {f.normal[0], f.normal[1], f.normal[2]};
         const double reach = std::sqrt(dot3(n, n)) * 2 * index.extent + std::fabs(f.planeD);
         if (std::isfinite(reach)) {
             index.planeReach = std::max(index.planeReach, reach);
         }
     }
-    buildBoundingTree(index.items, model.faceCount, kFaceLeafSize, index.faceTree);
-    index.candidates.assign(index.vertexTree.nodes.size(), 0);
-    index.farCandidates.assign(index.vertexTree.nodes.size(), 0);
-    index.far.assign(vertexCount, 0);
+    index.state.assign(vertexCount, kNotCandidate);
     sizeShadowGrid(index.grid, model.vertexCount);
-    index.pairStart.assign(index.faceTree.nodes.size(), -1);
-    index.pairEnd.assign(index.faceTree.nodes.size(), -1);
-    // Room for a few dozen vertex leaves per face leaf, so that the lists
-    // rarely grow after the first light.
-    index.pairLeaves.reserve(16 * index.faceTree.nodes.size());
+    index.treesBuilt = false;
+    index.treesCounted = false;
 }
 
 void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
     const Light& light = model.lights[at(lightIndex)];
     markRangeBox(model, light);
     LightFrame frame = makeFrame(light, index);
-    countCandidates(model, index, frame);
+    classifyVertices(model, index, frame);
+    index.treesCounted = false;
     prepareGrid(model, index, frame);
-    std::fill(index.pairStart.begin(), index.pairStart.end(), -1);
-    index.pairLeaves.clear();
     for (int f = 0; f < model.faceCount; ++f) {
-        const bool nothingLeft = (index.vertexTree.nodes.empty() || index.candidates[0] == 0) &&
-                                 index.vertexTree.loose.empty();
-        if (nothingLeft) {
+        if (index.remaining == 0 && index.looseVertices.empty()) {
             break;
         }
         if (hasLitCorner(model, model.faces[at(f)])) {
