@@ -209,18 +209,20 @@ double widened(const LightFrame& light, double radius) {
 }
 
 // What the node tests need of one occluder, computed once per face.
+// Made for every face tried, so the bounds are left unset until a tree
+// search fills them; useBounds and useFrustum say which are set.
 struct Query {
-    const Occluder* o;
-    double side; // point and spot: the light's side of the plane, +1 or -1
-    double nt;   // distant: normal . travel
+    const Occluder* o = nullptr;
+    double side = 0; // point and spot: the light's side of the plane, +1 or -1
+    double nt = 0;   // distant: normal . travel
     // Only vertices with n . v + d < 0 (else > 0) can be shadowed.
-    bool processesNegative;
-    bool useBounds;
+    bool processesNegative = false;
+    bool useBounds = false;
     Cone cone; // point and spot
     // Point and spot, when the light stands clear of the face's plane: the
     // three planes through the light and an edge, facing inwards; a shadowed
     // vertex has n . v >= offset on each.
-    bool useFrustum;
+    bool useFrustum = false;
     double sideNormal[3][3];
     double sideLength[3];
     double sideOffset[3];
@@ -228,9 +230,12 @@ struct Query {
     double reach;   // distant: the cylinder's radius
 };
 
-// Bounds |n . p + d| for every point p of the scene and the light.
+// Bounds |n . p + d| for every point p of the scene and the light. The sum
+// of the normal's magnitudes stands for its length, which it never falls
+// below, and saves a root per face.
 double planeScale(const LightFrame& light, const Occluder& o) {
-    return std::sqrt(dot3(o.n, o.n)) * 2 * light.scale + std::fabs(o.d);
+    const double normalSize = std::fabs(o.n[0]) + std::fabs(o.n[1]) + std::fabs(o.n[2]);
+    return normalSize * 2 * light.scale + std::fabs(o.d);
 }
 
 // The light stands clear of the occluder's plane (sideValue = n . Q + d), so
@@ -701,8 +706,11 @@ bool distantShadowWindow(const ShadowGrid& grid, const LightFrame& light, const 
 
 void testWindow(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
                 const ViewTriangle& triangle, const ShadowGridWindow& window) {
+    // The face's own corners lie in its triangle and are never shadowed by it.
     forEachVertexInTriangle(index.grid, triangle, window, [&](std::int32_t vertex) {
-        testVertex(model, index, light, q, vertex);
+        if (!isCorner(*q.o, vertex)) {
+            testVertex(model, index, light, q, vertex);
+        }
     });
 }
 
@@ -752,7 +760,7 @@ void testThroughTrees(SceneModel& model, ShadowIndex& index, const LightFrame& f
 void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame, int faceIndex) {
     const Face& face = model.faces[at(faceIndex)];
     const Occluder o = makeOccluder(model, face);
-    Query q{};
+    Query q;
     q.o = &o;
     double sideValue = 0;
     if (frame.distant) {
@@ -834,8 +842,11 @@ void buildShadowIndex(const SceneModel& model, ShadowIndex& index) {
     index.planeReach = 0;
     for (int i = 0; i < model.faceCount; ++i) {
         const Face& f = model.faces[at(i)];
-        const double n[3] = {f.normal[0], f.normal[1], f.normal[2]};
-        const double reach = std::sqrt(dot3(n, n)) * 2 * index.extent + std::fabs(f.planeD);
+        // As planeScale computes it for a distant light.
+        const double normalSize = std::fabs(static_cast<double>(f.normal[0])) +
+                                  std::fabs(static_cast<double>(f.normal[1])) +
+                                  std::fabs(static_cast<double>(f.normal[2]));
+        const double reach = normalSize * 2 * index.extent + std::fabs(f.planeD);
         if (std::isfinite(reach)) {
             index.planeReach = std::max(index.planeReach, reach);
         }

@@ -24,8 +24,8 @@ struct ShadowIndex {
     // Vertices with a NaN or infinite coordinate, tried against every face.
     std::vector<std::int32_t> looseVertices;
     // Largest absolute finite coordinate of the scene, the middle of the
-    // finite vertices' box, and the largest |normal| * 2 * extent + |planeD|
-    // of a face, for error margins.
+    // finite vertices' box, and the largest (|nx| + |ny| + |nz|) * 2 * extent
+    // + |planeD| of a face, for error margins.
     double extent = 0;
     double middle[3] = {};
     double planeReach = 0;

@@ -42,10 +42,10 @@ struct ShadowGridWindow {
 // triangle too thin to tell its turning direction keeps only its box (its
 // edges become 0 . p >= 0).
 struct ViewTriangle {
-    double lo[2] = {};
-    double hi[2] = {};
-    double edgeNormal[3][2] = {};
-    double edgeOffset[3] = {};
+    double lo[2];
+    double hi[2];
+    double edgeNormal[3][2];
+    double edgeOffset[3];
 };
 
 struct ShadowGrid {
