@@ -18,10 +18,13 @@ template <typename T>
 std::string list(const T* values, int n) {
     std::string s;
     for (int i = 0; i < n; ++i) {
+        if (i > 0) {
+            s += ' ';
+        }
         if constexpr (std::is_floating_point_v<T>) {
-            s += (i ? " " : "") + floatText(values[i]);
+            s += floatText(values[i]);
         } else {
-            s += (i ? " " : "") + to_string(values[i]);
+            s += to_string(values[i]);
         }
     }
     return s;
