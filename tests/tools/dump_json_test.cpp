@@ -22,11 +22,11 @@ Json jsonOf(FileKind kind, const Bytes& file, std::string_view path = "x") {
 } // namespace
 
 TEST(DumpJson, kzoDocumentHoldsEveryRecordAsStored) {
-    KzoSpec spec = twoObjects();
-    spec.shadingType = 4;
-    spec.shading.u8(255).u8(128).u8(0).u8(0).u8(1).u8(2).u8(3).u8(3);
-    spec.faces[1].corners = 4;
-    const Json j = jsonOf(FileKind::kzo, kzoBytes(spec), "dir/a \"b\".kzo");
+    KzoDraft draft = twoObjects();
+    draft.shadingType = 4;
+    draft.shading.u8(255).u8(128).u8(0).u8(0).u8(1).u8(2).u8(3).u8(3);
+    draft.faces[1].corners = 4;
+    const Json j = jsonOf(FileKind::kzo, kzoBytes(draft), "dir/a \"b\".kzo");
 
     EXPECT_EQ(j["file"].text, "dir/a \"b\".kzo");
     EXPECT_EQ(j["kind"].text, "kzo");
@@ -68,19 +68,19 @@ TEST(DumpJson, floatsReadBackBitForBit) {
                             std::numeric_limits<float>::min(),
                             -123456.789f,
                             std::bit_cast<float>(0x3F7FFFFFu)};
-    KzoSpec spec = twoTriangles();
-    spec.shadingType = 1;
+    KzoDraft draft = twoTriangles();
+    draft.shadingType = 1;
     for (float v : values) {
-        spec.vertices.push_back({v, -v, v * 0.5f});
-        spec.shading.f32le(v).f32le(v).f32le(v);
+        draft.vertices.push_back({v, -v, v * 0.5f});
+        draft.shading.f32le(v).f32le(v).f32le(v);
     }
-    spec.vertices.resize(sizeof values / sizeof values[0]);
-    const Json j = jsonOf(FileKind::kzo, kzoBytes(spec));
-    for (std::size_t i = 0; i < spec.vertices.size(); ++i) {
+    draft.vertices.resize(sizeof values / sizeof values[0]);
+    const Json j = jsonOf(FileKind::kzo, kzoBytes(draft));
+    for (std::size_t i = 0; i < draft.vertices.size(); ++i) {
         for (int c = 0; c < 3; ++c) {
             const Json& number = j["vertices"][i][c];
             EXPECT_EQ(std::bit_cast<std::uint32_t>(number.asFloat()),
-                      std::bit_cast<std::uint32_t>(spec.vertices[i][c]))
+                      std::bit_cast<std::uint32_t>(draft.vertices[i][c]))
                 << number.text;
             EXPECT_LE(number.text.size(), 16u) << "no more digits than a float needs";
         }
@@ -90,13 +90,13 @@ TEST(DumpJson, floatsReadBackBitForBit) {
 }
 
 TEST(DumpJson, nonFiniteFloatsAndOddNamesStayValidJson) {
-    KzoSpec spec = twoObjects();
-    spec.vertices[0] = {std::numeric_limits<float>::quiet_NaN(),
-                        std::numeric_limits<float>::infinity(),
-                        -std::numeric_limits<float>::infinity()};
+    KzoDraft draft = twoObjects();
+    draft.vertices[0] = {std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(),
+                         -std::numeric_limits<float>::infinity()};
     std::string name = "\xB8\xF0\xB5\xA8 \"q\" \\ \x01";
-    spec.images[0] = imageRecord(name);
-    const Json j = jsonOf(FileKind::kzo, kzoBytes(spec));
+    draft.images[0] = imageRecord(name);
+    const Json j = jsonOf(FileKind::kzo, kzoBytes(draft));
     EXPECT_EQ(j["vertices"][0][0].text, "nan");
     EXPECT_EQ(j["vertices"][0][1].text, "inf");
     EXPECT_EQ(j["vertices"][0][2].text, "-inf");
@@ -105,7 +105,7 @@ TEST(DumpJson, nonFiniteFloatsAndOddNamesStayValidJson) {
 
 TEST(DumpJson, sideFilesHoldTheirBlocksAndLights) {
     const Bytes mot =
-        motBytes(60, {{KeySpec{.frame = 5, .position = {2, 4, 6}, .rotation = {90, -45, 1.5f}}}});
+        motBytes(60, {{KeyDraft{.frame = 5, .position = {2, 4, 6}, .rotation = {90, -45, 1.5f}}}});
     const Json m = jsonOf(FileKind::mot, mot);
     EXPECT_EQ(m["lastFrame"].asInt(), 60);
     EXPECT_EQ(m["motionCount"].asInt(), 1);
@@ -116,7 +116,7 @@ TEST(DumpJson, sideFilesHoldTheirBlocksAndLights) {
     EXPECT_EQ(key["bank"].asFloat(), 1.5f);
     EXPECT_EQ(key["scale"][0].asFloat(), 1.0f);
 
-    Bytes cam = blockBytes({KeySpec{.frame = 3}}).i32le(-1).i32le(0);
+    Bytes cam = blockBytes({KeyDraft{.frame = 3}}).i32le(-1).i32le(0);
     const Json c = jsonOf(FileKind::cam, cam);
     EXPECT_EQ(c["camera"]["keys"][0]["frame"].asInt(), 3);
     EXPECT_TRUE(c["parent"]["block"].isNull());
@@ -126,7 +126,7 @@ TEST(DumpJson, sideFilesHoldTheirBlocksAndLights) {
 
     const Json l =
         jsonOf(FileKind::kzl,
-               kzlBytes({LightSpec{.type = 1, .color = {255, 128, 0}}, LightSpec{.type = 7}}));
+               kzlBytes({LightDraft{.type = 1, .color = {255, 128, 0}}, LightDraft{.type = 7}}));
     EXPECT_EQ(l["lightCount"].asInt(), 2);
     EXPECT_EQ(l["lights"][0]["typeName"].text, "point");
     EXPECT_EQ(l["lights"][0]["color"][1].asInt(), 128);

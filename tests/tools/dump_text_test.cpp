@@ -23,11 +23,11 @@ void expectLine(const std::string& text, const std::string& line) {
 } // namespace
 
 TEST(DumpText, kzoTextShowsEveryRecordReadably) {
-    KzoSpec spec = twoObjects();
-    spec.shadingType = 3;
-    spec.shading.u8(1).u8(2).u8(3).u8(3).zeros(8).zeros(12);
-    spec.materials[0].flags = 0x0103; // a bit without a name
-    const std::string text = "\n" + textOf(FileKind::kzo, kzoBytes(spec));
+    KzoDraft draft = twoObjects();
+    draft.shadingType = 3;
+    draft.shading.u8(1).u8(2).u8(3).u8(3).zeros(8).zeros(12);
+    draft.materials[0].flags = 0x0103; // a bit without a name
+    const std::string text = "\n" + textOf(FileKind::kzo, kzoBytes(draft));
     expectLine(text, "  version 1.0 (16)");
     expectLine(text, "  shading 3 precalculated color goroud shading");
     expectLine(text, "  0 \"wood.bmp\"");
@@ -44,9 +44,9 @@ TEST(DumpText, kzoTextShowsEveryRecordReadably) {
 }
 
 TEST(DumpText, summaryUsesTheConvertersLines) {
-    KzoSpec spec = twoTriangles();
-    spec.shadingType = 1;
-    const std::string summary = textOf(FileKind::kzo, kzoBytes(spec), OutputMode::summary);
+    KzoDraft draft = twoTriangles();
+    draft.shadingType = 1;
+    const std::string summary = textOf(FileKind::kzo, kzoBytes(draft), OutputMode::summary);
     EXPECT_EQ(summary, "============================\n"
                        "version: 1.0\n"
                        "0 images\n"
@@ -57,13 +57,13 @@ TEST(DumpText, summaryUsesTheConvertersLines) {
                        "realtime groud shading\n"
                        "============================\n");
     // Only the header is needed: a body that is missing still has a summary.
-    Bytes headerOnly = kzoBytes(spec);
+    Bytes headerOnly = kzoBytes(draft);
     headerOnly.data.resize(28);
     EXPECT_EQ(textOf(FileKind::kzo, headerOnly, OutputMode::summary), summary);
 }
 
 TEST(DumpText, sideFileTextNamesSectionsAndLightTypes) {
-    const std::string mot = "\n" + textOf(FileKind::mot, motBytes(60, {{KeySpec{.frame = 0}}}));
+    const std::string mot = "\n" + textOf(FileKind::mot, motBytes(60, {{KeyDraft{.frame = 0}}}));
     expectLine(mot, "last frame 60");
     expectLine(mot, "block 0: 1 key");
     expectLine(mot, "    frame 0: position (0, 0, 0), heading 0, pitch 0, bank 0, scale (1, 1, 1)");
@@ -74,8 +74,8 @@ TEST(DumpText, sideFileTextNamesSectionsAndLightTypes) {
     expectLine(cam, "target: none (-1)");
 
     const std::string kzl =
-        "\n" + textOf(FileKind::kzl, kzlBytes({LightSpec{.type = 2, .direction = {-0.0f, 0, -1}},
-                                               LightSpec{.type = 3}}));
+        "\n" + textOf(FileKind::kzl, kzlBytes({LightDraft{.type = 2, .direction = {-0.0f, 0, -1}},
+                                               LightDraft{.type = 3}}));
     expectLine(kzl, "light 0: type 2 spot");
     expectLine(kzl, "  direction (-0, 0, -1)");
     expectLine(kzl, "light 1: type 3 unknown");

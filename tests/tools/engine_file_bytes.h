@@ -1,7 +1,7 @@
 // Builders for the engine's own files (.kzo .mot .cam .kzl), spelled out field
 // by field so that each test shows the bytes it feeds in.
 //
-//   KzoSpec s = twoTriangles();      // the 176-byte file of one material,
+//   KzoDraft s = twoTriangles();     // the 176-byte file of one material,
 //   s.faces[1].index[2] = 9;         // four vertices and two faces
 //   Bytes file = kzoBytes(s);
 #pragma once
@@ -17,34 +17,34 @@ namespace kzotest {
 
 using Float3 = std::array<float, 3>;
 
-struct KzoMaterialSpec {
+struct KzoMaterialDraft {
     std::uint8_t red = 128, green = 128, blue = 128, transparency = 128;
     std::int16_t imageIndex = -1;
     std::uint16_t flags = 0x0002;
     std::int32_t faceRun = 0;
 };
 
-struct KzoFaceSpec {
+struct KzoFaceDraft {
     std::int32_t corners = 3;
     std::array<std::uint16_t, 4> index = {0, 1, 2, 2};
     std::array<float, 4> u = {};
     std::array<float, 4> v = {};
 };
 
-struct KzoPivotSpec {
+struct KzoPivotDraft {
     Float3 point = {};
     std::uint16_t parent = 65535;
     std::uint16_t vertexRun = 0;
 };
 
-struct KzoSpec {
+struct KzoDraft {
     std::int32_t version = 16;
     std::int32_t shadingType = 0;
     std::vector<Bytes> images; // each exactly 128 bytes; see imageRecord()
-    std::vector<KzoMaterialSpec> materials;
+    std::vector<KzoMaterialDraft> materials;
     std::vector<Float3> vertices;
-    std::vector<KzoFaceSpec> faces;
-    std::vector<KzoPivotSpec> pivots;
+    std::vector<KzoFaceDraft> faces;
+    std::vector<KzoPivotDraft> pivots;
     Bytes shading; // the shading data as it stands in the file
     // Header counts (images, materials, vertices, faces, pivots) when they
     // should differ from the records given.
@@ -59,7 +59,7 @@ inline Bytes imageRecord(const std::string& name) {
     return b;
 }
 
-inline Bytes kzoBytes(const KzoSpec& s) {
+inline Bytes kzoBytes(const KzoDraft& s) {
     Bytes b;
     const std::array<std::int32_t, 5> counts =
         s.counts ? *s.counts
@@ -75,14 +75,14 @@ inline Bytes kzoBytes(const KzoSpec& s) {
     for (const Bytes& image : s.images) {
         b.append(image);
     }
-    for (const KzoMaterialSpec& m : s.materials) {
+    for (const KzoMaterialDraft& m : s.materials) {
         b.u8(m.red).u8(m.green).u8(m.blue).u8(m.transparency);
         b.i16le(m.imageIndex).u16le(m.flags).i32le(m.faceRun);
     }
     for (const Float3& v : s.vertices) {
         b.f32le(v[0]).f32le(v[1]).f32le(v[2]);
     }
-    for (const KzoFaceSpec& f : s.faces) {
+    for (const KzoFaceDraft& f : s.faces) {
         b.i32le(f.corners);
         for (std::uint16_t i : f.index) {
             b.u16le(i);
@@ -94,7 +94,7 @@ inline Bytes kzoBytes(const KzoSpec& s) {
             b.f32le(v);
         }
     }
-    for (const KzoPivotSpec& p : s.pivots) {
+    for (const KzoPivotDraft& p : s.pivots) {
         b.f32le(p.point[0]).f32le(p.point[1]).f32le(p.point[2]);
         b.u16le(p.parent).u16le(p.vertexRun);
     }
@@ -105,15 +105,15 @@ inline Bytes kzoBytes(const KzoSpec& s) {
 //   |  \   |      28 + 12 + 4 * 12 + 2 * 44 = 176 bytes.
 //   |   \  |
 //   0 ---- 1
-inline KzoSpec twoTriangles() {
-    KzoSpec s;
-    s.materials = {KzoMaterialSpec{.faceRun = 2}};
+inline KzoDraft twoTriangles() {
+    KzoDraft s;
+    s.materials = {KzoMaterialDraft{.faceRun = 2}};
     s.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
-    KzoFaceSpec a;
+    KzoFaceDraft a;
     a.index = {0, 1, 3, 3};
     a.u = {0, 255, 0, 0};
     a.v = {0, 0, 255, 255};
-    KzoFaceSpec b;
+    KzoFaceDraft b;
     b.index = {1, 2, 3, 3};
     b.u = {255, 255, 0, 0};
     b.v = {0, 255, 255, 255};
@@ -123,13 +123,13 @@ inline KzoSpec twoTriangles() {
 
 // twoTriangles as two scene objects: pivot 0 owns vertices 0..1, pivot 1
 // (child of 0) owns 2..3, and a textured material with an image.
-inline KzoSpec twoObjects() {
-    KzoSpec s = twoTriangles();
+inline KzoDraft twoObjects() {
+    KzoDraft s = twoTriangles();
     s.images = {imageRecord("wood.bmp")};
-    s.materials = {KzoMaterialSpec{.faceRun = 1},
-                   KzoMaterialSpec{.imageIndex = 0, .flags = 0x00CE, .faceRun = 1}};
-    s.pivots = {KzoPivotSpec{.point = {0.5f, 0, 0}, .vertexRun = 2},
-                KzoPivotSpec{.point = {0, 1, 0}, .parent = 0, .vertexRun = 2}};
+    s.materials = {KzoMaterialDraft{.faceRun = 1},
+                   KzoMaterialDraft{.imageIndex = 0, .flags = 0x00CE, .faceRun = 1}};
+    s.pivots = {KzoPivotDraft{.point = {0.5f, 0, 0}, .vertexRun = 2},
+                KzoPivotDraft{.point = {0, 1, 0}, .parent = 0, .vertexRun = 2}};
     return s;
 }
 
@@ -142,14 +142,14 @@ inline Bytes twoFaceNormals() {
     return b;
 }
 
-struct KeySpec {
+struct KeyDraft {
     std::int32_t frame = 0;
     Float3 position = {};
     Float3 rotation = {}; // heading, pitch, bank
     Float3 scale = {1, 1, 1};
 };
 
-inline Bytes keyBytes(const KeySpec& k) {
+inline Bytes keyBytes(const KeyDraft& k) {
     Bytes b;
     b.i32le(k.frame);
     for (const Float3* part : {&k.position, &k.rotation, &k.scale}) {
@@ -160,16 +160,16 @@ inline Bytes keyBytes(const KeySpec& k) {
     return b;
 }
 
-inline Bytes blockBytes(const std::vector<KeySpec>& keys) {
+inline Bytes blockBytes(const std::vector<KeyDraft>& keys) {
     Bytes b;
     b.i32le(std::int32_t(keys.size()));
-    for (const KeySpec& k : keys) {
+    for (const KeyDraft& k : keys) {
         b.append(keyBytes(k));
     }
     return b;
 }
 
-inline Bytes motBytes(std::int32_t lastFrame, const std::vector<std::vector<KeySpec>>& blocks) {
+inline Bytes motBytes(std::int32_t lastFrame, const std::vector<std::vector<KeyDraft>>& blocks) {
     Bytes b;
     b.i32le(lastFrame).i32le(std::int32_t(blocks.size()));
     for (const auto& keys : blocks) {
@@ -178,7 +178,7 @@ inline Bytes motBytes(std::int32_t lastFrame, const std::vector<std::vector<KeyS
     return b;
 }
 
-struct LightSpec {
+struct LightDraft {
     std::int32_t type = 0;
     Float3 position = {};
     Float3 direction = {0, 0, -1};
@@ -186,10 +186,10 @@ struct LightSpec {
     float intensity = 1, range = -1, coneCos = 1, edgeCos = 0.9998477f;
 };
 
-inline Bytes kzlBytes(const std::vector<LightSpec>& lights) {
+inline Bytes kzlBytes(const std::vector<LightDraft>& lights) {
     Bytes b;
     b.i32le(std::int32_t(lights.size()));
-    for (const LightSpec& l : lights) {
+    for (const LightDraft& l : lights) {
         b.i32le(l.type);
         for (float c : l.position) {
             b.f32le(c);

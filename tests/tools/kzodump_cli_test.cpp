@@ -74,7 +74,7 @@ TEST_F(KzodumpCli, checkReportsEachFileAndFailsWhenAnyFails) {
 }
 
 TEST_F(KzodumpCli, printsTextJsonAndSummary) {
-    const std::string file = write("lights.kzl", kzlBytes({LightSpec{.type = 1}}));
+    const std::string file = write("lights.kzl", kzlBytes({LightDraft{.type = 1}}));
     Outcome r = run(file);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("'" + file + "' (kzl, 52 bytes)\nlights 1\nlight 0: type 1 point\n", 0),

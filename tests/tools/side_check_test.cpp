@@ -20,15 +20,15 @@ void expectProblem(FileKind kind, const Bytes& file, std::size_t offset, const s
     EXPECT_NE(p->description.find(words), std::string::npos) << p->description;
 }
 
-const std::vector<KeySpec> kTwoKeys = {
-    KeySpec{.frame = 0, .position = {2, 4, 6}},
-    KeySpec{.frame = 60, .position = {1, 0, 0}, .rotation = {90, 0, 0}, .scale = {2, 2, 2}}};
+const std::vector<KeyDraft> kTwoKeys = {
+    KeyDraft{.frame = 0, .position = {2, 4, 6}},
+    KeyDraft{.frame = 60, .position = {1, 0, 0}, .rotation = {90, 0, 0}, .scale = {2, 2, 2}}};
 
 // Camera block of one key, no parent, target block of one key and its point.
 Bytes cameraWithTarget() {
-    Bytes b = blockBytes({KeySpec{.frame = 0, .position = {0, 0, -10}}});
+    Bytes b = blockBytes({KeyDraft{.frame = 0, .position = {0, 0, -10}}});
     b.i32le(-1);
-    b.append(blockBytes({KeySpec{.position = {0, 2, 0}}}));
+    b.append(blockBytes({KeyDraft{.position = {0, 2, 0}}}));
     b.f32le(2).f32le(2).f32le(0);
     return b;
 }
@@ -37,7 +37,7 @@ Bytes cameraWithTarget() {
 
 TEST(MotFile, readsLastFrameAndBlocksOfTheSceneExample) {
     // LastFrame 60, an object with two keys, a camera with one: 136 bytes.
-    const Bytes file = motBytes(60, {kTwoKeys, {KeySpec{.frame = 0}}});
+    const Bytes file = motBytes(60, {kTwoKeys, {KeyDraft{.frame = 0}}});
     ASSERT_EQ(file.size(), 136u);
     EXPECT_FALSE(checkMot(file.data));
     const MotDump d = parseMot(file.data);
@@ -81,7 +81,7 @@ TEST(MotFile, rejectsCountsThatDisagreeWithTheSize) {
 }
 
 TEST(MotFile, rejectsNonFiniteKeyValues) {
-    std::vector<KeySpec> keys = kTwoKeys;
+    std::vector<KeyDraft> keys = kTwoKeys;
     keys[1].scale[2] = kNaN;
     expectProblem(FileKind::mot, motBytes(60, {keys}), 8 + 4 + 40 + 36, "block 0 key 1: scale z");
 }
@@ -144,13 +144,13 @@ TEST(CamFile, rejectsNonFiniteTargetPoint) {
 }
 
 TEST(KzlFile, readsEveryFieldOfEveryLight) {
-    const Bytes file = kzlBytes({LightSpec{}, LightSpec{.type = 2,
-                                                        .position = {1, 2, 3},
-                                                        .color = {255, 128, 0},
-                                                        .intensity = 0.5f,
-                                                        .range = 100,
-                                                        .coneCos = 0.866f,
-                                                        .edgeCos = 0.857f}});
+    const Bytes file = kzlBytes({LightDraft{}, LightDraft{.type = 2,
+                                                          .position = {1, 2, 3},
+                                                          .color = {255, 128, 0},
+                                                          .intensity = 0.5f,
+                                                          .range = 100,
+                                                          .coneCos = 0.866f,
+                                                          .edgeCos = 0.857f}});
     ASSERT_EQ(file.size(), 4u + 96u);
     EXPECT_FALSE(checkKzl(file.data));
     const KzlDump d = parseKzl(file.data);
@@ -165,12 +165,12 @@ TEST(KzlFile, readsEveryFieldOfEveryLight) {
 
 TEST(KzlFile, rejectsCountsThatDisagreeWithTheSize) {
     expectProblem(FileKind::kzl, Bytes{}.i32le(-1), 0, "light count is negative");
-    Bytes missing = kzlBytes({LightSpec{}});
+    Bytes missing = kzlBytes({LightDraft{}});
     missing.data[0] = 2;
     expectProblem(FileKind::kzl, missing, 4, "2 light records of 48 bytes");
-    Bytes extra = kzlBytes({LightSpec{}}).u8(9);
+    Bytes extra = kzlBytes({LightDraft{}}).u8(9);
     expectProblem(FileKind::kzl, extra, 52, "1 byte follow");
-    Bytes nan = kzlBytes({LightSpec{.range = kNaN}});
+    Bytes nan = kzlBytes({LightDraft{.range = kNaN}});
     expectProblem(FileKind::kzl, nan, 4 + 36, "light 0: range");
 }
 
@@ -178,14 +178,14 @@ TEST(KzlFile, rejectsCountsThatDisagreeWithTheSize) {
 // length, is read without touching a byte past it (ASan watches) and either
 // passes or is reported.
 TEST(AllKinds, truncatedFilesAreReportedNeverOverread) {
-    KzoSpec kzo = twoObjects();
+    KzoDraft kzo = twoObjects();
     kzo.shadingType = 2;
     kzo.shading = twoFaceNormals();
     const std::vector<std::pair<FileKind, Bytes>> files = {
         {FileKind::kzo, kzoBytes(kzo)},
-        {FileKind::mot, motBytes(60, {kTwoKeys, {KeySpec{}}})},
+        {FileKind::mot, motBytes(60, {kTwoKeys, {KeyDraft{}}})},
         {FileKind::cam, cameraWithTarget()},
-        {FileKind::kzl, kzlBytes({LightSpec{}, LightSpec{}})}};
+        {FileKind::kzl, kzlBytes({LightDraft{}, LightDraft{}})}};
     for (const auto& [kind, file] : files) {
         for (std::size_t n = 0; n < file.size(); ++n) {
             const std::vector<std::uint8_t> prefix(file.data.begin(), file.data.begin() + n);
