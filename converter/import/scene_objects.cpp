@@ -120,7 +120,7 @@ void readSceneObjects(SceneModel& model, const SceneText& scene, const ObjectLoa
                 fatalError(model.sink, "'%s' line %zu: LoadObject names no object file",
                            scene.path.c_str(), cursor.next);
             }
-            object.wholeLine = trimmed(line.substr(10));
+            object.wholeLine = trimmed(line.substr(std::string_view("LoadObject").size()));
             loadObject(model, object);
             readObjectFirstKey(model, cursor);
             pivotStored = false;

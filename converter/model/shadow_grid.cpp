@@ -1,5 +1,7 @@
 #include "converter/model/shadow_grid.h"
 
+#include "converter/model/double3.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -16,14 +18,6 @@ std::size_t at(std::int32_t index) {
     return static_cast<std::size_t>(index);
 }
 
-double dot3(const double* a, const double* b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-bool finite3(const double* v) {
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
-}
-
 // Two unit axes square to the unit axis a and to each other.
 void completeFrame(const double* a, double* b, double* c) {
     int least = 0;
@@ -34,16 +28,12 @@ void completeFrame(const double* a, double* b, double* c) {
     }
     double e[3] = {0, 0, 0};
     e[least] = 1;
-    b[0] = a[1] * e[2] - a[2] * e[1];
-    b[1] = a[2] * e[0] - a[0] * e[2];
-    b[2] = a[0] * e[1] - a[1] * e[0];
+    cross3(a, e, b);
     const double length = std::sqrt(dot3(b, b));
     for (int i = 0; i < 3; ++i) {
         b[i] /= length;
     }
-    c[0] = a[1] * b[2] - a[2] * b[1];
-    c[1] = a[2] * b[0] - a[0] * b[2];
-    c[2] = a[0] * b[1] - a[1] * b[0];
+    cross3(a, b, c);
 }
 
 // The unit vector along v, or the x axis when v has no direction.

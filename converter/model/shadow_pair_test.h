@@ -4,6 +4,7 @@
 // mark_lit_vertices.cpp and shadow_tree_search.cpp.
 #pragma once
 
+#include "converter/model/double3.h"
 #include "converter/model/mark_lit_vertices.h"
 
 #include <cmath>
@@ -25,20 +26,6 @@ constexpr std::uint8_t kFarCandidate = 2;
 
 inline std::size_t at(std::int32_t index) {
     return static_cast<std::size_t>(index);
-}
-
-inline double dot3(const double* a, const double* b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-inline void cross3(const double* a, const double* b, double* out) {
-    out[0] = a[1] * b[2] - a[2] * b[1];
-    out[1] = a[2] * b[0] - a[0] * b[2];
-    out[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-inline bool finite3(const double* v) {
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
 // One face as an occluder, widened to double.
