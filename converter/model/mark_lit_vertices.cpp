@@ -123,7 +123,6 @@ LightFrame makeFrame(const Light& light, const ShadowIndex& index) {
         frame.t[a] = -static_cast<double>(light.direction[a]);
     }
     frame.travel = std::sqrt(dot3(frame.t, frame.t));
-    frame.pointRadius = 0;
     const double* values = frame.distant ? frame.t : frame.q;
     frame.cullable = finite3(values) && std::isfinite(frame.range2) && std::isfinite(frame.travel);
     if (frame.cullable && !frame.distant) {
@@ -200,11 +199,9 @@ bool distantShadowWindow(const ShadowGrid& grid, const LightFrame& light, const 
 
 void testWindow(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
                 const ViewTriangle& triangle, const ShadowGridWindow& window) {
-    // The face's own corners lie in its triangle and are never shadowed by it.
+    // The face's own corners lie in its triangle; testVertex passes them over.
     forEachVertexInTriangle(index.grid, triangle, window, [&](std::int32_t vertex) {
-        if (!isCorner(*q.o, vertex)) {
-            testVertex(model, index, light, q, vertex);
-        }
+        testVertex(model, index, light, q, vertex);
     });
 }
 
