@@ -106,6 +106,16 @@ TEST_F(KzodumpCli, badInputAndBadCommandLinesFailCleanly) {
     EXPECT_NE(r.err.find("'" + truncated + "' byte 8: "), std::string::npos) << r.err;
     EXPECT_TRUE(r.out.empty());
 
+    // A header no file can have fails in every mode, the summary too.
+    KzoDraft impossible = twoTriangles();
+    impossible.counts = {0, 1, INT32_MIN, 2, 0};
+    const std::string header = write("impossible.kzo", kzoBytes(impossible));
+    for (const char* mode : {"--summary ", "--check ", ""}) {
+        r = run(mode + header);
+        EXPECT_EQ(r.status, 1) << mode;
+        EXPECT_NE(r.err.find("'" + header + "' byte 12: "), std::string::npos) << mode << r.err;
+    }
+
     EXPECT_EQ(run((dir_ / "missing.kzo").string()).status, 1);
     EXPECT_EQ(run("--frobnicate x.kzo").status, 2);
     EXPECT_EQ(run("--json --check x.kzo").status, 2);
