@@ -39,8 +39,9 @@ protected:
 
     Outcome run(const std::string& args) {
         const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const std::string command =
-            std::string(KZODUMP_PATH) + " " + args + " >" + out.string() + " 2>" + err.string();
+        // From inside the test's directory, so that files can be named by relative paths.
+        const std::string command = "cd " + dir_.string() + " && " + KZODUMP_PATH + " " + args +
+                                    " >" + out.string() + " 2>" + err.string();
         Outcome r;
         const int raw = std::system(command.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -95,6 +96,28 @@ TEST_F(KzodumpCli, kindOptionOverridesTheExtension) {
     r = run("--kind mot " + file);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("last frame 30"), std::string::npos);
+}
+
+TEST_F(KzodumpCli, followsTheToolChainsCommandLineConvention) {
+    Outcome r = run("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("usage: kzodump", 0), 0u) << r.out;
+    r = run("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "kzodump v1.0\n");
+
+    // --opt=value as --opt value; after "--" a name starting with '-' is a file.
+    write("-motion.bin", motBytes(30, {}));
+    r = run("--kind=mot --summary -- -motion.bin");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "'-motion.bin' (mot, 8 bytes)\nlast frame: 30\n0 motion blocks\n0 keys\n");
+
+    for (const char* bad : {"--kind", "--kind=obj x.kzo", "--json=1 x.kzo", "-x x.kzo"}) {
+        r = run(bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("Try 'kzodump --help'."), std::string::npos) << bad << r.err;
+        EXPECT_EQ(r.out, "") << bad;
+    }
 }
 
 TEST_F(KzodumpCli, badInputAndBadCommandLinesFailCleanly) {
