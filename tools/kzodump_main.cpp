@@ -103,8 +103,9 @@ bool processFile(const Options& options, const std::string& path, bool first) {
         return false;
     }
     std::vector<std::uint8_t> bytes;
-    if (!kzo::readFileBytes(path, bytes)) {
-        std::fprintf(stderr, "kzodump: '%s': cannot read the file\n", path.c_str());
+    if (const std::optional<kzo::ReadFailure> failure = kzo::readFile(path, bytes)) {
+        std::fprintf(stderr, "kzodump: '%s': cannot read the file: %s\n", path.c_str(),
+                     failure->reason.c_str());
         return false;
     }
     if (options.action == Options::Action::check) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -139,7 +140,18 @@ TEST_F(KzodumpCli, badInputAndBadCommandLinesFailCleanly) {
         EXPECT_NE(r.err.find("'" + header + "' byte 12: "), std::string::npos) << mode << r.err;
     }
 
-    EXPECT_EQ(run((dir_ / "missing.kzo").string()).status, 1);
+    r = run((dir_ / "missing.kzo").string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot read the file: No such file or directory"), std::string::npos);
+    // A device is not read without end, a FIFO not waited on.
+    fs::create_symlink("/dev/zero", dir_ / "zero.kzo");
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.kzo").c_str(), 0600), 0);
+    for (const char* name : {"zero.kzo", "fifo.kzo"}) {
+        r = run(std::string("--check ") + name);
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.err, "kzodump: '" + std::string(name) +
+                             "': cannot read the file: not a regular file\n");
+    }
     EXPECT_EQ(run("--frobnicate x.kzo").status, 2);
     EXPECT_EQ(run("--json --check x.kzo").status, 2);
     EXPECT_EQ(run("--kind obj x.kzo").status, 2);
