@@ -1,7 +1,6 @@
-// The one place that uses the system's dynamic loader (POSIX dlopen).
 #include "format/module_loader.h"
 
-#include <dlfcn.h>
+#include "format/system_calls.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,12 +11,8 @@ namespace kzo {
 namespace {
 
 std::string programDirectory() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty()) {
-        return {};
-    }
-    return exe.parent_path().string();
+    const std::string program = sys::programPath();
+    return program.empty() ? program : std::filesystem::path(program).parent_path().string();
 }
 
 bool isRegularFile(const std::string& path) {
@@ -40,11 +35,10 @@ void* openModule(const std::string& moduleFile) {
         if (!isRegularFile(path)) {
             continue;
         }
-        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        std::string reason;
+        void* handle = sys::openLibrary(path, reason);
         if (handle == nullptr) {
-            const char* reason = dlerror();
-            throw ModuleError("cannot load module '" + path +
-                              "': " + (reason != nullptr ? reason : "unknown reason"));
+            throw ModuleError("cannot load module '" + path + "': " + reason);
         }
         return handle;
     }
@@ -81,8 +75,7 @@ void* moduleSymbol(const std::string& moduleFile, const std::string& symbol) {
     if (found == loaded.end()) {
         found = loaded.emplace(moduleFile, openModule(moduleFile)).first;
     }
-    dlerror();
-    void* address = dlsym(found->second, symbol.c_str());
+    void* address = sys::librarySymbol(found->second, symbol);
     if (address == nullptr) {
         throw ModuleError("module '" + moduleFile + "' has no entry '" + symbol + "'");
     }
