@@ -16,6 +16,10 @@ struct ConversionSettings {
     // Not one of the window's options: a Make-style dependency file beside
     // each converted file's outputs (the command line's --deps).
     std::int32_t dependencyFile = 0;
+    // Models read through the import library are simplified until they fit
+    // the scene model's tables (the command line's --fit, a check box of the
+    // window); other inputs keep their capacity errors.
+    std::int32_t fitToCapacity = 0;
 };
 
 } // namespace kzo
