@@ -1,34 +1,31 @@
-// Motion envelopes of a scene as MotionBlocks (int32 key count, then that many
-// 40-byte MotionKeys), and the .mot file that collects them:
+// Motions as MotionBlocks (int32 key count, then that many 40-byte
+// MotionKeys), and the .mot file that collects them:
 //   int32 lastFrame, int32 motionCount, motionCount x MotionBlock
 #pragma once
 
-#include "converter/import/scene_text.h"
-#include "converter/model/scene_model.h"
+#include "converter/model/conversion_settings.h"
+#include "converter/model/messages.h"
+#include "converter/model/scene_description.h"
 #include "format/byte_writer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace kzo {
 
-// Reads one envelope from cursor, which stands just behind its keyword line:
-// the channel count line (ignored: nine values are read per key), the key
-// count line, then per key a line of nine values (position, heading, pitch,
-// bank, scale) and a line starting with the frame number. Writes the block
-// with positions multiplied by scaleFactor. Values missing from a key line keep
-// the identity key's (position 0, rotation 0, scale 1).
-//
-// The key count written is the number of keys the scene actually holds: a
-// count larger than what follows ends at the end of the scene, a negative one
-// writes no keys. Returns that count.
-//
-// A key value that is not a finite number (the scene says "nan", or a position
-// overflows when scaled) is a fatal error naming path, the file being written,
-// and the scene line.
-std::int32_t writeMotionBlock(const SceneModel& model, const std::string& path, LineCursor& cursor,
-                              ByteWriter& out);
+// Appends the motion's block, positions multiplied by the scale factor. A
+// value that is not a finite number (the scene says "nan", or a position
+// overflows when scaled) is a fatal error naming path, the file being encoded,
+// and the key's line of the scene.
+void encodeMotionBlock(ByteWriter& out, const SceneMotion& motion, const SceneDescription& scene,
+                       const ConversionSettings& settings, const std::string& path,
+                       const MessageSink& sink);
 
-// The .mot file of the scene: the first LastFrame value (0 without one), then
-// one block per ObjectMotion or CameraMotion envelope behind that line, in
-// file order. Appended to model.pendingOutputs; prints nothing.
-void writeMotFile(SceneModel& model, const SceneText& scene, const std::string& path);
+// The .mot file: the scene's lastFrame, then the blocks of motionFileBlocks.
+// Prints nothing.
+std::vector<std::uint8_t> encodeMotionFile(const SceneDescription& scene,
+                                           const ConversionSettings& settings,
+                                           const std::string& path, const MessageSink& sink);
 
 } // namespace kzo

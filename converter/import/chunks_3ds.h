@@ -23,6 +23,9 @@ struct Reader3ds {
     SceneModel& model;
     const std::string& path;
     VertexWelder welder;
+    // The pivot that the vertices read belong to: the scene object being
+    // loaded, 0 for a plain 3DS file.
+    std::uint8_t pivotIndex = 0;
 };
 
 struct Chunk3ds {

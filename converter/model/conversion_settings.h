@@ -6,8 +6,13 @@
 
 namespace kzo {
 
-// The options of a run. Flags are plain 32-bit integers 0 or 1.
+// The options of a conversion run, read once from the command line or from the
+// main form and passed whole, by const reference, to every step that reads
+// one. Flags are plain 32-bit integers 0 or 1.
 struct ConversionSettings {
+    // A scene keeps its object hierarchy in the KZO file (objects in their own
+    // space) and gets its .mot file; otherwise every object is placed in scene
+    // space at its first key.
     std::int32_t animation = 0;
     std::int32_t shadingType = kNoShading;
     float scaleFactor = 1.0f;
@@ -17,5 +22,10 @@ struct ConversionSettings {
     // each converted file's outputs (the command line's --deps).
     std::int32_t dependencyFile = 0;
 };
+
+// True when the KZO file carries the object hierarchy instead of baked vertices.
+inline bool keepsHierarchy(const ConversionSettings& settings) {
+    return settings.animation != 0;
+}
 
 } // namespace kzo

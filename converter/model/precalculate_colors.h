@@ -1,5 +1,6 @@
 #pragma once
 
+#include "converter/model/conversion_settings.h"
 #include "converter/model/scene_model.h"
 
 namespace kzo {
@@ -10,7 +11,7 @@ namespace kzo {
 // white. Runs after computeNormals (it reads the face normals and plane
 // constants) and before scaleScene; every face must index vertices below
 // vertexCount. Uses the vertex counters as scratch.
-void precalculateColors(SceneModel& model);
+void precalculateColors(SceneModel& model, const ConversionSettings& settings);
 
 // The steps of precalculateColors, in the order it runs them. They are public
 // so that a reference implementation of the shadow marking can be put in
@@ -18,7 +19,7 @@ void precalculateColors(SceneModel& model);
 
 // True when the colours are lit at all: there are lights, the shading type is
 // 3 or 4 and the animation option is off.
-bool colorsAreLit(const SceneModel& model);
+bool colorsAreLit(const SceneModel& model, const ConversionSettings& settings);
 
 // Every colour byte of every face becomes 255.
 void setWhiteColors(SceneModel& model);
@@ -36,6 +37,6 @@ void applyLight(SceneModel& model, int lightIndex);
 
 // Averages (type 3) or sums (type 4) the light sums, adds the ambient colour,
 // clamps, modulates untextured materials and stores the colour bytes.
-void storeColors(SceneModel& model);
+void storeColors(SceneModel& model, const ConversionSettings& settings);
 
 } // namespace kzo

@@ -1,89 +1,98 @@
-#include "converter/import/convert_file.h"
+#include "converter/pipeline/convert_file.h"
 
-#include "converter/import/dependency_file.h"
-#include "converter/import/import_lws_scene.h"
-#include "converter/import/load_3ds.h"
+#include "converter/encode/camera_file.h"
+#include "converter/encode/dependency_file.h"
+#include "converter/encode/kzo_file.h"
+#include "converter/encode/light_file.h"
+#include "converter/encode/motion_file.h"
+#include "converter/model/bake_transforms.h"
+#include "converter/model/compute_normals.h"
 #include "converter/model/default_material.h"
-#include "converter/model/kzo_writer.h"
 #include "converter/model/paths.h"
+#include "converter/model/precalculate_colors.h"
+#include "converter/model/scale_scene.h"
 #include "converter/model/sort_faces.h"
-#include "format/file_io.h"
 
 namespace kzo {
-namespace {
 
-bool endsWith3ds(const std::string& name) {
-    if (name.size() < 3) {
-        return false;
-    }
-    const char* c = name.data() + name.size() - 3;
-    return c[0] == '3' && (c[1] == 'D' || c[1] == 'd') && (c[2] == 'S' || c[2] == 's');
-}
-
-bool endsWithLws(const std::string& name) {
-    if (name.size() < 3) {
-        return false;
-    }
-    const char* c = name.data() + name.size() - 3;
-    return (c[0] == 'L' || c[0] == 'l') && (c[1] == 'W' || c[1] == 'w') &&
-           (c[2] == 'S' || c[2] == 's');
-}
-
-void clearMaterialIndices(SceneModel& model) {
-    for (Face& face : model.faces) {
-        face.materialIndex = -1;
-    }
-}
-
-} // namespace
-
-void setConversionSettings(SceneModel& model, std::int32_t animation, std::int32_t shadingType,
-                           float scaleFactor, std::int32_t cameraFile, std::int32_t lightFile) {
-    model.pendingSettings.animation = animation;
-    model.pendingSettings.shadingType = shadingType;
-    model.pendingSettings.scaleFactor = scaleFactor;
-    model.pendingSettings.cameraFile = cameraFile;
-    model.pendingSettings.lightFile = lightFile;
-}
-
-void convert3ds(SceneModel& model, const std::string& input, const std::string& output) {
-    resetSceneModel(model);
-    clearMaterialIndices(model);
-    load3dsFile(model, input);
-    appendDefaultMaterial(model, input);
-    sortFacesByMaterial(model);
-    markMaterialFlags(model);
-    writeKzo(model, output);
-}
-
-ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::string& output) {
+ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::string& output,
+                              const ConversionSettings& settings) {
     output = replaceExtension(output, "kzo");
     printMessage(model.sink, "'%s' Converting...", input.c_str());
-    model.pendingOutputs.clear();
+    const InputKind kind = inputKindOf(input);
+    if (kind == InputKind::unsupported) {
+        printMessage(model.sink, "'%s' is not lws or 3ds file", input.c_str());
+        return ConversionOutcome::rejected;
+    }
+    std::vector<OutputFile> outputs;
     try {
-        if (endsWith3ds(input)) {
-            convert3ds(model, input, output);
-        } else if (endsWithLws(input)) {
-            importLwsScene(model, input, output);
-        } else {
-            printMessage(model.sink, "'%s' is not lws or 3ds file", input.c_str());
-            return ConversionOutcome::rejected;
-        }
+        resetSceneModel(model);
+        const ImportedInput imported = importInput(kind, model, input);
+        prepareModel(model, settings, input, output);
+        processGeometry(model, settings);
+        outputs = encodeOutputs(model, imported, settings, input, output);
     } catch (const FatalErrorSignal&) {
-        model.pendingOutputs.clear();
         return ConversionOutcome::failed;
     }
-    if (model.settings.dependencyFile != 0) {
-        appendDependencyFile(model, input, output);
-    }
-    const std::string failedPath = writeFilesAtomically(model.pendingOutputs);
-    model.pendingOutputs.clear();
+    const std::string failedPath = writeFilesAtomically(outputs);
     if (!failedPath.empty()) {
         printMessage(model.sink, "ERROR: cannot write '%s'", failedPath.c_str());
         return ConversionOutcome::failed;
     }
     printMessage(model.sink, "'%s' Converting...OK", input.c_str());
     return ConversionOutcome::converted;
+}
+
+void prepareModel(SceneModel& model, const ConversionSettings& settings, const std::string& input,
+                  const std::string& kzoPath) {
+    appendDefaultMaterial(model, input);
+    sortFacesByMaterial(model);
+    markMaterialFlags(model, settings);
+    checkKzoEncodable(model, kzoPath);
+}
+
+void processGeometry(SceneModel& model, const ConversionSettings& settings) {
+    if (!keepsHierarchy(settings)) {
+        bakeTransforms(model);
+    }
+    computeNormals(model);
+    precalculateColors(model, settings);
+    scaleScene(model, settings);
+}
+
+std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInput& imported,
+                                      const ConversionSettings& settings, const std::string& input,
+                                      const std::string& kzoPath) {
+    std::vector<OutputFile> outputs;
+    outputs.push_back({kzoPath, encodeKzo(model, settings, kzoPath)});
+    if (imported.scene) {
+        for (OutputFile& file : encodeSideFiles(*imported.scene, settings, kzoPath, model.sink)) {
+            outputs.push_back(std::move(file));
+        }
+    }
+    if (settings.dependencyFile != 0) {
+        outputs.push_back(dependencyFile(outputs, input, imported.filesRead, kzoPath));
+    }
+    return outputs;
+}
+
+std::vector<OutputFile> encodeSideFiles(const SceneDescription& scene,
+                                        const ConversionSettings& settings,
+                                        const std::string& kzoPath, const MessageSink& sink) {
+    std::vector<OutputFile> outputs;
+    if (settings.animation != 0) {
+        const std::string path = replaceExtension(kzoPath, "mot");
+        outputs.push_back({path, encodeMotionFile(scene, settings, path, sink)});
+    }
+    if (settings.cameraFile != 0) {
+        const std::string path = replaceExtension(kzoPath, "cam");
+        outputs.push_back({path, encodeCameraFile(scene, settings, path, sink)});
+    }
+    if (settings.lightFile != 0 && !scene.lights.empty()) {
+        const std::string path = replaceExtension(kzoPath, "kzl");
+        outputs.push_back({path, encodeLightFile(scene.lights, path, sink)});
+    }
+    return outputs;
 }
 
 } // namespace kzo

@@ -111,8 +111,9 @@ inline void literalMarkLitVertices(kzo::SceneModel& model, int lightIndex) {
 }
 
 // precalculateColors with the literal marking in place of the fast one.
-inline void literalPrecalculateColors(kzo::SceneModel& model) {
-    if (!kzo::colorsAreLit(model)) {
+inline void literalPrecalculateColors(kzo::SceneModel& model,
+                                      const kzo::ConversionSettings& settings) {
+    if (!kzo::colorsAreLit(model, settings)) {
         kzo::setWhiteColors(model);
         return;
     }
@@ -124,7 +125,7 @@ inline void literalPrecalculateColors(kzo::SceneModel& model) {
         literalMarkLitVertices(model, i);
         kzo::applyLight(model, i);
     }
-    kzo::storeColors(model);
+    kzo::storeColors(model, settings);
 }
 
 } // namespace kzotest

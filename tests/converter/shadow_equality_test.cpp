@@ -116,8 +116,8 @@ void addShadowProbes(Random& r, SceneModel& model, int clusters) {
     }
 }
 
-void buildRandomScene(Random& r, SceneModel& model) {
-    startLitScene(model, r.chance(50) ? 3 : 4);
+kzo::ConversionSettings buildRandomScene(Random& r, SceneModel& model) {
+    const kzo::ConversionSettings settings = startLitScene(model, r.chance(50) ? 3 : 4);
     const float size = r.chance(20) ? 100.0f : 4.0f;
     addMaterial(model, 255, 255, 255, true);
     addMaterial(model, static_cast<std::uint8_t>(r.below(256)), 128, 7, false);
@@ -159,6 +159,7 @@ void buildRandomScene(Random& r, SceneModel& model) {
     model.ambientColor[1] = r.between(-20, 60);
     model.ambientColor[2] = r.between(-20, 60);
     setFaceNormals(model);
+    return settings;
 }
 
 std::vector<int> counters(const SceneModel& model) {
@@ -304,11 +305,11 @@ TEST(ShadowEquality, fastColoursEqualTheLiteralColoursOnRandomScenes) {
     SceneModel& model = *owned;
     for (std::uint32_t seed = 1000; seed < 1150; ++seed) {
         Random r(seed);
-        buildRandomScene(r, model);
-        kzo::precalculateColors(model);
+        const kzo::ConversionSettings settings = buildRandomScene(r, model);
+        kzo::precalculateColors(model, settings);
         const std::vector<int> fast = colorBytes(model);
         // The model is left as the fast run found it but for the derived fields.
-        literalPrecalculateColors(model);
+        literalPrecalculateColors(model, settings);
         ASSERT_EQ(fast, colorBytes(model)) << "seed " << seed;
     }
 }
