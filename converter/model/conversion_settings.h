@@ -1,5 +1,6 @@
 #pragma once
 
+#include "converter/model/shadow_options.h"
 #include "format/kzo_format.h"
 
 #include <cstdint>
@@ -21,6 +22,8 @@ struct ConversionSettings {
     // Not one of the window's options: a Make-style dependency file beside
     // each converted file's outputs (the command line's --deps).
     std::int32_t dependencyFile = 0;
+    // How the precalculated colours cast shadows: the test and the threads.
+    ShadowOptions shadows;
 };
 
 // True when the KZO file carries the object hierarchy instead of baked vertices.

@@ -2,6 +2,7 @@
 
 #include "converter/model/conversion_settings.h"
 #include "converter/model/scene_model.h"
+#include "converter/model/shadow_options.h"
 
 namespace kzo {
 
@@ -10,7 +11,10 @@ namespace kzo {
 // another shading type, or the animation option on) every corner becomes
 // white. Runs after computeNormals (it reads the face normals and plane
 // constants) and before scaleScene; every face must index vertices below
-// vertexCount. Uses the vertex counters as scratch.
+// vertexCount. Uses the vertex counters as scratch. The settings' shadow
+// options choose the shadow test and the threads; the colours do not depend
+// on the threads. With the classic test, a line tells when more than a tenth
+// of the faces are too small ever to cast a shadow.
 void precalculateColors(SceneModel& model, const ConversionSettings& settings);
 
 // The steps of precalculateColors, in the order it runs them. They are public

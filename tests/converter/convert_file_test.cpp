@@ -201,7 +201,9 @@ TEST(ConvertFile, aSceneWritesAllItsFilesOrNone) {
     writeBytes(dir / "s.kzo", {'o', 'l', 'd'});
     writeBytes(dir / "s.mot", {'o', 'l', 'd'});
     Converter c;
-    c.settings = {1, kNoShading, 1.0f, 1, 1};
+    c.settings.animation = 1;
+    c.settings.cameraFile = 1;
+    c.settings.lightFile = 1;
     EXPECT_EQ(c.convert(dir / "s.lws", dir.path().string()), ConversionOutcome::failed);
     ASSERT_EQ(c.lines.size(), 14u);
     EXPECT_EQ(c.lines[1], "'" + (dir / "s.kzo") + "' Writing...");

@@ -117,7 +117,11 @@ TEST(ImportLwsScene, writesAllFourFilesWithTheCameraTargetPoint) {
          envelope("CameraMotion", {key(0, 0, -10)}) + lws({"ParentObject 2", "TargetObject 1"}))
             .text);
     SceneFixture f;
-    f.settings = {1, kPrecalcGouraud, 2.0f, 1, 1};
+    f.settings.animation = 1;
+    f.settings.shadingType = kPrecalcGouraud;
+    f.settings.scaleFactor = 2.0f;
+    f.settings.cameraFile = 1;
+    f.settings.lightFile = 1;
     f.convertScene(files.path("s.lws"), "out/s.kzo");
     ASSERT_EQ(f.outputs.size(), 4u);
     EXPECT_EQ(f.outputs[0].path, "out/s.kzo");
