@@ -10,7 +10,12 @@ namespace kzo {
 
 const char* const kUsageText =
     "Usage: kzomaker [options] FILE...\n"
-    "Converts 3D Studio (.3ds) files and LightWave scenes (.lws) into KZO object files.\n"
+    "Converts 3D Studio (.3ds) files, LightWave scenes (.lws) and models of every\n"
+    "other format the assimp library reads (.obj .gltf .glb .fbx .dae .ply .stl\n"
+    ".blend and more, by the extension after the last dot) into KZO object files.\n"
+    "Those models are read y up and turned into the 3DS reader's space: a point\n"
+    "(x, y, z) becomes (x, y, -z) with the same front faces; OUT is named by\n"
+    "replacing the extension (tank.gltf gives tank.kzo).\n"
     "\n"
     "Options:\n"
     "  -o, --output-dir DIR  write the outputs into DIR (default: the current directory)\n"
@@ -21,7 +26,10 @@ const char* const kUsageText =
     "      --camera          write the scene's camera file (.cam)\n"
     "      --light           write the scene's light file (.kzl)\n"
     "      --deps            write a Make-style dependency file beside each KZO file\n"
-    "                        (OUT.kzo.d: the outputs, the input and every .3ds it read)\n"
+    "                        (OUT.kzo.d: the outputs, the input and every file it read)\n"
+    "      --fit             simplify a model read through assimp until it fits the\n"
+    "                        tables (20000 vertices, 20000 faces); .3ds and .lws\n"
+    "                        inputs keep their capacity errors\n"
     "  -j, --jobs N          convert N files at a time (default 1)\n"
     "  -q, --quiet           print only the error lines\n"
     "  -h, --help            print this help and exit\n"
@@ -182,6 +190,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             o.settings.lightFile = 1;
         } else if (arg == "--deps") {
             o.settings.dependencyFile = 1;
+        } else if (arg == "--fit") {
+            o.settings.fitToCapacity = 1;
         } else if (arg == "-q" || arg == "--quiet") {
             o.quiet = true;
         } else if (arg == "-h" || arg == "--help") {

@@ -92,7 +92,8 @@ MainForm::MainForm(SceneModel& model)
     setTabOrder(radioButton[4], checkBox1);
     setTabOrder(checkBox1, checkBox2);
     setTabOrder(checkBox2, checkBox3);
-    setTabOrder(checkBox3, edit2);
+    setTabOrder(checkBox3, checkBox4);
+    setTabOrder(checkBox4, edit2);
     setTabOrder(edit2, bitBtn6);
     setTabOrder(bitBtn6, bitBtn2);
 }
@@ -178,6 +179,10 @@ void MainForm::buildOptionsGroup() {
     checkBox3 = new QCheckBox("Light (.kzl)", groupBox2);
     checkBox3->setObjectName("CheckBox3");
     checkBox3->setGeometry(256, 106, 153, 17);
+    // Beside the options group, on the row of the last side-file box.
+    checkBox4 = new QCheckBox("Fit to capacity", this);
+    checkBox4->setObjectName("CheckBox4");
+    checkBox4->setGeometry(432, 394, 113, 17);
 
     edit2 = new QLineEdit("1.0", groupBox2);
     edit2->setObjectName("Edit2");
@@ -256,6 +261,7 @@ ConversionSettings MainForm::settingsFromControls() const {
     settings.animation = checkBox1->isChecked() ? 1 : 0;
     settings.cameraFile = checkBox2->isChecked() ? 1 : 0;
     settings.lightFile = checkBox3->isChecked() ? 1 : 0;
+    settings.fitToCapacity = checkBox4->isChecked() ? 1 : 0;
     const int checked = shadingGroup->checkedId();
     settings.shadingType = checked < 0 ? 0 : checked;
     settings.scaleFactor = parseScaleFactor(edit2->text().toStdString());
@@ -334,15 +340,23 @@ void setUpInputFileDialog(QFileDialog& dialog) {
     const QString studioCaption = "3D studio  file";
     const QString scenes = sceneCaption + " (*.[lL][wW][sS])";
     const QString studio = studioCaption + " (*.[3][dD][sS])";
+    QString models = "other model file (";
+    for (const char* extension : {"obj", "gltf", "glb", "fbx", "dae", "ply", "stl", "blend"}) {
+        models += models.endsWith('(') ? "*." : " *.";
+        for (const char* c = extension; *c != '\0'; ++c) {
+            models += QString("[%1%2]").arg(QChar(*c).toLower()).arg(QChar(*c).toUpper());
+        }
+    }
+    models += ")";
     // A native dialog would cut the first caption at its parenthesis.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilters({scenes, studio});
+    dialog.setNameFilters({scenes, studio, models});
     dialog.selectNameFilter(scenes);
     // Qt collapses the double blank of the second caption; the filters are
     // chosen by their place in the list, so the shown texts can be restored.
-    if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo"); types && types->count() == 2) {
+    if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo"); types && types->count() == 3) {
         types->setItemText(0, sceneCaption);
         types->setItemText(1, studioCaption);
     }

@@ -71,6 +71,8 @@ public:
     QCheckBox* checkBox1 = nullptr;
     QCheckBox* checkBox2 = nullptr;
     QCheckBox* checkBox3 = nullptr;
+    // Fit to capacity: models read through assimp are simplified until they fit.
+    QCheckBox* checkBox4 = nullptr;
     QLineEdit* edit2 = nullptr;
     QPushButton* bitBtn6 = nullptr;
     QPushButton* bitBtn2 = nullptr;
@@ -93,8 +95,8 @@ private:
 };
 
 // The file-open dialog of Add Files: several files, the two filters with
-// their captions exactly as written, the scene filter preselected, extensions
-// matched in any letter case.
+// their captions exactly as written and one for models of other formats, the
+// scene filter preselected, extensions matched in any letter case.
 void setUpInputFileDialog(QFileDialog& dialog);
 // Runs that dialog; the chosen paths, or none when cancelled.
 QStringList runInputFileDialog(QWidget* parent);

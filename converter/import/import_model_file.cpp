@@ -39,8 +39,8 @@ void fitToTables(SceneModel& model, ImportedModel& imported, const std::string& 
 
 } // namespace
 
-void importModelFile(SceneModel& model, const std::string& path,
-                     const ConversionSettings& settings) {
+ImportedInput importModelFile(SceneModel& model, const std::string& path,
+                              const ConversionSettings& settings) {
     if (settings.animation != 0 || settings.cameraFile != 0 || settings.lightFile != 0) {
         printMessage(model.sink,
                      "'%s' is no LightWave scene: .mot, .cam and .kzl files come only from "
@@ -55,6 +55,9 @@ void importModelFile(SceneModel& model, const std::string& path,
         fitToTables(model, imported, path);
     }
     fillSceneModel(model, imported, path);
+    ImportedInput input;
+    input.filesRead = std::move(imported.filesRead);
+    return input;
 }
 
 } // namespace kzo
