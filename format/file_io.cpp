@@ -1,5 +1,6 @@
 #include "file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -17,7 +18,18 @@ bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
     if (!in) {
         return false;
     }
+    // One read of the size the file has now, then whatever it has grown by.
     std::vector<std::uint8_t> bytes;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
+    in.clear(); // a stream that cannot seek is read to its end below
+    in.seekg(0, std::ios::beg);
+    in.clear();
+    if (size > 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        in.read(reinterpret_cast<char*>(bytes.data()), size);
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    }
     char buffer[1 << 16];
     while (in) {
         in.read(buffer, sizeof buffer);
@@ -27,6 +39,37 @@ bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
         return false;
     }
     out = std::move(bytes);
+    return true;
+}
+
+bool readLargeFile(const std::string& path, LargeFileBytes& out) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        std::vector<std::uint8_t> bytes;
+        if (!readFileBytes(path, bytes)) {
+            return false;
+        }
+        LargeFileBytes copy{makeLargeArray<std::uint8_t>(bytes.size()), bytes.size()};
+        std::copy(bytes.begin(), bytes.end(), copy.data.get());
+        out = std::move(copy);
+        return true;
+    }
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        return false;
+    }
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (!in || size < 0) {
+        return false;
+    }
+    LargeFileBytes read{makeLargeArray<std::uint8_t>(static_cast<std::size_t>(size)), 0};
+    in.read(reinterpret_cast<char*>(read.data.get()), size);
+    if (in.bad()) {
+        return false;
+    }
+    read.size = static_cast<std::size_t>(in.gcount()); // less when the file shrank meanwhile
+    out = std::move(read);
     return true;
 }
 

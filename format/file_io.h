@@ -1,7 +1,10 @@
 // Whole-file reads and all-or-nothing writes.
 #pragma once
 
+#include "format/large_memory.h"
+
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,18 @@ namespace kzo {
 // Reads the whole file into out. Returns false (out untouched) when the file
 // cannot be opened or read.
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
+
+// A whole file in memory meant for large reads (large_memory.h).
+struct LargeFileBytes {
+    LargeArray<std::uint8_t> data;
+    std::size_t size = 0;
+    std::span<const std::uint8_t> bytes() const { return {data.get(), size}; }
+};
+
+// As readFileBytes, for files of many megabytes: a regular file is read up to
+// the size it has when opened, straight into memory that nothing has cleared
+// first. Throws std::bad_alloc when the memory is refused.
+bool readLargeFile(const std::string& path, LargeFileBytes& out);
 
 struct OutputFile {
     std::string path;
