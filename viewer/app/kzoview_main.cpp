@@ -27,9 +27,10 @@ constexpr int kExitUsage = 2;
 
 // Loads cmd.file into doc; on failure returns the message to show after
 // "ERROR: ", with doc empty and its memory released.
-std::string load(const ViewCommand& cmd, ViewerDocument& doc) {
+std::string load(const ViewCommand& cmd, ViewerDocument& doc,
+                 kzoview::LoadScope scope = kzoview::LoadScope::WholeMesh) {
     try {
-        kzoview::LoadObjectFile(cmd.file, doc);
+        kzoview::LoadObjectFile(cmd.file, doc, scope);
         return {};
     } catch (const kzoview::FatalError& e) {
         return e.what();
@@ -40,7 +41,7 @@ std::string load(const ViewCommand& cmd, ViewerDocument& doc) {
 
 int runInfo(const ViewCommand& cmd) {
     ViewerDocument doc;
-    if (const std::string error = load(cmd, doc); !error.empty()) {
+    if (const std::string error = load(cmd, doc, kzoview::LoadScope::Summary); !error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
         return kExitLoadFailed;
     }
