@@ -1,12 +1,9 @@
-// The system-specific part is one advice call, made only on Linux.
 #include "format/large_memory.h"
+
+#include "format/system_calls.h"
 
 #include <cstdlib>
 #include <limits>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace kzo {
 
@@ -22,12 +19,9 @@ void* allocateLarge(std::size_t size) {
     }
     const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
     void* area = std::aligned_alloc(kHugePage, rounded);
-#if defined(__linux__)
     if (area != nullptr) {
-        // Only advice: a system without huge pages to spare keeps small ones.
-        madvise(area, rounded, MADV_HUGEPAGE);
+        sys::adviseHugePages(area, rounded);
     }
-#endif
     return area;
 }
 

@@ -21,8 +21,9 @@ std::string fileMessage(std::string_view loader, std::string_view name, std::str
 
 kzo::LargeFileBytes readObjectFile(std::string_view loader, const std::string& name) {
     kzo::LargeFileBytes bytes;
-    if (!kzo::readLargeFile(name, bytes)) {
-        fatalError(fileMessage(loader, name, "를 열수 없습니다."));
+    if (const std::optional<kzo::ReadFailure> failure = kzo::readLargeFile(name, bytes)) {
+        fatalError(fileMessage(
+            loader, name, failure->notRegularFile ? "is not a regular file" : "를 열수 없습니다."));
     }
     return bytes;
 }

@@ -15,13 +15,18 @@ inline Bytes iffChunk(const std::string& id, const Bytes& body) {
     return b;
 }
 
-// "FORM", the length of everything after the 8-byte header, "LWOB", chunks.
-inline Bytes lwobFile(const Bytes& chunks) {
+// "FORM", the length of everything after the 8-byte header, the form type,
+// chunks.
+inline Bytes formFile(const std::string& type, const Bytes& chunks) {
     Bytes body;
-    body.str("LWOB", false).append(chunks);
+    body.str(type, false).append(chunks);
     Bytes b;
     b.str("FORM", false).u32be(static_cast<std::uint32_t>(body.size())).append(body);
     return b;
+}
+
+inline Bytes lwobFile(const Bytes& chunks) {
+    return formFile("LWOB", chunks);
 }
 
 inline Bytes pnts(const std::vector<std::array<float, 3>>& points) {
