@@ -3,6 +3,7 @@
 #include "converter/model/mark_lit_vertices.h"
 #include "converter/model/parallel_light_marking.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kzo {
@@ -264,9 +265,13 @@ void precalculateColors(SceneModel& model, const ShadowOptions& options) {
     for (int i = 0; i < model.lightCount; ++i) {
         lights += lightAddsLight(model.lights[at(i)]) ? 1 : 0;
     }
-    if (options.threads > 1 && lights > 1) {
+    const int threads = std::max(1, std::min(options.threads, lights));
+    if (model.shadowIndexes.size() < static_cast<std::size_t>(threads)) {
+        model.shadowIndexes.resize(static_cast<std::size_t>(threads));
+    }
+    if (threads > 1) {
         LightMarks marks;
-        markLightsOnThreads(model, options, marks);
+        markLightsOnThreads(model, options.test, model.shadowIndexes, threads, marks);
         for (int i = 0; i < model.lightCount; ++i) {
             if (lightAddsLight(model.lights[at(i)])) {
                 setCountersFromMarks(model, marks, i);
@@ -274,7 +279,7 @@ void precalculateColors(SceneModel& model, const ShadowOptions& options) {
             }
         }
     } else {
-        ShadowIndex index;
+        ShadowIndex& index = model.shadowIndexes.front();
         buildShadowIndex(model, index, options.test);
         for (int i = 0; i < model.lightCount; ++i) {
             if (lightAddsLight(model.lights[at(i)])) {

@@ -6,6 +6,7 @@
 
 #include "converter/model/conversion_settings.h"
 #include "converter/model/messages.h"
+#include "converter/model/shadow_index.h"
 #include "converter/model/vertex_weld_index.h"
 #include "format/file_io.h"
 #include "format/side_formats.h"
@@ -114,6 +115,9 @@ struct SceneModel {
     // notices when vertexCount no longer matches and rebuilds itself, so a
     // reset needs no extra step.
     VertexWeldIndex vertexWeldIndex;
+    // The shadow marking's indexes, one per thread that marks lights; each is
+    // built anew for every file but keeps its memory.
+    std::vector<ShadowIndex> shadowIndexes;
 
     float ambientColor[3] = {}; // already multiplied by the ambient intensity
     std::int32_t defaultTransparency = 128;
