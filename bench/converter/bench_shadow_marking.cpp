@@ -126,6 +126,14 @@ double unlitPairs(kzo::SceneModel& model, kzo::ShadowTest test) {
     return unlit;
 }
 
+// Shading type 3, no animation, the shadow options given.
+kzo::ConversionSettings litSettings(kzo::ShadowTest test, int threads) {
+    kzo::ConversionSettings settings;
+    settings.shadingType = kzo::kPrecalcGouraud;
+    settings.shadows = {test, threads};
+    return settings;
+}
+
 kzo::ShadowTest testOf(std::int64_t arg) {
     return arg == 0 ? kzo::ShadowTest::classic : kzo::ShadowTest::relative;
 }
@@ -147,11 +155,12 @@ void setPairCounters(benchmark::State& state, const kzo::SceneModel& model, doub
 void marking(benchmark::State& state) {
     auto model = std::make_unique<kzo::SceneModel>();
     buildBumpyTorus(*model, kMeshes[state.range(0)], static_cast<float>(state.range(1)));
-    const kzo::ShadowOptions options{testOf(state.range(2)), static_cast<int>(state.range(3))};
-    const double unlit = unlitPairs(*model, options.test);
+    const kzo::ConversionSettings settings =
+        litSettings(testOf(state.range(2)), static_cast<int>(state.range(3)));
+    const double unlit = unlitPairs(*model, settings.shadows.test);
     const std::clock_t start = std::clock();
     for (auto _ : state) {
-        kzo::precalculateColors(*model, options);
+        kzo::precalculateColors(*model, settings);
     }
     const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
     setPairCounters(state, *model, unlit, cpu);
@@ -161,19 +170,19 @@ void marking(benchmark::State& state) {
 void literal(benchmark::State& state) {
     auto model = std::make_unique<kzo::SceneModel>();
     buildBumpyTorus(*model, kMeshes[state.range(0)], 1);
-    const kzo::ShadowTest test = testOf(state.range(1));
-    kzo::precalculateColors(*model, {test, 1});
+    const kzo::ConversionSettings settings = litSettings(testOf(state.range(1)), 1);
+    kzo::precalculateColors(*model, settings);
     const std::vector<std::uint8_t> fast = colorBytes(*model);
     const std::clock_t start = std::clock();
     for (auto _ : state) {
-        kzotest::literalPrecalculateColors(*model, test);
+        kzotest::literalPrecalculateColors(*model, settings);
     }
     const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
     if (colorBytes(*model) != fast) {
         state.SkipWithError("the fast marking's colour bytes differ from the literal run's");
         return;
     }
-    setPairCounters(state, *model, unlitPairs(*model, test), cpu);
+    setPairCounters(state, *model, unlitPairs(*model, settings.shadows.test), cpu);
 }
 
 void markingArguments(benchmark::internal::Benchmark* b) {

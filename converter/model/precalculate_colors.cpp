@@ -153,10 +153,10 @@ void storeFlatColors(SceneModel& model) {
 
 } // namespace
 
-bool colorsAreLit(const SceneModel& model) {
-    const int type = model.settings.shadingType;
+bool colorsAreLit(const SceneModel& model, const ConversionSettings& settings) {
+    const int type = settings.shadingType;
     return model.lightCount > 0 && (type == kPrecalcGouraud || type == kPrecalcFlat) &&
-           model.settings.animation == 0;
+           settings.animation == 0;
 }
 
 void setWhiteColors(SceneModel& model) {
@@ -233,25 +233,26 @@ void applyLight(SceneModel& model, int lightIndex) {
     }
 }
 
-void storeColors(SceneModel& model) {
+void storeColors(SceneModel& model, const ConversionSettings& settings) {
     for (int i = 0; i < model.vertexCount; ++i) {
         Vertex& v = model.vertices[at(i)];
         v.colorSum[0] = v.colorSum[1] = v.colorSum[2] = 0.0f;
         v.counter = 0;
     }
-    if (model.settings.shadingType == kPrecalcGouraud) {
+    if (settings.shadingType == kPrecalcGouraud) {
         storeGouraudColors(model);
     } else {
         storeFlatColors(model);
     }
 }
 
-void precalculateColors(SceneModel& model, const ShadowOptions& options) {
-    if (!colorsAreLit(model)) {
+void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
+    if (!colorsAreLit(model, settings)) {
         setWhiteColors(model);
         return;
     }
     prepareFacesForLighting(model);
+    const ShadowOptions& options = settings.shadows;
     if (options.test == ShadowTest::classic) {
         const std::int32_t tooSmall = facesTooSmallToCast(model);
         if (tooSmall > model.faceCount / 10.0) {
@@ -288,7 +289,7 @@ void precalculateColors(SceneModel& model, const ShadowOptions& options) {
             }
         }
     }
-    storeColors(model);
+    storeColors(model, settings);
 }
 
 } // namespace kzo

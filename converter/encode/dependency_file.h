@@ -2,7 +2,7 @@
 // outputs when its input or any geometry file it read changes.
 #pragma once
 
-#include "converter/model/scene_model.h"
+#include "format/file_io.h"
 
 #include <string>
 #include <vector>
@@ -20,9 +20,9 @@ std::string escapeForMake(const std::string& path);
 std::string makeDependencyRule(const std::vector<std::string>& targets,
                                const std::vector<std::string>& prerequisites);
 
-// Appends kzoPath + ".d" to model.pendingOutputs: the outputs pending so far as
-// targets, the input and every geometry file the conversion read as
-// prerequisites.
-void appendDependencyFile(SceneModel& model, const std::string& input, const std::string& kzoPath);
+// The dependency file kzoPath + ".d": the outputs as targets, the input and
+// every file its conversion read as prerequisites.
+OutputFile dependencyFile(const std::vector<OutputFile>& outputs, const std::string& input,
+                          const std::vector<std::string>& filesRead, const std::string& kzoPath);
 
 } // namespace kzo

@@ -1,4 +1,4 @@
-#include "converter/import/dependency_file.h"
+#include "converter/encode/dependency_file.h"
 
 #include <algorithm>
 
@@ -48,16 +48,16 @@ std::string makeDependencyRule(const std::vector<std::string>& targets,
     return rule;
 }
 
-void appendDependencyFile(SceneModel& model, const std::string& input, const std::string& kzoPath) {
+OutputFile dependencyFile(const std::vector<OutputFile>& outputs, const std::string& input,
+                          const std::vector<std::string>& filesRead, const std::string& kzoPath) {
     std::vector<std::string> targets;
-    for (const OutputFile& file : model.pendingOutputs) {
+    for (const OutputFile& file : outputs) {
         targets.push_back(file.path);
     }
     std::vector<std::string> prerequisites{input};
-    prerequisites.insert(prerequisites.end(), model.inputsRead.begin(), model.inputsRead.end());
+    prerequisites.insert(prerequisites.end(), filesRead.begin(), filesRead.end());
     const std::string rule = makeDependencyRule(targets, prerequisites);
-    model.pendingOutputs.push_back(
-        OutputFile{kzoPath + ".d", std::vector<std::uint8_t>(rule.begin(), rule.end())});
+    return OutputFile{kzoPath + ".d", std::vector<std::uint8_t>(rule.begin(), rule.end())};
 }
 
 } // namespace kzo

@@ -1,10 +1,6 @@
-#include "converter/model/kzo_writer.h"
+#include "converter/encode/kzo_file.h"
 
-#include "converter/model/bake_transforms.h"
-#include "converter/model/compute_normals.h"
 #include "converter/model/pivot_hierarchy.h"
-#include "converter/model/precalculate_colors.h"
-#include "converter/model/scale_scene.h"
 
 #include <cmath>
 #include <limits>
@@ -20,9 +16,9 @@ void checkCount(const SceneModel& model, const std::string& path, std::int32_t c
     }
 }
 
-// Everything the writer indexes or narrows is checked before the model is
-// touched, so a reader's slip becomes an error instead of a bad file.
-void checkWritable(const SceneModel& model, const std::string& path) {
+} // namespace
+
+void checkKzoEncodable(const SceneModel& model, const std::string& path) {
     checkCount(model, path, model.imageCount, model.images.size(), "images");
     checkCount(model, path, model.materialCount, model.materials.size(), "materials");
     checkCount(model, path, model.vertexCount, model.vertices.size(), "vertices");
@@ -46,13 +42,16 @@ void checkWritable(const SceneModel& model, const std::string& path) {
     }
 }
 
+namespace {
+
 bool finite3(const float* v) {
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
 // After the geometry: every float the file will hold must be a number, or the
 // engine would read infinities and NaNs (input NaNs, or a scale that overflows).
-void checkFinite(const SceneModel& model, const std::string& path, bool withPivots) {
+void checkFinite(const SceneModel& model, const ConversionSettings& settings,
+                 const std::string& path, bool withPivots) {
     const char* fault = nullptr;
     std::int32_t index = 0;
     for (std::int32_t i = 0; i < model.vertexCount && !fault; ++i) {
@@ -61,7 +60,7 @@ void checkFinite(const SceneModel& model, const std::string& path, bool withPivo
         if (!finite3(p)) {
             fault = "the position of vertex";
             index = i;
-        } else if (model.settings.shadingType == kRealtimeGouraud && !finite3(v.normal)) {
+        } else if (settings.shadingType == kRealtimeGouraud && !finite3(v.normal)) {
             fault = "the normal of vertex";
             index = i;
         }
@@ -71,7 +70,7 @@ void checkFinite(const SceneModel& model, const std::string& path, bool withPivo
         if (!finite3(f.texU) || !finite3(f.texV)) {
             fault = "a texture coordinate of face";
             index = i;
-        } else if (model.settings.shadingType == kRealtimeFlat && !finite3(f.normal)) {
+        } else if (settings.shadingType == kRealtimeFlat && !finite3(f.normal)) {
             fault = "the normal of face";
             index = i;
         }
@@ -88,14 +87,15 @@ void checkFinite(const SceneModel& model, const std::string& path, bool withPivo
     }
 }
 
-KzoHeader headerFor(const SceneModel& model, std::int32_t pivotCount) {
+KzoHeader headerFor(const SceneModel& model, const ConversionSettings& settings,
+                    std::int32_t pivotCount) {
     KzoHeader h;
     h.imageCount = model.imageCount;
     h.materialCount = model.materialCount;
     h.vertexCount = model.vertexCount;
     h.faceCount = model.faceCount;
     h.pivotCount = pivotCount;
-    h.shadingType = model.settings.shadingType;
+    h.shadingType = settings.shadingType;
     return h;
 }
 
@@ -140,6 +140,9 @@ void writeFaces(ByteWriter& out, const SceneModel& model) {
         const Face& f = model.faces[static_cast<std::size_t>(i)];
         KzoFaceRecord record;
         record.cornerCount = 3;
+        // The record has a slot for a quadrilateral's fourth corner; a triangle
+        // repeats its third there, so a reader that takes all four slots draws
+        // a degenerate quad rather than one reaching to vertex 0.
         for (int k = 0; k < kKzoFaceSlots; ++k) {
             const int corner = k < 3 ? k : 2;
             record.vertexIndex[k] = f.vertexIndex[corner];
@@ -175,9 +178,10 @@ void writePivots(ByteWriter& out, const SceneModel& model, const std::string& pa
     }
 }
 
-void writeShadingData(ByteWriter& out, const SceneModel& model) {
+void writeShadingData(ByteWriter& out, const SceneModel& model,
+                      const ConversionSettings& settings) {
     const auto faceCount = static_cast<std::size_t>(model.faceCount);
-    switch (model.settings.shadingType) {
+    switch (settings.shadingType) {
     case kRealtimeGouraud:
         for (std::int32_t i = 0; i < model.vertexCount; ++i) {
             for (float c : model.vertices[static_cast<std::size_t>(i)].normal) {
@@ -195,6 +199,8 @@ void writeShadingData(ByteWriter& out, const SceneModel& model) {
     case kPrecalcGouraud:
         for (std::size_t i = 0; i < faceCount; ++i) {
             const Face& f = model.faces[i];
+            // Four corners per channel, as in the face record: the fourth
+            // repeats the third.
             for (const std::uint8_t* channel : {f.colorR, f.colorG, f.colorB}) {
                 out.u8(channel[0]);
                 out.u8(channel[1]);
@@ -209,6 +215,7 @@ void writeShadingData(ByteWriter& out, const SceneModel& model) {
             out.u8(f.colorR[0]);
             out.u8(f.colorG[0]);
             out.u8(f.colorB[0]);
+            // The fourth byte rounds the record to 32 bits; it repeats blue.
             out.u8(f.colorB[0]);
         }
         break;
@@ -217,9 +224,13 @@ void writeShadingData(ByteWriter& out, const SceneModel& model) {
     }
 }
 
-void writeFile(SceneModel& model, const std::string& path, bool withPivots) {
-    checkFinite(model, path, withPivots);
-    const KzoHeader header = headerFor(model, withPivots ? model.pivotCount : 0);
+} // namespace
+
+std::vector<std::uint8_t> encodeKzo(const SceneModel& model, const ConversionSettings& settings,
+                                    const std::string& path) {
+    const bool withPivots = keepsHierarchy(settings);
+    checkFinite(model, settings, path, withPivots);
+    const KzoHeader header = headerFor(model, settings, withPivots ? model.pivotCount : 0);
     printMessage(model.sink, "'%s' Writing...", path.c_str());
     printKzoSummary(model.sink, header);
 
@@ -233,27 +244,8 @@ void writeFile(SceneModel& model, const std::string& path, bool withPivots) {
     if (withPivots) {
         writePivots(out, model, path);
     }
-    writeShadingData(out, model);
-    model.pendingOutputs.push_back({path, out.take()});
-}
-
-} // namespace
-
-void writeKzo(SceneModel& model, const std::string& path) {
-    checkWritable(model, path);
-    bakeTransforms(model);
-    computeNormals(model);
-    precalculateColors(model);
-    scaleScene(model);
-    writeFile(model, path, false);
-}
-
-void writeKzoWithPivots(SceneModel& model, const std::string& path) {
-    checkWritable(model, path);
-    computeNormals(model);
-    precalculateColors(model);
-    scaleScene(model);
-    writeFile(model, path, true);
+    writeShadingData(out, model, settings);
+    return out.take();
 }
 
 void printKzoSummary(const MessageSink& sink, const KzoHeader& header) {
