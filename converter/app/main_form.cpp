@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <thread>
 
 namespace kzo {
 namespace {
@@ -92,10 +93,11 @@ MainForm::MainForm(SceneModel& model)
     setTabOrder(radioButton[4], checkBox1);
     setTabOrder(checkBox1, checkBox2);
     setTabOrder(checkBox2, checkBox3);
-    setTabOrder(checkBox3, checkBox4);
-    setTabOrder(checkBox4, edit2);
+    setTabOrder(checkBox3, edit2);
     setTabOrder(edit2, bitBtn6);
-    setTabOrder(bitBtn6, bitBtn2);
+    setTabOrder(bitBtn6, checkBox4);
+    setTabOrder(checkBox4, checkBox5);
+    setTabOrder(checkBox5, bitBtn2);
 }
 
 void MainForm::buildButtons() {
@@ -109,6 +111,12 @@ void MainForm::buildButtons() {
     connect(bitBtn6, &QPushButton::clicked, this, &MainForm::convert);
 
     bitBtn2 = makeButton(this, "BitBtn2", "Message", {432, 56, 113, 26});
+
+    // Beside Convert, the only free room that leaves the designed controls in
+    // place; the caption takes three lines there.
+    checkBox4 = new QCheckBox("Unit-\nindependent\nshadows", this);
+    checkBox4->setObjectName("CheckBox4");
+    checkBox4->setGeometry(432, 316, 118, 52);
     bitBtn2->setIcon(
         stockIcon(look, QStyle::SP_DialogIgnoreButton, QStyle::SP_MessageBoxInformation));
     connect(bitBtn2, &QPushButton::clicked, this, &MainForm::showMessageWindow);
@@ -180,9 +188,9 @@ void MainForm::buildOptionsGroup() {
     checkBox3->setObjectName("CheckBox3");
     checkBox3->setGeometry(256, 106, 153, 17);
     // Beside the options group, on the row of the last side-file box.
-    checkBox4 = new QCheckBox("Fit to capacity", this);
-    checkBox4->setObjectName("CheckBox4");
-    checkBox4->setGeometry(432, 394, 113, 17);
+    checkBox5 = new QCheckBox("Fit to capacity", this);
+    checkBox5->setObjectName("CheckBox5");
+    checkBox5->setGeometry(432, 394, 113, 17);
 
     edit2 = new QLineEdit("1.0", groupBox2);
     edit2->setObjectName("Edit2");
@@ -261,7 +269,10 @@ ConversionSettings MainForm::settingsFromControls() const {
     settings.animation = checkBox1->isChecked() ? 1 : 0;
     settings.cameraFile = checkBox2->isChecked() ? 1 : 0;
     settings.lightFile = checkBox3->isChecked() ? 1 : 0;
-    settings.fitToCapacity = checkBox4->isChecked() ? 1 : 0;
+    settings.fitToCapacity = checkBox5->isChecked() ? 1 : 0;
+    settings.shadows.test = checkBox4->isChecked() ? ShadowTest::relative : ShadowTest::classic;
+    // One file at a time: every core marks its lights.
+    settings.shadows.threads = shadowThreadsPerWorker(std::thread::hardware_concurrency(), 1);
     const int checked = shadingGroup->checkedId();
     settings.shadingType = checked < 0 ? 0 : checked;
     settings.scaleFactor = parseScaleFactor(edit2->text().toStdString());

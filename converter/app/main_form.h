@@ -71,8 +71,9 @@ public:
     QCheckBox* checkBox1 = nullptr;
     QCheckBox* checkBox2 = nullptr;
     QCheckBox* checkBox3 = nullptr;
+    QCheckBox* checkBox4 = nullptr; // unit-independent shadows
     // Fit to capacity: models read through assimp are simplified until they fit.
-    QCheckBox* checkBox4 = nullptr;
+    QCheckBox* checkBox5 = nullptr;
     QLineEdit* edit2 = nullptr;
     QPushButton* bitBtn6 = nullptr;
     QPushButton* bitBtn2 = nullptr;
