@@ -48,6 +48,10 @@ std::string makeDependencyRule(const std::vector<std::string>& targets,
     return rule;
 }
 
+std::string dependencyFilePath(const std::string& kzoPath) {
+    return kzoPath + ".d";
+}
+
 OutputFile dependencyFile(const std::vector<OutputFile>& outputs, const std::string& input,
                           const std::vector<std::string>& filesRead, const std::string& kzoPath) {
     std::vector<std::string> targets;
@@ -57,7 +61,8 @@ OutputFile dependencyFile(const std::vector<OutputFile>& outputs, const std::str
     std::vector<std::string> prerequisites{input};
     prerequisites.insert(prerequisites.end(), filesRead.begin(), filesRead.end());
     const std::string rule = makeDependencyRule(targets, prerequisites);
-    return OutputFile{kzoPath + ".d", std::vector<std::uint8_t>(rule.begin(), rule.end())};
+    return OutputFile{dependencyFilePath(kzoPath),
+                      std::vector<std::uint8_t>(rule.begin(), rule.end())};
 }
 
 } // namespace kzo

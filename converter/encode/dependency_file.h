@@ -20,8 +20,11 @@ std::string escapeForMake(const std::string& path);
 std::string makeDependencyRule(const std::vector<std::string>& targets,
                                const std::vector<std::string>& prerequisites);
 
-// The dependency file kzoPath + ".d": the outputs as targets, the input and
-// every file its conversion read as prerequisites.
+// The name of the dependency file beside the KZO file: kzoPath + ".d".
+std::string dependencyFilePath(const std::string& kzoPath);
+
+// The dependency file of kzoPath: the outputs as targets, the input and every
+// file its conversion read as prerequisites.
 OutputFile dependencyFile(const std::vector<OutputFile>& outputs, const std::string& input,
                           const std::vector<std::string>& filesRead, const std::string& kzoPath);
 

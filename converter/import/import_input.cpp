@@ -4,6 +4,7 @@
 #include "converter/import/import_model_file.h"
 #include "converter/import/load_3ds.h"
 #include "converter/model/paths.h"
+#include "format/file_io.h"
 #include "modelimport/model_import.h"
 
 #include <cctype>
@@ -90,8 +91,27 @@ ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& 
     return ImportedInput{};
 }
 
+bool isSceneKind(InputKind kind) {
+    return kind == InputKind::lightWaveScene;
+}
+
+std::vector<std::uint8_t> readInputFile(const MessageSink& sink, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (const std::optional<ReadFailure> failure = readFile(path, bytes)) {
+        if (failure->notRegularFile) {
+            fatalError(sink, "cannot open '%s': %s", path.c_str(), failure->reason.c_str());
+        }
+        fatalError(sink, "cannot open '%s'", path.c_str());
+    }
+    return bytes;
+}
+
 ImportedInput import3dsFile(SceneModel& model, const std::string& path) {
-    load3dsFile(model, path);
+    if (!load3dsFile(model, path)) {
+        fatalError(model.sink,
+                   "'%s' is not a 3D Studio file: it does not start with the main chunk",
+                   path.c_str());
+    }
     ImportedInput imported;
     imported.filesRead.push_back(path);
     return imported;

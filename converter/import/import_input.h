@@ -12,6 +12,7 @@
 #include "converter/model/scene_description.h"
 #include "converter/model/scene_model.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,15 @@ InputKind inputKindOf(const std::string& path);
 // model of another format, its extension after the last dot.
 std::string kzoPathFor(InputKind kind, const std::string& proposedOutput);
 
+// Whether an input of the kind is a scene, whose import returns a
+// SceneDescription and whose conversion may write side files.
+bool isSceneKind(InputKind kind);
+
+// The whole file, for an importer. A file that cannot be opened is the fatal
+// error "cannot open 'PATH'"; a device, FIFO or socket is refused with the
+// reason after it, before anything is read.
+std::vector<std::uint8_t> readInputFile(const MessageSink& sink, const std::string& path);
+
 struct ImportedInput {
     // Everything a scene file says besides geometry; none for a model file.
     std::optional<SceneDescription> scene;
@@ -51,7 +61,8 @@ ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& 
                           const ConversionSettings& settings);
 
 // A 3D Studio file: its materials, images, vertices and faces, no pivots and
-// no lights. Data that does not start like a 3DS file gives an empty model.
+// no lights. Data that does not start with the 3DS main chunk is a fatal
+// error.
 ImportedInput import3dsFile(SceneModel& model, const std::string& path);
 
 } // namespace kzo

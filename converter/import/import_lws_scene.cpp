@@ -5,7 +5,6 @@
 #include "converter/import/scene_lights.h"
 #include "converter/import/scene_motions.h"
 #include "converter/model/paths.h"
-#include "format/file_io.h"
 
 #include <algorithm>
 
@@ -45,10 +44,7 @@ void placeSceneInModel(const SceneDescription& scene, SceneModel& model) {
 }
 
 ImportedInput importLwsScene(SceneModel& model, const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (!readFileBytes(path, bytes)) {
-        fatalError(model.sink, "cannot open '%s'", path.c_str());
-    }
+    const std::vector<std::uint8_t> bytes = readInputFile(model.sink, path);
     ImportedInput imported;
     imported.filesRead.push_back(path);
     const SceneText text = makeSceneText(path, std::string(bytes.begin(), bytes.end()));

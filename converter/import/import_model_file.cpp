@@ -10,9 +10,15 @@ namespace kzo {
 namespace {
 
 ImportedModel readModel(SceneModel& model, const std::string& path) {
+    // The library opens the file itself: a device would be read without end,
+    // a FIFO waited on.
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
         fatalError(model.sink, "cannot open '%s'", path.c_str());
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        fatalError(model.sink, "cannot open '%s': not a regular file", path.c_str());
     }
     try {
         return readModelFile(path);

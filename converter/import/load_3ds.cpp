@@ -1,8 +1,8 @@
 #include "converter/import/load_3ds.h"
 
 #include "converter/import/chunks_3ds.h"
+#include "converter/import/import_input.h"
 #include "converter/model/scene_model.h"
-#include "format/file_io.h"
 
 #include <vector>
 
@@ -31,24 +31,22 @@ void readMain(const Reader3ds& reader, Chunk3ds& main) {
 
 } // namespace
 
-void load3dsBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
+bool load3dsBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
                    const std::string& pathForMessages, VertexWelder welder,
                    std::uint8_t pivotIndex) {
     if (bytes.size() < 2 || (bytes[0] | (bytes[1] << 8)) != chunk3ds::kMain) {
-        return;
+        return false;
     }
     const Reader3ds reader{model, pathForMessages, welder, pivotIndex};
     // Bytes behind the main chunk are not looked at.
     Chunk3ds main = openFileChunk(reader, bytes);
     handleChunk(reader, main, [&](Chunk3ds& chunk) { readMain(reader, chunk); });
+    return true;
 }
 
-void load3dsFile(SceneModel& model, const std::string& path, std::uint8_t pivotIndex) {
-    std::vector<std::uint8_t> bytes;
-    if (!readFileBytes(path, bytes)) {
-        fatalError(model.sink, "cannot open '%s'", path.c_str());
-    }
-    load3dsBuffer(model, bytes, path, weldVertex, pivotIndex);
+bool load3dsFile(SceneModel& model, const std::string& path, std::uint8_t pivotIndex) {
+    const std::vector<std::uint8_t> bytes = readInputFile(model.sink, path);
+    return load3dsBuffer(model, bytes, path, weldVertex, pivotIndex);
 }
 
 } // namespace kzo

@@ -20,8 +20,10 @@ namespace kzo {
 
 struct SceneModel;
 
-// Reads the file at path. A file that cannot be opened is a fatal error.
-void load3dsFile(SceneModel& model, const std::string& path, std::uint8_t pivotIndex = 0);
+// Reads the file at path. A file that cannot be opened, or that is not a
+// regular file, is a fatal error. Returns whether the file starts with the
+// main chunk (see load3dsBuffer).
+bool load3dsFile(SceneModel& model, const std::string& path, std::uint8_t pivotIndex = 0);
 
 // Reads a .3ds file held in memory; pathForMessages names it in errors. Data
 // that does not start with the main chunk id 0x4D4D adds nothing and is no
@@ -30,7 +32,8 @@ void load3dsFile(SceneModel& model, const std::string& path, std::uint8_t pivotI
 // not have) or one that overflows a table of the model is a fatal error
 // (FatalErrorSignal after an "ERROR: " line naming the file and the fault); the
 // model then holds a partial file and must be reset before it is used again.
-void load3dsBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
+// Returns whether the data starts with the main chunk id.
+bool load3dsBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
                    const std::string& pathForMessages, VertexWelder welder = weldVertex,
                    std::uint8_t pivotIndex = 0);
 

@@ -28,19 +28,28 @@ ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::
     try {
         resetSceneModel(model);
         const ImportedInput imported = importInput(kind, model, input, settings);
+        requireGeometry(model, input);
         prepareModel(model, settings, input, output);
         processGeometry(model, settings);
         outputs = encodeOutputs(model, imported, settings, input, output);
     } catch (const FatalErrorSignal&) {
         return ConversionOutcome::failed;
     }
-    const std::string failedPath = writeFilesAtomically(outputs);
+    std::string reason;
+    const std::string failedPath = writeFilesAtomically(outputs, &reason);
     if (!failedPath.empty()) {
-        printMessage(model.sink, "ERROR: cannot write '%s'", failedPath.c_str());
+        printMessage(model.sink, "ERROR: cannot write '%s': %s", failedPath.c_str(),
+                     reason.c_str());
         return ConversionOutcome::failed;
     }
     printMessage(model.sink, "'%s' Converting...OK", input.c_str());
     return ConversionOutcome::converted;
+}
+
+void requireGeometry(const SceneModel& model, const std::string& input) {
+    if (model.faceCount == 0) {
+        fatalError(model.sink, "'%s' holds no geometry: not one triangle", input.c_str());
+    }
 }
 
 void prepareModel(SceneModel& model, const ConversionSettings& settings, const std::string& input,
@@ -79,20 +88,32 @@ std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInp
 std::vector<OutputFile> encodeSideFiles(const SceneDescription& scene,
                                         const ConversionSettings& settings,
                                         const std::string& kzoPath, const MessageSink& sink) {
+    const SideFilePaths paths = sideFilePathsFor(kzoPath, settings);
     std::vector<OutputFile> outputs;
-    if (settings.animation != 0) {
-        const std::string path = replaceExtension(kzoPath, "mot");
-        outputs.push_back({path, encodeMotionFile(scene, settings, path, sink)});
+    if (!paths.motion.empty()) {
+        outputs.push_back({paths.motion, encodeMotionFile(scene, settings, paths.motion, sink)});
     }
-    if (settings.cameraFile != 0) {
-        const std::string path = replaceExtension(kzoPath, "cam");
-        outputs.push_back({path, encodeCameraFile(scene, settings, path, sink)});
+    if (!paths.camera.empty()) {
+        outputs.push_back({paths.camera, encodeCameraFile(scene, settings, paths.camera, sink)});
     }
-    if (settings.lightFile != 0 && !scene.lights.empty()) {
-        const std::string path = replaceExtension(kzoPath, "kzl");
-        outputs.push_back({path, encodeLightFile(scene.lights, path, sink)});
+    if (!paths.lights.empty() && !scene.lights.empty()) {
+        outputs.push_back({paths.lights, encodeLightFile(scene.lights, paths.lights, sink)});
     }
     return outputs;
+}
+
+SideFilePaths sideFilePathsFor(const std::string& kzoPath, const ConversionSettings& settings) {
+    SideFilePaths paths;
+    if (settings.animation != 0) {
+        paths.motion = replaceExtension(kzoPath, "mot");
+    }
+    if (settings.cameraFile != 0) {
+        paths.camera = replaceExtension(kzoPath, "cam");
+    }
+    if (settings.lightFile != 0) {
+        paths.lights = replaceExtension(kzoPath, "kzl");
+    }
+    return paths;
 }
 
 } // namespace kzo

@@ -23,7 +23,8 @@ namespace kzo {
 enum class ConversionOutcome {
     converted, // the OK line was printed and every output was written
     failed,    // an "ERROR: " line was printed; nothing of this file was written
-    rejected,  // the name is neither a 3DS file nor a LightWave scene
+    rejected,  // not converted at all: the name is neither a 3DS file nor a LightWave
+               // scene, or an earlier input of the run writes the same output
 };
 
 // Converts one file, reporting through the model's sink. output is the
@@ -35,6 +36,11 @@ ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::
 
 // The steps between the import and the write, in the order convertFile runs
 // them; the tests, fuzzers and benchmarks run them on models of their own.
+
+// Whatever the importer, an input without a single triangle (not a model at
+// all, or a model or scene whose objects hold none) is a fatal error: an empty
+// object file would only be refused later by whatever reads it.
+void requireGeometry(const SceneModel& model, const std::string& input);
 
 // Faces without a usable material get the default one, faces are sorted by
 // material, flags are marked; then what the geometry and the encoder rely on
@@ -52,9 +58,16 @@ std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInp
                                       const ConversionSettings& settings, const std::string& input,
                                       const std::string& kzoPath);
 
-// The side files of a scene that the settings ask for, named after kzoPath:
-// .mot with the animation option, .cam with the camera option, .kzl with the
-// light option when the scene has lights.
+// The side files of a scene that the settings ask for, named after kzoPath
+// (empty when not asked for): .mot with the animation option, .cam with the
+// camera option, .kzl with the light option (written only when the scene has
+// lights).
+struct SideFilePaths {
+    std::string motion, camera, lights;
+};
+SideFilePaths sideFilePathsFor(const std::string& kzoPath, const ConversionSettings& settings);
+
+// The side files of sideFilePathsFor, encoded.
 std::vector<OutputFile> encodeSideFiles(const SceneDescription& scene,
                                         const ConversionSettings& settings,
                                         const std::string& kzoPath, const MessageSink& sink);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace kzo;
 using namespace kzotest;
 
@@ -94,17 +96,50 @@ TEST(ConvertFile, missingInputIsAnErrorAndTheNextFileStillConverts) {
     EXPECT_EQ(c.convert(dir / "good.3ds", dir.path().string()), ConversionOutcome::converted);
     EXPECT_EQ(c.lines.back(), "'" + (dir / "good.3ds") + "' Converting...OK");
     EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"good.3ds", "good.kzo"}));
+
+    // A device is not read without end, a FIFO not waited on.
+    std::filesystem::create_symlink("/dev/zero", dir / "zero.3ds");
+    ASSERT_EQ(::mkfifo((dir / "fifo.lws").c_str(), 0600), 0);
+    for (const char* name : {"zero.3ds", "fifo.lws"}) {
+        EXPECT_EQ(c.convert(dir / name, dir.path().string()), ConversionOutcome::failed);
+        EXPECT_EQ(c.lines.back(), "ERROR: cannot open '" + (dir / name) + "': not a regular file");
+    }
 }
 
-TEST(ConvertFile, fileWithoutTheMainChunkGivesAnEmptyObject) {
+// Input that is no model, or a model or scene without a single triangle, is an
+// error and writes nothing, whichever importer read it.
+TEST(ConvertFile, inputWithoutGeometryIsAnErrorAndWritesNothing) {
     TempDir dir;
-    Bytes text;
-    text.str("hello, not a 3D Studio file", false);
-    writeBytes(dir / "notes.3ds", text.data);
-    Converter c;
-    EXPECT_EQ(c.convert(dir / "notes.3ds", dir.path().string()), ConversionOutcome::converted);
-    expectWellFormedKzo(readBytes(dir / "notes.kzo"));
-    EXPECT_EQ(readBytes(dir / "notes.kzo"), kzoHeader(0, 0, 0, 0, 0, 0).data);
+    const Bytes jpeg = Bytes().u8(0xFF).u8(0xD8).u8(0xFF).u8(0xE0).str("JFIF", true);
+    const Bytes noTriangles =
+        file3ds(object("points", vertexList({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})));
+    writeBytes(dir / "empty.3ds", {});
+    writeBytes(dir / "photo.3ds", jpeg.data);
+    writeBytes(dir / "points.3ds", noTriangles.data);
+    writeBytes(dir / "empty.lws", {});
+    writeBytes(dir / "binary.lws", jpeg.data);
+    const std::string emptyScene =
+        (lws({"LastFrame 1", "AddNullObject Pivot"}) + envelope("ObjectMotion", {key(0, 0, 0)}) +
+         lws({"AddLight", "LightType 1"}) + envelope("CameraMotion", {key(0, 0, -5)}))
+            .text;
+    writeBytes(dir / "lights.lws", {emptyScene.begin(), emptyScene.end()});
+    writeBytes(dir / "lights.kzo", {'o', 'l', 'd'});
+    const std::vector<std::string> inputs = listDirectory(dir.path());
+
+    const std::string notA3ds = "' is not a 3D Studio file: it does not start with the main chunk";
+    const std::string noGeometry = "' holds no geometry: not one triangle";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"empty.3ds", notA3ds},    {"photo.3ds", notA3ds},     {"points.3ds", noGeometry},
+        {"empty.lws", noGeometry}, {"binary.lws", noGeometry}, {"lights.lws", noGeometry}};
+    for (const auto& [name, fault] : cases) {
+        Converter c;
+        c.settings.animation = c.settings.cameraFile = c.settings.lightFile = 1;
+        c.settings.dependencyFile = 1;
+        EXPECT_EQ(c.convert(dir / name, dir.path().string()), ConversionOutcome::failed) << name;
+        EXPECT_EQ(c.lines.back(), "ERROR: '" + (dir / name) + fault) << name;
+    }
+    EXPECT_EQ(listDirectory(dir.path()), inputs);
+    EXPECT_EQ(readBytes(dir / "lights.kzo"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 }
 
 TEST(ConvertFile, unwritableOutputIsAnErrorWithoutOkLine) {
@@ -113,7 +148,8 @@ TEST(ConvertFile, unwritableOutputIsAnErrorWithoutOkLine) {
     Converter c;
     const std::string missingDirectory = dir / "no/such";
     EXPECT_EQ(c.convert(dir / "a.3ds", missingDirectory), ConversionOutcome::failed);
-    EXPECT_EQ(c.lines.back(), "ERROR: cannot write '" + missingDirectory + "/a.kzo'");
+    EXPECT_EQ(c.lines.back(),
+              "ERROR: cannot write '" + missingDirectory + "/a.kzo': No such file or directory");
     EXPECT_EQ(c.lines.size(), 12u); // Converting, Writing, the summary, ERROR: no OK line
     EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds"}));
 
@@ -121,7 +157,7 @@ TEST(ConvertFile, unwritableOutputIsAnErrorWithoutOkLine) {
     std::filesystem::create_directories(dir.path() / "a.kzo" / "keep");
     c.lines.clear();
     EXPECT_EQ(c.convert(dir / "a.3ds", dir.path().string()), ConversionOutcome::failed);
-    EXPECT_EQ(c.lines.back(), "ERROR: cannot write '" + (dir / "a.kzo") + "'");
+    EXPECT_EQ(c.lines.back(), "ERROR: cannot write '" + (dir / "a.kzo") + "': Is a directory");
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "a.kzo" / "keep"));
     EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"a.3ds", "a.kzo"}));
 }

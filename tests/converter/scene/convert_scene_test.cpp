@@ -103,7 +103,7 @@ TEST(ConvertScene, aSideFileThatCannotBeCreatedLeavesAllFourFilesUnchanged) {
     const CliRun r = kzomaker({"--animation", "--camera", "--light", "-o", out.path().string(),
                                in / "scene.lws", in / "next.lws"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: cannot write '" + out / "scene.cam" + "'\n");
+    EXPECT_EQ(r.err, "ERROR: cannot write '" + out / "scene.cam" + "': Is a directory\n");
     EXPECT_FALSE(contains(r.out, "'" + in / "scene.lws" + "' Converting...OK"));
     EXPECT_TRUE(contains(r.out, "'" + in / "next.lws" + "' Converting...OK"));
     EXPECT_EQ(readText(out / "scene.kzo"), "old");
