@@ -2,6 +2,7 @@
 
 #include "converter/model/paths.h"
 #include "converter/pipeline/convert_file.h"
+#include "converter/pipeline/output_collisions.h"
 
 #include <filesystem>
 #include <system_error>
@@ -26,13 +27,29 @@ void convertListedFile(SceneModel& model, const std::string& input, std::string&
     convertFile(model, input, output, settings);
 }
 
+std::vector<std::optional<OutputCollision>>
+findListCollisions(const std::vector<std::string>& files, const std::string& exportDirectory,
+                   const ConversionSettings& settings) {
+    std::vector<std::string> outputs;
+    for (const std::string& input : files) {
+        outputs.push_back(outputPathFor(exportDirectory, input));
+    }
+    return findOutputCollisions(files, outputs, settings);
+}
+
 void convertFileList(SceneModel& model, const std::vector<std::string>& files,
                      const std::string& exportDirectory, const ConversionSettings& settings,
                      const FileConverter& convert, const std::function<void()>& afterEachFile) {
-    for (const std::string& input : files) {
-        changeToFileDirectory(input);
-        std::string output = outputPathFor(exportDirectory, input);
-        convert(model, input, output, settings);
+    const auto collisions = findListCollisions(files, exportDirectory, settings);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& input = files[i];
+        if (const auto& collision = collisions[i]) {
+            reportOutputCollision(model.sink, input, files[collision->earlier], collision->output);
+        } else {
+            changeToFileDirectory(input);
+            std::string output = outputPathFor(exportDirectory, input);
+            convert(model, input, output, settings);
+        }
         if (afterEachFile) {
             afterEachFile();
         }

@@ -4,8 +4,10 @@
 
 #include "converter/model/conversion_settings.h"
 #include "converter/model/scene_model.h"
+#include "converter/pipeline/output_collisions.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,10 +31,17 @@ std::string outputPathFor(const std::string& exportDirectory, const std::string&
 // resolve against the scene's own directory), so a failure is ignored.
 void changeToFileDirectory(const std::string& input);
 
+// For every listed file, the earlier file whose outputs it would overwrite
+// (output_collisions.h), found before anything is converted.
+std::vector<std::optional<OutputCollision>>
+findListCollisions(const std::vector<std::string>& files, const std::string& exportDirectory,
+                   const ConversionSettings& settings);
+
 // Converts the files one after the other with the same settings, calling
-// afterEachFile (when set) once each file is done. Exceptions other than the
-// fatal-error signal, which the converter catches, end the run and pass to the
-// caller.
+// afterEachFile (when set) once each file is done. A file whose outputs an
+// earlier one writes is refused with an error line instead. Exceptions other
+// than the fatal-error signal, which the converter catches, end the run and
+// pass to the caller.
 void convertFileList(SceneModel& model, const std::vector<std::string>& files,
                      const std::string& exportDirectory, const ConversionSettings& settings,
                      const FileConverter& convert, const std::function<void()>& afterEachFile);

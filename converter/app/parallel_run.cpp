@@ -12,18 +12,39 @@
 namespace kzo {
 namespace {
 
+// What every worker of a run shares: the list, where the outputs go, the
+// settings, and the inputs refused because an earlier one writes their
+// outputs, found before anything is converted.
+struct RunPlan {
+    RunPlan(const std::vector<std::string>& list, const std::string& directory,
+            const ConversionSettings& s)
+        : inputs(list), exportDirectory(directory), settings(s),
+          collisions(findListCollisions(list, directory, s)) {}
+    const std::vector<std::string>& inputs;
+    const std::string& exportDirectory;
+    const ConversionSettings& settings;
+    const std::vector<std::optional<OutputCollision>> collisions;
+};
+
 // Each worker converts with its own scene model and the run's one settings.
 struct Worker {
-    explicit Worker(const ConversionSettings& s) : settings(s) {}
-    const ConversionSettings& settings;
+    explicit Worker(const RunPlan& p) : plan(p) {}
+    const RunPlan& plan;
     SceneModel model;
 
-    FileConversion convert(const std::string& input, const std::string& exportDirectory) {
+    FileConversion convert(std::size_t index) {
         FileConversion result;
         model.sink = [&result](const std::string& line) { result.lines.push_back(line); };
-        std::string output = outputPathFor(exportDirectory, input);
+        const std::string& input = plan.inputs[index];
         try {
-            result.outcome = convertFile(model, input, output, settings);
+            if (const auto& collision = plan.collisions[index]) {
+                reportOutputCollision(model.sink, input, plan.inputs[collision->earlier],
+                                      collision->output);
+                result.outcome = ConversionOutcome::rejected;
+            } else {
+                std::string output = outputPathFor(plan.exportDirectory, input);
+                result.outcome = convertFile(model, input, output, plan.settings);
+            }
         } catch (...) {
             result.error = std::current_exception();
         }
@@ -32,12 +53,11 @@ struct Worker {
     }
 };
 
-void runInline(const std::vector<std::string>& inputs, const std::string& exportDirectory,
-               const ConversionSettings& settings,
+void runInline(const RunPlan& plan,
                const std::function<void(std::size_t, const FileConversion&)>& report) {
-    auto worker = std::make_unique<Worker>(settings);
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const FileConversion result = worker->convert(inputs[i], exportDirectory);
+    auto worker = std::make_unique<Worker>(plan);
+    for (std::size_t i = 0; i < plan.inputs.size(); ++i) {
+        const FileConversion result = worker->convert(i);
         report(i, result);
         if (result.error) {
             return;
@@ -47,9 +67,9 @@ void runInline(const std::vector<std::string>& inputs, const std::string& export
 
 // Workers take the next unclaimed file; the calling thread reports finished
 // files in list order as soon as each one and all before it are done.
-void runParallel(const std::vector<std::string>& inputs, const std::string& exportDirectory,
-                 const ConversionSettings& settings, std::size_t workerCount,
+void runParallel(const RunPlan& plan, std::size_t workerCount,
                  const std::function<void(std::size_t, const FileConversion&)>& report) {
+    const std::vector<std::string>& inputs = plan.inputs;
     std::vector<FileConversion> results(inputs.size());
     std::vector<bool> done(inputs.size(), false);
     std::mutex mutex;
@@ -58,13 +78,13 @@ void runParallel(const std::vector<std::string>& inputs, const std::string& expo
     std::atomic<bool> stop{false};
 
     auto work = [&] {
-        auto worker = std::make_unique<Worker>(settings);
+        auto worker = std::make_unique<Worker>(plan);
         while (!stop) {
             const std::size_t i = next++;
             if (i >= inputs.size()) {
                 return;
             }
-            FileConversion result = worker->convert(inputs[i], exportDirectory);
+            FileConversion result = worker->convert(i);
             if (result.error) {
                 stop = true;
             }
@@ -100,10 +120,11 @@ void runParallelConversions(const std::vector<std::string>& inputs,
                             const std::function<void(std::size_t, const FileConversion&)>& report) {
     const std::size_t workers =
         std::min(inputs.size(), static_cast<std::size_t>(std::max(jobs, 1)));
+    const RunPlan plan(inputs, exportDirectory, settings);
     if (workers <= 1) {
-        runInline(inputs, exportDirectory, settings, report);
+        runInline(plan, report);
     } else {
-        runParallel(inputs, exportDirectory, settings, workers, report);
+        runParallel(plan, workers, report);
     }
 }
 

@@ -23,6 +23,8 @@ struct FileConversion {
 // export prefix followed by the input's file name. With jobs > 1 the files are
 // converted by that many workers, each with its own scene model; report still
 // receives the files one at a time and in list order, on the calling thread.
+// An input whose outputs an earlier input of the list writes is refused before
+// anything is converted: its one error line, outcome rejected.
 // An exception other than the fatal-error signal ends the run after the file
 // that raised it is reported (FileConversion::error); later files are not
 // reported.

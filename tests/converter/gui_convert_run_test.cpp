@@ -93,3 +93,21 @@ TEST_F(GuiConvertRunTest, convertsWithTheOptionsOfTheForm) {
     EXPECT_EQ(lines.last(), quoted(dir / "ship.3ds") + " Converting...OK");
     EXPECT_EQ(listDirectory(dir.path() / "out"), (std::vector<std::string>{"ship.kzo"}));
 }
+
+// The list takes a path once; two paths of one file name would still write one
+// output, so the run refuses the later one as the command line does.
+TEST_F(GuiConvertRunTest, refusesAFileWhoseOutputAnEarlierOneWrites) {
+    std::filesystem::create_directories(dir.path() / "a");
+    std::filesystem::create_directories(dir.path() / "b");
+    writeBytes(dir / "a/ship.3ds", twoTriangles3ds().data);
+    writeBytes(dir / "b/ship.3ds", twoTriangles3ds().data);
+    list({dir / "a/ship.3ds", dir / "b/ship.3ds"});
+    gui.form1.bitBtn6->click();
+
+    const QStringList lines = shownLines();
+    EXPECT_EQ(lines.last(), "ERROR: " + quoted(dir / "b/ship.3ds") +
+                                " is not converted: " + quoted(dir / "a/ship.3ds") + " writes " +
+                                quoted(dir / "out/ship.kzo") + " too");
+    EXPECT_TRUE(lines.contains(quoted(dir / "a/ship.3ds") + " Converting...OK"));
+    EXPECT_FALSE(lines.contains(quoted(dir / "b/ship.3ds") + " Converting..."));
+}
