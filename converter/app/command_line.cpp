@@ -2,6 +2,7 @@
 
 #include "converter/app/command_line_options.h"
 #include "converter/app/parallel_run.h"
+#include "format/command_line_convention.h"
 
 #include <exception>
 #include <filesystem>
@@ -30,14 +31,35 @@ std::string describe(const std::exception_ptr& error) {
     }
 }
 
+struct RunCounts {
+    std::size_t converted = 0, failed = 0, rejected = 0;
+    void add(ConversionOutcome outcome) {
+        ++(outcome == ConversionOutcome::converted  ? converted
+           : outcome == ConversionOutcome::rejected ? rejected
+                                                    : failed);
+    }
+};
+
+std::string closingLine(const RunCounts& counts, std::size_t listed) {
+    std::string line = std::to_string(listed) + " files: " + std::to_string(counts.converted) +
+                       " converted, " + std::to_string(counts.failed) + " failed, " +
+                       std::to_string(counts.rejected) + " rejected";
+    const std::size_t reported = counts.converted + counts.failed + counts.rejected;
+    if (reported < listed) {
+        line += ", " + std::to_string(listed - reported) + " not reached";
+    }
+    return line;
+}
+
 } // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const ParsedCommandLine parsed = parseCommandLine(args);
     if (parsed.error) {
-        err << "kzomaker: " << parsed.error->message << '\n';
         if (parsed.error->suggestHelp) {
-            err << "Try 'kzomaker --help'.\n";
+            err << cli::usageErrorText("kzomaker", parsed.error->message);
+        } else {
+            err << "kzomaker: " << parsed.error->message << '\n';
         }
         return kExitUsage;
     }
@@ -55,10 +77,15 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         return kExitUsage;
     }
 
-    int status = kExitConverted;
+    RunCounts counts;
     auto report = [&](std::size_t index, const FileConversion& file) {
-        for (const std::string& line : file.lines) {
-            if (isErrorLine(line)) {
+        for (std::size_t i = 0; i < file.lines.size(); ++i) {
+            const std::string& line = file.lines[i];
+            // A rejected file's last line says why; like an error, it is never
+            // lost to -q or to a discarded standard output.
+            const bool reason =
+                file.outcome == ConversionOutcome::rejected && i + 1 == file.lines.size();
+            if (isErrorLine(line) || reason) {
                 out.flush();
                 err << line << std::endl;
             } else if (!options.quiet) {
@@ -69,15 +96,19 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             out.flush();
             err << "ERROR: conversion stopped at '" << options.files[index]
                 << "': " << describe(file.error) << std::endl;
-            status = kExitSomeFileFailed;
-        } else if (file.outcome != ConversionOutcome::converted) {
-            status = kExitSomeFileFailed;
+            ++counts.failed;
+        } else {
+            counts.add(file.outcome);
         }
         out.flush();
     };
     runParallelConversions(options.files, options.outputDirectory.value_or(currentDirectory()),
                            options.settings, options.jobs, report);
-    return status;
+    if (options.files.size() >= 2 && !options.quiet) {
+        out << closingLine(counts, options.files.size()) << '\n';
+        out.flush();
+    }
+    return counts.failed + counts.rejected == 0 ? kExitConverted : kExitSomeFileFailed;
 }
 
 } // namespace kzo

@@ -12,10 +12,12 @@ inline constexpr int kExitConverted = 0;
 inline constexpr int kExitSomeFileFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// args are the arguments after the program name. "ERROR: " lines go to err,
-// all other lines to out, in the order the run produced them. Returns the exit
-// status: 0 when every file converted, 1 when any failed or was rejected, 2 for
-// a usage error (including no file at all).
+// args are the arguments after the program name. "ERROR: " lines and the line
+// that says why a file was rejected go to err, -q or not; all other lines to
+// out, in the order the run produced them. After two or more files, a closing
+// line with the counts goes to out (not with -q). Returns the exit status: 0
+// when every file converted, 1 when any failed or was rejected, 2 for a usage
+// error (including no file at all).
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace kzo

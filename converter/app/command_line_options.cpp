@@ -1,11 +1,12 @@
 #include "converter/app/command_line_options.h"
 
 #include "converter/app/scale_factor.h"
+#include "format/command_line_convention.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
+#include <functional>
 #include <thread>
 
 namespace kzo {
@@ -37,13 +38,27 @@ const char* const kUsageText =
     "  -j, --jobs N          convert N files at a time (default 1)\n"
     "      --threads N       threads that mark one file's lights (default: the\n"
     "                        processor's cores divided among the files at a time)\n"
-    "  -q, --quiet           print only the error lines\n"
+    "  -q, --quiet           print only the error lines and why files are rejected\n"
     "  -h, --help            print this help and exit\n"
     "      --version         print the version and exit\n"
     "\n"
-    "Messages go to standard output, \"ERROR: \" lines to standard error.\n"
+    "Options take their value as --scale=F or --scale F, -sF or -s F; \"--\" ends the\n"
+    "options, so a file whose name starts with '-' comes after it.\n"
+    "\n"
+    "Messages go to standard output; \"ERROR: \" lines and the reason a file is\n"
+    "rejected go to standard error, -q or not. After two or more files a closing\n"
+    "line counts the files converted, failed and rejected.\n"
+    "A file that is no model, or holds no triangle, is an error; nothing is written\n"
+    "for it. Two files that would write the same output (the .kzo, a side file or\n"
+    "the .d file): the later one is refused with an error naming both, before\n"
+    "anything is converted; the rest of the list still converts.\n"
+    "Outputs are written whole or not at all: an interrupted run (SIGINT, SIGTERM)\n"
+    "removes its temporary files (.NAME.tmp-HOST-PID-N) and leaves every older\n"
+    "output as it was; those of a run that was killed outright are removed by the\n"
+    "next run into the same directory on the same host.\n"
+    "\n"
     "Exit status: 0 when every file converted, 1 when any file failed or was\n"
-    "rejected, 2 for a usage error.\n";
+    "rejected, 2 for a usage error (nothing is converted then).\n";
 
 const char* const kVersionText = "KZO file maker v1.0\n";
 
@@ -59,66 +74,27 @@ std::optional<int> parsePositiveInt(const std::string& s) {
     return value;
 }
 
-struct OptionReader {
-    OptionReader(const std::vector<std::string>& arguments, std::optional<UsageError>& errorOut)
-        : args(arguments), error(errorOut) {}
-    const std::vector<std::string>& args;
-    std::optional<UsageError>& error;
-    std::size_t index = 0;
-
-    // The value of an option: the rest of "--name=value" / "-xvalue", or the
-    // next argument.
-    std::optional<std::string> value(const std::string& arg, const std::string& name,
-                                     std::size_t attachedAt) {
-        if (attachedAt != std::string::npos) {
-            return arg.substr(attachedAt);
-        }
-        if (index + 1 >= args.size()) {
-            error = UsageError{"option '" + name + "' needs a value"};
-            return std::nullopt;
-        }
-        return args[++index];
-    }
-};
-
-// Where the attached value of arg starts when arg is the long option name
-// ("--name=v") or the short one ("-xv"); npos when the value is separate.
-// Returns false when arg is neither.
-bool matches(const std::string& arg, const char* shortName, const char* longName,
-             std::size_t& attachedAt) {
-    attachedAt = std::string::npos;
-    const std::size_t n = std::strlen(longName);
-    if (arg.compare(0, n, longName) == 0) {
-        if (arg.size() == n) {
-            return true;
-        }
-        if (arg[n] == '=') {
-            attachedAt = n + 1;
-            return true;
-        }
-        return false;
-    }
-    if (shortName != nullptr && arg.compare(0, 2, shortName) == 0) {
-        if (arg.size() > 2) {
-            attachedAt = 2;
-        }
-        return true;
-    }
-    return false;
-}
-
-void applyScale(const std::string& text, ParsedCommandLine& result) {
+// Returns why the text is refused; standsAlone is set for the range message,
+// which the form shows the same way, without a pointer to --help.
+std::string applyScale(const std::string& text, ConversionSettings& settings, bool& standsAlone) {
     bool tooLarge = false;
     const std::optional<float> scale = parseScaleText(text, &tooLarge);
     if (!scale && !tooLarge) {
-        result.error = UsageError{"scale factor '" + text + "' is not a number"};
-        return;
+        return "scale factor '" + text + "' is not a number";
     }
     if (tooLarge || !isScaleFactorInRange(*scale)) {
-        result.error = UsageError{"scalefactor is out of range(100000,-100000)", false};
-        return;
+        standsAlone = true;
+        return "scalefactor is out of range(100000,-100000)";
     }
-    result.options.settings.scaleFactor = *scale;
+    settings.scaleFactor = *scale;
+    return {};
+}
+
+std::function<std::string(const std::string&)> setFlag(std::int32_t& field) {
+    return [&field](const std::string&) {
+        field = 1;
+        return std::string();
+    };
 }
 
 } // namespace
@@ -164,76 +140,65 @@ std::optional<ShadowTest> parseShadowTestText(const std::string& text) {
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     ParsedCommandLine result;
     CommandLineOptions& o = result.options;
-    OptionReader reader(args, result.error);
-    bool optionsEnded = false;
-    for (; reader.index < args.size() && !result.error; ++reader.index) {
-        const std::string& arg = args[reader.index];
-        std::size_t at = std::string::npos;
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            o.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (matches(arg, "-o", "--output-dir", at)) {
-            if (auto v = reader.value(arg, "--output-dir", at)) {
-                o.outputDirectory = *v;
-            }
-        } else if (matches(arg, "-s", "--scale", at)) {
-            if (auto v = reader.value(arg, "--scale", at)) {
-                applyScale(*v, result);
-            }
-        } else if (matches(arg, nullptr, "--shading", at)) {
-            if (auto v = reader.value(arg, "--shading", at)) {
-                if (auto type = parseShadingText(*v)) {
-                    o.settings.shadingType = *type;
-                } else {
-                    result.error = UsageError{"unknown shading type '" + *v + "'"};
-                }
-            }
-        } else if (matches(arg, nullptr, "--shadow-test", at)) {
-            if (auto v = reader.value(arg, "--shadow-test", at)) {
-                if (auto test = parseShadowTestText(*v)) {
-                    o.settings.shadows.test = *test;
-                } else {
-                    result.error = UsageError{"unknown shadow test '" + *v + "'"};
-                }
-            }
-        } else if (matches(arg, nullptr, "--threads", at)) {
-            if (auto v = reader.value(arg, "--threads", at)) {
-                if (auto threads = parsePositiveInt(*v)) {
-                    o.threads = *threads;
-                } else {
-                    result.error = UsageError{
-                        "--threads needs a whole number of at least 1, not '" + *v + "'"};
-                }
-            }
-        } else if (matches(arg, "-j", "--jobs", at)) {
-            if (auto v = reader.value(arg, "--jobs", at)) {
-                if (auto jobs = parsePositiveInt(*v)) {
-                    o.jobs = *jobs;
-                } else {
-                    result.error =
-                        UsageError{"--jobs needs a whole number of at least 1, not '" + *v + "'"};
-                }
-            }
-        } else if (arg == "--animation") {
-            o.settings.animation = 1;
-        } else if (arg == "--camera") {
-            o.settings.cameraFile = 1;
-        } else if (arg == "--light") {
-            o.settings.lightFile = 1;
-        } else if (arg == "--deps") {
-            o.settings.dependencyFile = 1;
-        } else if (arg == "--fit") {
-            o.settings.fitToCapacity = 1;
-        } else if (arg == "-q" || arg == "--quiet") {
-            o.quiet = true;
-        } else if (arg == "-h" || arg == "--help") {
-            o.help = true;
-        } else if (arg == "--version") {
-            o.version = true;
-        } else {
-            result.error = UsageError{"unknown option '" + arg + "'"};
-        }
+    bool standsAlone = false;
+    const std::vector<cli::OptionSpec> specs = {
+        {'o', "output-dir", true,
+         [&o](const std::string& value) {
+             o.outputDirectory = value;
+             return std::string();
+         }},
+        {'s', "scale", true,
+         [&](const std::string& value) { return applyScale(value, o.settings, standsAlone); }},
+        {0, "shading", true,
+         [&o](const std::string& value) {
+             const std::optional<std::int32_t> type = parseShadingText(value);
+             o.settings.shadingType = type.value_or(o.settings.shadingType);
+             return type ? std::string() : "unknown shading type '" + value + "'";
+         }},
+        {0, "shadow-test", true,
+         [&o](const std::string& value) {
+             const std::optional<ShadowTest> test = parseShadowTestText(value);
+             o.settings.shadows.test = test.value_or(o.settings.shadows.test);
+             return test ? std::string() : "unknown shadow test '" + value + "'";
+         }},
+        {0, "threads", true,
+         [&o](const std::string& value) {
+             o.threads = parsePositiveInt(value);
+             return o.threads ? std::string()
+                              : "--threads needs a whole number of at least 1, not '" + value + "'";
+         }},
+        {'j', "jobs", true,
+         [&o](const std::string& value) {
+             const std::optional<int> jobs = parsePositiveInt(value);
+             o.jobs = jobs.value_or(o.jobs);
+             return jobs ? std::string()
+                         : "--jobs needs a whole number of at least 1, not '" + value + "'";
+         }},
+        {0, "animation", false, setFlag(o.settings.animation)},
+        {0, "camera", false, setFlag(o.settings.cameraFile)},
+        {0, "light", false, setFlag(o.settings.lightFile)},
+        {0, "deps", false, setFlag(o.settings.dependencyFile)},
+        {0, "fit", false, setFlag(o.settings.fitToCapacity)},
+        {'q', "quiet", false,
+         [&o](const std::string&) {
+             o.quiet = true;
+             return std::string();
+         }},
+    };
+    cli::ParsedArguments parsed = cli::parseArguments(specs, args);
+    switch (parsed.request) {
+    case cli::Request::help:
+        o.help = true;
+        break;
+    case cli::Request::version:
+        o.version = true;
+        break;
+    case cli::Request::invalid:
+        result.error = UsageError{parsed.error, !standsAlone};
+        break;
+    case cli::Request::run:
+        o.files = std::move(parsed.operands);
+        break;
     }
     const std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(o.jobs),
                                                       std::max<std::size_t>(o.files.size(), 1));

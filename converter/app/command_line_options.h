@@ -27,8 +27,10 @@ struct UsageError {
     bool suggestHelp = true; // false for the scale range message, which stands alone
 };
 
-// Parses the arguments after the program name. Options and files may be mixed;
-// "--" ends the options. Returns the options or the reason they are unusable.
+// Parses the arguments after the program name, in the programs' one
+// convention (format/command_line_convention.h): options and files may be
+// mixed, "--opt=value" or "--opt value", "--" ends the options. Returns the
+// options or the reason they are unusable.
 struct ParsedCommandLine {
     CommandLineOptions options;
     std::optional<UsageError> error;

@@ -2,6 +2,7 @@
 #include "converter/app/command_line_options.h"
 #include "converter/app/scale_factor.h"
 #include "tests/converter/kzo_expect.h"
+#include "tests/converter/scene/build_lws.h"
 #include "tests/converter/temp_dir.h"
 #include "tests/converter/two_triangles.h"
 
@@ -54,7 +55,8 @@ TEST(CommandLine, convertsEveryFileIntoTheOutputDirectoryInListOrder) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, converted(in / "SHIP.3DS", out / "SHIP.kzo") +
-                         converted(in / "my3ds", out / "mykzo"));
+                         converted(in / "my3ds", out / "mykzo") +
+                         "2 files: 2 converted, 0 failed, 0 rejected\n");
     EXPECT_EQ(listDirectory(out.path()), (std::vector<std::string>{"SHIP.kzo", "mykzo"}));
     const auto bytes = readBytes(out / "SHIP.kzo");
     expectWellFormedKzo(bytes);
@@ -68,23 +70,92 @@ TEST(CommandLine, failedOrRejectedFilesGiveStatusOneAndTheRestStillConvert) {
     const CliRun r = kzomaker(
         {"--output-dir=" + dir.path().string(), dir / "gone.3ds", dir / "b.lwo", dir / "a.3ds"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n");
-    EXPECT_EQ(r.out, converting(dir / "gone.3ds") + converting(dir / "b.lwo") + "'" +
-                         (dir / "b.lwo") + "' is not lws or 3ds file\n" +
-                         converted(dir / "a.3ds", dir / "a.kzo"));
-
-    const CliRun rejectedOnly = kzomaker({"-o", dir.path().string(), dir / "b.lwo"});
-    EXPECT_EQ(rejectedOnly.status, 1);
-    EXPECT_EQ(rejectedOnly.err, "");
+    EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n'" + (dir / "b.lwo") +
+                         "' is not lws or 3ds file\n");
+    EXPECT_EQ(r.out, converting(dir / "gone.3ds") + converting(dir / "b.lwo") +
+                         converted(dir / "a.3ds", dir / "a.kzo") +
+                         "3 files: 1 converted, 1 failed, 1 rejected\n");
 }
 
-TEST(CommandLine, quietPrintsOnlyErrorLines) {
+// The reason a file fails or is rejected reaches standard error whatever -q
+// says, and only the reasons do.
+TEST(CommandLine, quietPrintsOnlyTheReasonsFilesFailedOrWereRejected) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
-    const CliRun r = kzomaker({"-q", "-o", dir.path().string(), dir / "a.3ds", dir / "gone.3ds"});
+    CliRun r = kzomaker(
+        {"-q", "-o", dir.path().string(), dir / "a.3ds", dir / "gone.3ds", dir / "shape.xyz"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n");
+    EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n'" + (dir / "shape.xyz") +
+                         "' is not lws or 3ds file\n");
+
+    r = kzomaker({"-q", "shape.xyz"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "'shape.xyz' is not lws or 3ds file\n");
+}
+
+// After two or more files, one closing line counts them (not with -q, not for
+// a single file).
+TEST(CommandLine, aRunOfSeveralFilesEndsWithItsCounts) {
+    TempDir dir;
+    writeBytes(dir / "a.3ds", twoTriangles3ds().data);
+    writeBytes(dir / "b.3ds", twoTriangles3ds().data);
+    const std::string out = dir.path().string();
+    auto lastLine = [](const std::string& text) {
+        const std::size_t start = text.rfind('\n', text.size() - 2);
+        return text.substr(start == std::string::npos ? 0 : start + 1);
+    };
+    for (const char* jobs : {"1", "3"}) {
+        const CliRun r = kzomaker({"-j", jobs, "-o", out, dir / "a.3ds", dir / "b.3ds",
+                                   dir / "gone.3ds", dir / "c.kzl", dir / "a.3ds"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(lastLine(r.out), "5 files: 2 converted, 1 failed, 2 rejected\n") << jobs;
+    }
+    EXPECT_EQ(kzomaker({"-o", out, dir / "a.3ds"}).out, converted(dir / "a.3ds", dir / "a.kzo"));
+    const CliRun quiet = kzomaker({"-q", "-o", out, dir / "a.3ds", dir / "b.3ds"});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+}
+
+// Inputs that would write the same file: the later one is refused before
+// anything is converted, with an error naming both inputs and the output; the
+// earlier one's outputs are written, whatever the number of jobs.
+TEST(CommandLine, inputsThatWouldWriteTheSameOutputAreRefused) {
+    TempDir a, b, out;
+    writeBytes(a / "x.3ds", twoTriangles3ds().data);
+    writeBytes(b / "x.3ds", file3ds(object("one", vertexList({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}) +
+                                                      faceList({{0, 1, 2}})))
+                                .data);
+    const std::string scene =
+        (lws({"LastFrame 1", "LoadObject x.lwo"}) + envelope("ObjectMotion", {key(0, 0, 0)})).text;
+    writeBytes(a / "x.lws", {scene.begin(), scene.end()});
+    auto refusal = [&out](const std::string& later, const std::string& earlier,
+                          const std::string& output) {
+        return "ERROR: '" + later + "' is not converted: '" + earlier + "' writes '" +
+               (out / output) + "' too\n";
+    };
+    for (const char* jobs : {"1", "2"}) {
+        const CliRun r =
+            kzomaker({"-j", jobs, "--deps", "-o", out.path().string(), a / "x.3ds", b / "x.3ds"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, refusal(b / "x.3ds", a / "x.3ds", "x.kzo"));
+        EXPECT_EQ(readBytes(out / "x.kzo"),
+                  (kzoHeader(0, 1, 4, 2, 0, 0) + twoTrianglesKzoBody()).data);
+    }
+
+    // A scene and models of one name (whatever their importer's naming rule),
+    // and one file named twice: every later one refused, the lines of the
+    // first still complete.
+    const CliRun r = kzomaker({"--animation", "-o", out.path().string(), a / "x.lws", a / "x.3ds",
+                               a / "x.lws", b / "x.3ds", b / "x.obj"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, refusal(a / "x.3ds", a / "x.lws", "x.kzo") +
+                         refusal(a / "x.lws", a / "x.lws", "x.kzo") +
+                         refusal(b / "x.3ds", a / "x.lws", "x.kzo") +
+                         refusal(b / "x.obj", a / "x.lws", "x.kzo"));
+    EXPECT_NE(r.out.find("'" + (a / "x.lws") + "' Converting...OK\n"), std::string::npos);
+    EXPECT_EQ(listDirectory(out.path()), (std::vector<std::string>{"x.kzo", "x.kzo.d", "x.mot"}));
 }
 
 TEST(CommandLine, parallelJobsPrintTheSameLinesAndWriteTheSameFiles) {
@@ -248,4 +319,32 @@ TEST(CommandLine, scaleTextIsRoundedOnceToFloatAsTheMainFormRoundsIt) {
     EXPECT_EQ(parseScaleFactor(aboveHalfway), up);
     // Exactly halfway ties to even, 1.
     EXPECT_EQ(parseScaleText("1.000000059604644775390625", nullptr), 1.0f);
+}
+
+TEST(CommandLine, followsTheToolChainsCommandLineConvention) {
+    CliRun r = kzomaker({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kUsageText);
+    r = kzomaker({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, kVersionText);
+
+    // Grouped short options, attached values, and a file whose name starts
+    // with '-' after "--".
+    TempDir dir;
+    writeBytes(dir / "-ship.3ds", twoTriangles3ds().data);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    r = kzomaker({"-qj2", "-s2", "--shading=gouraud", "--", "-ship.3ds"});
+    std::filesystem::current_path(before);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ByteReader reader(readBytes(dir / "-ship.kzo"));
+    EXPECT_EQ(readKzoHeader(reader).shadingType, 1);
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"-x", "a.3ds"}, {"--animation=1", "a.3ds"}, {"--jobs"}, {"-ship.3ds"}}) {
+        r = kzomaker(bad);
+        EXPECT_EQ(r.status, 2) << bad[0];
+        EXPECT_NE(r.err.find("Try 'kzomaker --help'."), std::string::npos) << r.err;
+    }
 }
