@@ -2,6 +2,8 @@
 
 #include "format/module_loader.h"
 
+#include <filesystem>
+
 namespace kzo {
 namespace {
 
@@ -27,6 +29,14 @@ bool modelExtensionSupported(const std::string& extension) {
 }
 
 ImportedModel readModelFile(const std::string& path) {
+    // The library opens the file itself: a device would be read without end,
+    // a FIFO waited on.
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status) &&
+        !std::filesystem::is_regular_file(status)) {
+        throw ModelImportError("not a regular file");
+    }
     ImportedModel model;
     std::string error;
     if (!modelModule().readModel(path.c_str(), &model, &error)) {

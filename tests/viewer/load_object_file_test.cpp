@@ -118,6 +118,9 @@ TEST_F(LoadObjectFileTest, namesAFileThatCannotBeOpened) {
     const std::string fifo = (dir / "fifo.lwo").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(errorLoading(fifo), "LoadLWO: (" + fifo + ") is not a regular file\n");
+    const std::string model = (dir / "fifo.obj").string();
+    ASSERT_EQ(::mkfifo(model.c_str(), 0600), 0);
+    EXPECT_EQ(errorLoading(model), "LoadModel: (" + model + ") not a regular file\n");
 }
 
 TEST_F(LoadObjectFileTest, aFailedLoadLeavesTheDocumentEmpty) {
