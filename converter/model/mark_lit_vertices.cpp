@@ -12,8 +12,8 @@ namespace shadow {
 
 namespace {
 
-void unlight(SceneModel& model, ShadowIndex& index, std::int32_t vertex) {
-    model.vertices[at(vertex)].counter = 0;
+void unlight(ShadowIndex& index, std::int32_t vertex) {
+    index.lit[at(vertex)] = 0;
     removeFromShadowGrid(index.grid, vertex);
     const std::uint8_t state = index.state[at(vertex)];
     if (state == kNotCandidate) {
@@ -27,31 +27,28 @@ void unlight(SceneModel& model, ShadowIndex& index, std::int32_t vertex) {
 
 } // namespace
 
-void testVertex(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
-                std::int32_t vertex) {
-    if (isCorner(*q.o, vertex)) {
+void testVertex(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
+                const Query& q, std::int32_t vertex) {
+    if (index.lit[at(vertex)] == 0 || isCorner(*q.o, vertex)) {
         return;
     }
     const Vertex& vx = model.vertices[at(vertex)];
-    if (vx.counter <= 0) {
-        return;
-    }
     const double v[3] = {vx.x, vx.y, vx.z};
     const bool unlit = light.distant ? distantLightUnlights(light, *q.o, q.nt, v)
                                      : pointLightUnlights(light, *q.o, q.side, v);
     if (unlit) {
-        unlight(model, index, vertex);
+        unlight(index, vertex);
     }
 }
 
-void testEveryVertex(SceneModel& model, ShadowIndex& index, const LightFrame& light,
+void testEveryVertex(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
                      const Query& q) {
     for (std::int32_t i = 0; i < model.vertexCount; ++i) {
         testVertex(model, index, light, q, i);
     }
 }
 
-void testLooseVertices(SceneModel& model, ShadowIndex& index, const LightFrame& light,
+void testLooseVertices(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
                        const Query& q) {
     for (const std::int32_t vertex : index.looseVertices) {
         testVertex(model, index, light, q, vertex);
@@ -64,7 +61,7 @@ namespace {
 
 using namespace shadow;
 
-void markRangeBox(SceneModel& model, const Light& light) {
+void markRangeBox(const SceneModel& model, ShadowIndex& index, const Light& light) {
     const bool ranged = light.range >= 0;
     double lo[3], hi[3];
     for (int a = 0; a < 3; ++a) {
@@ -72,7 +69,7 @@ void markRangeBox(SceneModel& model, const Light& light) {
         hi[a] = static_cast<double>(light.position[a]) + light.range;
     }
     for (int i = 0; i < model.vertexCount; ++i) {
-        Vertex& v = model.vertices[at(i)];
+        const Vertex& v = model.vertices[at(i)];
         const double p[3] = {v.x, v.y, v.z};
         bool inside = true;
         if (ranged) {
@@ -80,7 +77,7 @@ void markRangeBox(SceneModel& model, const Light& light) {
                 inside = inside && p[a] >= lo[a] && p[a] <= hi[a];
             }
         }
-        v.counter = inside ? 1 : 0;
+        index.lit[at(i)] = inside ? 1 : 0;
     }
 }
 
@@ -93,13 +90,17 @@ void classifyVertices(const SceneModel& model, ShadowIndex& index, const LightFr
         const Vertex& vx = model.vertices[at(i)];
         std::uint8_t state = kNotCandidate;
         const double v[3] = {vx.x, vx.y, vx.z};
-        if (vx.counter > 0 && finite3(v)) {
+        if (index.lit[at(i)] != 0 && finite3(v)) {
             state = kCandidate;
             if (!light.distant) {
                 const double dv[3] = {light.q[0] - v[0], light.q[1] - v[1], light.q[2] - v[2]};
                 const double dd = dot3(dv, dv);
-                // Too close to the light to be shadowed at all.
-                if (dd > -kPlaneTolerance && dd < kPlaneTolerance) {
+                // Too close to the light to be shadowed at all; the relative
+                // bound depends on the face, but takes in 0 for every face.
+                const bool onTheLight = light.test == ShadowTest::relative
+                                            ? dd <= 0
+                                            : dd > -kPlaneTolerance && dd < kPlaneTolerance;
+                if (onTheLight) {
                     state = kNotCandidate;
                 } else if (light.ranged && light.range2 <= dd) {
                     state = kFarCandidate;
@@ -115,6 +116,7 @@ void classifyVertices(const SceneModel& model, ShadowIndex& index, const LightFr
 LightFrame makeFrame(const Light& light, const ShadowIndex& index) {
     LightFrame frame{};
     frame.distant = light.type == kDistantLight;
+    frame.test = index.test;
     frame.ranged = light.range >= 0;
     frame.range2 = static_cast<double>(light.range) * light.range;
     frame.scale = index.extent;
@@ -143,9 +145,9 @@ LightFrame makeFrame(const Light& light, const ShadowIndex& index) {
     return frame;
 }
 
-bool hasLitCorner(const SceneModel& model, const Face& face) {
+bool hasLitCorner(const ShadowIndex& index, const Face& face) {
     for (const std::uint16_t corner : face.vertexIndex) {
-        if (model.vertices[corner].counter >= 1) {
+        if (index.lit[corner] != 0) {
             return true;
         }
     }
@@ -197,17 +199,18 @@ bool distantShadowWindow(const ShadowGrid& grid, const LightFrame& light, const 
     return cellsCovering(grid, 0, triangle, window);
 }
 
-void testWindow(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
-                const ViewTriangle& triangle, const ShadowGridWindow& window) {
+void testWindow(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
+                const Query& q, const ViewTriangle& triangle, const ShadowGridWindow& window) {
     // The face's own corners lie in its triangle; testVertex passes them over.
     forEachVertexInTriangle(index.grid, triangle, window, [&](std::int32_t vertex) {
         testVertex(model, index, light, q, vertex);
     });
 }
 
-void tryOccluder(SceneModel& model, ShadowIndex& index, const LightFrame& frame, int faceIndex) {
+void tryOccluder(const SceneModel& model, ShadowIndex& index, const LightFrame& frame,
+                 int faceIndex) {
     const Face& face = model.faces[at(faceIndex)];
-    const Occluder o = makeOccluder(model, face);
+    const Occluder o = makeOccluder(model, face, frame.test);
     Query q;
     q.o = &o;
     double sideValue = 0;
@@ -256,13 +259,15 @@ void prepareGrid(const SceneModel& model, ShadowIndex& index, LightFrame& frame)
     } else {
         viewFromPoint(index.grid, model, frame.q, index.middle);
     }
-    bucketLitVertices(index.grid, model);
+    bucketLitVertices(index.grid, index.lit.data(), model.vertexCount);
 }
 
 } // namespace
 
-void buildShadowIndex(const SceneModel& model, ShadowIndex& index) {
+void buildShadowIndex(const SceneModel& model, ShadowIndex& index, ShadowTest test) {
     const auto vertexCount = at(std::max(model.vertexCount, 0));
+    index.test = test;
+    index.lit.assign(vertexCount, 0);
     index.extent = 0;
     index.looseVertices.clear();
     double lo[3] = {INFINITY, INFINITY, INFINITY};
@@ -305,9 +310,9 @@ void buildShadowIndex(const SceneModel& model, ShadowIndex& index) {
     index.treesCounted = false;
 }
 
-void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
+void markLitInIndex(const SceneModel& model, int lightIndex, ShadowIndex& index) {
     const Light& light = model.lights[at(lightIndex)];
-    markRangeBox(model, light);
+    markRangeBox(model, index, light);
     LightFrame frame = makeFrame(light, index);
     classifyVertices(model, index, frame);
     index.treesCounted = false;
@@ -316,9 +321,16 @@ void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
         if (index.remaining == 0 && index.looseVertices.empty()) {
             break;
         }
-        if (hasLitCorner(model, model.faces[at(f)])) {
+        if (hasLitCorner(index, model.faces[at(f)])) {
             tryOccluder(model, index, frame, f);
         }
+    }
+}
+
+void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index) {
+    markLitInIndex(model, lightIndex, index);
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        model.vertices[at(i)].counter = index.lit[at(i)];
     }
 }
 
@@ -326,6 +338,18 @@ void markLitVertices(SceneModel& model, int lightIndex) {
     ShadowIndex index;
     buildShadowIndex(model, index);
     markLitVertices(model, lightIndex, index);
+}
+
+std::int32_t facesTooSmallToCast(const SceneModel& model) {
+    std::int32_t count = 0;
+    for (std::int32_t i = 0; i < model.faceCount; ++i) {
+        const Occluder o = makeOccluder(model, model.faces[at(i)], ShadowTest::classic);
+        // Products of 4 A1 A2 with A1 + A2 + A3 = A reach at most 4 A^2 / 9,
+        // a ninth of the squared doubled area.
+        const double peak = doubledAreaSquared(o.k) / 9;
+        count += peak > 0 && peak <= kInsideThreshold ? 1 : 0;
+    }
+    return count;
 }
 
 } // namespace kzo

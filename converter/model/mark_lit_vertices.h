@@ -3,6 +3,7 @@
 #include "converter/model/bounding_tree.h"
 #include "converter/model/scene_model.h"
 #include "converter/model/shadow_grid.h"
+#include "converter/model/shadow_options.h"
 
 #include <cstdint>
 #include <vector>
@@ -12,6 +13,11 @@ namespace kzo {
 // What the shadow marking keeps per file: the grid, sized once, and the trees
 // for the faces the grid cannot take, built the first time a light needs them.
 struct ShadowIndex {
+    ShadowTest test = ShadowTest::classic;
+    // Per vertex: 1 while the current light lights it, else 0. The marking
+    // keeps it here rather than in the model's counters, so that indexes of
+    // their own can mark several lights of one model at once.
+    std::vector<std::uint8_t> lit;
     // The lit vertices as the current light sees them.
     ShadowGrid grid;
     // Per vertex, for the current light: 0 when no face can shadow it any
@@ -47,10 +53,15 @@ struct ShadowIndex {
     std::vector<std::int32_t> pairLeaves;
 };
 
-// Builds the index for the model's vertices and faces. The faces' normal,
-// planeD, center and radiusSquared must be set, and nothing may move until
-// the last markLitVertices call that uses the index.
-void buildShadowIndex(const SceneModel& model, ShadowIndex& index);
+// Builds the index for the model's vertices and faces, for the given shadow
+// test. The faces' normal, planeD, center and radiusSquared must be set, and
+// nothing may move until the last markLitVertices call that uses the index.
+void buildShadowIndex(const SceneModel& model, ShadowIndex& index,
+                      ShadowTest test = ShadowTest::classic);
+
+// Marks the light's lit vertices into index.lit as markLitVertices sets the
+// counters; reads the model only.
+void markLitInIndex(const SceneModel& model, int lightIndex, ShadowIndex& index);
 
 // Sets every vertex's counter to 1 when the light lights it and to 0 when it
 // lies outside the light's range box or in the shadow of a face. The faces'
@@ -62,5 +73,11 @@ void markLitVertices(SceneModel& model, int lightIndex, ShadowIndex& index);
 
 // The same, with an index built for this one call.
 void markLitVertices(SceneModel& model, int lightIndex);
+
+// The faces of non-zero area that the classic test never lets cast a shadow:
+// its products peak at the face's centroid at 4/9 of the squared area, so a
+// face of area 1.5 * sqrt(0.00001) (about 0.00474) or less stays below the
+// threshold wherever the crossing point lies.
+std::int32_t facesTooSmallToCast(const SceneModel& model);
 
 } // namespace kzo

@@ -1,6 +1,7 @@
 #include "converter/model/precalculate_colors.h"
 
 #include "converter/model/mark_lit_vertices.h"
+#include "converter/model/parallel_light_marking.h"
 
 #include <cmath>
 
@@ -244,20 +245,43 @@ void storeColors(SceneModel& model) {
     }
 }
 
-void precalculateColors(SceneModel& model) {
+void precalculateColors(SceneModel& model, const ShadowOptions& options) {
     if (!colorsAreLit(model)) {
         setWhiteColors(model);
         return;
     }
     prepareFacesForLighting(model);
-    ShadowIndex index;
-    buildShadowIndex(model, index);
-    for (int i = 0; i < model.lightCount; ++i) {
-        if (!lightAddsLight(model.lights[at(i)])) {
-            continue;
+    if (options.test == ShadowTest::classic) {
+        const std::int32_t tooSmall = facesTooSmallToCast(model);
+        if (tooSmall > model.faceCount / 10.0) {
+            printMessage(model.sink,
+                         "%d of %d faces are too small to cast shadows at this scene's unit (see "
+                         "--shadow-test)",
+                         tooSmall, model.faceCount);
         }
-        markLitVertices(model, i, index);
-        applyLight(model, i);
+    }
+    int lights = 0;
+    for (int i = 0; i < model.lightCount; ++i) {
+        lights += lightAddsLight(model.lights[at(i)]) ? 1 : 0;
+    }
+    if (options.threads > 1 && lights > 1) {
+        LightMarks marks;
+        markLightsOnThreads(model, options, marks);
+        for (int i = 0; i < model.lightCount; ++i) {
+            if (lightAddsLight(model.lights[at(i)])) {
+                setCountersFromMarks(model, marks, i);
+                applyLight(model, i);
+            }
+        }
+    } else {
+        ShadowIndex index;
+        buildShadowIndex(model, index, options.test);
+        for (int i = 0; i < model.lightCount; ++i) {
+            if (lightAddsLight(model.lights[at(i)])) {
+                markLitVertices(model, i, index);
+                applyLight(model, i);
+            }
+        }
     }
     storeColors(model);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "converter/model/scene_model.h"
+#include "converter/model/shadow_options.h"
 
 namespace kzo {
 
@@ -9,8 +10,11 @@ namespace kzo {
 // another shading type, or the animation option on) every corner becomes
 // white. Runs after computeNormals (it reads the face normals and plane
 // constants) and before scaleScene; every face must index vertices below
-// vertexCount. Uses the vertex counters as scratch.
-void precalculateColors(SceneModel& model);
+// vertexCount. Uses the vertex counters as scratch. The options choose the
+// shadow test and the threads; the colours do not depend on the threads.
+// With the classic test, a line tells when more than a tenth of the faces
+// are too small ever to cast a shadow.
+void precalculateColors(SceneModel& model, const ShadowOptions& options = {});
 
 // The steps of precalculateColors, in the order it runs them. They are public
 // so that a reference implementation of the shadow marking can be put in

@@ -152,17 +152,17 @@ void viewAlong(ShadowGrid& grid, const SceneModel& model, const double* travel) 
     }
 }
 
-void bucketLitVertices(ShadowGrid& grid, const SceneModel& model) {
+void bucketLitVertices(ShadowGrid& grid, const std::uint8_t* lit, std::int32_t vertexCount) {
     std::int32_t counts[kPartCount] = {};
     for (ShadowGridPart& p : grid.parts) {
         p = ShadowGridPart{};
         p.lo[0] = p.lo[1] = INFINITY;
         p.hi[0] = p.hi[1] = -INFINITY;
     }
-    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+    for (std::int32_t i = 0; i < vertexCount; ++i) {
         grid.slotOf[at(i)] = -1;
         const int part = grid.part[at(i)];
-        if (part < 0 || model.vertices[at(i)].counter <= 0) {
+        if (part < 0 || lit[i] == 0) {
             continue;
         }
         ++counts[part];
@@ -183,9 +183,9 @@ void bucketLitVertices(ShadowGrid& grid, const SceneModel& model) {
     // back, which leaves cellBegin[c] at the start of cell c. slotOf holds
     // each vertex's cell until it is placed.
     std::fill(grid.cellBegin.begin(), grid.cellBegin.begin() + cells + 1, 0);
-    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+    for (std::int32_t i = 0; i < vertexCount; ++i) {
         const int part = grid.part[at(i)];
-        if (part >= 0 && model.vertices[at(i)].counter > 0) {
+        if (part >= 0 && lit[i] != 0) {
             const std::int32_t cell = cellFor(grid.parts[part], &grid.view[2 * at(i)]);
             grid.slotOf[at(i)] = cell;
             ++grid.cellBegin[at(cell)];
@@ -194,7 +194,7 @@ void bucketLitVertices(ShadowGrid& grid, const SceneModel& model) {
     for (std::int32_t c = 0; c < cells; ++c) {
         grid.cellBegin[at(c) + 1] += grid.cellBegin[at(c)];
     }
-    for (std::int32_t i = model.vertexCount; i-- > 0;) {
+    for (std::int32_t i = vertexCount; i-- > 0;) {
         const std::int32_t cell = grid.slotOf[at(i)];
         if (cell >= 0) {
             const std::int32_t slot = --grid.cellBegin[at(cell)];

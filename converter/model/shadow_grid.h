@@ -76,9 +76,9 @@ void viewFromPoint(ShadowGrid& grid, const SceneModel& model, const double* q,
 // The view along a distant light travelling along travel (not zero).
 void viewAlong(ShadowGrid& grid, const SceneModel& model, const double* travel);
 
-// Lays the cells over the view and puts every vertex with a counter above 0
-// and a part into its cell.
-void bucketLitVertices(ShadowGrid& grid, const SceneModel& model);
+// Lays the cells over the view and puts every vertex of [0, vertexCount)
+// with lit[vertex] set and a part into its cell.
+void bucketLitVertices(ShadowGrid& grid, const std::uint8_t* lit, std::int32_t vertexCount);
 
 // The triangle of the view positions a, b, c, widened by margin.
 void widenViewTriangle(const double* a, const double* b, const double* c, double margin,

@@ -6,6 +6,7 @@
 
 #include "converter/model/double3.h"
 #include "converter/model/mark_lit_vertices.h"
+#include "converter/model/shadow_options.h"
 
 #include <cmath>
 #include <cstddef>
@@ -28,7 +29,8 @@ inline std::size_t at(std::int32_t index) {
     return static_cast<std::size_t>(index);
 }
 
-// One face as an occluder, widened to double.
+// One face as an occluder, widened to double, with the tolerances of the
+// shadow test in use.
 struct Occluder {
     std::int32_t corners[3];
     double n[3];
@@ -36,10 +38,22 @@ struct Occluder {
     double c[3];
     double radiusSquared;
     double k[3][3];
+    double insideThreshold; // the inside test's products must exceed it
+    double nearLight;       // a squared distance to the light within it is "on the light"
+    bool relative;
     bool finite;
 };
 
-inline Occluder makeOccluder(const SceneModel& model, const Face& face) {
+// The squared length of (K1 - K0) x (K2 - K0), four times the squared area.
+inline double doubledAreaSquared(const double (&k)[3][3]) {
+    const double e1[3] = {k[1][0] - k[0][0], k[1][1] - k[0][1], k[1][2] - k[0][2]};
+    const double e2[3] = {k[2][0] - k[0][0], k[2][1] - k[0][1], k[2][2] - k[0][2]};
+    double n[3];
+    cross3(e1, e2, n);
+    return dot3(n, n);
+}
+
+inline Occluder makeOccluder(const SceneModel& model, const Face& face, ShadowTest test) {
     Occluder o;
     for (int a = 0; a < 3; ++a) {
         o.corners[a] = face.vertexIndex[a];
@@ -52,10 +66,21 @@ inline Occluder makeOccluder(const SceneModel& model, const Face& face) {
     }
     o.d = face.planeD;
     o.radiusSquared = face.radiusSquared;
+    o.relative = test == ShadowTest::relative;
+    // Powers of two scale every product of the test exactly, and these
+    // scale with them.
+    o.insideThreshold = o.relative ? kInsideThreshold * doubledAreaSquared(o.k) : kInsideThreshold;
+    o.nearLight = o.relative ? kPlaneTolerance * o.radiusSquared : kPlaneTolerance;
     o.finite = finite3(o.n) && std::isfinite(o.d) && finite3(o.c) &&
                std::isfinite(o.radiusSquared) && finite3(o.k[0]) && finite3(o.k[1]) &&
                finite3(o.k[2]);
     return o;
+}
+
+// The vertex stands on the light, where no face shadows it. The relative
+// bound includes 0, so a vertex exactly on the light is on it for every face.
+inline bool onLight(const Occluder& o, double dd) {
+    return o.relative ? dd <= o.nearLight : dd > -o.nearLight && dd < o.nearLight;
 }
 
 inline bool isCorner(const Occluder& o, std::int32_t vertex) {
@@ -75,12 +100,13 @@ inline bool strictlyInside(const Occluder& o, const double* p) {
     cross3(c, a, x1);
     cross3(a, b, x2);
     cross3(b, c, x3);
-    return dot3(x1, x2) > kInsideThreshold && dot3(x2, x3) > kInsideThreshold &&
-           dot3(x3, x1) > kInsideThreshold;
+    return dot3(x1, x2) > o.insideThreshold && dot3(x2, x3) > o.insideThreshold &&
+           dot3(x3, x1) > o.insideThreshold;
 }
 
 struct LightFrame {
     bool distant;
+    ShadowTest test;
     double q[3];   // point and spot: the position
     double t[3];   // distant: the direction the light travels
     bool ranged;   // range >= 0
@@ -104,7 +130,7 @@ inline bool pointLightUnlights(const LightFrame& light, const Occluder& o, doubl
     }
     const double dv[3] = {light.q[0] - v[0], light.q[1] - v[1], light.q[2] - v[2]};
     const double dd = dot3(dv, dv);
-    if (dd > -kPlaneTolerance && dd < kPlaneTolerance) {
+    if (onLight(o, dd)) {
         return false;
     }
     if (light.ranged && light.range2 <= dd) {
@@ -191,12 +217,12 @@ inline double widened(const LightFrame& light, double radius) {
 // Runs the exact test of the query's occluder on the vertex, unless it is a
 // corner of the occluder or already unlit, and unlights it when the test
 // says so.
-void testVertex(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
-                std::int32_t vertex);
-void testEveryVertex(SceneModel& model, ShadowIndex& index, const LightFrame& light,
+void testVertex(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
+                const Query& q, std::int32_t vertex);
+void testEveryVertex(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
                      const Query& q);
 // The vertices with a NaN or infinite coordinate.
-void testLooseVertices(SceneModel& model, ShadowIndex& index, const LightFrame& light,
+void testLooseVertices(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
                        const Query& q);
 
 } // namespace kzo::shadow

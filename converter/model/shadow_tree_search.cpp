@@ -207,15 +207,15 @@ bool vertexMayBeShadowed(const Query& q, const LightFrame& light, const Vertex& 
     return sphereMeetsCone(q.cone, light, p, light.pointRadius);
 }
 
-void testLeaf(SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
+void testLeaf(const SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
               std::int32_t nodeIndex) {
     const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
     // Vertices beyond the range are shadowed by the plane alone.
     const bool filter = index.farCandidates[at(nodeIndex)] == 0;
     for (std::int32_t i = node.begin; i < node.end; ++i) {
         const std::int32_t vertex = index.vertexTree.order[at(i)];
-        const Vertex& v = model.vertices[at(vertex)];
-        if (v.counter > 0 && (!filter || vertexMayBeShadowed(q, light, v))) {
+        if (index.lit[at(vertex)] != 0 &&
+            (!filter || vertexMayBeShadowed(q, light, model.vertices[at(vertex)]))) {
             testVertex(model, index, light, q, vertex);
         }
     }
@@ -309,7 +309,7 @@ void collectLeaves(ShadowIndex& index, const LightFrame& light, std::int32_t fac
 } // namespace
 
 // The vertices beyond the range sphere that lie behind the occluder's plane.
-void testFarVertices(SceneModel& model, ShadowIndex& index, const LightFrame& light,
+void testFarVertices(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
                      const Query& q) {
     // Median splits keep the depth near log2(20000 / 8), far below this.
     std::int32_t stack[128];
@@ -350,8 +350,8 @@ void prepareTrees(const SceneModel& model, ShadowIndex& index) {
 // The occluder's vertices through the trees: for faces the grid cannot take
 // (the light near their plane, corners across the view's parts) and for
 // lights the grid does not hold.
-void testThroughTrees(SceneModel& model, ShadowIndex& index, const LightFrame& frame, Query& q,
-                      int faceIndex, double sideValue) {
+void testThroughTrees(const SceneModel& model, ShadowIndex& index, const LightFrame& frame,
+                      Query& q, int faceIndex, double sideValue) {
     if (frame.distant) {
         prepareCylinderQuery(frame, q);
     } else {

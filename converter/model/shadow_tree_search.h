@@ -19,12 +19,12 @@ void prepareTrees(const SceneModel& model, ShadowIndex& index);
 // Runs the exact test of the query's occluder on every vertex the trees do
 // not rule out. The query's occluder, side, nt and processesNegative must be
 // set; sideValue is n . Q + d of a point or spot light.
-void testThroughTrees(SceneModel& model, ShadowIndex& index, const LightFrame& frame, Query& q,
-                      int faceIndex, double sideValue);
+void testThroughTrees(const SceneModel& model, ShadowIndex& index, const LightFrame& frame,
+                      Query& q, int faceIndex, double sideValue);
 
 // The same for the vertices beyond the range sphere that lie behind the
 // occluder's plane. The trees must be counted.
-void testFarVertices(SceneModel& model, ShadowIndex& index, const LightFrame& light,
+void testFarVertices(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
                      const Query& q);
 
 // An unlit vertex leaves the counts, if they are kept for this light.

@@ -1,11 +1,12 @@
 // The indexed shadow marking against the literal one on scenes spelled by the
 // bytes: small grids of coordinates (so that vertices meet edges and lights
 // meet vertices), raw floats when allowed (NaN, infinities, huge values), all
-// light types with and without range. The counters after every light and the
-// colour bytes must be identical, and nothing may crash.
+// light types with and without range, the classic or the relative test. The
+// counters after every light and the colour bytes (the latter marked on two
+// threads) must be identical, and nothing may crash.
 //
 // Layout: vertex count - 3, face count - 1, light count - 1, flags (bit 0:
-// flat colour, bit 1: raw floats), then per vertex three coordinates, per
+// flat colour, bit 1: raw floats, bit 2: relative test), then per vertex three coordinates, per
 // face three vertex numbers, per light: type (bit 7: stand on a vertex),
 // position or vertex number, direction, range, intensity, cone, edge, colour.
 // A coordinate is one byte c, (c % 33 - 16) / 2, or with raw floats and c =
@@ -45,7 +46,7 @@ struct Input {
     }
 };
 
-void buildScene(Input& in, kzo::SceneModel& model) {
+kzo::ShadowTest buildScene(Input& in, kzo::SceneModel& model) {
     kzo::resetSceneModel(model);
     const int vertices = 3 + in.byte() % 60;
     const int faces = 1 + in.byte() % 60;
@@ -105,6 +106,7 @@ void buildScene(Input& in, kzo::SceneModel& model) {
     model.lightCount = lights;
     model.ambientColor[0] = model.ambientColor[1] = model.ambientColor[2] = 10.0f;
     kzo::computeNormals(model);
+    return (flags & 4) != 0 ? kzo::ShadowTest::relative : kzo::ShadowTest::classic;
 }
 
 std::vector<std::uint8_t> colours(const kzo::SceneModel& model) {
@@ -123,18 +125,18 @@ std::vector<std::uint8_t> colours(const kzo::SceneModel& model) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static kzo::SceneModel model;
     Input in{data, size};
-    buildScene(in, model);
+    const kzo::ShadowTest test = buildScene(in, model);
 
     kzo::prepareFacesForLighting(model);
     kzo::ShadowIndex index;
-    kzo::buildShadowIndex(model, index);
+    kzo::buildShadowIndex(model, index, test);
     std::vector<std::int32_t> fast(static_cast<std::size_t>(model.vertexCount));
     for (int light = 0; light < model.lightCount; ++light) {
         kzo::markLitVertices(model, light, index);
         for (int v = 0; v < model.vertexCount; ++v) {
             fast[static_cast<std::size_t>(v)] = model.vertices[static_cast<std::size_t>(v)].counter;
         }
-        kzotest::literalMarkLitVertices(model, light);
+        kzotest::literalMarkLitVertices(model, light, test);
         for (int v = 0; v < model.vertexCount; ++v) {
             if (fast[static_cast<std::size_t>(v)] !=
                 model.vertices[static_cast<std::size_t>(v)].counter) {
@@ -143,9 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    kzo::precalculateColors(model);
+    kzo::precalculateColors(model, {test, 2});
     const std::vector<std::uint8_t> fastColours = colours(model);
-    kzotest::literalPrecalculateColors(model);
+    kzotest::literalPrecalculateColors(model, test);
     if (fastColours != colours(model)) {
         std::abort();
     }

@@ -1,21 +1,25 @@
 // The shadow marking written as plainly as it is described: every light
-// against every face against every vertex, no index. The fast markLitVertices
-// must leave exactly the same counters; the tests and the benchmark compare
-// the two.
+// against every face against every vertex, no index, with the classic or the
+// relative tolerances. The fast markLitVertices must leave exactly the same
+// counters; the tests and the benchmark compare the two.
 #pragma once
 
 #include "converter/model/precalculate_colors.h"
 #include "converter/model/scene_model.h"
+#include "converter/model/shadow_options.h"
 
 namespace kzotest {
 
-inline void literalMarkLitVertices(kzo::SceneModel& model, int lightIndex) {
+inline void literalMarkLitVertices(kzo::SceneModel& model, int lightIndex,
+                                   kzo::ShadowTest test = kzo::ShadowTest::classic) {
     const kzo::Light& light = model.lights[static_cast<std::size_t>(lightIndex)];
     const double qx = light.position[0];
     const double qy = light.position[1];
     const double qz = light.position[2];
     const double range = light.range;
-    const double threshold = static_cast<double>(0.00001f);
+    const bool relative = test == kzo::ShadowTest::relative;
+    double threshold = static_cast<double>(0.00001f);
+    double nearLight = 0.0001;
 
     for (int i = 0; i < model.vertexCount; ++i) {
         kzo::Vertex& v = model.vertices[static_cast<std::size_t>(i)];
@@ -53,6 +57,22 @@ inline void literalMarkLitVertices(kzo::SceneModel& model, int lightIndex) {
             continue;
         }
         const double nx = f.normal[0], ny = f.normal[1], nz = f.normal[2], d = f.planeD;
+        if (relative) {
+            // 0.00001 times |(K1 - K0) x (K2 - K0)|^2; 0.0001 times the
+            // squared bounding radius.
+            const kzo::Vertex& k0 = model.vertices[f.vertexIndex[0]];
+            const kzo::Vertex& k1 = model.vertices[f.vertexIndex[1]];
+            const kzo::Vertex& k2 = model.vertices[f.vertexIndex[2]];
+            const double ex = static_cast<double>(k1.x) - k0.x,
+                         ey = static_cast<double>(k1.y) - k0.y,
+                         ez = static_cast<double>(k1.z) - k0.z;
+            const double gx = static_cast<double>(k2.x) - k0.x,
+                         gy = static_cast<double>(k2.y) - k0.y,
+                         gz = static_cast<double>(k2.z) - k0.z;
+            const double ax = ey * gz - ez * gy, ay = ez * gx - ex * gz, az = ex * gy - ey * gx;
+            threshold = static_cast<double>(0.00001f) * (ax * ax + ay * ay + az * az);
+            nearLight = 0.0001 * static_cast<double>(f.radiusSquared);
+        }
         double tx = 0, ty = 0, tz = 0, nt = 0;
         int side = 0;
         if (light.type == kzo::kDistantLight) {
@@ -89,7 +109,7 @@ inline void literalMarkLitVertices(kzo::SceneModel& model, int lightIndex) {
             }
             const double dx = qx - vx, dy = qy - vy, dz = qz - vz;
             const double dd = dx * dx + dy * dy + dz * dz;
-            if (dd > -0.0001 && dd < 0.0001) {
+            if (relative ? dd <= nearLight : dd > -nearLight && dd < nearLight) {
                 continue;
             }
             if (range >= 0 && range * range <= dd) {
@@ -111,7 +131,8 @@ inline void literalMarkLitVertices(kzo::SceneModel& model, int lightIndex) {
 }
 
 // precalculateColors with the literal marking in place of the fast one.
-inline void literalPrecalculateColors(kzo::SceneModel& model) {
+inline void literalPrecalculateColors(kzo::SceneModel& model,
+                                      kzo::ShadowTest test = kzo::ShadowTest::classic) {
     if (!kzo::colorsAreLit(model)) {
         kzo::setWhiteColors(model);
         return;
@@ -121,7 +142,7 @@ inline void literalPrecalculateColors(kzo::SceneModel& model) {
         if (!kzo::lightAddsLight(model.lights[static_cast<std::size_t>(i)])) {
             continue;
         }
-        literalMarkLitVertices(model, i);
+        literalMarkLitVertices(model, i, test);
         kzo::applyLight(model, i);
     }
     kzo::storeColors(model);

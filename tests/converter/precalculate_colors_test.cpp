@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace kzotest;
 using kzo::SceneModel;
@@ -361,3 +364,75 @@ TEST_F(MarkLitVertices, faceWhoseCornersWereAllUnlitEarlierCastsNoShadow) {
 }
 
 } // namespace
+
+namespace {
+
+// A right triangle in the plane z = 1 with legs of the given length at (x, 0),
+// and a probe at z = 0 under its centroid; returns the probe.
+int addCasterOverProbe(SceneModel& model, float x, float leg) {
+    const int k0 = addVertex(model, x, 0, 1);
+    addFace(model, k0, addVertex(model, x + leg, 0, 1), addVertex(model, x, leg, 1));
+    return addVertex(model, x + leg / 3, leg / 3, 0);
+}
+
+} // namespace
+
+// The classic test lets a face cast only above an area of 1.5 * sqrt(0.00001)
+// (0.00474): faces of area 0.0047 never shadow the probe under their centroid,
+// faces of 0.0048 do. More than a tenth of such faces gives one line; faces of
+// zero area are not counted, and the relative test neither warns nor spares
+// the small faces.
+TEST_F(MarkLitVertices, classicTestNamesTheFacesTooSmallToCastWhenMoreThanATenth) {
+    const float small = std::sqrt(2 * 0.0047f);
+    const float large = std::sqrt(2 * 0.0048f);
+    const std::string line =
+        "2 of 10 faces are too small to cast shadows at this scene's unit (see --shadow-test)";
+    struct Case {
+        int smallFaces;
+        bool zeroAreaFace;
+        kzo::ShadowTest test;
+        std::vector<std::string> expected;
+    };
+    for (const Case& c : {Case{1, true, kzo::ShadowTest::classic, {}},
+                          Case{2, false, kzo::ShadowTest::classic, {line}},
+                          Case{2, false, kzo::ShadowTest::relative, {}}}) {
+        startLitScene(model, 3);
+        std::vector<std::string> lines;
+        model.sink = [&lines](const std::string& text) { lines.push_back(text); };
+        std::vector<int> smallProbes, largeProbes;
+        for (int i = 0; i < 10; ++i) {
+            const float x = static_cast<float>(i);
+            if (i == 9 && c.zeroAreaFace) {
+                addFace(model, addVertex(model, x, 0, 1), addVertex(model, x + 1, 0, 1),
+                        addVertex(model, x + 2, 0, 1));
+            } else {
+                (i < c.smallFaces ? smallProbes : largeProbes)
+                    .push_back(addCasterOverProbe(model, x, i < c.smallFaces ? small : large));
+            }
+        }
+        addLight(model, distantLight(0, 0, 1));
+        setFaceNormals(model);
+        kzo::precalculateColors(model, {c.test, 1});
+        EXPECT_EQ(lines, c.expected) << c.smallFaces;
+
+        kzo::ShadowIndex index;
+        kzo::buildShadowIndex(model, index, c.test);
+        kzo::markLitVertices(model, 0, index);
+        std::vector<int> fast;
+        for (int i = 0; i < model.vertexCount; ++i) {
+            fast.push_back(model.vertices[static_cast<std::size_t>(i)].counter);
+        }
+        literalMarkLitVertices(model, 0, c.test);
+        for (int i = 0; i < model.vertexCount; ++i) {
+            ASSERT_EQ(fast[static_cast<std::size_t>(i)],
+                      model.vertices[static_cast<std::size_t>(i)].counter);
+        }
+        const bool classic = c.test == kzo::ShadowTest::classic;
+        for (const int probe : smallProbes) {
+            EXPECT_EQ(fast[static_cast<std::size_t>(probe)], classic ? 1 : 0);
+        }
+        for (const int probe : largeProbes) {
+            EXPECT_EQ(fast[static_cast<std::size_t>(probe)], 0);
+        }
+    }
+}

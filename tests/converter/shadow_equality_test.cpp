@@ -1,5 +1,7 @@
-// The fast shadow marking against the literal one on random scenes: the
-// counters after every light and the colour bytes must be identical.
+// The fast shadow marking against the literal one on random scenes, with the
+// classic and the relative test: the counters after every light and the
+// colour bytes must be identical, whatever the number of threads. The
+// relative test must give the same bytes at every power-of-two scale.
 #include "converter/model/mark_lit_vertices.h"
 #include "converter/model/precalculate_colors.h"
 #include "tests/converter/light_scene_builder.h"
@@ -180,31 +182,35 @@ std::vector<int> colorBytes(const SceneModel& model) {
     return out;
 }
 
+constexpr kzo::ShadowTest kBothTests[] = {kzo::ShadowTest::classic, kzo::ShadowTest::relative};
+
 TEST(ShadowEquality, fastMarkingLeavesTheLiteralCountersOnRandomScenes) {
     auto owned = std::make_unique<SceneModel>();
     SceneModel& model = *owned;
-    int unlitSeen = 0;
-    // One index for every scene, as a converter keeps it from file to file:
-    // nothing of a scene may linger into the next.
-    kzo::ShadowIndex index;
-    for (std::uint32_t seed = 1; seed <= 400; ++seed) {
-        Random r(seed);
-        buildRandomScene(r, model);
-        kzo::prepareFacesForLighting(model);
-        kzo::buildShadowIndex(model, index);
-        for (int light = 0; light < model.lightCount; ++light) {
-            kzo::markLitVertices(model, light, index);
-            const std::vector<int> fast = counters(model);
-            literalMarkLitVertices(model, light);
-            const std::vector<int> literal = counters(model);
-            ASSERT_EQ(fast, literal) << "seed " << seed << " light " << light;
-            for (const int c : fast) {
-                unlitSeen += c == 0 ? 1 : 0;
+    for (const kzo::ShadowTest test : kBothTests) {
+        int unlitSeen = 0;
+        // One index for every scene, as a converter keeps it from file to
+        // file: nothing of a scene may linger into the next.
+        kzo::ShadowIndex index;
+        for (std::uint32_t seed = 1; seed <= 400; ++seed) {
+            Random r(seed);
+            buildRandomScene(r, model);
+            kzo::prepareFacesForLighting(model);
+            kzo::buildShadowIndex(model, index, test);
+            for (int light = 0; light < model.lightCount; ++light) {
+                kzo::markLitVertices(model, light, index);
+                const std::vector<int> fast = counters(model);
+                literalMarkLitVertices(model, light, test);
+                const std::vector<int> literal = counters(model);
+                ASSERT_EQ(fast, literal) << "seed " << seed << " light " << light;
+                for (const int c : fast) {
+                    unlitSeen += c == 0 ? 1 : 0;
+                }
             }
         }
+        // The scenes do put vertices in shadow and out of range.
+        EXPECT_GT(unlitSeen, 1000);
     }
-    // The scenes do put vertices in shadow and out of range.
-    EXPECT_GT(unlitSeen, 1000);
 }
 
 // A closed lumpy sphere, its faces turned outwards.
@@ -285,32 +291,85 @@ TEST(ShadowEquality, fastMarkingMatchesTheLiteralOnAClosedMeshLitFromInsideAndOu
     }
     addLight(model, pointLight(beside[0], beside[1], beside[2]));
 
-    kzo::ShadowIndex index;
-    kzo::buildShadowIndex(model, index);
-    for (int light = 0; light < model.lightCount; ++light) {
-        kzo::markLitVertices(model, light, index);
-        const std::vector<int> fast = counters(model);
-        literalMarkLitVertices(model, light);
-        const std::vector<int> literal = counters(model);
-        ASSERT_EQ(fast, literal) << "light " << light;
-        // Every light leaves some vertices lit and puts some in shadow.
-        EXPECT_GT(std::count(fast.begin(), fast.end(), 0), 5) << "light " << light;
-        EXPECT_GT(std::count(fast.begin(), fast.end(), 1), 20) << "light " << light;
+    for (const kzo::ShadowTest test : kBothTests) {
+        kzo::ShadowIndex index;
+        kzo::buildShadowIndex(model, index, test);
+        for (int light = 0; light < model.lightCount; ++light) {
+            kzo::markLitVertices(model, light, index);
+            const std::vector<int> fast = counters(model);
+            literalMarkLitVertices(model, light, test);
+            const std::vector<int> literal = counters(model);
+            ASSERT_EQ(fast, literal) << "light " << light;
+            // Every light leaves some vertices lit and puts some in shadow.
+            EXPECT_GT(std::count(fast.begin(), fast.end(), 0), 5) << "light " << light;
+            EXPECT_GT(std::count(fast.begin(), fast.end(), 1), 20) << "light " << light;
+        }
     }
 }
 
-TEST(ShadowEquality, fastColoursEqualTheLiteralColoursOnRandomScenes) {
+// The lights are marked on as many threads as asked (more than there are
+// lights too) and applied in their order: the bytes of one thread.
+TEST(ShadowEquality, fastColoursEqualTheLiteralColoursOnRandomScenesForAnyThreadCount) {
     auto owned = std::make_unique<SceneModel>();
     SceneModel& model = *owned;
     for (std::uint32_t seed = 1000; seed < 1150; ++seed) {
         Random r(seed);
         buildRandomScene(r, model);
-        kzo::precalculateColors(model);
-        const std::vector<int> fast = colorBytes(model);
-        // The model is left as the fast run found it but for the derived fields.
-        literalPrecalculateColors(model);
-        ASSERT_EQ(fast, colorBytes(model)) << "seed " << seed;
+        for (const kzo::ShadowTest test : kBothTests) {
+            literalPrecalculateColors(model, test);
+            const std::vector<int> literal = colorBytes(model);
+            // The model is left as the run found it but for the derived fields.
+            for (const int threads : {1, 2, 3, 8}) {
+                kzo::precalculateColors(model, {test, threads});
+                ASSERT_EQ(colorBytes(model), literal) << "seed " << seed << " threads " << threads;
+            }
+        }
     }
+}
+
+// The whole scene, its lights' positions and ranges times a power of two:
+// every product of the shadow test scales exactly.
+void scaleScene(SceneModel& model, float scale) {
+    for (int i = 0; i < model.vertexCount; ++i) {
+        kzo::Vertex& v = model.vertices[static_cast<std::size_t>(i)];
+        v.x *= scale;
+        v.y *= scale;
+        v.z *= scale;
+    }
+    for (int i = 0; i < model.lightCount; ++i) {
+        kzo::Light& light = model.lights[static_cast<std::size_t>(i)];
+        for (float& p : light.position) {
+            p *= scale;
+        }
+        light.range *= scale;
+    }
+    setFaceNormals(model);
+}
+
+TEST(ShadowEquality, relativeTestGivesTheSameBytesAtEveryPowerOfTwoScale) {
+    auto owned = std::make_unique<SceneModel>();
+    SceneModel& model = *owned;
+    int classicChanges = 0;
+    for (std::uint32_t seed = 2000; seed < 2150; ++seed) {
+        std::vector<int> atUnit[2];
+        for (const float scale : {1.0f, 0x1p-10f, 0x1p3f, 0x1p10f}) {
+            for (int t = 0; t < 2; ++t) {
+                Random r(seed);
+                buildRandomScene(r, model);
+                scaleScene(model, scale);
+                kzo::precalculateColors(model, {kBothTests[t], 2});
+                if (scale == 1.0f) {
+                    atUnit[t] = colorBytes(model);
+                } else if (t == 1) {
+                    ASSERT_EQ(colorBytes(model), atUnit[t]) << "seed " << seed << " " << scale;
+                } else {
+                    classicChanges += colorBytes(model) != atUnit[t] ? 1 : 0;
+                }
+            }
+        }
+    }
+    // The classic test's fixed tolerances do change some of these scenes.
+    EXPECT_GT(classicChanges, 20);
 }
 
 } // namespace

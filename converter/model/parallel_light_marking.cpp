@@ -1,0 +1,91 @@
+#include "converter/model/parallel_light_marking.h"
+
+#include "converter/model/mark_lit_vertices.h"
+#include "converter/model/precalculate_colors.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace kzo {
+
+namespace {
+
+std::size_t at(std::int32_t index) {
+    return static_cast<std::size_t>(index);
+}
+
+struct SharedRun {
+    SharedRun(const SceneModel& m, ShadowTest t, LightMarks& k) : model(m), test(t), marks(k) {}
+    const SceneModel& model;
+    ShadowTest test;
+    LightMarks& marks;
+    std::atomic<std::int32_t> nextLight{0};
+    std::atomic<bool> failed{false};
+    std::mutex failureLock;
+    std::exception_ptr failure;
+};
+
+void storeRow(const ShadowIndex& index, std::int32_t vertexCount, std::uint64_t* row) {
+    for (std::int32_t i = 0; i < vertexCount; ++i) {
+        row[at(i) / 64] |= static_cast<std::uint64_t>(index.lit[at(i)] != 0 ? 1 : 0) << (i % 64);
+    }
+}
+
+void markLights(SharedRun& run) {
+    try {
+        // Allocated once per thread; every light reuses it.
+        ShadowIndex index;
+        buildShadowIndex(run.model, index, run.test);
+        for (;;) {
+            const std::int32_t light = run.nextLight.fetch_add(1);
+            if (light >= run.model.lightCount || run.failed.load()) {
+                return;
+            }
+            if (!lightAddsLight(run.model.lights[at(light)])) {
+                continue;
+            }
+            markLitInIndex(run.model, light, index);
+            storeRow(index, run.model.vertexCount,
+                     run.marks.bits.data() + at(light) * run.marks.wordsPerLight);
+        }
+    } catch (...) {
+        const std::lock_guard<std::mutex> guard(run.failureLock);
+        if (!run.failure) {
+            run.failure = std::current_exception();
+        }
+        run.failed.store(true);
+    }
+}
+
+} // namespace
+
+void markLightsOnThreads(const SceneModel& model, const ShadowOptions& options, LightMarks& marks) {
+    marks.wordsPerLight = (at(std::max(model.vertexCount, 0)) + 63) / 64;
+    marks.bits.assign(marks.wordsPerLight * at(std::max(model.lightCount, 0)), 0);
+    SharedRun run(model, options.test, marks);
+    const int threads = std::max(1, std::min(options.threads, model.lightCount));
+    {
+        std::vector<std::jthread> helpers;
+        helpers.reserve(at(threads - 1));
+        for (int t = 1; t < threads; ++t) {
+            helpers.emplace_back([&run] { markLights(run); });
+        }
+        markLights(run);
+    } // the helpers join here
+    if (run.failure) {
+        std::rethrow_exception(run.failure);
+    }
+}
+
+void setCountersFromMarks(SceneModel& model, const LightMarks& marks, int lightIndex) {
+    const std::uint64_t* row = marks.bits.data() + at(lightIndex) * marks.wordsPerLight;
+    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
+        model.vertices[at(i)].counter =
+            static_cast<std::int32_t>((row[at(i) / 64] >> (i % 64)) & 1);
+    }
+}
+
+} // namespace kzo

@@ -1,0 +1,29 @@
+// The lit vertices of every light of one file, marked on several threads.
+// Each thread takes the next light and marks it with a shadow index of its
+// own; the result is kept as one row of bits per light, so that the lights
+// can then be applied in index order, exactly as one thread would apply them.
+#pragma once
+
+#include "converter/model/scene_model.h"
+#include "converter/model/shadow_options.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace kzo {
+
+struct LightMarks {
+    std::size_t wordsPerLight = 0;
+    std::vector<std::uint64_t> bits;
+};
+
+// Marks every light for which lightAddsLight holds on options.test and
+// options.threads threads (the calling one among them); the rows of the
+// other lights stay clear. Reads the model only. An exception thrown on any
+// thread is thrown again here once all have stopped.
+void markLightsOnThreads(const SceneModel& model, const ShadowOptions& options, LightMarks& marks);
+
+// Sets every vertex's counter to 1 where the light's row marks it lit, else 0.
+void setCountersFromMarks(SceneModel& model, const LightMarks& marks, int lightIndex);
+
+} // namespace kzo
