@@ -118,7 +118,20 @@ SceneChannel readEnvelopeBlock(const SceneText& text, std::size_t open, std::siz
     // Nested blocks (channel modifiers) are passed over whole.
     for (int depth = 1; i < text.lines.size() && depth > 0; ++i) {
         const std::string_view line = trimmedLine(text, i);
-        if (startsWithKeyword(line, "{")) {
+        if (startsWithKeyword(line, "Plugin")) {
+            LineScanner scanner = scanAfter(line, "Plugin");
+            std::string kind;
+            std::int32_t number = 0;
+            std::string server;
+            scanner.scan(kind);
+            scanner.scan(number);
+            scanner.scan(server);
+            channel.modifiers.emplace_back(i, server);
+            while (i + 1 < text.lines.size() &&
+                   !startsWithKeyword(trimmedLine(text, i), "EndPlugin")) {
+                ++i;
+            }
+        } else if (startsWithKeyword(line, "{")) {
             ++depth;
         } else if (startsWithKeyword(line, "}")) {
             --depth;

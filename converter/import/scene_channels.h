@@ -25,6 +25,8 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace kzo {
@@ -34,6 +36,9 @@ inline constexpr int kMotionChannels = 9;
 struct SceneChannel {
     Envelope envelope;
     std::vector<std::size_t> keyLines; // of each key, from 0
+    // Plug-ins that modify the channel (expressions and the like), which no
+    // output can hold: the line (from 0) and the server's name.
+    std::vector<std::pair<std::size_t, std::string>> modifiers;
 };
 
 using ChannelMotion = std::array<SceneChannel, kMotionChannels>;
@@ -42,7 +47,8 @@ using ChannelMotion = std::array<SceneChannel, kMotionChannels>;
 std::string_view trimmedLine(const SceneText& text, std::size_t line);
 
 // Reads the "{ Envelope" block opening on line open. Keys out of time order
-// are put in order (stably). *end receives the index of the first line
+// are put in order (stably); nested blocks and "Plugin" to "EndPlugin" runs
+// are passed over, the plug-ins named as modifiers. *end receives the index of the first line
 // behind the block (the end of the scene when it is not closed).
 SceneChannel readEnvelopeBlock(const SceneText& text, std::size_t open, std::size_t* end);
 
