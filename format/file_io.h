@@ -2,13 +2,24 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kzo {
 
-// Reads the whole file into out. Returns false (out untouched) when the file
-// cannot be opened or read.
+struct ReadFailure {
+    bool notRegularFile = false; // a device, FIFO or socket (a directory cannot be opened)
+    std::string reason;          // the system's text, or what kind of file was refused
+};
+
+// Reads the whole file into out (untouched on failure). Only a regular file is
+// read, and never beyond the size it had when it was opened: a device or a
+// FIFO named as a model file is refused at once instead of being read without
+// end or waited on.
+std::optional<ReadFailure> readFile(const std::string& path, std::vector<std::uint8_t>& out);
+
+// readFile for callers that need no reason: false on failure.
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
 
 struct OutputFile {
@@ -19,7 +30,15 @@ struct OutputFile {
 // Writes every file to a temporary file beside its target, and only when all of
 // them are complete renames them over their targets. On failure no target is
 // touched and no temporary file is left; the result names the path that failed
-// (empty on success).
-std::string writeFilesAtomically(const std::vector<OutputFile>& files);
+// (empty on success) and reason, when given, receives the system's reason
+// ("No space left on device", "Permission denied", "Is a directory").
+//
+// A temporary file is named ".NAME.tmp-HOST-PID-N" after its target NAME, the
+// host, the process and a counter. It is removed when SIGINT or SIGTERM ends
+// the process while it exists. The first write into a directory removes the
+// temporary files there that processes of this host left when they ended
+// without cleaning up; another host's are never touched.
+std::string writeFilesAtomically(const std::vector<OutputFile>& files,
+                                 std::string* reason = nullptr);
 
 } // namespace kzo

@@ -132,16 +132,7 @@ KzoLayout kzoLayout(const KzoHeader& h) {
 KzoHeader parseKzoHeader(std::span<const std::uint8_t> bytes) {
     ByteReader in(bytes);
     requireBytes(in, kKzoHeaderSize, "the 28-byte header");
-    return readKzoHeader(in);
-}
-
-KzoDump parseKzo(std::span<const std::uint8_t> bytes) {
-    KzoDump dump;
-    dump.fileSize = bytes.size();
-    dump.header = parseKzoHeader(bytes);
-    ByteReader in(bytes);
-    in.seek(kKzoHeaderSize);
-    const KzoHeader& h = dump.header;
+    const KzoHeader h = readKzoHeader(in);
     static const char* const kCountNames[] = {"the image count", "the material count",
                                               "the vertex count", "the face count",
                                               "the pivot count"};
@@ -153,6 +144,16 @@ KzoDump parseKzo(std::span<const std::uint8_t> bytes) {
                                                         std::to_string(counts[i]) + ")");
         }
     }
+    return h;
+}
+
+KzoDump parseKzo(std::span<const std::uint8_t> bytes) {
+    KzoDump dump;
+    dump.fileSize = bytes.size();
+    dump.header = parseKzoHeader(bytes);
+    ByteReader in(bytes);
+    in.seek(kKzoHeaderSize);
+    const KzoHeader& h = dump.header;
     dump.images =
         readRecords<KzoImage>(in, h.imageCount, kKzoImageRecordSize, "image records", readImage);
     dump.materials = readRecords<KzoMaterialRecord>(in, h.materialCount, kKzoMaterialRecordSize,

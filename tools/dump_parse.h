@@ -21,7 +21,8 @@ CamDump parseCam(std::span<const std::uint8_t> bytes);
 KzlDump parseKzl(std::span<const std::uint8_t> bytes);
 
 // Only the header of a KZO file (for the summary, which must work on a file
-// whose body is damaged).
+// whose body is damaged). A negative count makes the header itself impossible
+// and throws, as it does for the whole file.
 KzoHeader parseKzoHeader(std::span<const std::uint8_t> bytes);
 
 } // namespace kzo::dump

@@ -3,16 +3,16 @@
 // Exit status: 0 when every file was read (and, with --check, passed), 1 when
 // any file could not be read or failed its check, 2 for a bad command line.
 
+#include "format/command_line_convention.h"
 #include "format/file_io.h"
 #include "tools/dump_check.h"
 #include "tools/dump_render.h"
 #include "tools/file_kind.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -25,7 +25,14 @@ const char* const kUsage =
     "  --json      one JSON document per file\n"
     "  --summary   the counts only\n"
     "  --check     validate; report the first problem and its byte offset\n"
-    "  --kind K    read every file as kind K instead of by its extension\n";
+    "  --kind K    read every file as kind K instead of by its extension\n"
+    "  -h, --help  print this help and exit\n"
+    "  --version   print the version and exit\n"
+    "Options take their value as --kind=K or --kind K; \"--\" ends the options.\n"
+    "Exit status: 0 when every file was read (and passed --check), 1 when any\n"
+    "file could not be read or failed, 2 for a bad command line.\n";
+
+const char* const kVersion = "kzodump v1.0\n";
 
 struct Options {
     enum class Action { print, json, summary, check } action = Action::print;
@@ -33,45 +40,56 @@ struct Options {
     std::vector<std::string> files;
 };
 
-// nullopt after printing the reason on a bad command line.
-std::optional<Options> parseCommandLine(int argc, char** argv) {
+// The options, or the exit status when the program ends here (after printing
+// the usage, the version or the reason the command line is unusable).
+std::variant<Options, int> parseCommandLine(int argc, char** argv) {
     Options options;
     int actions = 0;
-    bool filesOnly = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (filesOnly || arg.empty() || arg[0] != '-') {
-            options.files.emplace_back(arg);
-        } else if (arg == "--") {
-            filesOnly = true;
-        } else if (arg == "--json" || arg == "--summary" || arg == "--check") {
-            options.action = arg == "--json"      ? Options::Action::json
-                             : arg == "--summary" ? Options::Action::summary
-                                                  : Options::Action::check;
+    auto action = [&](Options::Action a) {
+        return [&options, &actions, a](const std::string&) {
+            options.action = a;
             ++actions;
-        } else if (arg == "--kind" && i + 1 < argc) {
-            options.kind = fileKindFromName(argv[++i]);
-            if (!options.kind) {
-                std::fprintf(stderr, "kzodump: unknown kind '%s' (kzo, mot, cam or kzl)\n",
-                             argv[i]);
-                return std::nullopt;
-            }
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else {
-            std::fprintf(stderr, "kzodump: unknown option '%s'\n%s", argv[i], kUsage);
-            return std::nullopt;
-        }
+            return std::string();
+        };
+    };
+    const std::vector<kzo::cli::OptionSpec> specs = {
+        {0, "json", false, action(Options::Action::json)},
+        {0, "summary", false, action(Options::Action::summary)},
+        {0, "check", false, action(Options::Action::check)},
+        {0, "kind", true,
+         [&options](const std::string& value) {
+             options.kind = fileKindFromName(value);
+             return options.kind ? std::string()
+                                 : "unknown kind '" + value + "' (kzo, mot, cam or kzl)";
+         }},
+    };
+    kzo::cli::ParsedArguments parsed =
+        kzo::cli::parseArguments(specs, std::vector<std::string>(argv + 1, argv + argc));
+    switch (parsed.request) {
+    case kzo::cli::Request::help:
+        std::fputs(kUsage, stdout);
+        return 0;
+    case kzo::cli::Request::version:
+        std::fputs(kVersion, stdout);
+        return 0;
+    case kzo::cli::Request::invalid:
+        std::fputs(kzo::cli::usageErrorText("kzodump", parsed.error).c_str(), stderr);
+        return kzo::cli::kExitUsage;
+    case kzo::cli::Request::run:
+        break;
     }
     if (actions > 1) {
-        std::fprintf(stderr, "kzodump: --json, --summary and --check exclude each other\n");
-        return std::nullopt;
+        std::fputs(
+            kzo::cli::usageErrorText("kzodump", "--json, --summary and --check exclude each other")
+                .c_str(),
+            stderr);
+        return kzo::cli::kExitUsage;
     }
-    if (options.files.empty()) {
+    if (parsed.operands.empty()) {
         std::fputs(kUsage, stderr);
-        return std::nullopt;
+        return kzo::cli::kExitUsage;
     }
+    options.files = std::move(parsed.operands);
     return options;
 }
 
@@ -85,8 +103,9 @@ bool processFile(const Options& options, const std::string& path, bool first) {
         return false;
     }
     std::vector<std::uint8_t> bytes;
-    if (!kzo::readFileBytes(path, bytes)) {
-        std::fprintf(stderr, "kzodump: '%s': cannot read the file\n", path.c_str());
+    if (const std::optional<kzo::ReadFailure> failure = kzo::readFile(path, bytes)) {
+        std::fprintf(stderr, "kzodump: '%s': cannot read the file: %s\n", path.c_str(),
+                     failure->reason.c_str());
         return false;
     }
     if (options.action == Options::Action::check) {
@@ -119,10 +138,11 @@ bool processFile(const Options& options, const std::string& path, bool first) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::optional<Options> options = parseCommandLine(argc, argv);
-    if (!options) {
-        return 2;
+    const std::variant<Options, int> parsed = parseCommandLine(argc, argv);
+    if (const int* status = std::get_if<int>(&parsed)) {
+        return *status;
     }
+    const Options* options = &std::get<Options>(parsed);
     bool allGood = true;
     for (std::size_t i = 0; i < options->files.size(); ++i) {
         allGood = processFile(*options, options->files[i], i == 0) && allGood;

@@ -21,8 +21,9 @@ std::string fileMessage(std::string_view loader, std::string_view name, std::str
 
 std::vector<std::uint8_t> readObjectFile(std::string_view loader, const std::string& name) {
     std::vector<std::uint8_t> bytes;
-    if (!kzo::readFileBytes(name, bytes)) {
-        fatalError(fileMessage(loader, name, "를 열수 없습니다."));
+    if (const std::optional<kzo::ReadFailure> failure = kzo::readFile(name, bytes)) {
+        fatalError(fileMessage(
+            loader, name, failure->notRegularFile ? "is not a regular file" : "를 열수 없습니다."));
     }
     return bytes;
 }

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -63,9 +69,55 @@ TEST(FileIo, aDirectoryInTheWayOfALaterFileStopsTheWholeSet) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
-TEST(FileIo, readRefusesMissingFilesAndDirectories) {
+TEST(FileIo, readsOnlyRegularFilesAndSaysWhy) {
+    const fs::path dir = freshDirectory("regular");
     std::vector<std::uint8_t> bytes = {7};
-    EXPECT_FALSE(kzo::readFileBytes("/nonexistent/kzo/file", bytes));
-    EXPECT_FALSE(kzo::readFileBytes(fs::temp_directory_path().string(), bytes));
+    auto refused = [&bytes](const fs::path& path) {
+        const std::optional<kzo::ReadFailure> failure = kzo::readFile(path.string(), bytes);
+        return failure ? failure->reason : std::string("read");
+    };
+    EXPECT_EQ(refused("/nonexistent/kzo/file"), "No such file or directory");
+    EXPECT_EQ(refused(dir), "Is a directory");
+    // A device would be read without end, a FIFO waited on for ever.
+    fs::create_symlink("/dev/zero", dir / "zero.3ds");
+    EXPECT_EQ(refused(dir / "zero.3ds"), "not a regular file");
+    ASSERT_EQ(::mkfifo((dir / "fifo.kzo").c_str(), 0600), 0);
+    EXPECT_EQ(refused(dir / "fifo.kzo"), "not a regular file");
+    EXPECT_TRUE(kzo::readFile((dir / "fifo.kzo").string(), bytes)->notRegularFile);
     EXPECT_EQ(bytes, (std::vector<std::uint8_t>{7}));
+    EXPECT_FALSE(kzo::readFileBytes((dir / "zero.3ds").string(), bytes));
+
+    std::ofstream(dir / "model.3ds", std::ios::binary) << "MM";
+    fs::create_symlink(dir / "model.3ds", dir / "link.3ds");
+    EXPECT_EQ(refused(dir / "link.3ds"), "read");
+    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{'M', 'M'}));
+}
+
+TEST(FileIo, aFailedWriteEndsWithTheSystemsReason) {
+    const fs::path dir = freshDirectory("reason");
+    fs::create_directory(dir / "a.kzo");
+    std::string reason;
+    EXPECT_EQ(kzo::writeFilesAtomically({{(dir / "a.kzo").string(), {1}}}, &reason),
+              (dir / "a.kzo").string());
+    EXPECT_EQ(reason, "Is a directory");
+    EXPECT_NE(kzo::writeFilesAtomically({{(dir / "none" / "b.kzo").string(), {1}}}, &reason), "");
+    EXPECT_EQ(reason, "No such file or directory");
+
+    // A write that the system stops half-way: a file size limit in a child.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::string why;
+        kzo::writeFilesAtomically({{(dir / "big.kzo").string(), std::vector<std::uint8_t>(100)}},
+                                  &why);
+        ::_exit(why == "File too large" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1)
+        << "the half-written temporary file is removed";
 }

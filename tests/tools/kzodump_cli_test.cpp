@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -39,8 +40,9 @@ protected:
 
     Outcome run(const std::string& args) {
         const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-        const std::string command =
-            std::string(KZODUMP_PATH) + " " + args + " >" + out.string() + " 2>" + err.string();
+        // From inside the test's directory, so that files can be named by relative paths.
+        const std::string command = "cd " + dir_.string() + " && " + KZODUMP_PATH + " " + args +
+                                    " >" + out.string() + " 2>" + err.string();
         Outcome r;
         const int raw = std::system(command.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -97,6 +99,28 @@ TEST_F(KzodumpCli, kindOptionOverridesTheExtension) {
     EXPECT_NE(r.out.find("last frame 30"), std::string::npos);
 }
 
+TEST_F(KzodumpCli, followsTheToolChainsCommandLineConvention) {
+    Outcome r = run("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("usage: kzodump", 0), 0u) << r.out;
+    r = run("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "kzodump v1.0\n");
+
+    // --opt=value as --opt value; after "--" a name starting with '-' is a file.
+    write("-motion.bin", motBytes(30, {}));
+    r = run("--kind=mot --summary -- -motion.bin");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "'-motion.bin' (mot, 8 bytes)\nlast frame: 30\n0 motion blocks\n0 keys\n");
+
+    for (const char* bad : {"--kind", "--kind=obj x.kzo", "--json=1 x.kzo", "-x x.kzo"}) {
+        r = run(bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("Try 'kzodump --help'."), std::string::npos) << bad << r.err;
+        EXPECT_EQ(r.out, "") << bad;
+    }
+}
+
 TEST_F(KzodumpCli, badInputAndBadCommandLinesFailCleanly) {
     Bytes oneBlockMissing = motBytes(30, {});
     oneBlockMissing.data[4] = 1;
@@ -106,7 +130,28 @@ TEST_F(KzodumpCli, badInputAndBadCommandLinesFailCleanly) {
     EXPECT_NE(r.err.find("'" + truncated + "' byte 8: "), std::string::npos) << r.err;
     EXPECT_TRUE(r.out.empty());
 
-    EXPECT_EQ(run((dir_ / "missing.kzo").string()).status, 1);
+    // A header no file can have fails in every mode, the summary too.
+    KzoDraft impossible = twoTriangles();
+    impossible.counts = {0, 1, INT32_MIN, 2, 0};
+    const std::string header = write("impossible.kzo", kzoBytes(impossible));
+    for (const char* mode : {"--summary ", "--check ", ""}) {
+        r = run(mode + header);
+        EXPECT_EQ(r.status, 1) << mode;
+        EXPECT_NE(r.err.find("'" + header + "' byte 12: "), std::string::npos) << mode << r.err;
+    }
+
+    r = run((dir_ / "missing.kzo").string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot read the file: No such file or directory"), std::string::npos);
+    // A device is not read without end, a FIFO not waited on.
+    fs::create_symlink("/dev/zero", dir_ / "zero.kzo");
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.kzo").c_str(), 0600), 0);
+    for (const char* name : {"zero.kzo", "fifo.kzo"}) {
+        r = run(std::string("--check ") + name);
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.err, "kzodump: '" + std::string(name) +
+                             "': cannot read the file: not a regular file\n");
+    }
     EXPECT_EQ(run("--frobnicate x.kzo").status, 2);
     EXPECT_EQ(run("--json --check x.kzo").status, 2);
     EXPECT_EQ(run("--kind obj x.kzo").status, 2);

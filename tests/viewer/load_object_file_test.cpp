@@ -3,6 +3,8 @@
 #include "tests/viewer/build_kzo.h"
 #include "tests/viewer/viewer_test_support.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -86,6 +88,13 @@ TEST_F(LoadObjectFileTest, namesAFileThatCannotBeOpened) {
     std::filesystem::create_directory(dir / "folder.kzo");
     EXPECT_EQ(errorLoading((dir / "folder.kzo").string()),
               "LoadKZO: (" + (dir / "folder.kzo").string() + ") 를 열수 없습니다.\n");
+    // A device is not read without end, a FIFO not waited on.
+    const std::string zero = (dir / "zero.3ds").string();
+    std::filesystem::create_symlink("/dev/zero", zero);
+    EXPECT_EQ(errorLoading(zero), "Load3DS: (" + zero + ") is not a regular file\n");
+    const std::string fifo = (dir / "fifo.lwo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(errorLoading(fifo), "LoadLWO: (" + fifo + ") is not a regular file\n");
 }
 
 TEST_F(LoadObjectFileTest, aFailedLoadLeavesTheDocumentEmpty) {

@@ -1,0 +1,109 @@
+#include "format/command_line_convention.h"
+
+#include <CLI/CLI.hpp>
+
+#include <deque>
+
+namespace kzo::cli {
+namespace {
+
+std::string optionNames(const OptionSpec& spec) {
+    std::string names;
+    if (spec.shortName != 0) {
+        names = std::string("-") + spec.shortName + ",";
+    }
+    return names + "--" + spec.longName;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The library names the option at the start of its messages; say it in the
+// words of our other usage errors where we can tell which case it is.
+std::string describe(const CLI::ParseError& e, const std::vector<OptionSpec>& options) {
+    const std::string_view what = e.what();
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr) {
+        for (const OptionSpec& spec : options) {
+            if (spec.takesValue && startsWith(what, "--" + spec.longName + ":")) {
+                return "option '--" + spec.longName + "' needs a value";
+            }
+            if (!spec.takesValue && startsWith(what, spec.longName + " was given")) {
+                return "option '--" + spec.longName + "' takes no value";
+            }
+        }
+    }
+    return std::string(what);
+}
+
+} // namespace
+
+ParsedArguments parseArguments(const std::vector<OptionSpec>& options,
+                               const std::vector<std::string>& args) {
+    CLI::App app;
+    app.set_help_flag();
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    CLI::Option* help = app.add_flag("-h,--help")->disable_flag_override();
+    CLI::Option* version = app.add_flag("--version")->disable_flag_override();
+    std::deque<std::string> values; // stable addresses for the library to fill
+    std::vector<CLI::Option*> given;
+    for (const OptionSpec& spec : options) {
+        if (spec.takesValue) {
+            given.push_back(app.add_option(optionNames(spec), values.emplace_back()));
+        } else {
+            given.push_back(app.add_flag(optionNames(spec))->disable_flag_override());
+            values.emplace_back();
+        }
+    }
+    ParsedArguments result;
+    app.add_option("operands", result.operands);
+
+    // The library takes the arguments last first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        result.request = Request::invalid;
+        result.error = describe(e, options);
+        return result;
+    }
+    if (help->count() > 0) {
+        result.request = Request::help;
+        return result;
+    }
+    if (version->count() > 0) {
+        result.request = Request::version;
+        return result;
+    }
+    for (const std::string& extra : app.remaining()) {
+        if (extra != "--") {
+            result.request = Request::invalid;
+            result.error = "unknown option '" + extra + "'";
+            return result;
+        }
+    }
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        if (given[i]->count() == 0) {
+            continue;
+        }
+        if (std::string error = options[i].apply(values[i]); !error.empty()) {
+            result.request = Request::invalid;
+            result.error = std::move(error);
+            return result;
+        }
+    }
+    return result;
+}
+
+std::string usageErrorText(std::string_view program, std::string_view error) {
+    std::string text(program);
+    text += ": ";
+    text += error;
+    text += "\nTry '";
+    text += program;
+    text += " --help'.\n";
+    return text;
+}
+
+} // namespace kzo::cli

@@ -1,0 +1,46 @@
+// The few calls into the operating system that the standard library does not
+// offer: bounded reads of regular files, exclusive creation with the system's
+// reason for a failure, process identity, and a watch for interrupt signals.
+// system_calls_posix.cpp implements them for POSIX systems; nothing else in the
+// project calls the system directly for these.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kzo::sys {
+
+enum class ReadOutcome { read, cannotOpen, notRegularFile, readFailed };
+
+// Reads a regular file, at most the size it had when it was opened. Opening
+// never waits (a FIFO is refused, not waited on). A directory cannot be
+// opened ("Is a directory"); any other file that is not regular is refused.
+// reason receives the system's text, or "not a regular file".
+ReadOutcome readRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
+                            std::string& reason);
+
+// Creates path, which must not exist yet, for writing. Returns the system's
+// reason for a failure, empty on success (handle is then open).
+std::string createNewFile(const std::string& path, int& handle);
+// Writes bytes through the handle and closes it. Returns the system's reason
+// for a failure ("No space left on device"), empty on success; the handle is
+// closed either way.
+std::string writeAndClose(int handle, std::span<const std::uint8_t> bytes);
+
+// The system's text for an error number.
+std::string errorText(int errorNumber);
+
+std::string hostName();
+long processId();
+// False only when no process with that id exists.
+bool processExists(long pid);
+
+// From the first call on, SIGINT and SIGTERM run onInterrupt on a thread of
+// its own (never inside a signal handler) and then end the process by the
+// same signal. A signal the process ignores stays ignored. Later calls in the
+// same process do nothing; in a forked child the watch starts anew.
+void watchInterrupts(void (*onInterrupt)());
+
+} // namespace kzo::sys
