@@ -17,6 +17,7 @@ struct LwoImport {
     SceneModel& model;
     const LwoObject& object;
     const std::string& path;
+    std::uint8_t pivotIndex;
 };
 
 // value limited to 0..1; not a number gives 0.
@@ -124,7 +125,7 @@ std::vector<std::uint16_t> weldPoints(const LwoImport& in, const LwoLayer& layer
             vertex.x = p.x;
             vertex.y = p.y;
             vertex.z = p.z;
-            vertex.pivotIndex = static_cast<std::uint8_t>(model.pivotCount & 0xFF);
+            vertex.pivotIndex = in.pivotIndex;
             model.vertices[static_cast<std::size_t>(index)] = vertex;
             model.vertexCount += 1;
         }
@@ -200,14 +201,15 @@ void warnOfSkippedPolygons(const LwoImport& in, const std::vector<const LwoLayer
 } // namespace
 
 void loadLwoBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
-                   const std::string& pathForMessages, std::int32_t layer) {
+                   const std::string& pathForMessages, std::int32_t layer,
+                   std::uint8_t pivotIndex) {
     LwoObject object;
     try {
         object = readLwoObject(bytes);
     } catch (const LwoError& e) {
         fatalError(model.sink, "'%s' is damaged: %s", pathForMessages.c_str(), e.what());
     }
-    const LwoImport in{model, object, pathForMessages};
+    const LwoImport in{model, object, pathForMessages, pivotIndex};
     std::vector<const LwoLayer*> layers;
     for (const LwoLayer& l : object.layers) {
         // The first layer of a number is the one a scene means.
@@ -225,13 +227,14 @@ void loadLwoBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
     }
 }
 
-void loadLwoFile(SceneModel& model, const std::string& path, std::int32_t layer) {
+void loadLwoFile(SceneModel& model, const std::string& path, std::int32_t layer,
+                 std::uint8_t pivotIndex) {
     std::vector<std::uint8_t> bytes;
     if (!readFileBytes(path, bytes)) {
         fatalError(model.sink, "cannot open '%s'", path.c_str());
     }
     model.inputsRead.push_back(path);
-    loadLwoBuffer(model, bytes, path, layer);
+    loadLwoBuffer(model, bytes, path, layer, pivotIndex);
 }
 
 } // namespace kzo

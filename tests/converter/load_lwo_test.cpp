@@ -13,8 +13,9 @@ namespace {
 
 class LoadLwoTest : public Load3dsTest {
 protected:
-    void loadLwo(const Bytes& file, std::int32_t layer = kzo::kAllLayers) {
-        kzo::loadLwoBuffer(model, file.data, "obj.lwo", layer);
+    void loadLwo(const Bytes& file, std::int32_t layer = kzo::kAllLayers,
+                 std::uint8_t pivotIndex = 0) {
+        kzo::loadLwoBuffer(model, file.data, "obj.lwo", layer, pivotIndex);
     }
     std::string rejectedLwo(const Bytes& file, std::int32_t layer = kzo::kAllLayers) {
         EXPECT_THROW(loadLwo(file, layer), kzo::FatalErrorSignal);
@@ -126,8 +127,7 @@ TEST_F(LoadLwoTest, takesTheNamedLayerAndNamesWhatItSkips) {
         layr(4, "arm") + pnts({{0, 5, 0}, {1, 5, 0}, {0, 6, 0}, {1, 6, 0}}) +
         pols2("FACE", {{0, 1, 2}, {1, 3}, {0}}) + pols2("CURV", {{0, 1, 2}}) +
         pols2("BONE", {{0, 3}}) + pols2("CURV", {{3, 2}}));
-    model.pivotCount = 2;
-    loadLwo(file, 5);
+    loadLwo(file, 5, 2);
     EXPECT_EQ(model.vertexCount, 4);
     EXPECT_EQ(model.vertices[0].y, 5.0f);
     EXPECT_EQ(model.vertices[3].pivotIndex, 2);
