@@ -9,6 +9,11 @@ foreach(program kzomaker kzoview kzodump)
     endif()
 endforeach()
 
+# Modules sit where the programs look for them: <bin>/../lib/kzo-tools.
+if(TARGET kzo_assimp_module)
+    install(TARGETS kzo_assimp_module LIBRARY DESTINATION lib/kzo-tools)
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kzo-toolchain)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -26,7 +31,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt 6 runtime the two windows need (qpa plugins: without them no window
-# can open), and the C++ runtime.
+# can open), the model import module's libraries, and the C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins (>= 6.4), libc6, libstdc++6, libgcc-s1")
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins (>= 6.4), libassimp5 (>= 5.2), libmeshoptimizer2d (>= 0.18), libc6, libstdc++6, libgcc-s1")
 include(CPack)

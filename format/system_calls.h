@@ -1,6 +1,7 @@
 // The few calls into the operating system that the standard library does not
 // offer: bounded reads of regular files, exclusive creation with the system's
-// reason for a failure, process identity, and a watch for interrupt signals.
+// reason for a failure, process identity, a watch for interrupt signals, and
+// loading shared libraries at run time.
 // system_calls_posix.cpp implements them for POSIX systems; nothing else in the
 // project calls the system directly for these.
 #pragma once
@@ -42,5 +43,14 @@ bool processExists(long pid);
 // same signal. A signal the process ignores stays ignored. Later calls in the
 // same process do nothing; in a forked child the watch starts anew.
 void watchInterrupts(void (*onInterrupt)());
+
+// The path of the running program, empty when the system does not tell.
+std::string programPath();
+
+// Loads the shared library at path for the rest of the process, resolving
+// every symbol now. Returns nullptr with the system's reason on failure.
+void* openLibrary(const std::string& path, std::string& reason);
+// The address of an exported name of an open library, or nullptr.
+void* librarySymbol(void* library, const std::string& name);
 
 } // namespace kzo::sys

@@ -1,5 +1,6 @@
 #include "format/system_calls.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -181,6 +183,25 @@ void watchInterrupts(void (*onInterrupt)()) {
         forward.sa_flags = SA_RESTART;
         ::sigaction(signalNumber, &forward, nullptr);
     }
+}
+
+std::string programPath() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+void* openLibrary(const std::string& path, std::string& reason) {
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* text = dlerror();
+        reason = text != nullptr ? text : "unknown reason";
+    }
+    return library;
+}
+
+void* librarySymbol(void* library, const std::string& name) {
+    return dlsym(library, name.c_str());
 }
 
 } // namespace kzo::sys

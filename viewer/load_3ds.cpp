@@ -6,6 +6,8 @@
 #include "viewer/loaders.h"
 #include "viewer/viewer_error.h"
 
+#include "format/chunks_3ds.h"
+
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -14,18 +16,10 @@ namespace kzoview {
 
 namespace {
 
-constexpr std::string_view kLoader = "Load3DS";
-constexpr std::size_t kChunkHeaderSize = 6;
-constexpr std::size_t kLongestName = 256; // bytes, NUL included
+namespace chunk3ds = kzo::chunk3ds;
 
-enum ChunkId : std::uint16_t {
-    kMainChunk = 0x4D4D,
-    kEditorChunk = 0x3D3D,
-    kNamedObject = 0x4000,
-    kTriangleMesh = 0x4100,
-    kVertexList = 0x4110,
-    kFaceList = 0x4120,
-};
+constexpr std::string_view kLoader = "Load3DS";
+constexpr std::size_t kLongestName = chunk3ds::kMaxNameBytes;
 
 struct Load3ds {
     kzo::ByteReader in;
@@ -49,24 +43,19 @@ std::string hexId(std::uint16_t id) {
     return text;
 }
 
-// Reads a chunk's length (its id at chunkStart has been read) and returns the
-// offset of its end, which must lie within parentEnd.
-std::size_t chunkEnd(Load3ds& load, std::uint16_t id, std::size_t chunkStart,
-                     std::size_t parentEnd) {
-    if (parentEnd - load.in.position() < 4) {
-        fail(load, "chunk " + hexId(id) + " at byte " + std::to_string(chunkStart) +
-                       " runs past the end of its parent chunk");
+// A chunk header that chunk3ds::readHeader refused, in this loader's words.
+[[noreturn]] void refuseChunk(const Load3ds& load, chunk3ds::Fault fault,
+                              const chunk3ds::Header& chunk) {
+    const std::string at = " at byte " + std::to_string(chunk.start);
+    switch (fault) {
+    case chunk3ds::Fault::noId:
+        fail(load, "chunk header" + at + " runs past the end of its parent chunk");
+    case chunk3ds::Fault::shortLength:
+        fail(load, "chunk " + hexId(chunk.id) + at + " has length " + std::to_string(chunk.length) +
+                       ", less than its 6-byte header");
+    default:
+        fail(load, "chunk " + hexId(chunk.id) + at + " runs past the end of its parent chunk");
     }
-    const std::uint32_t length = load.in.u32le();
-    if (length < kChunkHeaderSize) {
-        fail(load, "chunk " + hexId(id) + " at byte " + std::to_string(chunkStart) +
-                       " has length " + std::to_string(length) + ", less than its 6-byte header");
-    }
-    if (length > parentEnd - chunkStart) {
-        fail(load, "chunk " + hexId(id) + " at byte " + std::to_string(chunkStart) +
-                       " runs past the end of its parent chunk");
-    }
-    return chunkStart + length;
 }
 
 // The list's 16-bit count, checked against the bytes its records need.
@@ -155,29 +144,29 @@ void skipObjectName(Load3ds& load, std::size_t end) {
 
 bool handles(std::uint16_t parent, std::uint16_t child) {
     switch (parent) {
-    case kMainChunk:
-        return child == kEditorChunk;
-    case kEditorChunk:
-        return child == kNamedObject;
-    case kNamedObject:
-        return child == kTriangleMesh;
-    case kTriangleMesh:
-        return child == kVertexList || child == kFaceList;
+    case chunk3ds::kMain:
+        return child == chunk3ds::kEditor;
+    case chunk3ds::kEditor:
+        return child == chunk3ds::kNamedObject;
+    case chunk3ds::kNamedObject:
+        return child == chunk3ds::kTriangleMesh;
+    case chunk3ds::kTriangleMesh:
+        return child == chunk3ds::kVertexList || child == chunk3ds::kFaceList;
     default:
         return false;
     }
 }
 
-// Walks the chunk whose id has just been read. Nesting is at most four deep
+// Walks a chunk whose header has been read. Nesting is at most four deep
 // (main, editor, object, mesh), and every step moves forward by a checked length.
-void walkChunk(Load3ds& load, std::uint16_t id, std::size_t chunkStart, std::size_t parentEnd) {
-    const std::size_t end = chunkEnd(load, id, chunkStart, parentEnd);
-    if (id == kVertexList) {
-        readVertexList(load, chunkStart, end);
-    } else if (id == kFaceList) {
-        readFaceList(load, chunkStart, end);
+void walkChunk(Load3ds& load, const chunk3ds::Header& chunk) {
+    const std::size_t end = chunk.end();
+    if (chunk.id == chunk3ds::kVertexList) {
+        readVertexList(load, chunk.start, end);
+    } else if (chunk.id == chunk3ds::kFaceList) {
+        readFaceList(load, chunk.start, end);
     } else {
-        if (id == kNamedObject) {
+        if (chunk.id == chunk3ds::kNamedObject) {
             load.vertexBase = load.vertexTotal;
             if (load.counting) {
                 load.objectVertexCounts.push_back(0);
@@ -185,19 +174,16 @@ void walkChunk(Load3ds& load, std::uint16_t id, std::size_t chunkStart, std::siz
             ++load.objectNumber;
             skipObjectName(load, end);
         }
-        while (load.in.position() < end) {
-            const std::size_t childStart = load.in.position();
-            if (end - childStart < 2) {
-                fail(load, "chunk header at byte " + std::to_string(childStart) +
-                               " runs past the end of its parent chunk");
-            }
-            const std::uint16_t childId = load.in.u16le();
-            if (handles(id, childId)) {
-                walkChunk(load, childId, childStart, end);
-            } else {
-                load.in.seek(chunkEnd(load, childId, childStart, end));
-            }
-        }
+        chunk3ds::walkChunks(
+            load.in, end,
+            [&](const chunk3ds::Header& child) {
+                if (handles(chunk.id, child.id)) {
+                    walkChunk(load, child);
+                }
+            },
+            [&](chunk3ds::Fault fault, const chunk3ds::Header& child) {
+                refuseChunk(load, fault, child);
+            });
     }
     load.in.seek(end);
 }
@@ -208,8 +194,13 @@ void walkFile(Load3ds& load, bool counting) {
     load.faceTotal = 0;
     load.vertexBase = 0;
     load.objectNumber = 0;
-    load.in.seek(2);
-    walkChunk(load, kMainChunk, 0, load.in.size());
+    load.in.seek(0);
+    chunk3ds::Header main;
+    const chunk3ds::Fault fault = chunk3ds::readHeader(load.in, load.in.size(), main);
+    if (fault != chunk3ds::Fault::none) {
+        refuseChunk(load, fault, main);
+    }
+    walkChunk(load, main);
 }
 
 } // namespace
@@ -218,7 +209,7 @@ void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name,
                   ViewerDocument& doc) {
     detail::runLoad(doc, kLoader, name, [&] {
         Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
-        if (bytes.size() < 2 || load.in.u16le() != kMainChunk) {
+        if (bytes.size() < 2 || load.in.u16le() != chunk3ds::kMain) {
             fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
         }
         walkFile(load, true);

@@ -1,5 +1,7 @@
 #include "viewer/view_command.h"
 
+#include "format/command_line_convention.h"
+
 #include <charconv>
 
 namespace kzoview {
@@ -41,50 +43,93 @@ ViewCommand invalid(std::string why) {
     return c;
 }
 
-ViewCommand parseSnapshot(const std::vector<std::string>& args) {
+ViewCommand withOptions(const std::vector<std::string>& args) {
     ViewCommand c;
-    c.mode = ViewMode::Snapshot;
-    std::size_t i = 1;
-    if (i >= args.size()) {
-        return invalid("--snapshot needs an output file");
+    bool info = false;
+    bool snapshot = false;
+    bool sized = false;
+    const std::vector<kzo::cli::OptionSpec> specs = {
+        {0, "info", false,
+         [&info](const std::string&) {
+             info = true;
+             return std::string();
+         }},
+        {0, "snapshot", true,
+         [&](const std::string& value) {
+             snapshot = true;
+             c.snapshotPath = value;
+             return std::string();
+         }},
+        {0, "size", true,
+         [&](const std::string& value) {
+             sized = true;
+             return parseSize(value, c.width, c.height) ? std::string()
+                                                        : "--size needs WIDTHxHEIGHT, each 1 to " +
+                                                              std::to_string(kMaxSnapshotSide);
+         }},
+    };
+    kzo::cli::ParsedArguments parsed = kzo::cli::parseArguments(specs, args);
+    switch (parsed.request) {
+    case kzo::cli::Request::help:
+        c.mode = ViewMode::Help;
+        return c;
+    case kzo::cli::Request::version:
+        c.mode = ViewMode::Version;
+        return c;
+    case kzo::cli::Request::invalid:
+        return invalid(parsed.error);
+    case kzo::cli::Request::run:
+        break;
     }
-    c.snapshotPath = args[i++];
-    if (i < args.size() && args[i] == "--size") {
-        if (i + 1 >= args.size() || !parseSize(args[i + 1], c.width, c.height)) {
-            return invalid("--size needs WIDTHxHEIGHT, each 1 to " +
-                           std::to_string(kMaxSnapshotSide));
-        }
-        i += 2;
+    if (info && snapshot) {
+        return invalid("--info and --snapshot exclude each other");
     }
-    if (i + 1 != args.size()) {
-        return invalid("--snapshot needs exactly one object file after its options");
+    if (sized && !snapshot) {
+        return invalid("--size goes with --snapshot");
     }
-    c.file = args[i];
+    if (parsed.operands.size() != 1) {
+        return invalid(snapshot ? "--snapshot needs exactly one object file"
+                       : info   ? "--info needs exactly one object file"
+                                : "give exactly one object file");
+    }
+    c.mode = snapshot ? ViewMode::Snapshot : info ? ViewMode::Info : ViewMode::Window;
+    c.file = std::move(parsed.operands[0]);
     return c;
 }
 
 } // namespace
 
+const char* const kUsageText =
+    "Usage: kzoview FILE\n"
+    "       kzoview --snapshot OUT.png [--size WxH] FILE\n"
+    "       kzoview --info FILE\n"
+    "Shows a .kzo, .lwo or .3ds file as a turning wireframe.\n"
+    "\n"
+    "  --snapshot OUT.png  write the first frame as a PNG, without a display\n"
+    "  --size WxH          the snapshot's size, each side 1 to 16384 (default 377x294)\n"
+    "  --info              print the summary line the window shows as its caption\n"
+    "  -h, --help          print this help and exit\n"
+    "      --version       print the version and exit\n"
+    "\n"
+    "When no argument starts with '-', the whole command line is the file's name,\n"
+    "spaces included, optionally in double quotes. Options take their value as\n"
+    "--size=WxH or --size WxH; \"--\" ends the options, so a file whose name starts\n"
+    "with '-' comes after it. The window needs a display.\n"
+    "Exit status: 0 when the file was shown or written, 1 when it could not be\n"
+    "loaded or the snapshot not written, 2 for a bad command line or no display.\n";
+
 ViewCommand parseViewCommand(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        return {};
-    }
-    if (args[0] == "--snapshot") {
-        return parseSnapshot(args);
-    }
-    if (args[0] == "--info") {
-        if (args.size() != 2) {
-            return invalid("--info needs exactly one object file");
+    for (const std::string& arg : args) {
+        if (!arg.empty() && arg[0] == '-') {
+            return withOptions(args);
         }
-        ViewCommand c;
-        c.mode = ViewMode::Info;
-        c.file = args[1];
-        return c;
     }
-    std::string text = args[0];
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        text += ' ';
-        text += args[i];
+    std::string text;
+    for (const std::string& arg : args) {
+        if (&arg != &args.front()) {
+            text += ' ';
+        }
+        text += arg;
     }
     ViewCommand c;
     c.file = fileFromCommandLine(text);

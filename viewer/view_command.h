@@ -1,6 +1,9 @@
-// What the kzoview command line asks for. Without an option the whole command
-// line is one file path, optionally in double quotes, spaces included; two
-// headless modes serve build pipelines and tests.
+// What the kzoview command line asks for. When no argument starts with '-',
+// the whole command line is one file path, optionally in double quotes,
+// spaces included. Otherwise the options follow the programs' one
+// convention (format/command_line_convention.h), and a file whose name starts
+// with '-' comes after "--". Two headless modes serve build pipelines and
+// tests.
 //
 //   kzoview FILE                                 open the window
 //   kzoview --snapshot OUT.png [--size WxH] FILE  write the first frame as PNG
@@ -29,8 +32,12 @@ enum class ViewMode {
     Window,   // show the turning wireframe
     Snapshot, // write the first frame to snapshotPath
     Info,     // print the caption
+    Help,     // print kUsageText
+    Version,  // print the application title
     Invalid,  // a malformed option; error says why
 };
+
+extern const char* const kUsageText;
 
 struct ViewCommand {
     ViewMode mode = ViewMode::Nothing;
@@ -45,9 +52,9 @@ struct ViewCommand {
 // are dropped, nothing else is parsed.
 std::string fileFromCommandLine(const std::string& text);
 
-// args are the arguments after the program's name. In window mode they are
-// joined with single spaces into the command line text the file name comes
-// from, so an unquoted name with spaces still names one file.
+// args are the arguments after the program's name. When none starts with '-'
+// they are joined with single spaces into the command line text the file name
+// comes from, so an unquoted name with spaces still names one file.
 ViewCommand parseViewCommand(const std::vector<std::string>& args);
 
 } // namespace kzoview

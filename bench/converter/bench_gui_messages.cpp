@@ -16,7 +16,8 @@ namespace {
 void convertRunPrintingLines(benchmark::State& state) {
     kzo::ConverterGui gui;
     const int lines = static_cast<int>(state.range(0));
-    gui.form1.convertOne = [lines](kzo::SceneModel& model, const std::string& input, std::string&) {
+    gui.form1.convertOne = [lines](kzo::SceneModel& model, const std::string& input, std::string&,
+                                   const kzo::ConversionSettings&) {
         for (int i = 0; i < lines; ++i) {
             kzo::printMessage(model.sink, "'%s' vertex %d welded into 1234 of 20000", input.c_str(),
                               i);

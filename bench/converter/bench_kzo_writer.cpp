@@ -1,9 +1,10 @@
 // The steps between reading and the file on disk, at the converter's
-// capacities: the stable face sort, the pivot transforms, and writeKzo with
-// its geometry (normals, white corners, scaling) and byte building.
+// capacities: the stable face sort, the pivot transforms, and the geometry
+// (normals, white corners, scaling) with the KZO encoder.
+#include "converter/encode/kzo_file.h"
 #include "converter/model/bake_transforms.h"
-#include "converter/model/kzo_writer.h"
 #include "converter/model/sort_faces.h"
+#include "converter/pipeline/convert_file.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,10 +15,9 @@ namespace {
 
 // A grid of 100 x 100 vertices and 19602 triangles over it, faces spread over
 // 16 materials in random order.
-std::unique_ptr<kzo::SceneModel> gridModel(std::int32_t shadingType) {
+std::unique_ptr<kzo::SceneModel> gridModel() {
     auto model = std::make_unique<kzo::SceneModel>();
     kzo::resetSceneModel(*model);
-    model->settings.shadingType = shadingType;
     std::mt19937 random(1);
     const int n = 100;
     for (int i = 0; i < n; ++i) {
@@ -51,8 +51,8 @@ std::unique_ptr<kzo::SceneModel> gridModel(std::int32_t shadingType) {
 }
 
 void sortFaces(benchmark::State& state) {
-    const auto source = gridModel(kzo::kNoShading);
-    auto model = gridModel(kzo::kNoShading);
+    const auto source = gridModel();
+    auto model = gridModel();
     for (auto _ : state) {
         state.PauseTiming();
         std::copy(source->faces.begin(), source->faces.begin() + source->faceCount,
@@ -66,13 +66,15 @@ void sortFaces(benchmark::State& state) {
 BENCHMARK(sortFaces)->Unit(benchmark::kMillisecond);
 
 void writeKzo(benchmark::State& state) {
-    auto model = gridModel(static_cast<std::int32_t>(state.range(0)));
+    auto model = gridModel();
+    kzo::ConversionSettings settings;
+    settings.shadingType = static_cast<std::int32_t>(state.range(0));
     kzo::sortFacesByMaterial(*model);
     for (auto _ : state) {
         // Scale 1 and no pivots: the geometry leaves the positions as they are.
-        kzo::writeKzo(*model, "bench.kzo");
-        benchmark::DoNotOptimize(model->pendingOutputs.back().bytes.data());
-        model->pendingOutputs.clear();
+        kzo::processGeometry(*model, settings);
+        const std::vector<std::uint8_t> bytes = kzo::encodeKzo(*model, settings, "bench.kzo");
+        benchmark::DoNotOptimize(bytes.data());
     }
     state.SetItemsProcessed(state.iterations() * model->faceCount);
 }

@@ -1,9 +1,7 @@
 // Scene parsing and side-file writing on generated scenes: objects with long
 // motion envelopes, lights, and a camera targeting the last object.
-#include "converter/import/camera_file.h"
-#include "converter/import/light_file.h"
-#include "converter/import/motion_file.h"
-#include "converter/import/scene_objects.h"
+#include "converter/import/import_lws_scene.h"
+#include "converter/pipeline/convert_file.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,18 +42,17 @@ void sceneImport(benchmark::State& state) {
     const int objects = static_cast<int>(state.range(0));
     const int keys = static_cast<int>(state.range(1));
     const std::string text = makeScene(objects, keys, 100);
-    auto model = std::make_unique<kzo::SceneModel>();
+    kzo::ConversionSettings settings;
+    settings.animation = 1;
+    settings.cameraFile = 1;
+    settings.lightFile = 1;
     for (auto _ : state) {
-        kzo::resetSceneModel(*model);
-        model->settings.cameraFile = 1;
-        model->settings.lightFile = 1;
         const kzo::SceneText scene = kzo::makeSceneText("bench.lws", text);
-        kzo::readLights(*model, scene);
-        kzo::readSceneObjects(*model, scene, [](kzo::SceneModel&, const kzo::ObjectName&) {});
-        kzo::writeMotFile(*model, scene, "bench.mot");
-        kzo::writeCamFile(*model, scene, "bench.cam");
-        kzo::writeKzlFile(*model, "bench.kzl");
-        benchmark::DoNotOptimize(model->pendingOutputs.data());
+        const kzo::SceneDescription parsed =
+            kzo::parseSceneText(scene, nullptr, [](const kzo::SceneObject&, std::size_t) {});
+        const std::vector<kzo::OutputFile> files =
+            kzo::encodeSideFiles(parsed, settings, "bench.kzo", nullptr);
+        benchmark::DoNotOptimize(files.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(text.size()));

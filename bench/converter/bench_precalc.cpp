@@ -8,11 +8,10 @@
 // the geometry processing and the writing of the .kzo and .kzl files, all a
 // kzomaker run does for the file.
 // Run: build/bench/converter/bench_precalc
-#include "converter/import/convert_file.h"
-#include "converter/import/import_lws_scene.h"
 #include "converter/model/compute_normals.h"
 #include "converter/model/precalculate_colors.h"
 #include "converter/model/scene_model.h"
+#include "converter/pipeline/convert_file.h"
 #include "tests/converter/light_scene_builder.h"
 #include "tests/converter/literal_mark_lit_vertices.h"
 #include "tests/support/build_3ds.h"
@@ -29,6 +28,14 @@
 
 namespace {
 
+// Shading type 3, no animation: the colours are lit.
+const kzo::ConversionSettings kLit = [] {
+    kzo::ConversionSettings settings;
+    settings.shadingType = kzo::kPrecalcGouraud;
+    settings.lightFile = 1;
+    return settings;
+}();
+
 constexpr int kSegments = 100;
 constexpr int kRings = 99; // between the poles
 constexpr double kPi = 3.14159265358979323846;
@@ -38,7 +45,7 @@ int ringVertex(int ring, int segment) {
 }
 
 void buildBumpySphere(kzo::SceneModel& model) {
-    kzotest::startLitScene(model, kzo::kPrecalcGouraud);
+    kzotest::startLitScene(model, kLit.shadingType);
     kzotest::addMaterial(model, 200, 180, 160, false);
     auto radius = [](double theta, double phi) {
         return 10.0 * (1.0 + 0.12 * std::sin(6 * theta) * std::sin(5 * phi));
@@ -120,7 +127,7 @@ const LiteralRun& literalRun() {
         buildBumpySphere(*model);
         LiteralRun result;
         const auto start = std::chrono::steady_clock::now();
-        kzotest::literalPrecalculateColors(*model);
+        kzotest::literalPrecalculateColors(*model, kLit);
         result.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         result.colors = colorBytes(*model);
@@ -133,7 +140,7 @@ void literalColors(benchmark::State& state) {
     auto model = std::make_unique<kzo::SceneModel>();
     buildBumpySphere(*model);
     for (auto _ : state) {
-        kzotest::literalPrecalculateColors(*model);
+        kzotest::literalPrecalculateColors(*model, kLit);
     }
 }
 
@@ -144,7 +151,7 @@ void fastColors(benchmark::State& state) {
     double seconds = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        kzo::precalculateColors(*model);
+        kzo::precalculateColors(*model, kLit);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     if (colorBytes(*model) != literal.colors) {
@@ -206,12 +213,10 @@ void kzomakerRun(benchmark::State& state) {
                static_cast<std::streamsize>(sphere.size()));
     std::ofstream(dir / "scene.lws") << sceneText(*model);
     const std::string input = (dir / "scene.lws").string();
-    kzo::setConversionSettings(*model, 0, kzo::kPrecalcGouraud, 1.0f, 0, 1);
     for (auto _ : state) {
-        model->pendingOutputs.clear();
-        kzo::importLwsScene(*model, input, (dir / "scene.kzo").string());
-        if (!kzo::writeFilesAtomically(model->pendingOutputs).empty()) {
-            state.SkipWithError("the outputs could not be written");
+        std::string output = (dir / "scene.kzo").string();
+        if (kzo::convertFile(*model, input, output, kLit) != kzo::ConversionOutcome::converted) {
+            state.SkipWithError("the scene did not convert");
             return;
         }
     }

@@ -9,7 +9,9 @@
 // literal times the every-pair reference on the unit-size meshes as the
 // median of three runs, and checks that the fast run gives its colour bytes.
 // The counters: pairs_per_s (vertices times lights over the wall time),
-// unlit_pairs (pairs a shadow or the range leaves dark).
+// pairs_per_cpu_s (over the processor time of all threads, which a busy
+// machine does not inflate as it does the wall time), unlit_pairs (pairs a
+// shadow or the range leaves dark).
 // Run: build/bench/converter/bench_shadow_marking
 #include "converter/model/compute_normals.h"
 #include "converter/model/mark_lit_vertices.h"
@@ -22,6 +24,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -123,14 +126,25 @@ double unlitPairs(kzo::SceneModel& model, kzo::ShadowTest test) {
     return unlit;
 }
 
+// Shading type 3, no animation, the shadow options given.
+kzo::ConversionSettings litSettings(kzo::ShadowTest test, int threads) {
+    kzo::ConversionSettings settings;
+    settings.shadingType = kzo::kPrecalcGouraud;
+    settings.shadows = {test, threads};
+    return settings;
+}
+
 kzo::ShadowTest testOf(std::int64_t arg) {
     return arg == 0 ? kzo::ShadowTest::classic : kzo::ShadowTest::relative;
 }
 
-void setPairCounters(benchmark::State& state, const kzo::SceneModel& model, double unlit) {
+void setPairCounters(benchmark::State& state, const kzo::SceneModel& model, double unlit,
+                     double cpuSeconds) {
     const double pairs = static_cast<double>(model.vertexCount) * model.lightCount;
     state.counters["pairs_per_s"] =
         benchmark::Counter(pairs, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pairs_per_cpu_s"] =
+        pairs * static_cast<double>(state.iterations()) / cpuSeconds;
     state.counters["unlit_pairs"] = unlit;
     state.counters["vertices"] = model.vertexCount;
     state.counters["faces"] = model.faceCount;
@@ -141,29 +155,34 @@ void setPairCounters(benchmark::State& state, const kzo::SceneModel& model, doub
 void marking(benchmark::State& state) {
     auto model = std::make_unique<kzo::SceneModel>();
     buildBumpyTorus(*model, kMeshes[state.range(0)], static_cast<float>(state.range(1)));
-    const kzo::ShadowOptions options{testOf(state.range(2)), static_cast<int>(state.range(3))};
-    const double unlit = unlitPairs(*model, options.test);
+    const kzo::ConversionSettings settings =
+        litSettings(testOf(state.range(2)), static_cast<int>(state.range(3)));
+    const double unlit = unlitPairs(*model, settings.shadows.test);
+    const std::clock_t start = std::clock();
     for (auto _ : state) {
-        kzo::precalculateColors(*model, options);
+        kzo::precalculateColors(*model, settings);
     }
-    setPairCounters(state, *model, unlit);
+    const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    setPairCounters(state, *model, unlit, cpu);
 }
 
 // Arguments: mesh, test.
 void literal(benchmark::State& state) {
     auto model = std::make_unique<kzo::SceneModel>();
     buildBumpyTorus(*model, kMeshes[state.range(0)], 1);
-    const kzo::ShadowTest test = testOf(state.range(1));
-    kzo::precalculateColors(*model, {test, 1});
+    const kzo::ConversionSettings settings = litSettings(testOf(state.range(1)), 1);
+    kzo::precalculateColors(*model, settings);
     const std::vector<std::uint8_t> fast = colorBytes(*model);
+    const std::clock_t start = std::clock();
     for (auto _ : state) {
-        kzotest::literalPrecalculateColors(*model, test);
+        kzotest::literalPrecalculateColors(*model, settings);
     }
+    const double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
     if (colorBytes(*model) != fast) {
         state.SkipWithError("the fast marking's colour bytes differ from the literal run's");
         return;
     }
-    setPairCounters(state, *model, unlitPairs(*model, test));
+    setPairCounters(state, *model, unlitPairs(*model, settings.shadows.test), cpu);
 }
 
 void markingArguments(benchmark::internal::Benchmark* b) {

@@ -1,5 +1,7 @@
 #include "converter/app/command_line_options.h"
 
+#include "converter/app/scale_factor.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -32,86 +34,6 @@ const char* const kUsageText =
 const char* const kVersionText = "KZO file maker v1.0\n";
 
 namespace {
-
-constexpr float kScaleLimit = 100000.0f;
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// sign? digits? ('.' digits?)? ([eE] sign? digits)?, with at least one digit
-// before the exponent.
-bool isDecimalNumber(const std::string& s) {
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        ++i;
-    }
-    std::size_t digits = 0;
-    for (; i < s.size() && isDigit(s[i]); ++i) {
-        ++digits;
-    }
-    if (i < s.size() && s[i] == '.') {
-        for (++i; i < s.size() && isDigit(s[i]); ++i) {
-            ++digits;
-        }
-    }
-    if (digits == 0) {
-        return false;
-    }
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-            ++i;
-        }
-        std::size_t exponentDigits = 0;
-        for (; i < s.size() && isDigit(s[i]); ++i) {
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0) {
-            return false;
-        }
-    }
-    return i == s.size();
-}
-
-// For a decimal number that a double cannot hold: true when it is too large,
-// false when it is too close to zero. Decided by the decimal exponent of its
-// first significant digit.
-bool isHugeNumber(const std::string& s) {
-    std::size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
-    std::size_t intDigits = 0;
-    while (i + intDigits < s.size() && isDigit(s[i + intDigits])) {
-        ++intDigits;
-    }
-    long position = static_cast<long>(intDigits) - 1; // decimal exponent of the digit at i
-    long firstSignificant = 0;
-    bool found = false;
-    for (; i < s.size() && (isDigit(s[i]) || s[i] == '.'); ++i) {
-        if (s[i] == '.') {
-            continue;
-        }
-        if (s[i] != '0') {
-            firstSignificant = position;
-            found = true;
-            break;
-        }
-        --position;
-    }
-    long exponent = 0;
-    const std::size_t e = s.find_first_of("eE");
-    if (e != std::string::npos) {
-        std::size_t j = e + 1;
-        const bool negative = j < s.size() && s[j] == '-';
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
-            ++j;
-        }
-        for (; j < s.size() && exponent < 1000000; ++j) {
-            exponent = exponent * 10 + (s[j] - '0');
-        }
-        exponent = negative ? -exponent : exponent;
-    }
-    return found && firstSignificant + exponent > 0;
-}
 
 std::optional<int> parsePositiveInt(const std::string& s) {
     int value = 0;
@@ -178,7 +100,7 @@ void applyScale(const std::string& text, ParsedCommandLine& result) {
         result.error = UsageError{"scale factor '" + text + "' is not a number"};
         return;
     }
-    if (tooLarge || *scale < -kScaleLimit || *scale > kScaleLimit) {
+    if (tooLarge || !isScaleFactorInRange(*scale)) {
         result.error = UsageError{"scalefactor is out of range(100000,-100000)", false};
         return;
     }
@@ -191,37 +113,17 @@ std::optional<float> parseScaleText(const std::string& text, bool* outOfFloatRan
     if (outOfFloatRange != nullptr) {
         *outOfFloatRange = false;
     }
-    if (!isDecimalNumber(text)) {
+    const DecimalNumber number = scanDecimalNumber(text);
+    if (number.length == 0 || number.length != text.size()) {
         return std::nullopt;
     }
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (*begin == '+') {
-        ++begin; // from_chars takes no plus sign
-    }
-    // Read as a double and then stored as a float, as the GUI's scale field is.
-    double value = 0;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (ec == std::errc::result_out_of_range) {
-        if (!isHugeNumber(text)) {
-            return 0.0f; // too close to zero for a double: zero as a float
-        }
+    if (std::isinf(number.value)) {
         if (outOfFloatRange != nullptr) {
             *outOfFloatRange = true;
         }
         return std::nullopt;
     }
-    if (ec != std::errc() || ptr != end) {
-        return std::nullopt;
-    }
-    const auto f = static_cast<float>(value);
-    if (std::isinf(f)) {
-        if (outOfFloatRange != nullptr) {
-            *outOfFloatRange = true;
-        }
-        return std::nullopt;
-    }
-    return f;
+    return number.value;
 }
 
 std::optional<std::int32_t> parseShadingText(const std::string& text) {

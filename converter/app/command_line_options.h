@@ -32,8 +32,9 @@ struct ParsedCommandLine {
 };
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
 
-// A scale text as the command line reads it: a whole decimal number, rounded
-// to a 32-bit float. nullopt for anything else (also "nan" and "inf").
+// A scale text as the command line reads it: a whole decimal number, read as
+// scanDecimalNumber reads the main form's (rounded once, straight to a 32-bit
+// float). nullopt for anything else (also "nan", "inf" and leading blanks);
 // *outOfFloatRange is set when the number is too large for a float.
 std::optional<float> parseScaleText(const std::string& text, bool* outOfFloatRange);
 

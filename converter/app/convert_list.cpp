@@ -1,6 +1,7 @@
 #include "converter/app/convert_list.h"
 
 #include "converter/model/paths.h"
+#include "converter/pipeline/convert_file.h"
 
 #include <filesystem>
 #include <system_error>
@@ -20,13 +21,18 @@ void changeToFileDirectory(const std::string& input) {
     std::filesystem::current_path(directory, ignored);
 }
 
+void convertListedFile(SceneModel& model, const std::string& input, std::string& output,
+                       const ConversionSettings& settings) {
+    convertFile(model, input, output, settings);
+}
+
 void convertFileList(SceneModel& model, const std::vector<std::string>& files,
-                     const std::string& exportDirectory, const FileConverter& convert,
-                     const std::function<void()>& afterEachFile) {
+                     const std::string& exportDirectory, const ConversionSettings& settings,
+                     const FileConverter& convert, const std::function<void()>& afterEachFile) {
     for (const std::string& input : files) {
         changeToFileDirectory(input);
         std::string output = outputPathFor(exportDirectory, input);
-        convert(model, input, output);
+        convert(model, input, output, settings);
         if (afterEachFile) {
             afterEachFile();
         }

@@ -7,7 +7,6 @@
 #include "converter/app/input_blocker.h"
 #include "converter/app/message_window.h"
 #include "converter/app/scale_factor.h"
-#include "converter/app/settings_handover.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -286,7 +285,6 @@ void MainForm::convert() {
         showMessageBox(this, "scalefactor is out of range(100000,-100000)");
         return;
     }
-    handOverSettings(model_, settings);
     messageWindow_->clear();
     messageWindow_->showCentred();
 
@@ -296,7 +294,7 @@ void MainForm::convert() {
         running_ = true;
         lastRepaint_ = 0;
         try {
-            convertFileList(model_, files(), exportDirectory(), convertOne,
+            convertFileList(model_, files(), exportDirectory(), settings, convertOne,
                             [this] { showRunMessages(true); });
         } catch (const std::exception& error) {
             failure = QString::fromLocal8Bit(error.what());

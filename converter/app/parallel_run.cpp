@@ -12,12 +12,10 @@
 namespace kzo {
 namespace {
 
+// Each worker converts with its own scene model and the run's one settings.
 struct Worker {
-    explicit Worker(const ConversionSettings& s) {
-        setConversionSettings(model, s.animation, s.shadingType, s.scaleFactor, s.cameraFile,
-                              s.lightFile);
-        model.pendingSettings.dependencyFile = s.dependencyFile;
-    }
+    explicit Worker(const ConversionSettings& s) : settings(s) {}
+    const ConversionSettings& settings;
     SceneModel model;
 
     FileConversion convert(const std::string& input, const std::string& exportDirectory) {
@@ -25,7 +23,7 @@ struct Worker {
         model.sink = [&result](const std::string& line) { result.lines.push_back(line); };
         std::string output = outputPathFor(exportDirectory, input);
         try {
-            result.outcome = convertFile(model, input, output);
+            result.outcome = convertFile(model, input, output, settings);
         } catch (...) {
             result.error = std::current_exception();
         }

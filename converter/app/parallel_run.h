@@ -2,8 +2,8 @@
 // several workers at once.
 #pragma once
 
-#include "converter/import/convert_file.h"
 #include "converter/model/conversion_settings.h"
+#include "converter/pipeline/convert_file.h"
 
 #include <cstddef>
 #include <exception>

@@ -56,11 +56,8 @@ bool overflows(std::string_view mantissa, std::string_view exponent) {
 
 } // namespace
 
-float parseScaleFactor(std::string_view text) {
+DecimalNumber scanDecimalNumber(std::string_view text) {
     std::size_t at = 0;
-    while (at < text.size() && isBlank(text[at])) {
-        ++at;
-    }
     bool negative = false;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
         negative = text[at] == '-';
@@ -75,7 +72,7 @@ float parseScaleFactor(std::string_view text) {
         end = fractionEnd;
     }
     if (digits == 0) {
-        return 0.0f;
+        return {};
     }
     const std::size_t mantissaEnd = end;
     // An exponent counts only with at least one digit: "1e" and "1e+" are 1.
@@ -101,7 +98,15 @@ float parseScaleFactor(std::string_view text) {
     } else if (result.ec != std::errc()) {
         value = 0.0f;
     }
-    return negative ? -value : value;
+    return {negative ? -value : value, end};
+}
+
+float parseScaleFactor(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && isBlank(text[at])) {
+        ++at;
+    }
+    return scanDecimalNumber(text.substr(at)).value;
 }
 
 bool isScaleFactorInRange(float scaleFactor) {

@@ -18,7 +18,7 @@ void reportDamage(const Reader3ds& reader, const char* format, ...) {
 
 namespace {
 
-// What within belongs to, for errors: the file, or the parent chunk.
+// What a chunk belongs to, for errors: the file, or the parent chunk.
 std::string containerName(const Chunk3ds* parent) {
     if (!parent) {
         return "the file";
@@ -29,40 +29,36 @@ std::string containerName(const Chunk3ds* parent) {
     return text;
 }
 
-// Checks the header at within's position (offset `at` in the file) and hands
-// out the chunk's bytes.
-Chunk3ds openChunk(const Reader3ds& reader, ByteReader& within, std::size_t at,
-                   const Chunk3ds* parent) {
-    if (!within.has(chunk3ds::kHeaderSize)) {
+} // namespace
+
+void refuseChunk(const Reader3ds& reader, const Chunk3ds* parent, chunk3ds::Fault fault,
+                 const chunk3ds::Header& header) {
+    const std::size_t at = (parent ? parent->dataOffset() : 0) + header.start;
+    switch (fault) {
+    case chunk3ds::Fault::shortLength:
+        reportDamage(reader, "chunk 0x%04X at byte %zu has length %u, less than its header",
+                     unsigned(header.id), at, unsigned(header.length));
+    case chunk3ds::Fault::pastEnd:
+        reportDamage(reader, "chunk 0x%04X at byte %zu runs past the end of %s",
+                     unsigned(header.id), at, containerName(parent).c_str());
+    default:
         reportDamage(reader, "chunk header at byte %zu runs past the end of %s", at,
                      containerName(parent).c_str());
     }
-    Chunk3ds chunk;
-    chunk.id = within.u16le();
-    chunk.offset = at;
-    const std::uint32_t length = within.u32le();
-    if (length < chunk3ds::kHeaderSize) {
-        reportDamage(reader, "chunk 0x%04X at byte %zu has length %u, less than its header",
-                     unsigned(chunk.id), at, unsigned(length));
-    }
-    const std::size_t dataSize = length - chunk3ds::kHeaderSize;
-    if (!within.has(dataSize)) {
-        reportDamage(reader, "chunk 0x%04X at byte %zu runs past the end of %s", unsigned(chunk.id),
-                     at, containerName(parent).c_str());
-    }
-    chunk.data = ByteReader(within.view(dataSize));
-    return chunk;
 }
-
-} // namespace
 
 Chunk3ds openFileChunk(const Reader3ds& reader, std::span<const std::uint8_t> file) {
     ByteReader whole(file);
-    return openChunk(reader, whole, 0, nullptr);
-}
-
-Chunk3ds openChildChunk(const Reader3ds& reader, Chunk3ds& parent) {
-    return openChunk(reader, parent.data, parent.dataOffset() + parent.data.position(), &parent);
+    chunk3ds::Header header;
+    const chunk3ds::Fault fault = chunk3ds::readHeader(whole, whole.size(), header);
+    if (fault != chunk3ds::Fault::none) {
+        refuseChunk(reader, nullptr, fault, header);
+    }
+    Chunk3ds chunk;
+    chunk.id = header.id;
+    chunk.offset = header.start;
+    chunk.data = ByteReader(whole.view(header.length - chunk3ds::kHeaderSize));
+    return chunk;
 }
 
 std::string readName(const Reader3ds& reader, Chunk3ds& chunk) {

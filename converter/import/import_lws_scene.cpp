@@ -1,73 +1,75 @@
 #include "converter/import/import_lws_scene.h"
 
-#include "converter/import/camera_file.h"
-#include "converter/import/light_file.h"
 #include "converter/import/load_3ds.h"
-#include "converter/import/motion_file.h"
 #include "converter/import/object_path.h"
-#include "converter/import/scene_objects.h"
-#include "converter/import/scene_text.h"
-#include "converter/model/default_material.h"
-#include "converter/model/kzo_writer.h"
+#include "converter/import/scene_lights.h"
+#include "converter/import/scene_motions.h"
 #include "converter/model/paths.h"
-#include "converter/model/sort_faces.h"
 #include "format/file_io.h"
 
+#include <algorithm>
+
 namespace kzo {
-namespace {
 
-SceneText readScene(SceneModel& model, const std::string& input) {
+SceneDescription parseSceneText(const SceneText& text, const MessageSink& sink,
+                                const GeometryLoader& loadGeometry) {
+    SceneDescription scene;
+    scene.path = text.path;
+    readSceneLights(text, sink, scene);
+    readSceneObjects(text, sink, loadGeometry, scene);
+    readSceneMotions(text, scene);
+    return scene;
+}
+
+void placeSceneInModel(const SceneDescription& scene, SceneModel& model) {
+    model.pivotCount = static_cast<std::int32_t>(scene.objects.size());
+    for (std::size_t i = 0; i < scene.objects.size(); ++i) {
+        const SceneObject& object = scene.objects[i];
+        const MotionKey& key = object.firstKey;
+        Pivot& pivot = model.pivots[i];
+        pivot = Pivot{};
+        for (int k = 0; k < 3; ++k) {
+            pivot.pivotPoint[k] = object.pivotPoint[k];
+        }
+        const float firstKey[9] = {key.position[0], key.position[1], key.position[2],
+                                   key.heading,     key.pitch,       key.bank,
+                                   key.scale[0],    key.scale[1],    key.scale[2]};
+        std::copy(firstKey, firstKey + 9, pivot.firstKey);
+        pivot.parentIndex = object.parent;
+    }
+    model.lightCount = static_cast<std::int32_t>(scene.lights.size());
+    std::copy(scene.lights.begin(), scene.lights.end(), model.lights.begin());
+    for (int c = 0; c < 3; ++c) {
+        model.ambientColor[c] = scene.ambientColor[c];
+    }
+}
+
+ImportedInput importLwsScene(SceneModel& model, const std::string& path) {
     std::vector<std::uint8_t> bytes;
-    if (!readFileBytes(input, bytes)) {
-        fatalError(model.sink, "cannot open '%s'", input.c_str());
+    if (!readFileBytes(path, bytes)) {
+        fatalError(model.sink, "cannot open '%s'", path.c_str());
     }
-    return makeSceneText(input, std::string(bytes.begin(), bytes.end()));
-}
-
-} // namespace
-
-void importLwsScene(SceneModel& model, const std::string& input, const std::string& output) {
-    const SceneText scene = readScene(model, input);
-    const std::string sceneDirectory = directoryPart(input);
-    importSceneText(model, scene, output,
-                    [&sceneDirectory](SceneModel& m, const ObjectName& object) {
-                        std::string found = findObjectGeometry(sceneDirectory, object.path);
-                        // A name with blanks: the cut token is tried first, as the format
-                        // reads it, then the whole name, which the error then names.
-                        if (found.empty() && object.wholeLine != object.path) {
-                            found = findObjectGeometry(sceneDirectory, object.wholeLine);
-                        }
-                        if (found.empty()) {
-                            fatalError(m.sink, "cannot open '%s'",
-                                       objectGeometryName(object.wholeLine).c_str());
-                        }
-                        load3dsFile(m, found);
-                    });
-}
-
-void importSceneText(SceneModel& model, const SceneText& scene, const std::string& output,
-                     const ObjectLoader& loadObject) {
-    resetSceneModel(model);
-    for (Face& face : model.faces) {
-        face.materialIndex = -1;
-    }
-    readLights(model, scene);
-    readSceneObjects(model, scene, loadObject);
-
-    appendDefaultMaterial(model, scene.path);
-    sortFacesByMaterial(model);
-    markMaterialFlags(model);
-
-    if (model.settings.animation == 0) {
-        writeKzo(model, output);
-    } else {
-        writeKzoWithPivots(model, output);
-        writeMotFile(model, scene, replaceExtension(output, "mot"));
-    }
-    // The camera's target point reads the pivot points as the KZO writer left
-    // them: scaled.
-    writeCamFile(model, scene, replaceExtension(output, "cam"));
-    writeKzlFile(model, replaceExtension(output, "kzl"));
+    ImportedInput imported;
+    imported.filesRead.push_back(path);
+    const SceneText text = makeSceneText(path, std::string(bytes.begin(), bytes.end()));
+    const std::string sceneDirectory = directoryPart(path);
+    const GeometryLoader loadGeometry = [&](const SceneObject& object, std::size_t index) {
+        const ObjectName& name = object.name;
+        std::string found = findObjectGeometry(sceneDirectory, name.path);
+        // A name with blanks: the cut token is tried first, as the format
+        // reads it, then the whole name, which the error then names.
+        if (found.empty() && name.wholeLine != name.path) {
+            found = findObjectGeometry(sceneDirectory, name.wholeLine);
+        }
+        if (found.empty()) {
+            fatalError(model.sink, "cannot open '%s'", objectGeometryName(name.wholeLine).c_str());
+        }
+        load3dsFile(model, found, static_cast<std::uint8_t>(index));
+        imported.filesRead.push_back(found);
+    };
+    imported.scene = parseSceneText(text, model.sink, loadGeometry);
+    placeSceneInModel(*imported.scene, model);
+    return imported;
 }
 
 } // namespace kzo

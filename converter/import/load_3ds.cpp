@@ -32,23 +32,23 @@ void readMain(const Reader3ds& reader, Chunk3ds& main) {
 } // namespace
 
 void load3dsBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
-                   const std::string& pathForMessages, VertexWelder welder) {
+                   const std::string& pathForMessages, VertexWelder welder,
+                   std::uint8_t pivotIndex) {
     if (bytes.size() < 2 || (bytes[0] | (bytes[1] << 8)) != chunk3ds::kMain) {
         return;
     }
-    const Reader3ds reader{model, pathForMessages, welder};
+    const Reader3ds reader{model, pathForMessages, welder, pivotIndex};
     // Bytes behind the main chunk are not looked at.
     Chunk3ds main = openFileChunk(reader, bytes);
     handleChunk(reader, main, [&](Chunk3ds& chunk) { readMain(reader, chunk); });
 }
 
-void load3dsFile(SceneModel& model, const std::string& path) {
+void load3dsFile(SceneModel& model, const std::string& path, std::uint8_t pivotIndex) {
     std::vector<std::uint8_t> bytes;
     if (!readFileBytes(path, bytes)) {
         fatalError(model.sink, "cannot open '%s'", path.c_str());
     }
-    model.inputsRead.push_back(path);
-    load3dsBuffer(model, bytes, path);
+    load3dsBuffer(model, bytes, path, weldVertex, pivotIndex);
 }
 
 } // namespace kzo

@@ -5,8 +5,9 @@
 // transparency and first texture map; objects' vertex lists, face lists, face
 // material lists and mapping coordinates); every other chunk is skipped by its
 // length. All objects of a scene accumulate in the same tables; each vertex
-// carries the low 8 bits of pivotCount as its pivotIndex. Faces that no
-// material list names keep materialIndex -1.
+// carries the pivotIndex it is given: the index of the scene object whose file
+// it is, 0 for a plain 3DS file. Faces that no material list names keep
+// materialIndex -1.
 #pragma once
 
 #include "converter/import/weld_vertex.h"
@@ -19,9 +20,8 @@ namespace kzo {
 
 struct SceneModel;
 
-// Reads the file at path and adds path to model.inputsRead. A file that
-// cannot be opened is a fatal error.
-void load3dsFile(SceneModel& model, const std::string& path);
+// Reads the file at path. A file that cannot be opened is a fatal error.
+void load3dsFile(SceneModel& model, const std::string& path, std::uint8_t pivotIndex = 0);
 
 // Reads a .3ds file held in memory; pathForMessages names it in errors. Data
 // that does not start with the main chunk id 0x4D4D adds nothing and is no
@@ -31,6 +31,7 @@ void load3dsFile(SceneModel& model, const std::string& path);
 // (FatalErrorSignal after an "ERROR: " line naming the file and the fault); the
 // model then holds a partial file and must be reset before it is used again.
 void load3dsBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
-                   const std::string& pathForMessages, VertexWelder welder = weldVertex);
+                   const std::string& pathForMessages, VertexWelder welder = weldVertex,
+                   std::uint8_t pivotIndex = 0);
 
 } // namespace kzo

@@ -33,7 +33,7 @@ void readVertexList(const Reader3ds& reader, Chunk3ds& list) {
             vertex.x = fx;
             vertex.y = fz;
             vertex.z = fy;
-            vertex.pivotIndex = static_cast<std::uint8_t>(model.pivotCount & 0xFF);
+            vertex.pivotIndex = reader.pivotIndex;
             model.vertices[static_cast<std::size_t>(index)] = vertex;
             model.vertexCount += 1;
         }

@@ -1,5 +1,6 @@
 #include "converter/model/bake_transforms.h"
 
+#include "converter/model/angles.h"
 #include "converter/model/pivot_hierarchy.h"
 
 #include <cmath>
@@ -34,10 +35,6 @@ void multiplyAffine(const Matrix& a, const Matrix& b, Matrix& out) {
         }
         out[i][3] = i == 3 ? 1.0f : 0.0f;
     }
-}
-
-double radians(float degrees) {
-    return static_cast<double>(degrees) * (3.141592 / 180.0);
 }
 
 void rotationX(double a, Matrix& m) {
@@ -75,9 +72,9 @@ void rotationZ(double a, Matrix& m) {
 void buildLocalTransform(Pivot& pivot) {
     const float* key = pivot.firstKey;
     Matrix bank, pitch, heading, rotation;
-    rotationZ(radians(key[5]), bank);
-    rotationX(radians(key[4]), pitch);
-    rotationY(radians(key[3]), heading);
+    rotationZ(transformRadians(key[5]), bank);
+    rotationX(transformRadians(key[4]), pitch);
+    rotationY(transformRadians(key[3]), heading);
     multiplyAffine(bank, pitch, rotation);
     multiplyAffine(rotation, heading, rotation);
     rotation[3][0] = key[0];

@@ -25,6 +25,13 @@ struct BoundingTreeNode {
     std::int32_t end = 0;
 };
 
+// An item with its index, moved about while a tree is built so that every
+// node's items lie side by side.
+struct BoundingSplitItem {
+    BoundingItem item;
+    std::int32_t index = 0;
+};
+
 struct BoundingTree {
     std::vector<BoundingTreeNode> nodes; // nodes[0] is the root when there is one
     std::vector<std::int32_t> order;     // item indices grouped by leaf
@@ -32,6 +39,8 @@ struct BoundingTree {
     // Items with a NaN or infinite value have no place in a box; callers test
     // them one by one.
     std::vector<std::int32_t> loose;
+    // The build's working copy of the items, kept for the next build.
+    std::vector<BoundingSplitItem> scratch;
 };
 
 // Builds the tree over items[0, count) with at most leafSize (2 or more)

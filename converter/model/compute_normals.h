@@ -10,7 +10,7 @@ namespace kzo {
 // squares are measured in double. A face of zero area gets normal (0, 0, 0)
 // and plane constant 0 and adds nothing to its vertices; a vertex that only such
 // faces use keeps normal (0, 0, 0). Resets every vertex's counter. Every face
-// must index vertices below vertexCount (the writers check this first).
+// must index vertices below vertexCount (checkKzoEncodable checks it first).
 void computeNormals(SceneModel& model);
 
 } // namespace kzo

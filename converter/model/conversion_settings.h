@@ -1,13 +1,19 @@
 #pragma once
 
+#include "converter/model/shadow_options.h"
 #include "format/kzo_format.h"
 
 #include <cstdint>
 
 namespace kzo {
 
-// The options of a run. Flags are plain 32-bit integers 0 or 1.
+// The options of a conversion run, read once from the command line or from the
+// main form and passed whole, by const reference, to every step that reads
+// one. Flags are plain 32-bit integers 0 or 1.
 struct ConversionSettings {
+    // A scene keeps its object hierarchy in the KZO file (objects in their own
+    // space) and gets its .mot file; otherwise every object is placed in scene
+    // space at its first key.
     std::int32_t animation = 0;
     std::int32_t shadingType = kNoShading;
     float scaleFactor = 1.0f;
@@ -16,6 +22,13 @@ struct ConversionSettings {
     // Not one of the window's options: a Make-style dependency file beside
     // each converted file's outputs (the command line's --deps).
     std::int32_t dependencyFile = 0;
+    // How the precalculated colours cast shadows: the test and the threads.
+    ShadowOptions shadows;
 };
+
+// True when the KZO file carries the object hierarchy instead of baked vertices.
+inline bool keepsHierarchy(const ConversionSettings& settings) {
+    return settings.animation != 0;
+}
 
 } // namespace kzo

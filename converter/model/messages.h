@@ -11,7 +11,7 @@ namespace kzo {
 
 using MessageSink = std::function<void(const std::string& line)>;
 
-// The fatal-error signal: abandons the file being converted. The dispatch
+// The fatal-error signal: abandons the file being converted. convertFile
 // catches this type only; its text is never shown.
 class FatalErrorSignal : public std::exception {
 public:

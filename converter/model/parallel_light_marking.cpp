@@ -34,10 +34,8 @@ void storeRow(const ShadowIndex& index, std::int32_t vertexCount, std::uint64_t*
     }
 }
 
-void markLights(SharedRun& run) {
+void markLights(SharedRun& run, ShadowIndex& index) {
     try {
-        // Allocated once per thread; every light reuses it.
-        ShadowIndex index;
         buildShadowIndex(run.model, index, run.test);
         for (;;) {
             const std::int32_t light = run.nextLight.fetch_add(1);
@@ -62,18 +60,19 @@ void markLights(SharedRun& run) {
 
 } // namespace
 
-void markLightsOnThreads(const SceneModel& model, const ShadowOptions& options, LightMarks& marks) {
+void markLightsOnThreads(const SceneModel& model, ShadowTest test,
+                         std::vector<ShadowIndex>& indexes, int threads, LightMarks& marks) {
     marks.wordsPerLight = (at(std::max(model.vertexCount, 0)) + 63) / 64;
     marks.bits.assign(marks.wordsPerLight * at(std::max(model.lightCount, 0)), 0);
-    SharedRun run(model, options.test, marks);
-    const int threads = std::max(1, std::min(options.threads, model.lightCount));
+    SharedRun run(model, test, marks);
     {
         std::vector<std::jthread> helpers;
         helpers.reserve(at(threads - 1));
         for (int t = 1; t < threads; ++t) {
-            helpers.emplace_back([&run] { markLights(run); });
+            ShadowIndex& index = indexes[at(t)];
+            helpers.emplace_back([&run, &index] { markLights(run, index); });
         }
-        markLights(run);
+        markLights(run, indexes.front());
     } // the helpers join here
     if (run.failure) {
         std::rethrow_exception(run.failure);

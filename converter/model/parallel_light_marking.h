@@ -5,6 +5,7 @@
 #pragma once
 
 #include "converter/model/scene_model.h"
+#include "converter/model/shadow_index.h"
 #include "converter/model/shadow_options.h"
 
 #include <cstdint>
@@ -17,11 +18,13 @@ struct LightMarks {
     std::vector<std::uint64_t> bits;
 };
 
-// Marks every light for which lightAddsLight holds on options.test and
-// options.threads threads (the calling one among them); the rows of the
-// other lights stay clear. Reads the model only. An exception thrown on any
-// thread is thrown again here once all have stopped.
-void markLightsOnThreads(const SceneModel& model, const ShadowOptions& options, LightMarks& marks);
+// Marks every light for which lightAddsLight holds with the given test, on
+// threads threads (the calling one among them), each with one of the indexes
+// (at least threads of them); the rows of the other lights stay clear. Reads
+// the model only. An exception thrown on any thread is thrown again here
+// once all have stopped.
+void markLightsOnThreads(const SceneModel& model, ShadowTest test,
+                         std::vector<ShadowIndex>& indexes, int threads, LightMarks& marks);
 
 // Sets every vertex's counter to 1 where the light's row marks it lit, else 0.
 void setCountersFromMarks(SceneModel& model, const LightMarks& marks, int lightIndex);

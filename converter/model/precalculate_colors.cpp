@@ -3,6 +3,7 @@
 #include "converter/model/mark_lit_vertices.h"
 #include "converter/model/parallel_light_marking.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kzo {
@@ -152,10 +153,10 @@ void storeFlatColors(SceneModel& model) {
 
 } // namespace
 
-bool colorsAreLit(const SceneModel& model) {
-    const int type = model.settings.shadingType;
+bool colorsAreLit(const SceneModel& model, const ConversionSettings& settings) {
+    const int type = settings.shadingType;
     return model.lightCount > 0 && (type == kPrecalcGouraud || type == kPrecalcFlat) &&
-           model.settings.animation == 0;
+           settings.animation == 0;
 }
 
 void setWhiteColors(SceneModel& model) {
@@ -232,25 +233,26 @@ void applyLight(SceneModel& model, int lightIndex) {
     }
 }
 
-void storeColors(SceneModel& model) {
+void storeColors(SceneModel& model, const ConversionSettings& settings) {
     for (int i = 0; i < model.vertexCount; ++i) {
         Vertex& v = model.vertices[at(i)];
         v.colorSum[0] = v.colorSum[1] = v.colorSum[2] = 0.0f;
         v.counter = 0;
     }
-    if (model.settings.shadingType == kPrecalcGouraud) {
+    if (settings.shadingType == kPrecalcGouraud) {
         storeGouraudColors(model);
     } else {
         storeFlatColors(model);
     }
 }
 
-void precalculateColors(SceneModel& model, const ShadowOptions& options) {
-    if (!colorsAreLit(model)) {
+void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
+    if (!colorsAreLit(model, settings)) {
         setWhiteColors(model);
         return;
     }
     prepareFacesForLighting(model);
+    const ShadowOptions& options = settings.shadows;
     if (options.test == ShadowTest::classic) {
         const std::int32_t tooSmall = facesTooSmallToCast(model);
         if (tooSmall > model.faceCount / 10.0) {
@@ -264,9 +266,13 @@ void precalculateColors(SceneModel& model, const ShadowOptions& options) {
     for (int i = 0; i < model.lightCount; ++i) {
         lights += lightAddsLight(model.lights[at(i)]) ? 1 : 0;
     }
-    if (options.threads > 1 && lights > 1) {
+    const int threads = std::max(1, std::min(options.threads, lights));
+    if (model.shadowIndexes.size() < static_cast<std::size_t>(threads)) {
+        model.shadowIndexes.resize(static_cast<std::size_t>(threads));
+    }
+    if (threads > 1) {
         LightMarks marks;
-        markLightsOnThreads(model, options, marks);
+        markLightsOnThreads(model, options.test, model.shadowIndexes, threads, marks);
         for (int i = 0; i < model.lightCount; ++i) {
             if (lightAddsLight(model.lights[at(i)])) {
                 setCountersFromMarks(model, marks, i);
@@ -274,7 +280,7 @@ void precalculateColors(SceneModel& model, const ShadowOptions& options) {
             }
         }
     } else {
-        ShadowIndex index;
+        ShadowIndex& index = model.shadowIndexes.front();
         buildShadowIndex(model, index, options.test);
         for (int i = 0; i < model.lightCount; ++i) {
             if (lightAddsLight(model.lights[at(i)])) {
@@ -283,7 +289,7 @@ void precalculateColors(SceneModel& model, const ShadowOptions& options) {
             }
         }
     }
-    storeColors(model);
+    storeColors(model, settings);
 }
 
 } // namespace kzo

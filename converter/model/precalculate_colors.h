@@ -1,5 +1,6 @@
 #pragma once
 
+#include "converter/model/conversion_settings.h"
 #include "converter/model/scene_model.h"
 #include "converter/model/shadow_options.h"
 
@@ -10,11 +11,11 @@ namespace kzo {
 // another shading type, or the animation option on) every corner becomes
 // white. Runs after computeNormals (it reads the face normals and plane
 // constants) and before scaleScene; every face must index vertices below
-// vertexCount. Uses the vertex counters as scratch. The options choose the
-// shadow test and the threads; the colours do not depend on the threads.
-// With the classic test, a line tells when more than a tenth of the faces
-// are too small ever to cast a shadow.
-void precalculateColors(SceneModel& model, const ShadowOptions& options = {});
+// vertexCount. Uses the vertex counters as scratch. The settings' shadow
+// options choose the shadow test and the threads; the colours do not depend
+// on the threads. With the classic test, a line tells when more than a tenth
+// of the faces are too small ever to cast a shadow.
+void precalculateColors(SceneModel& model, const ConversionSettings& settings);
 
 // The steps of precalculateColors, in the order it runs them. They are public
 // so that a reference implementation of the shadow marking can be put in
@@ -22,7 +23,7 @@ void precalculateColors(SceneModel& model, const ShadowOptions& options = {});
 
 // True when the colours are lit at all: there are lights, the shading type is
 // 3 or 4 and the animation option is off.
-bool colorsAreLit(const SceneModel& model);
+bool colorsAreLit(const SceneModel& model, const ConversionSettings& settings);
 
 // Every colour byte of every face becomes 255.
 void setWhiteColors(SceneModel& model);
@@ -40,6 +41,6 @@ void applyLight(SceneModel& model, int lightIndex);
 
 // Averages (type 3) or sums (type 4) the light sums, adds the ambient colour,
 // clamps, modulates untextured materials and stores the colour bytes.
-void storeColors(SceneModel& model);
+void storeColors(SceneModel& model, const ConversionSettings& settings);
 
 } // namespace kzo

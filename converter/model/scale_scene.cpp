@@ -2,8 +2,8 @@
 
 namespace kzo {
 
-void scaleScene(SceneModel& model) {
-    const float s = model.settings.scaleFactor;
+void scaleScene(SceneModel& model, const ConversionSettings& settings) {
+    const float s = settings.scaleFactor;
     for (std::int32_t i = 0; i < model.vertexCount; ++i) {
         Vertex& v = model.vertices[static_cast<std::size_t>(i)];
         v.x *= s;

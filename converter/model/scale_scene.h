@@ -1,12 +1,13 @@
 #pragma once
 
+#include "converter/model/conversion_settings.h"
 #include "converter/model/scene_model.h"
 
 namespace kzo {
 
-// Multiplies every vertex position and every pivot point by the active scale
-// factor. Normals, lights, motion keys and per-face derived fields stay as they
-// are, so it runs after the lighting.
-void scaleScene(SceneModel& model);
+// Multiplies every vertex position and every pivot point by the scale factor.
+// Normals, lights, motion keys and per-face derived fields stay as they are,
+// so it runs after the lighting.
+void scaleScene(SceneModel& model, const ConversionSettings& settings);
 
 } // namespace kzo

@@ -6,10 +6,9 @@ SceneModel::SceneModel()
     : images(kMaxImages), materials(kMaxMaterials), vertices(kMaxVertices), faces(kMaxFaces),
       pivots(kMaxPivots), lights(kMaxLights), materialNames(kMaxMaterialNames),
       materialNameMap(kMaxMaterialNames), textureCoords(kMaxTextureCoords),
-      vertexRemap(kMaxTextureCoords) {}
+      vertexRemap(kMaxVertices) {}
 
 void resetSceneModel(SceneModel& model) {
-    model.settings = model.pendingSettings;
     model.defaultTransparency = 128;
     model.imageCount = 0;
     model.materialCount = 0;
@@ -23,15 +22,16 @@ void resetSceneModel(SceneModel& model) {
     model.materialSearchStart = 0;
     model.lightCount = 0;
     model.ambientColor[0] = model.ambientColor[1] = model.ambientColor[2] = 0.0f;
-    model.pendingOutputs.clear();
-    model.inputsRead.clear();
+    for (Face& face : model.faces) {
+        face.materialIndex = -1;
+    }
 }
 
-void markMaterialFlags(SceneModel& model) {
+void markMaterialFlags(SceneModel& model, const ConversionSettings& settings) {
     for (int i = 0; i < model.materialCount; ++i) {
         Material& m = model.materials[static_cast<std::size_t>(i)];
         m.flags |= kMaterialAlways;
-        if (model.settings.shadingType != kNoShading) {
+        if (settings.shadingType != kNoShading) {
             m.flags |= kMaterialShaded;
         }
         if (m.imageIndex >= 0) {

@@ -1,13 +1,13 @@
 // The converter's one scene: fixed-capacity tables of plain records with a
 // count beside each, allocated once per converter and emptied (by resetting the
-// counts) before each input file. Readers append, the geometry processing
-// derives fields in place, the writers stream records out.
+// counts) before each input file. Importers append, the geometry processing
+// derives fields in place, the KZO encoder streams records out.
 #pragma once
 
 #include "converter/model/conversion_settings.h"
 #include "converter/model/messages.h"
+#include "converter/model/shadow_index.h"
 #include "converter/model/vertex_weld_index.h"
-#include "format/file_io.h"
 #include "format/side_formats.h"
 
 #include <cstdint>
@@ -104,6 +104,7 @@ struct SceneModel {
     std::int32_t materialNameCount = 0;
     std::vector<TextureCoord> textureCoords;
     std::int32_t textureCoordCount = 0;
+    // Table index of each vertex number of the 3DS object being read.
     std::vector<std::uint16_t> vertexRemap;
 
     // State of the 3DS object being read.
@@ -114,31 +115,24 @@ struct SceneModel {
     // notices when vertexCount no longer matches and rebuilds itself, so a
     // reset needs no extra step.
     VertexWeldIndex vertexWeldIndex;
+    // The shadow marking's indexes, one per thread that marks lights; each is
+    // built anew for every file but keeps its memory.
+    std::vector<ShadowIndex> shadowIndexes;
 
     float ambientColor[3] = {}; // already multiplied by the ambient intensity
     std::int32_t defaultTransparency = 128;
 
-    ConversionSettings pendingSettings; // written by setConversionSettings
-    ConversionSettings settings;        // active copy, refreshed per input file
-
     // Where printMessage and fatalError send their lines.
     MessageSink sink;
-
-    // Files the current input produces. Writers add them here; the dispatch
-    // writes them all at once when the input converted without a fatal error,
-    // so an abandoned input leaves no output and never destroys an older one.
-    std::vector<OutputFile> pendingOutputs;
-    // Every geometry file the current input read (for dependency files).
-    std::vector<std::string> inputsRead;
 };
 
-// Copies the pending settings into the active ones, sets the default
-// transparency to 128 and empties every table. Lights and the ambient colour
-// are reset too: a file's output depends only on that file and the options.
+// Empties every table, sets the default transparency to 128 and every face
+// slot's material index to -1 (no material). Lights and the ambient colour are
+// reset too: a file's output depends only on that file and the options.
 void resetSceneModel(SceneModel& model);
 
 // Sets the flags that depend on the shading type and the texture (after the
-// faces are sorted, before writing).
-void markMaterialFlags(SceneModel& model);
+// faces are sorted, before encoding).
+void markMaterialFlags(SceneModel& model, const ConversionSettings& settings);
 
 } // namespace kzo

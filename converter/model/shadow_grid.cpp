@@ -1,6 +1,7 @@
 #include "converter/model/shadow_grid.h"
 
 #include "converter/model/double3.h"
+#include "converter/model/scene_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,9 +10,9 @@ namespace kzo {
 
 namespace {
 
-// About one cell per lit vertex: a face then covers a few cells, each holding
-// a vertex or two in front of the face and behind it.
-constexpr double kCellsPerVertex = 1.0;
+// Two cells per lit vertex: a face's triangle then covers a few cells, and
+// the window around it holds few of its neighbours' vertices.
+constexpr double kCellsPerVertex = 2.0;
 constexpr int kPartCount = 6;
 
 std::size_t at(std::int32_t index) {

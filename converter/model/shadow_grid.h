@@ -12,12 +12,12 @@
 // the span of its vertices.
 #pragma once
 
-#include "converter/model/scene_model.h"
-
 #include <cstdint>
 #include <vector>
 
 namespace kzo {
+
+struct SceneModel;
 
 struct ShadowGridPart {
     double lo[2] = {};

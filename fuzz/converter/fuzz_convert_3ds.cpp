@@ -1,12 +1,10 @@
 // The whole direct 3DS path after reading, on whatever the reader accepts:
-// default material, sort, flags, geometry and writer. The first byte picks the
-// shading type and the scale factor; the rest is the .3ds file. Every KZO file
-// the writer produces must pass kzodump's checker.
+// default material, sort, flags, geometry and encoder. The first byte picks
+// the shading type and the scale factor; the rest is the .3ds file. Every KZO
+// file the encoder produces must pass kzodump's checker.
 #include "converter/import/load_3ds.h"
-#include "converter/model/default_material.h"
-#include "converter/model/kzo_writer.h"
 #include "converter/model/scene_model.h"
-#include "converter/model/sort_faces.h"
+#include "converter/pipeline/convert_file.h"
 #include "tools/dump_check.h"
 
 #include <cstddef>
@@ -20,25 +18,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     static kzo::SceneModel model;
     static const float scales[] = {1.0f, 0.01f, -2.0f, 100000.0f};
-    model.pendingSettings.shadingType = data[0] % 5;
-    model.pendingSettings.scaleFactor = scales[(data[0] / 5) % 4];
+    kzo::ConversionSettings settings;
+    settings.shadingType = data[0] % 5;
+    settings.scaleFactor = scales[(data[0] / 5) % 4];
     kzo::resetSceneModel(model);
-    for (kzo::Face& face : model.faces) {
-        face.materialIndex = -1;
-    }
+    std::vector<kzo::OutputFile> outputs;
     try {
         kzo::load3dsBuffer(model, {data + 1, size - 1}, "fuzz.3ds");
-        kzo::appendDefaultMaterial(model, "fuzz.3ds");
-        kzo::sortFacesByMaterial(model);
-        kzo::markMaterialFlags(model);
-        kzo::writeKzo(model, "fuzz.kzo");
+        kzo::ImportedInput imported;
+        kzo::prepareModel(model, settings, "fuzz.3ds", "fuzz.kzo");
+        kzo::processGeometry(model, settings);
+        outputs = kzo::encodeOutputs(model, imported, settings, "fuzz.3ds", "fuzz.kzo");
     } catch (const kzo::FatalErrorSignal&) {
         return 0;
     }
-    if (model.pendingOutputs.size() != 1) {
+    if (outputs.size() != 1) {
         std::abort();
     }
-    if (const auto problem = kzo::dump::checkKzo(model.pendingOutputs[0].bytes)) {
+    if (const auto problem = kzo::dump::checkKzo(outputs[0].bytes)) {
         std::fprintf(stderr, "byte %zu: %s\n", static_cast<std::size_t>(problem->offset),
                      problem->description.c_str());
         std::abort();

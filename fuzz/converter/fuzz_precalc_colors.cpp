@@ -46,14 +46,15 @@ struct Input {
     }
 };
 
-kzo::ShadowTest buildScene(Input& in, kzo::SceneModel& model) {
+kzo::ConversionSettings buildScene(Input& in, kzo::SceneModel& model) {
     kzo::resetSceneModel(model);
+    kzo::ConversionSettings settings;
     const int vertices = 3 + in.byte() % 60;
     const int faces = 1 + in.byte() % 60;
     const int lights = 1 + in.byte() % 4;
     const std::uint8_t flags = in.byte();
     in.rawFloats = (flags & 2) != 0;
-    model.settings.shadingType = (flags & 1) != 0 ? kzo::kPrecalcFlat : kzo::kPrecalcGouraud;
+    settings.shadingType = (flags & 1) != 0 ? kzo::kPrecalcFlat : kzo::kPrecalcGouraud;
     for (int i = 0; i < vertices; ++i) {
         kzo::Vertex& v = model.vertices[static_cast<std::size_t>(i)];
         v = kzo::Vertex{};
@@ -106,7 +107,8 @@ kzo::ShadowTest buildScene(Input& in, kzo::SceneModel& model) {
     model.lightCount = lights;
     model.ambientColor[0] = model.ambientColor[1] = model.ambientColor[2] = 10.0f;
     kzo::computeNormals(model);
-    return (flags & 4) != 0 ? kzo::ShadowTest::relative : kzo::ShadowTest::classic;
+    settings.shadows.test = (flags & 4) != 0 ? kzo::ShadowTest::relative : kzo::ShadowTest::classic;
+    return settings;
 }
 
 std::vector<std::uint8_t> colours(const kzo::SceneModel& model) {
@@ -125,7 +127,8 @@ std::vector<std::uint8_t> colours(const kzo::SceneModel& model) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static kzo::SceneModel model;
     Input in{data, size};
-    const kzo::ShadowTest test = buildScene(in, model);
+    kzo::ConversionSettings settings = buildScene(in, model);
+    const kzo::ShadowTest test = settings.shadows.test;
 
     kzo::prepareFacesForLighting(model);
     kzo::ShadowIndex index;
@@ -145,9 +148,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    kzo::precalculateColors(model, {test, 2});
+    settings.shadows.threads = 2;
+    kzo::precalculateColors(model, settings);
     const std::vector<std::uint8_t> fastColours = colours(model);
-    kzotest::literalPrecalculateColors(model, test);
+    kzotest::literalPrecalculateColors(model, settings);
     if (fastColours != colours(model)) {
         std::abort();
     }

@@ -1,10 +1,11 @@
 // Scene text in, the whole scene path run over it: lights, objects and pivots,
-// the geometry processing, the KZO writer and every side file. The first byte
+// the geometry processing, the KZO encoder and every side file. The first byte
 // picks the options. An object whose name starts with 't' is a tiny 3DS file,
 // one starting with 'e' an empty one, every other object is missing. Every file
-// a scene that converts leaves for writing must pass kzodump's checker.
+// a scene that converts encodes for writing must pass kzodump's checker.
 #include "converter/import/import_lws_scene.h"
 #include "converter/import/load_3ds.h"
+#include "converter/pipeline/convert_file.h"
 #include "format/byte_writer.h"
 #include "tools/dump_check.h"
 #include "tools/file_kind.h"
@@ -57,27 +58,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::uint8_t options = data[0];
-    model->pendingSettings.animation = options & 1;
-    model->pendingSettings.cameraFile = (options >> 1) & 1;
-    model->pendingSettings.lightFile = (options >> 2) & 1;
-    model->pendingSettings.shadingType = (options >> 3) % 5;
-    model->pendingSettings.scaleFactor = (options & 0x80) ? 2.0f : 1.0f;
-    const kzo::SceneText scene = kzo::makeSceneText(
+    kzo::ConversionSettings settings;
+    settings.animation = options & 1;
+    settings.cameraFile = (options >> 1) & 1;
+    settings.lightFile = (options >> 2) & 1;
+    settings.shadingType = (options >> 3) % 5;
+    settings.scaleFactor = (options & 0x80) ? 2.0f : 1.0f;
+    const kzo::SceneText text = kzo::makeSceneText(
         "fuzz.lws", std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+    kzo::SceneModel& m = *model;
+    std::vector<kzo::OutputFile> outputs;
     try {
-        kzo::importSceneText(*model, scene, "fuzz.kzo",
-                             [](kzo::SceneModel& m, const kzo::ObjectName& name) {
-                                 const std::string& object = name.path;
-                                 if (!object.empty() && object[0] == 't') {
-                                     kzo::load3dsBuffer(m, kTriangle3ds, object);
-                                 } else if (object.empty() || object[0] != 'e') {
-                                     kzo::fatalError(m.sink, "cannot open '%s'", object.c_str());
-                                 }
-                             });
+        kzo::resetSceneModel(m);
+        kzo::ImportedInput imported;
+        imported.scene = kzo::parseSceneText(
+            text, m.sink, [&m](const kzo::SceneObject& object, std::size_t index) {
+                const std::string& name = object.name.path;
+                if (!name.empty() && name[0] == 't') {
+                    kzo::load3dsBuffer(m, kTriangle3ds, name, kzo::weldVertex,
+                                       static_cast<std::uint8_t>(index));
+                } else if (name.empty() || name[0] != 'e') {
+                    kzo::fatalError(m.sink, "cannot open '%s'", name.c_str());
+                }
+            });
+        kzo::placeSceneInModel(*imported.scene, m);
+        kzo::prepareModel(m, settings, "fuzz.lws", "fuzz.kzo");
+        kzo::processGeometry(m, settings);
+        outputs = kzo::encodeOutputs(m, imported, settings, "fuzz.lws", "fuzz.kzo");
     } catch (const kzo::FatalErrorSignal&) {
         return 0;
     }
-    for (const kzo::OutputFile& file : model->pendingOutputs) {
+    for (const kzo::OutputFile& file : outputs) {
         const auto kind = kzo::dump::fileKindFromPath(file.path);
         const auto problem = kind ? kzo::dump::checkFile(*kind, file.bytes) : std::nullopt;
         if (!kind || problem) {

@@ -1,5 +1,7 @@
 // The scale text is whatever the user typed: any bytes must parse to a value
 // without reading past the text, and the parse must not depend on what follows.
+// The number a text starts with, read whole (as the command line reads it),
+// gives the same float (as the main form reads it).
 #include "converter/app/scale_factor.h"
 
 #include <cstddef>
@@ -15,5 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
     }
     (void)kzo::isScaleFactorInRange(value);
+    const kzo::DecimalNumber prefix = kzo::scanDecimalNumber(text);
+    const kzo::DecimalNumber whole = kzo::scanDecimalNumber(text.substr(0, prefix.length));
+    if (whole.length != prefix.length ||
+        std::memcmp(&whole.value, &prefix.value, sizeof whole.value) != 0) {
+        __builtin_trap();
+    }
     return 0;
 }

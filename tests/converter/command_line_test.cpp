@@ -1,11 +1,13 @@
 #include "converter/app/command_line.h"
 #include "converter/app/command_line_options.h"
+#include "converter/app/scale_factor.h"
 #include "tests/converter/kzo_expect.h"
 #include "tests/converter/temp_dir.h"
 #include "tests/converter/two_triangles.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 using namespace kzo;
@@ -207,4 +209,19 @@ TEST(CommandLine, scaleTextIsAWholeDecimalNumber) {
     bool tooLarge = false;
     EXPECT_FALSE(parseScaleText("1e39", &tooLarge).has_value());
     EXPECT_TRUE(tooLarge);
+}
+
+// "exactly as the Convert button": the text is rounded once, straight to a
+// float, on the command line as in the main form. 1 + 2^-24 lies halfway
+// between 1 and the next float; this text lies a hair above it, so it rounds
+// up, while a detour through double would land on the halfway value and then
+// tie down to 1.
+TEST(CommandLine, scaleTextIsRoundedOnceToFloatAsTheMainFormRoundsIt) {
+    const char* const aboveHalfway = "1.0000000596046447753906251";
+    const float up = std::nextafter(1.0f, 2.0f);
+    EXPECT_EQ(static_cast<float>(std::stod(aboveHalfway)), 1.0f);
+    EXPECT_EQ(parseScaleText(aboveHalfway, nullptr), up);
+    EXPECT_EQ(parseScaleFactor(aboveHalfway), up);
+    // Exactly halfway ties to even, 1.
+    EXPECT_EQ(parseScaleText("1.000000059604644775390625", nullptr), 1.0f);
 }

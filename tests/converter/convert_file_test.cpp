@@ -1,5 +1,6 @@
-#include "converter/import/convert_file.h"
+#include "converter/pipeline/convert_file.h"
 #include "tests/converter/kzo_expect.h"
+#include "tests/converter/scene/build_lws.h"
 #include "tests/converter/temp_dir.h"
 #include "tests/converter/two_triangles.h"
 
@@ -15,13 +16,14 @@ struct Converter {
         model.sink = [this](const std::string& line) { lines.push_back(line); };
     }
     SceneModel model;
+    ConversionSettings settings;
     std::vector<std::string> lines;
 
     // Converts input into outputDirectory as the Convert run does.
     ConversionOutcome convert(const std::string& input, const std::string& outputDirectory,
                               std::string* outputPath = nullptr) {
         std::string output = outputDirectory + "/" + input.substr(input.find_last_of('/') + 1);
-        const ConversionOutcome outcome = convertFile(model, input, output);
+        const ConversionOutcome outcome = convertFile(model, input, output, settings);
         if (outputPath != nullptr) {
             *outputPath = output;
         }
@@ -53,7 +55,7 @@ TEST(ConvertFile, threeDsFileBecomesTheExactKzoBytesForEachRealtimeShading) {
         TempDir dir;
         writeBytes(dir / "SHIP.3DS", twoTriangles3ds().data);
         Converter c;
-        setConversionSettings(c.model, 0, shading, 1.0f, 0, 0);
+        c.settings.shadingType = shading;
         std::string output;
         EXPECT_EQ(c.convert(dir / "SHIP.3DS", dir.path().string(), &output),
                   ConversionOutcome::converted);
@@ -182,4 +184,35 @@ TEST(ConvertFile, facesWithoutMaterialGetTheDefaultMaterialAndNothingOfTheFileBe
     expectWellFormedKzo(bytes);
     EXPECT_EQ(bytes, expected.data);
     expectWellFormedKzo(readBytes(dir / "first.kzo"));
+}
+
+// Every output is encoded before the first is written: when the last one
+// cannot be encoded (a light value that is no number), no file is written,
+// though the KZO, motion and camera files encoded fine, and older outputs stay
+// as they were.
+TEST(ConvertFile, aSceneWritesAllItsFilesOrNone) {
+    TempDir dir;
+    writeBytes(dir / "box.3ds", twoTriangles3ds().data);
+    const std::string scene =
+        (lws({"LastFrame 1", "LoadObject box.lwo"}) + envelope("ObjectMotion", {key(0, 0, 0)}) +
+         lws({"AddLight", "LgtIntensity nan"}) + envelope("CameraMotion", {key(0, 0, -5)}))
+            .text;
+    writeBytes(dir / "s.lws", {scene.begin(), scene.end()});
+    writeBytes(dir / "s.kzo", {'o', 'l', 'd'});
+    writeBytes(dir / "s.mot", {'o', 'l', 'd'});
+    Converter c;
+    c.settings.animation = 1;
+    c.settings.cameraFile = 1;
+    c.settings.lightFile = 1;
+    EXPECT_EQ(c.convert(dir / "s.lws", dir.path().string()), ConversionOutcome::failed);
+    ASSERT_EQ(c.lines.size(), 14u);
+    EXPECT_EQ(c.lines[1], "'" + (dir / "s.kzo") + "' Writing...");
+    EXPECT_EQ(c.lines[11], "'" + (dir / "s.cam") + "' Writing...");
+    EXPECT_EQ(c.lines[12], "'" + (dir / "s.kzl") + "' Writing...");
+    EXPECT_EQ(c.lines[13], "ERROR: cannot write '" + (dir / "s.kzl") +
+                               "': light 0 holds a value that is not a finite number");
+    EXPECT_EQ(listDirectory(dir.path()),
+              (std::vector<std::string>{"box.3ds", "s.kzo", "s.lws", "s.mot"}));
+    EXPECT_EQ(readBytes(dir / "s.kzo"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(readBytes(dir / "s.mot"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 }

@@ -1,9 +1,6 @@
 // Files written by the converter's writers, read back by kzodump's readers:
 // every value put into the model comes out of the file where it belongs.
-#include "converter/import/camera_file.h"
-#include "converter/import/light_file.h"
-#include "converter/import/motion_file.h"
-#include "converter/model/kzo_writer.h"
+#include "converter/import/scene_lights.h"
 #include "tests/converter/kzo_expect.h"
 #include "tests/converter/model_builder.h"
 #include "tests/converter/scene/build_lws.h"
@@ -19,17 +16,17 @@ using namespace kzotest;
 
 namespace {
 
-const std::vector<std::uint8_t>& soleOutput(const SceneModel& model) {
-    EXPECT_EQ(model.pendingOutputs.size(), 1u);
-    expectWellFormedOutputs(model);
-    return model.pendingOutputs.at(0).bytes;
+const std::vector<std::uint8_t>& soleOutput(const std::vector<OutputFile>& outputs) {
+    EXPECT_EQ(outputs.size(), 1u);
+    expectWellFormedOutputs(outputs);
+    return outputs.at(0).bytes;
 }
 
 //   object 0 (pivot 0): a red triangle 0 1 2
 //   object 1 (pivot 1, child of 0): a textured triangle 3 4 5
 void twoObjects(TestModel& t) {
-    t.model.settings.scaleFactor = 2.0f;
-    t.model.settings.shadingType = kRealtimeGouraud;
+    t.settings.scaleFactor = 2.0f;
+    t.settings.shadingType = kRealtimeGouraud;
     t.image("wood.bmp");
     t.material(255, 0, 0).material(10, 20, 30, 0);
     t.model.materials[1].transparency = 7;
@@ -41,7 +38,7 @@ void twoObjects(TestModel& t) {
     textured.texV[2] = 127.5f;
     t.pivot().pivotPoint[0] = 0.5f;
     t.pivot(0).pivotPoint[1] = -1.25f;
-    markMaterialFlags(t.model);
+    markMaterialFlags(t.model, t.settings);
 }
 
 } // namespace
@@ -49,8 +46,8 @@ void twoObjects(TestModel& t) {
 TEST(DumpRoundTrip, kzoWithPivotsReadsBackEveryValuePutIn) {
     TestModel t;
     twoObjects(t);
-    writeKzoWithPivots(t.model, "r.kzo");
-    const dump::KzoDump d = dump::parseKzo(soleOutput(t.model));
+    t.writeKzoWithPivots("r.kzo");
+    const dump::KzoDump d = dump::parseKzo(soleOutput(t.outputs));
 
     EXPECT_EQ(d.header.version, 16);
     EXPECT_EQ(d.header.shadingType, kRealtimeGouraud);
@@ -101,10 +98,10 @@ TEST(DumpRoundTrip, everyShadingTypeOfWriteKzoPassesTheCheck) {
     for (std::int32_t type = kNoShading; type <= kPrecalcFlat; ++type) {
         TestModel t;
         twoObjects(t);
-        t.model.settings.shadingType = type;
-        markMaterialFlags(t.model);
-        writeKzo(t.model, "s.kzo");
-        const dump::KzoDump d = dump::parseKzo(soleOutput(t.model));
+        t.settings.shadingType = type;
+        markMaterialFlags(t.model, t.settings);
+        t.writeKzo("s.kzo");
+        const dump::KzoDump d = dump::parseKzo(soleOutput(t.outputs));
         EXPECT_EQ(d.header.pivotCount, 0) << type;
         EXPECT_EQ(d.header.shadingType, type);
     }
@@ -112,14 +109,13 @@ TEST(DumpRoundTrip, everyShadingTypeOfWriteKzoPassesTheCheck) {
 
 TEST(DumpRoundTrip, motFileReadsBackLastFrameAndScaledKeys) {
     SceneFixture f;
-    f.model.settings.scaleFactor = 2.0f;
-    writeMotFile(f.model,
-                 sceneOf(lws({"LastFrame 60", "LoadObject a.lwo"}) +
-                         envelope("ObjectMotion", {key(1, 2, 3).hpb(90, -45, 5).scale(1, 2, 3),
-                                                   key(0, 0, 0).frame(60)}) +
-                         envelope("CameraMotion", {key(0, 0, -10)})),
-                 "s.mot");
-    const dump::MotDump d = dump::parseMot(soleOutput(f.model));
+    f.settings.scaleFactor = 2.0f;
+    f.writeMot(sceneOf(lws({"LastFrame 60", "LoadObject a.lwo"}) +
+                       envelope("ObjectMotion", {key(1, 2, 3).hpb(90, -45, 5).scale(1, 2, 3),
+                                                 key(0, 0, 0).frame(60)}) +
+                       envelope("CameraMotion", {key(0, 0, -10)})),
+               "s.mot");
+    const dump::MotDump d = dump::parseMot(soleOutput(f.outputs));
     EXPECT_EQ(d.lastFrame, 60);
     ASSERT_EQ(d.blocks.size(), 2u);
     ASSERT_EQ(d.blocks[0].keys.size(), 2u);
@@ -136,20 +132,15 @@ TEST(DumpRoundTrip, motFileReadsBackLastFrameAndScaledKeys) {
 
 TEST(DumpRoundTrip, camFileReadsBackItsThreeSections) {
     SceneFixture f;
-    f.model.settings.cameraFile = 1;
-    f.model.pivotCount = 2;
-    // As the scene import and the KZO writer leave the target: its (scaled)
-    // pivot point and the position of its first key.
-    f.model.pivots[1].pivotPoint[0] = 4.0f;
-    f.model.pivots[1].firstKey[0] = 3.0f;
-    writeCamFile(
-        f.model,
+    SceneDescription scene = f.parse(
         sceneOf(lws({"LoadObject a.lwo"}) + envelope("ObjectMotion", {key(0, 1, 0)}) +
                 lws({"AddNullObject n"}) + envelope("ObjectMotion", {key(3, 0, 0)}) +
                 envelope("CameraMotion", {key(0, 0, -10).frame(0), key(0, 0, -5).frame(9)}) +
-                lws({"ParentObject 1", "TargetObject 2"})),
-        "s.cam");
-    const dump::CamDump d = dump::parseCam(soleOutput(f.model));
+                lws({"ParentObject 1", "TargetObject 2"})));
+    // The target: its pivot point, and the position of its first key (3, 0, 0).
+    scene.objects[1].pivotPoint[0] = 4.0f;
+    f.writeCam(scene, "s.cam");
+    const dump::CamDump d = dump::parseCam(soleOutput(f.outputs));
     ASSERT_TRUE(d.camera);
     ASSERT_EQ(d.camera->keys.size(), 2u);
     EXPECT_EQ(d.camera->keys[1].frame, 9);
@@ -164,13 +155,14 @@ TEST(DumpRoundTrip, camFileReadsBackItsThreeSections) {
 
 TEST(DumpRoundTrip, kzlFileReadsBackEveryLightField) {
     SceneFixture f;
-    f.model.settings.lightFile = 1;
-    readLights(f.model, sceneOf(lws({"AddLight", "LightType 2"}) +
-                                envelope("LightMotion", {key(1, 2, 3).hpb(90, 0, 0)}) +
-                                lws({"LightColor 255 128 0", "LgtIntensity 0.5", "LightRange 40",
-                                     "ConeAngle 30", "EdgeAngle 20", "AddLight"})));
-    writeKzlFile(f.model, "s.kzl");
-    const dump::KzlDump d = dump::parseKzl(soleOutput(f.model));
+    f.settings.lightFile = 1;
+    f.writeSideFiles(
+        f.parse(sceneOf(lws({"AddLight", "LightType 2"}) +
+                        envelope("LightMotion", {key(1, 2, 3).hpb(90, 0, 0)}) +
+                        lws({"LightColor 255 128 0", "LgtIntensity 0.5", "LightRange 40",
+                             "ConeAngle 30", "EdgeAngle 20", "AddLight"}))),
+        "s.kzo");
+    const dump::KzlDump d = dump::parseKzl(soleOutput(f.outputs));
     ASSERT_EQ(d.lights.size(), 2u);
     const Light& spot = d.lights[0];
     EXPECT_EQ(spot.type, kSpotLight);

@@ -47,13 +47,15 @@ TEST(ConversionRun, convertsInListOrderAndMakesEachFilesDirectoryCurrent) {
     SceneModel model;
     std::vector<std::string> seen;
     int between = 0;
-    const FileConverter convert = [&](SceneModel&, const std::string& input, std::string& output) {
+    const FileConverter convert = [&](SceneModel&, const std::string& input, std::string& output,
+                                      const ConversionSettings&) {
         seen.push_back(input + " -> " + output + " in " +
                        std::filesystem::current_path().filename().string());
     };
     const std::string one = (base / "one" / "a.lws").string();
     const std::string two = (base / "two" / "b.3ds").string();
-    convertFileList(model, {two, one, "nodir.3ds"}, "/out", convert, [&] { ++between; });
+    convertFileList(model, {two, one, "nodir.3ds"}, "/out", ConversionSettings{}, convert,
+                    [&] { ++between; });
 
     EXPECT_EQ(seen, (std::vector<std::string>{two + " -> /out/b.3ds in two",
                                               one + " -> /out/a.lws in one",

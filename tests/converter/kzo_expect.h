@@ -4,6 +4,7 @@
 // must also keep the converter's own layout promises.
 #pragma once
 
+#include "format/file_io.h"
 #include "tools/dump_check.h"
 #include "tools/dump_parse.h"
 #include "tools/file_kind.h"
@@ -51,10 +52,9 @@ inline void expectWellFormedEngineFile(const std::string& path,
     EXPECT_FALSE(problem) << path << " byte " << problem->offset << ": " << problem->description;
 }
 
-// Every file a conversion left for writing.
-template <typename Model>
-void expectWellFormedOutputs(const Model& model) {
-    for (const auto& file : model.pendingOutputs) {
+// Every file a conversion encoded for writing.
+inline void expectWellFormedOutputs(const std::vector<kzo::OutputFile>& outputs) {
+    for (const auto& file : outputs) {
         expectWellFormedEngineFile(file.path, file.bytes);
     }
 }

@@ -1,4 +1,4 @@
-#include "converter/model/kzo_writer.h"
+#include "converter/encode/kzo_file.h"
 #include "tests/converter/kzo_expect.h"
 #include "tests/converter/model_builder.h"
 #include "tests/converter/two_triangles.h"
@@ -21,10 +21,10 @@ void twoTriangles(TestModel& t, std::int32_t shadingType) {
 }
 
 const std::vector<std::uint8_t>& onlyOutput(const TestModel& t, const std::string& path) {
-    EXPECT_EQ(t.model.pendingOutputs.size(), 1u);
-    EXPECT_EQ(t.model.pendingOutputs.at(0).path, path);
-    kzotest::expectWellFormedKzo(t.model.pendingOutputs.at(0).bytes);
-    return t.model.pendingOutputs.at(0).bytes;
+    EXPECT_EQ(t.outputs.size(), 1u);
+    EXPECT_EQ(t.outputs.at(0).path, path);
+    kzotest::expectWellFormedKzo(t.outputs.at(0).bytes);
+    return t.outputs.at(0).bytes;
 }
 
 } // namespace
@@ -32,7 +32,7 @@ const std::vector<std::uint8_t>& onlyOutput(const TestModel& t, const std::strin
 TEST(KzoWriter, twoTrianglesWithoutShadingAre176Bytes) {
     TestModel t;
     twoTriangles(t, kNoShading);
-    writeKzo(t.model, "out/a.kzo");
+    t.writeKzo("out/a.kzo");
     const auto& bytes = onlyOutput(t, "out/a.kzo");
     EXPECT_EQ(bytes.size(), 176u);
     EXPECT_EQ(bytes, (kzoHeader(0, 1, 4, 2, 0, 0) + twoTrianglesKzoBody()).data);
@@ -41,7 +41,7 @@ TEST(KzoWriter, twoTrianglesWithoutShadingAre176Bytes) {
 TEST(KzoWriter, realtimeShadingAppendsVertexOrFaceNormals) {
     TestModel gouraud;
     twoTriangles(gouraud, kRealtimeGouraud);
-    writeKzo(gouraud.model, "g.kzo");
+    gouraud.writeKzo("g.kzo");
     EXPECT_EQ(onlyOutput(gouraud, "g.kzo"),
               (kzoHeader(0, 1, 4, 2, 0, 1) + twoTrianglesKzoBody(0x0006) +
                kzotest::twoTrianglesVertexNormals())
@@ -49,7 +49,7 @@ TEST(KzoWriter, realtimeShadingAppendsVertexOrFaceNormals) {
 
     TestModel flat;
     twoTriangles(flat, kRealtimeFlat);
-    writeKzo(flat.model, "f.kzo");
+    flat.writeKzo("f.kzo");
     EXPECT_EQ(onlyOutput(flat, "f.kzo"),
               (kzoHeader(0, 1, 4, 2, 0, 2) + twoTrianglesKzoBody(0x0006) +
                kzotest::twoTrianglesFaceNormals())
@@ -60,7 +60,7 @@ TEST(KzoWriter, realtimeShadingAppendsVertexOrFaceNormals) {
 TEST(KzoWriter, precalculatedShadingStreamsCornerColours) {
     TestModel gouraud;
     twoTriangles(gouraud, kPrecalcGouraud);
-    writeKzo(gouraud.model, "g.kzo");
+    gouraud.writeKzo("g.kzo");
     const auto& g = onlyOutput(gouraud, "g.kzo");
     ASSERT_EQ(g.size(), 176u + 24u);
     EXPECT_EQ(std::vector<std::uint8_t>(g.begin() + 176, g.end()),
@@ -68,7 +68,7 @@ TEST(KzoWriter, precalculatedShadingStreamsCornerColours) {
 
     TestModel flat;
     twoTriangles(flat, kPrecalcFlat);
-    writeKzo(flat.model, "f.kzo");
+    flat.writeKzo("f.kzo");
     EXPECT_EQ(onlyOutput(flat, "f.kzo").size(), 176u + 8u);
 }
 
@@ -78,7 +78,7 @@ TEST(KzoWriter, imageRecordsAreZeroFilledAfterTheName) {
     t.image("box.bmp");
     t.model.images[1].name = std::string(200, 'x'); // stale slot beyond the count
     t.model.materials[0].imageIndex = 0;
-    writeKzo(t.model, "t.kzo");
+    t.writeKzo("t.kzo");
     const auto& bytes = onlyOutput(t, "t.kzo");
     ASSERT_EQ(bytes.size(), 176u + 128u);
     std::vector<std::uint8_t> record(128, 0);
@@ -91,15 +91,15 @@ TEST(KzoWriter, imageNameThatDoesNotFitItsRecordIsAFatalError) {
     TestModel fits;
     twoTriangles(fits, kNoShading);
     fits.image(std::string(127, 'a'));
-    writeKzo(fits.model, "fits.kzo");
+    fits.writeKzo("fits.kzo");
     onlyOutput(fits, "fits.kzo");
 
     TestModel t;
     twoTriangles(t, kNoShading);
     const std::string name = std::string(124, 'b') + ".bmp";
     t.image(name);
-    EXPECT_THROW(writeKzo(t.model, "long.kzo"), FatalErrorSignal);
-    EXPECT_TRUE(t.model.pendingOutputs.empty());
+    EXPECT_THROW(t.writeKzo("long.kzo"), FatalErrorSignal);
+    EXPECT_TRUE(t.outputs.empty());
     ASSERT_EQ(t.lines.size(), 1u);
     EXPECT_EQ(t.lines[0], "ERROR: cannot write 'long.kzo': image name '" + name +
                               "' is longer than 127 characters");
@@ -109,14 +109,14 @@ TEST(KzoWriter, faceNamingAMissingVertexIsAFatalError) {
     TestModel t;
     twoTriangles(t, kNoShading);
     t.model.faces[1].vertexIndex[2] = 4;
-    EXPECT_THROW(writeKzo(t.model, "bad.kzo"), FatalErrorSignal);
-    EXPECT_TRUE(t.model.pendingOutputs.empty());
+    EXPECT_THROW(t.writeKzo("bad.kzo"), FatalErrorSignal);
+    EXPECT_TRUE(t.outputs.empty());
 }
 
 TEST(KzoWriter, printsWritingLineAndSummary) {
     TestModel t;
     twoTriangles(t, kRealtimeGouraud);
-    writeKzo(t.model, "/out/a.kzo");
+    t.writeKzo("/out/a.kzo");
     EXPECT_EQ(t.lines,
               (std::vector<std::string>{"'/out/a.kzo' Writing...",
                                         "============================", "version: 1.0", "0 images",
@@ -129,8 +129,8 @@ TEST(KzoWriter, writeKzoBakesPivotsAndScalesButWritesNoPivotSection) {
     twoTriangles(t, kRealtimeFlat);
     Pivot& p = t.pivot();
     p.firstKey[1] = 3; // move the object up by 3
-    t.model.settings.scaleFactor = 2;
-    writeKzo(t.model, "p.kzo");
+    t.settings.scaleFactor = 2;
+    t.writeKzo("p.kzo");
     const auto& bytes = onlyOutput(t, "p.kzo");
     ASSERT_EQ(bytes.size(), 200u);
     ByteReader in(bytes);
@@ -157,7 +157,7 @@ TEST(KzoWriter, withPivotsKeepsObjectSpaceAndCountsEachPivotsVertices) {
     owner.firstKey[1] = 3;     // its key moves it, but the engine applies that
     owner.pivotPoint[0] = 0.5f;
     t.pivot(7); // names a pivot that does not exist
-    writeKzoWithPivots(t.model, "h.kzo");
+    t.writeKzoWithPivots("h.kzo");
 
     Bytes pivots;
     pivots.f32le(0).f32le(0).f32le(0).u16le(65535).u16le(0);
@@ -172,7 +172,7 @@ TEST(KzoWriter, floatsThatAreNotNumbersAreAFatalError) {
     TestModel nan;
     twoTriangles(nan, kNoShading);
     nan.model.faces[1].texV[1] = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_THROW(writeKzo(nan.model, "nan.kzo"), FatalErrorSignal);
+    EXPECT_THROW(nan.writeKzo("nan.kzo"), FatalErrorSignal);
     EXPECT_EQ(
         nan.lines.back(),
         "ERROR: cannot write 'nan.kzo': a texture coordinate of face 1 is not a finite number");
@@ -180,9 +180,34 @@ TEST(KzoWriter, floatsThatAreNotNumbersAreAFatalError) {
     TestModel overflow;
     twoTriangles(overflow, kNoShading);
     overflow.model.vertices[3].x = 1e35f;
-    overflow.model.settings.scaleFactor = 100000;
-    EXPECT_THROW(writeKzo(overflow.model, "big.kzo"), FatalErrorSignal);
+    overflow.settings.scaleFactor = 100000;
+    EXPECT_THROW(overflow.writeKzo("big.kzo"), FatalErrorSignal);
     EXPECT_EQ(overflow.lines.back(),
               "ERROR: cannot write 'big.kzo': the position of vertex 3 is not a finite number");
-    EXPECT_TRUE(overflow.model.pendingOutputs.empty());
+    EXPECT_TRUE(overflow.outputs.empty());
+}
+
+// The encoder only streams the model: normals, colours and positions go out as
+// they stand, whatever the settings would make of them in the geometry steps.
+TEST(KzoWriter, theEncoderWritesAHandBuiltModelAsItStands) {
+    TestModel t;
+    twoTriangles(t, kRealtimeGouraud);
+    t.settings.scaleFactor = 2; // the geometry's business, not the encoder's
+    for (std::size_t i = 0; i < 4; ++i) {
+        t.model.vertices[i].normal[0] = static_cast<float>(i); // no unit normals
+    }
+    Bytes normals;
+    for (int i = 0; i < 4; ++i) {
+        normals.f32le(static_cast<float>(i)).f32le(0).f32le(0);
+    }
+    EXPECT_EQ(encodeKzo(t.model, t.settings, "g.kzo"),
+              (kzoHeader(0, 1, 4, 2, 0, 1) + twoTrianglesKzoBody(0x0006) + normals).data);
+
+    t.settings.shadingType = kPrecalcFlat;
+    t.model.faces[0].colorR[0] = 1;
+    t.model.faces[0].colorG[0] = 2;
+    t.model.faces[0].colorB[0] = 3;
+    const std::vector<std::uint8_t> flat = encodeKzo(t.model, t.settings, "f.kzo");
+    EXPECT_EQ(std::vector<std::uint8_t>(flat.end() - 8, flat.end()),
+              (std::vector<std::uint8_t>{1, 2, 3, 3, 255, 255, 255, 255}));
 }

@@ -108,12 +108,14 @@ inline kzo::Light spotLight(float x, float y, float z, float dx, float dy, float
     return l;
 }
 
-// A model set up for precalculated colour: the shading type given, no
-// animation, no ambient light.
-inline void startLitScene(kzo::SceneModel& model, std::int32_t shadingType) {
+// A model set up for precalculated colour, and the settings that ask for it:
+// the shading type given, no animation, no ambient light.
+inline kzo::ConversionSettings startLitScene(kzo::SceneModel& model, std::int32_t shadingType) {
     kzo::resetSceneModel(model);
-    model.settings.shadingType = shadingType;
-    model.settings.animation = 0;
+    kzo::ConversionSettings settings;
+    settings.shadingType = shadingType;
+    settings.animation = 0;
+    return settings;
 }
 
 } // namespace kzotest

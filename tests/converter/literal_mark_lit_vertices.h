@@ -132,8 +132,8 @@ inline void literalMarkLitVertices(kzo::SceneModel& model, int lightIndex,
 
 // precalculateColors with the literal marking in place of the fast one.
 inline void literalPrecalculateColors(kzo::SceneModel& model,
-                                      kzo::ShadowTest test = kzo::ShadowTest::classic) {
-    if (!kzo::colorsAreLit(model)) {
+                                      const kzo::ConversionSettings& settings) {
+    if (!kzo::colorsAreLit(model, settings)) {
         kzo::setWhiteColors(model);
         return;
     }
@@ -142,10 +142,10 @@ inline void literalPrecalculateColors(kzo::SceneModel& model,
         if (!kzo::lightAddsLight(model.lights[static_cast<std::size_t>(i)])) {
             continue;
         }
-        literalMarkLitVertices(model, i, test);
+        literalMarkLitVertices(model, i, settings.shadows.test);
         kzo::applyLight(model, i);
     }
-    kzo::storeColors(model);
+    kzo::storeColors(model, settings);
 }
 
 } // namespace kzotest

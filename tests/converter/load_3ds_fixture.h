@@ -19,8 +19,8 @@ protected:
         kzo::resetSceneModel(model);
     }
 
-    void load(const Bytes& file, const std::string& path = "box.3ds") {
-        kzo::load3dsBuffer(model, file.data, path);
+    void load(const Bytes& file, const std::string& path = "box.3ds", std::uint8_t pivotIndex = 0) {
+        kzo::load3dsBuffer(model, file.data, path, kzo::weldVertex, pivotIndex);
     }
 
     // Loads a file that must be rejected; returns the error line.

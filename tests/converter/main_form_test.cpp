@@ -211,10 +211,10 @@ TEST_F(MainFormTest, removeTakesOutOnlyTheSelectedEntries) {
 
 TEST_F(MainFormTest, outOfRangeScaleShowsTheMessageBoxAndStartsNothing) {
     int conversions = 0;
-    form().convertOne = [&](SceneModel&, const std::string&, std::string&) { ++conversions; };
+    form().convertOne = [&](SceneModel&, const std::string&, std::string&,
+                            const ConversionSettings&) { ++conversions; };
     chooseFiles({"/a.3ds"});
     gui->form3.appendLine("earlier run");
-    const ConversionSettings pendingBefore = gui->model.pendingSettings;
 
     for (const char* text : {"-1e6", "100000.004", "1e39"}) {
         form().edit2->setText(text);
@@ -226,13 +226,13 @@ TEST_F(MainFormTest, outOfRangeScaleShowsTheMessageBoxAndStartsNothing) {
     EXPECT_EQ(conversions, 0);
     EXPECT_FALSE(gui->form3.isVisible());
     EXPECT_EQ(gui->form3.text(), "earlier run");
-    EXPECT_EQ(gui->model.pendingSettings.scaleFactor, pendingBefore.scaleFactor);
 }
 
 TEST_F(MainFormTest, scaleAtTheLimitsAndWithoutANumberIsAccepted) {
     std::vector<float> scales;
-    form().convertOne = [&](SceneModel& model, const std::string&, std::string&) {
-        scales.push_back(model.pendingSettings.scaleFactor);
+    form().convertOne = [&](SceneModel&, const std::string&, std::string&,
+                            const ConversionSettings& settings) {
+        scales.push_back(settings.scaleFactor);
     };
     chooseFiles({"/a.3ds"});
     for (const char* text : {"100000", "-100000", "100000.0039", "abc", ""}) {
@@ -244,7 +244,10 @@ TEST_F(MainFormTest, scaleAtTheLimitsAndWithoutANumberIsAccepted) {
 
 TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     std::vector<std::string> calls;
-    form().convertOne = [&](SceneModel& model, const std::string& input, std::string& output) {
+    ConversionSettings handedOver;
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string& output,
+                            const ConversionSettings& settings) {
+        handedOver = settings;
         printMessage(model.sink, "converting '%s'", input.c_str());
         calls.push_back(input + " -> " + output);
         // Each line is visible while the run goes on.
@@ -261,12 +264,11 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     form().bitBtn6->click();
     EXPECT_EQ(calls,
               (std::vector<std::string>{"/s/b.lws -> /out/b.lws", "/s/a.3ds -> /out/a.3ds"}));
-    const ConversionSettings& pending = gui->model.pendingSettings;
-    EXPECT_EQ(pending.shadingType, 4);
-    EXPECT_EQ(pending.cameraFile, 1);
-    EXPECT_EQ(pending.animation, 0);
-    EXPECT_EQ(pending.lightFile, 0);
-    EXPECT_EQ(pending.scaleFactor, 0.5f);
+    EXPECT_EQ(handedOver.shadingType, 4);
+    EXPECT_EQ(handedOver.cameraFile, 1);
+    EXPECT_EQ(handedOver.animation, 0);
+    EXPECT_EQ(handedOver.lightFile, 0);
+    EXPECT_EQ(handedOver.scaleFactor, 0.5f);
     EXPECT_EQ(gui->form3.text(), "converting '/s/b.lws'\nconverting '/s/a.3ds'");
 
     // A second run replaces the first run's lines.
@@ -280,7 +282,8 @@ TEST_F(MainFormTest, eachFilesLinesReachTheTextAreaBeforeTheNextFileStarts) {
     // Read straight from the text area: MessageWindow::text() would add the
     // queued lines itself and hide a run that never lets them through.
     std::vector<QString> shownAtStart;
-    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&) {
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&,
+                            const ConversionSettings&) {
         shownAtStart.push_back(gui->form3.memo1->toPlainText());
         printMessage(model.sink, "%s done", input.c_str());
         printMessage(model.sink, "%s summary", input.c_str());
@@ -303,7 +306,8 @@ TEST_F(MainFormTest, anEmptyListStillClearsAndShowsTheMessageWindow) {
 
 TEST_F(MainFormTest, anUnexpectedExceptionEndsTheRunWithAMessageBox) {
     std::vector<std::string> converted;
-    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&) {
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&,
+                            const ConversionSettings&) {
         converted.push_back(input);
         if (input == "/b.3ds") {
             throw std::runtime_error("out of disk space");
@@ -327,7 +331,8 @@ TEST_F(MainFormTest, anUnexpectedExceptionEndsTheRunWithAMessageBox) {
 }
 
 TEST_F(MainFormTest, userInputDuringARunIsDropped) {
-    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&) {
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&,
+                            const ConversionSettings&) {
         // A click on Remove All arrives while the file converts.
         const QPointF centre = QPointF(form().bitBtn5->rect().center());
         QCoreApplication::postEvent(

@@ -1,7 +1,10 @@
 // A scene model filled by hand, for tests of the steps after reading.
 #pragma once
 
+#include "converter/encode/kzo_file.h"
 #include "converter/model/scene_model.h"
+#include "converter/pipeline/convert_file.h"
+#include "format/file_io.h"
 
 #include <memory>
 #include <string>
@@ -18,7 +21,22 @@ struct TestModel {
     TestModel& operator=(const TestModel&) = delete;
 
     kzo::SceneModel model;
+    kzo::ConversionSettings settings;
     std::vector<std::string> lines;
+    std::vector<kzo::OutputFile> outputs;
+
+    // The KZO file of the model as a conversion makes it after reading: the
+    // checks, the geometry, the encoder. Fatal errors pass through.
+    void writeKzo(const std::string& path) {
+        kzo::checkKzoEncodable(model, path);
+        kzo::processGeometry(model, settings);
+        outputs.push_back({path, kzo::encodeKzo(model, settings, path)});
+    }
+    // The same with the object hierarchy kept.
+    void writeKzoWithPivots(const std::string& path) {
+        settings.animation = 1;
+        writeKzo(path);
+    }
 
     TestModel& vertex(float x, float y, float z, std::uint8_t pivotIndex = 0) {
         kzo::Vertex& v = model.vertices[static_cast<std::size_t>(model.vertexCount++)];

@@ -43,10 +43,11 @@ class PrecalculateColors : public ::testing::Test {
 protected:
     std::unique_ptr<SceneModel> owned = std::make_unique<SceneModel>();
     SceneModel& model = *owned;
+    kzo::ConversionSettings settings;
 
     void run() {
         setFaceNormals(model);
-        kzo::precalculateColors(model);
+        kzo::precalculateColors(model, settings);
     }
 };
 
@@ -58,8 +59,8 @@ TEST_F(PrecalculateColors, leavesEveryCornerWhiteWithoutLightsWithAnimationOrOth
     };
     for (const Case c : {Case{3, 0, false}, Case{4, 0, false}, Case{3, 1, true}, Case{4, 1, true},
                          Case{2, 0, true}}) {
-        startLitScene(model, c.shading);
-        model.settings.animation = c.animation;
+        settings = startLitScene(model, c.shading);
+        settings.animation = c.animation;
         addMaterial(model, 10, 20, 30, false);
         addFloorTriangle(model, 1);
         model.faces[0].colorR[1] = 7;
@@ -75,7 +76,7 @@ TEST_F(PrecalculateColors, leavesEveryCornerWhiteWithoutLightsWithAnimationOrOth
 
 TEST_F(PrecalculateColors, clampsDoubleWhiteTo255And254ForAnUntexturedWhiteMaterial) {
     for (const std::int32_t shading : {3, 4}) {
-        startLitScene(model, shading);
+        settings = startLitScene(model, shading);
         addMaterial(model, 255, 255, 255, true);
         addMaterial(model, 255, 255, 255, false);
         addFloorTriangle(model, 1, 0);
@@ -90,7 +91,7 @@ TEST_F(PrecalculateColors, clampsDoubleWhiteTo255And254ForAnUntexturedWhiteMater
 }
 
 TEST_F(PrecalculateColors, truncatesHalfValuesTowardZero) {
-    startLitScene(model, 3);
+    settings = startLitScene(model, 3);
     addMaterial(model, 0, 0, 0, true);
     addFloorTriangle(model, 1);
     addLight(model, distantLight(0, 0, 1, 0.5f));
@@ -99,7 +100,7 @@ TEST_F(PrecalculateColors, truncatesHalfValuesTowardZero) {
 }
 
 TEST_F(PrecalculateColors, faceTurnedAwayKeepsOnlyAmbientAndNegativeAmbientStopsAtZero) {
-    startLitScene(model, 4);
+    settings = startLitScene(model, 4);
     addMaterial(model, 0, 0, 0, true);
     addFloorTriangle(model, 1);
     addLight(model, distantLight(0, 0, -1, 1.0f));
@@ -111,7 +112,7 @@ TEST_F(PrecalculateColors, faceTurnedAwayKeepsOnlyAmbientAndNegativeAmbientStops
 }
 
 TEST_F(PrecalculateColors, pointLightAtHalfItsRangeGivesHalfAndAtItsRangeNothing) {
-    startLitScene(model, 4);
+    settings = startLitScene(model, 4);
     addMaterial(model, 0, 0, 0, true);
     // A small triangle centred on the origin, facing +z.
     const int a = addVertex(model, 0.3f, -0.3f, 0);
@@ -133,7 +134,7 @@ TEST_F(PrecalculateColors, spotLightIsFullInsideTheConeFadesToTheEdgeAndStopsBey
         int expected;
     };
     for (const Case c : {Case{0.9f, 255}, Case{0.7f, 127}, Case{0.5f, 0}}) {
-        startLitScene(model, 4);
+        settings = startLitScene(model, 4);
         addMaterial(model, 0, 0, 0, true);
         const int a = addVertex(model, 0.3f, -0.3f, 0);
         const int b = addVertex(model, -0.3f, -0.3f, 0);
@@ -147,7 +148,7 @@ TEST_F(PrecalculateColors, spotLightIsFullInsideTheConeFadesToTheEdgeAndStopsBey
 }
 
 TEST_F(PrecalculateColors, spotLightAddsNothingToAFaceTurnedAwayOrBeyondItsRange) {
-    startLitScene(model, 4);
+    settings = startLitScene(model, 4);
     addMaterial(model, 0, 0, 0, true);
     addFloorTriangle(model, 0.5f);
     const int a = addVertex(model, 0.5f, 0, 0);
@@ -165,7 +166,7 @@ TEST_F(PrecalculateColors, spotLightAddsNothingToAFaceTurnedAwayOrBeyondItsRange
 
 TEST_F(PrecalculateColors, redUntexturedMaterialKeepsOnlyTheRedOfWhiteLight) {
     for (const std::int32_t shading : {3, 4}) {
-        startLitScene(model, shading);
+        settings = startLitScene(model, shading);
         addMaterial(model, 255, 0, 0, false);
         addMaterial(model, 255, 0, 0, true);
         addFloorTriangle(model, 1, 0);
@@ -180,7 +181,7 @@ TEST_F(PrecalculateColors, redUntexturedMaterialKeepsOnlyTheRedOfWhiteLight) {
 TEST_F(PrecalculateColors, gouraudAveragesTheCornerSumsOfTheFacesAroundEachVertex) {
     // Two triangles sharing the edge 1-2: the first faces the light (+z), the
     // second is folded down to face +x and receives nothing.
-    startLitScene(model, 3);
+    settings = startLitScene(model, 3);
     addMaterial(model, 0, 0, 0, true);
     const int a = addVertex(model, 1, 0, 0);
     const int b = addVertex(model, 0, 0, 0);
@@ -199,7 +200,7 @@ TEST_F(PrecalculateColors, gouraudAveragesTheCornerSumsOfTheFacesAroundEachVerte
 TEST_F(PrecalculateColors, flatColourIsTheMeanOfTheLitCornersOnly) {
     // A light shining down on a floor triangle whose corner 0 lies under a
     // small blocker: that corner gets nothing, the face gets two thirds.
-    startLitScene(model, 4);
+    settings = startLitScene(model, 4);
     addMaterial(model, 0, 0, 0, true);
     addFloorTriangle(model, 4);
     const int p = addVertex(model, 4.2f, 0.2f, 1);
@@ -213,7 +214,7 @@ TEST_F(PrecalculateColors, flatColourIsTheMeanOfTheLitCornersOnly) {
 }
 
 TEST_F(PrecalculateColors, lightAtAFaceCenterAddsNothingToThatFace) {
-    startLitScene(model, 4);
+    settings = startLitScene(model, 4);
     addMaterial(model, 0, 0, 0, true);
     addVertex(model, 3, 0, 0);
     addVertex(model, 0, 0, 0);
@@ -229,7 +230,7 @@ TEST_F(PrecalculateColors, nanOrInfiniteLightValuesAddNothing) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     for (int variant = 0; variant < 6; ++variant) {
-        startLitScene(model, variant % 2 == 0 ? 3 : 4);
+        settings = startLitScene(model, variant % 2 == 0 ? 3 : 4);
         addMaterial(model, 0, 0, 0, true);
         addFloorTriangle(model, 1);
         kzo::Light light = variant < 2 ? distantLight(0, 0, 1, inf) : pointLight(0.2f, 0.2f, 3);
@@ -295,7 +296,7 @@ TEST_F(MarkLitVertices, vertexBehindATriangleIsUnlitAndOneInFrontOrOnTheEdgeStay
     // From high above the edge probe, and from a distant light straight down.
     for (const Case& c :
          {Case{"point", pointLight(2, 0, 50)}, Case{"distant", distantLight(0, 0, 1)}}) {
-        startLitScene(model, 3);
+        settings = startLitScene(model, 3);
         addOccluderAndProbes(model);
         addLight(model, c.light);
         const Marks marks = markWithBoth(model, 0);
@@ -314,7 +315,7 @@ TEST_F(MarkLitVertices, vertexInTheRangeBoxButBeyondTheRangeIsUnlitByAnyPlaneItL
     // it is tried. (8, 8, 8) is inside the box, beyond the sphere and behind
     // that plane; (1, 8, 1) is behind it too but within the sphere, and the
     // line to the light misses the triangle.
-    startLitScene(model, 3);
+    settings = startLitScene(model, 3);
     const int k0 = addVertex(model, -9, 5, -9);
     const int k1 = addVertex(model, -50, 5, -9);
     const int k2 = addVertex(model, -9, 5, -50);
@@ -338,7 +339,7 @@ TEST_F(MarkLitVertices, faceWhoseCornersWereAllUnlitEarlierCastsNoShadow) {
     // (plane x = 3, all beyond the range sphere) behind its plane and unlights
     // them. Face 1 would shadow the probe (4, 0, 0), but by the time it is
     // tried none of its corners is lit.
-    startLitScene(model, 3);
+    settings = startLitScene(model, 3);
     const int a = addVertex(model, 2, -7, -7);
     const int b = addVertex(model, 2, -7, -6);
     const int c = addVertex(model, 2, -6, -7);
@@ -396,7 +397,8 @@ TEST_F(MarkLitVertices, classicTestNamesTheFacesTooSmallToCastWhenMoreThanATenth
     for (const Case& c : {Case{1, true, kzo::ShadowTest::classic, {}},
                           Case{2, false, kzo::ShadowTest::classic, {line}},
                           Case{2, false, kzo::ShadowTest::relative, {}}}) {
-        startLitScene(model, 3);
+        kzo::ConversionSettings settings = startLitScene(model, 3);
+        settings.shadows = {c.test, 1};
         std::vector<std::string> lines;
         model.sink = [&lines](const std::string& text) { lines.push_back(text); };
         std::vector<int> smallProbes, largeProbes;
@@ -412,7 +414,7 @@ TEST_F(MarkLitVertices, classicTestNamesTheFacesTooSmallToCastWhenMoreThanATenth
         }
         addLight(model, distantLight(0, 0, 1));
         setFaceNormals(model);
-        kzo::precalculateColors(model, {c.test, 1});
+        kzo::precalculateColors(model, settings);
         EXPECT_EQ(lines, c.expected) << c.smallFaces;
 
         kzo::ShadowIndex index;

@@ -1,5 +1,4 @@
 // Whole KZO files with precalculated colours, byte for byte.
-#include "converter/model/kzo_writer.h"
 #include "tests/converter/kzo_expect.h"
 #include "tests/converter/light_scene_builder.h"
 #include "tests/converter/model_builder.h"
@@ -26,7 +25,7 @@ namespace {
 //   |  /   |
 //   0 ---- 1  x
 void shadowedSquare(TestModel& t, std::int32_t shading) {
-    t.model.settings.shadingType = shading;
+    t.settings.shadingType = shading;
     t.material(200, 100, 50);
     t.model.materials[0].flags = kzo::kMaterialAlways | kzo::kMaterialShaded;
     t.vertex(0, 0, 0).vertex(1, 0, 0).vertex(1, 0, 1).vertex(0, 0, 1);
@@ -60,15 +59,15 @@ Bytes shadowedSquareUpToColours(std::int32_t shading) {
 }
 
 const std::vector<std::uint8_t>& onlyOutput(const TestModel& t) {
-    EXPECT_EQ(t.model.pendingOutputs.size(), 1u);
-    kzotest::expectWellFormedKzo(t.model.pendingOutputs.at(0).bytes);
-    return t.model.pendingOutputs.at(0).bytes;
+    EXPECT_EQ(t.outputs.size(), 1u);
+    kzotest::expectWellFormedKzo(t.outputs.at(0).bytes);
+    return t.outputs.at(0).bytes;
 }
 
 TEST(PrecalculatedKzo, gouraudColoursAverageLitCornersAddAmbientAndTakeTheMaterialColour) {
     TestModel t;
     shadowedSquare(t, kzo::kPrecalcGouraud);
-    kzo::writeKzo(t.model, "lit.kzo");
+    t.writeKzo("lit.kzo");
     // A lit vertex: (127.5, 64, 0) + ambient = (137.5, 84, 30), times the
     // material / 256 = (107.4, 32.8, 5.9). Vertex 3: ambient only, (7.8, 7.8,
     // 5.9). Per face: red of corners 0, 1, 2, 2, then green, then blue.
@@ -82,7 +81,7 @@ TEST(PrecalculatedKzo, gouraudColoursAverageLitCornersAddAmbientAndTakeTheMateri
 TEST(PrecalculatedKzo, flatColourIsTheMeanOfTheFacesCornerSumsWithAmbientAndMaterial) {
     TestModel t;
     shadowedSquare(t, kzo::kPrecalcFlat);
-    kzo::writeKzo(t.model, "lit.kzo");
+    t.writeKzo("lit.kzo");
     // Face 1 has one unlit corner: red (127.5 + 127.5) / 3 + 10 = 95 -> 74.2,
     // green 128 / 3 + 20 = 62.7 -> 24.5. Per face: red, green, blue, blue.
     Bytes colours;
@@ -95,8 +94,8 @@ TEST(PrecalculatedKzo, flatColourIsTheMeanOfTheFacesCornerSumsWithAmbientAndMate
 TEST(PrecalculatedKzo, animationOptionWritesWhiteCorners) {
     TestModel t;
     shadowedSquare(t, kzo::kPrecalcFlat);
-    t.model.settings.animation = 1;
-    kzo::writeKzo(t.model, "lit.kzo");
+    t.settings.animation = 1;
+    t.writeKzo("lit.kzo");
     EXPECT_EQ(onlyOutput(t),
               (shadowedSquareUpToColours(4) + Bytes{std::vector<std::uint8_t>(12, 255)}).data);
 }

@@ -118,8 +118,8 @@ void addShadowProbes(Random& r, SceneModel& model, int clusters) {
     }
 }
 
-void buildRandomScene(Random& r, SceneModel& model) {
-    startLitScene(model, r.chance(50) ? 3 : 4);
+kzo::ConversionSettings buildRandomScene(Random& r, SceneModel& model) {
+    const kzo::ConversionSettings settings = startLitScene(model, r.chance(50) ? 3 : 4);
     const float size = r.chance(20) ? 100.0f : 4.0f;
     addMaterial(model, 255, 255, 255, true);
     addMaterial(model, static_cast<std::uint8_t>(r.below(256)), 128, 7, false);
@@ -161,6 +161,7 @@ void buildRandomScene(Random& r, SceneModel& model) {
     model.ambientColor[1] = r.between(-20, 60);
     model.ambientColor[2] = r.between(-20, 60);
     setFaceNormals(model);
+    return settings;
 }
 
 std::vector<int> counters(const SceneModel& model) {
@@ -314,13 +315,15 @@ TEST(ShadowEquality, fastColoursEqualTheLiteralColoursOnRandomScenesForAnyThread
     SceneModel& model = *owned;
     for (std::uint32_t seed = 1000; seed < 1150; ++seed) {
         Random r(seed);
-        buildRandomScene(r, model);
+        kzo::ConversionSettings settings = buildRandomScene(r, model);
         for (const kzo::ShadowTest test : kBothTests) {
-            literalPrecalculateColors(model, test);
+            settings.shadows.test = test;
+            literalPrecalculateColors(model, settings);
             const std::vector<int> literal = colorBytes(model);
             // The model is left as the run found it but for the derived fields.
             for (const int threads : {1, 2, 3, 8}) {
-                kzo::precalculateColors(model, {test, threads});
+                settings.shadows.threads = threads;
+                kzo::precalculateColors(model, settings);
                 ASSERT_EQ(colorBytes(model), literal) << "seed " << seed << " threads " << threads;
             }
         }
@@ -355,9 +358,10 @@ TEST(ShadowEquality, relativeTestGivesTheSameBytesAtEveryPowerOfTwoScale) {
         for (const float scale : {1.0f, 0x1p-10f, 0x1p3f, 0x1p10f}) {
             for (int t = 0; t < 2; ++t) {
                 Random r(seed);
-                buildRandomScene(r, model);
+                kzo::ConversionSettings settings = buildRandomScene(r, model);
+                settings.shadows = {kBothTests[t], 2};
                 scaleScene(model, scale);
-                kzo::precalculateColors(model, {kBothTests[t], 2});
+                kzo::precalculateColors(model, settings);
                 if (scale == 1.0f) {
                     atUnit[t] = colorBytes(model);
                 } else if (t == 1) {

@@ -23,7 +23,7 @@ inline Bytes twoTriangles3ds() {
 
 // The model the 3DS file reads into, with the flags markMaterialFlags sets.
 inline void twoTrianglesModel(TestModel& t, std::int32_t shadingType) {
-    t.model.settings.shadingType = shadingType;
+    t.settings.shadingType = shadingType;
     t.material(255, 0, 0);
     t.model.materials[0].flags = 0x0002 | (shadingType != 0 ? 0x0004 : 0);
     t.vertex(0, 0, 0).vertex(1, 0, 0).vertex(1, 0, 1).vertex(0, 0, 1);

@@ -12,10 +12,12 @@ fail() {
     exit 1
 }
 
-# 1. The installed tree holds the programs and the desktop files, nothing else.
+# 1. The installed tree holds the programs, the model import module and the
+# desktop files, nothing else.
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected=(
+    lib/kzo-tools/kzo-assimp.so
     share/applications/kzomaker.desktop
     share/applications/kzoview.desktop
     share/icons/hicolor/scalable/apps/kzomaker.svg
@@ -84,7 +86,7 @@ if command -v dpkg-deb >/dev/null; then
     (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null) || fail "cpack"
     deb=$(ls "$work"/package/*.deb)
     depends=$(dpkg-deb -f "$deb" Depends)
-    for dep in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
+    for dep in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libassimp5 libmeshoptimizer2d; do
         [[ "$depends" == *"$dep"* ]] || fail "package does not depend on $dep: $depends"
     done
     [[ "$(dpkg-deb -f "$deb" Package)" == kzo-toolchain ]] || fail "package name"

@@ -29,12 +29,17 @@ struct ProgramRun {
 };
 
 // Runs kzoview with no display at all: the headless modes must not need one.
-ProgramRun runKzoview(const QStringList& args) {
+ProgramRun runKzoview(const QStringList& args, const fs::path& workingDirectory = {},
+                      const QString& display = {}) {
     QProcess p;
+    p.setWorkingDirectory(QString::fromStdString(workingDirectory.string()));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.remove("QT_QPA_PLATFORM");
+    if (!display.isEmpty()) {
+        env.insert("DISPLAY", display);
+    }
     p.setProcessEnvironment(env);
     p.start(QString::fromUtf8(KZOVIEW_PATH), args);
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
@@ -150,6 +155,46 @@ TEST(KzoviewProgram, endsAtOnceWithoutAFileAndRefusesBadOptions) {
     const ProgramRun bad = runKzoview({"--snapshot", "out.png", "--size", "wide", "a.kzo"});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find("--size"), std::string::npos);
+}
+
+TEST(KzoviewProgram, followsTheToolChainsCommandLineConvention) {
+    ProgramRun run = runKzoview({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind("Usage: kzoview FILE\n", 0), 0u) << run.out;
+    run = runKzoview({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "kzRHO Object Viewer v1.0\n");
+
+    // Options in any order, "--opt=value", and a file named with a leading '-'
+    // after "--".
+    const fs::path dir = freshDirectory("convention");
+    fs::copy_file(writeSample(dir), dir / "-sample.lwo");
+    run = runKzoview({"--size=40x30", "--snapshot",
+                      QString::fromStdString((dir / "t.png").string()), "--", "-sample.lwo"},
+                     dir);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(QImage(QString::fromStdString((dir / "t.png").string()), "PNG").size(),
+              QSize(40, 30));
+
+    for (const QStringList& bad :
+         {QStringList{"--bogus", "a.kzo"}, QStringList{"-sample.lwo"},
+          QStringList{"--info", "--size=40x30", "a.kzo"}, QStringList{"--info=1", "a.kzo"}}) {
+        run = runKzoview(bad, dir);
+        EXPECT_EQ(run.exitCode, 2) << bad.join(' ').toStdString();
+        EXPECT_NE(run.err.find("Try 'kzoview --help'."), std::string::npos) << run.err;
+    }
+}
+
+TEST(KzoviewProgram, theWindowWithoutADisplayIsRefusedWithAReason) {
+    const fs::path dir = freshDirectory("no_display");
+    const QStringList sample = {QString::fromStdString(writeSample(dir).string())};
+    ProgramRun run = runKzoview(sample);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "no display: use --snapshot or --info\n");
+    // A display that is named but does not answer.
+    run = runKzoview(sample, {}, ":65000");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("no display: use --snapshot or --info\n"), std::string::npos) << run.err;
 }
 
 TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {

@@ -50,3 +50,25 @@ TEST(ViewCommand, snapshotTakesOutputOptionalSizeAndOneFile) {
     }
     EXPECT_EQ(parseViewCommand({"--info", "ship.kzo"}).mode, ViewMode::Info);
 }
+
+TEST(ViewCommand, optionsFollowTheToolChainsConvention) {
+    const auto any = parseViewCommand({"a.kzo", "--size=8x6", "--snapshot=out.png"});
+    EXPECT_EQ(any.mode, ViewMode::Snapshot);
+    EXPECT_EQ(any.file, "a.kzo");
+    EXPECT_EQ(any.snapshotPath, "out.png");
+    EXPECT_EQ(any.width, 8);
+    const auto dashed = parseViewCommand({"--", "-ship.kzo"});
+    EXPECT_EQ(dashed.mode, ViewMode::Window);
+    EXPECT_EQ(dashed.file, "-ship.kzo");
+    EXPECT_EQ(parseViewCommand({"--help"}).mode, ViewMode::Help);
+    EXPECT_EQ(parseViewCommand({"-h", "a.kzo"}).mode, ViewMode::Help);
+    EXPECT_EQ(parseViewCommand({"--version"}).mode, ViewMode::Version);
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"my", "-ship.kzo"},
+                                               {"--size", "8x6", "a.kzo"},
+                                               {"--info", "--snapshot", "out.png", "a.kzo"},
+                                               {"--", "a", "b.kzo"}}) {
+        EXPECT_EQ(parseViewCommand(bad).mode, ViewMode::Invalid) << bad[0];
+    }
+}

@@ -1,6 +1,8 @@
 // kzoview: loads one object file, then shows it as a turning wireframe, or
 // writes its first frame as a PNG, or prints its caption. A failed load ends
-// with the error and exit status 1, before any window opens.
+// with the error and exit status 1, before any window opens; a window without
+// a display ends with exit status 2.
+#include "format/command_line_convention.h"
 #include "viewer/app/snapshot_png.h"
 #include "viewer/app/tform1.h"
 #include "viewer/first_frame.h"
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +26,6 @@ using kzoview::ViewCommand;
 using kzoview::ViewerDocument;
 
 constexpr int kExitLoadFailed = 1;
-constexpr int kExitUsage = 2;
 
 // Loads cmd.file into doc; on failure returns the message to show after
 // "ERROR: ", with doc empty and its memory released.
@@ -77,12 +79,47 @@ bool displayAvailable() {
 #endif
 }
 
+// While it lives, Qt's failure to start any platform (a display that is named
+// but does not answer) ends the program with exitStatus and, when given, the
+// line, instead of aborting it.
+class PlatformFailureExit {
+public:
+    PlatformFailureExit(int exitStatus, const char* line) {
+        exitStatus_ = exitStatus;
+        line_ = line;
+        previous_ = qInstallMessageHandler(handle);
+    }
+    ~PlatformFailureExit() { qInstallMessageHandler(previous_); }
+    PlatformFailureExit(const PlatformFailureExit&) = delete;
+    PlatformFailureExit& operator=(const PlatformFailureExit&) = delete;
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtFatalMsg) {
+            if (line_ != nullptr) {
+                std::cerr << line_;
+            }
+            std::_Exit(exitStatus_);
+        }
+        if (previous_ != nullptr) {
+            previous_(type, context, text);
+        }
+    }
+    static inline int exitStatus_ = 0;
+    static inline const char* line_ = nullptr;
+    static inline QtMessageHandler previous_ = nullptr;
+};
+
+constexpr const char* kNoDisplay = "no display: use --snapshot or --info\n";
+
 void showLoadError(int& argc, char** argv, const std::string& error) {
     std::cerr << "ERROR: " << error << '\n';
     if (!displayAvailable()) {
         return;
     }
+    std::optional<PlatformFailureExit> guard(std::in_place, kExitLoadFailed, nullptr);
     QApplication app(argc, argv);
+    guard.reset();
     // Nobody could close a box on a platform that shows nothing.
     if (QGuiApplication::platformName() == "offscreen" ||
         QGuiApplication::platformName() == "minimal") {
@@ -99,7 +136,13 @@ int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
         showLoadError(argc, argv, error);
         return kExitLoadFailed;
     }
+    if (!displayAvailable()) {
+        std::cerr << kNoDisplay;
+        return kzo::cli::kExitUsage;
+    }
+    std::optional<PlatformFailureExit> guard(std::in_place, kzo::cli::kExitUsage, kNoDisplay);
     QApplication app(argc, argv);
+    guard.reset();
     QApplication::setApplicationName("kzoview");
     QGuiApplication::setDesktopFileName("kzoview");
     kzoview::TForm1 form(doc.mesh, QString::fromUtf8(doc.captionText));
@@ -115,12 +158,15 @@ int main(int argc, char** argv) {
     switch (cmd.mode) {
     case kzoview::ViewMode::Nothing:
         return 0;
+    case kzoview::ViewMode::Help:
+        std::cout << kzoview::kUsageText;
+        return 0;
+    case kzoview::ViewMode::Version:
+        std::cout << kzoview::kApplicationTitle << '\n';
+        return 0;
     case kzoview::ViewMode::Invalid:
-        std::cerr << "kzoview: " << cmd.error << "\n"
-                  << "usage: kzoview FILE\n"
-                  << "       kzoview --snapshot OUT.png [--size WxH] FILE\n"
-                  << "       kzoview --info FILE\n";
-        return kExitUsage;
+        std::cerr << kzo::cli::usageErrorText("kzoview", cmd.error);
+        return kzo::cli::kExitUsage;
     case kzoview::ViewMode::Info:
         return runInfo(cmd);
     case kzoview::ViewMode::Snapshot:
@@ -128,5 +174,5 @@ int main(int argc, char** argv) {
     case kzoview::ViewMode::Window:
         return runWindow(argc, argv, cmd);
     }
-    return kExitUsage;
+    return kzo::cli::kExitUsage;
 }

@@ -1,4 +1,3 @@
-#include "converter/import/camera_file.h"
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/scene/scene_fixture.h"
 
@@ -18,9 +17,7 @@ Lws twoObjectsThen(const Lws& camera) {
 
 TEST(CameraFile, aCameraWithoutLinksIsItsBlockAndTwoAbsentSections) {
     SceneFixture f;
-    f.model.settings.cameraFile = 1;
-    writeCamFile(f.model, sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}))),
-                 "o/s.cam");
+    f.writeCam(sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}))), "o/s.cam");
     EXPECT_EQ(f.messages, std::vector<std::string>{"'o/s.cam' Writing..."});
     const auto& bytes = f.output("o/s.cam");
     ASSERT_EQ(bytes.size(), 44u + 8);
@@ -33,10 +30,8 @@ TEST(CameraFile, aCameraWithoutLinksIsItsBlockAndTwoAbsentSections) {
 
 TEST(CameraFile, withoutCameraMotionOnlyTheAbsentSectionsAreWritten) {
     SceneFixture f;
-    f.model.settings.cameraFile = 1;
     // The objects' own ParentObject lines stand before any CameraMotion.
-    writeCamFile(f.model, sceneOf(twoObjectsThen(lws({"ParentObject 1", "TargetObject 2"}))),
-                 "s.cam");
+    f.writeCam(sceneOf(twoObjectsThen(lws({"ParentObject 1", "TargetObject 2"}))), "s.cam");
     ByteReader in(f.output("s.cam"));
     EXPECT_EQ(in.i32le(), -1);
     EXPECT_EQ(in.i32le(), -1);
@@ -45,17 +40,13 @@ TEST(CameraFile, withoutCameraMotionOnlyTheAbsentSectionsAreWritten) {
 
 TEST(CameraFile, targetSectionHoldsTheBlockAndTheTargetPoint) {
     SceneFixture f;
-    f.model.settings.cameraFile = 1;
-    f.model.settings.scaleFactor = 2.0f;
-    f.model.pivotCount = 2;
-    // As the KZO writer leaves it: pivot point (1, 0, 0) already scaled by 2;
-    // the first key's position (0, 2, 0) as the scene gives it.
-    f.model.pivots[0].pivotPoint[0] = 2.0f;
-    f.model.pivots[0].firstKey[1] = 2.0f;
-    writeCamFile(f.model,
-                 sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}) +
-                                        lws({"TargetObject 1"}))),
-                 "s.cam");
+    f.settings.scaleFactor = 2.0f;
+    SceneDescription scene = f.parse(sceneOf(
+        twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}) + lws({"TargetObject 1"}))));
+    // Pivot point (1, 0, 0), scaled by 2 in the file; the first key's position
+    // (0, 2, 0) as the scene gives it.
+    scene.objects[0].pivotPoint[0] = 1.0f;
+    f.writeCam(scene, "s.cam");
     const Bytes expected = Bytes{}
                                .i32le(1)
                                .append(keyBytes(0, {0, 0, -20, 0, 0, 0, 1, 1, 1}))
@@ -71,12 +62,9 @@ TEST(CameraFile, targetSectionHoldsTheBlockAndTheTargetPoint) {
 
 TEST(CameraFile, parentSectionTakesTheNthObjectEvenANullObject) {
     SceneFixture f;
-    f.model.settings.cameraFile = 1;
-    f.model.pivotCount = 2;
-    writeCamFile(f.model,
-                 sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}) +
-                                        lws({"ParentObject 2", "TargetObject 0"}))),
-                 "s.cam");
+    f.writeCam(sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}) +
+                                      lws({"ParentObject 2", "TargetObject 0"}))),
+               "s.cam");
     ByteReader in(f.output("s.cam"));
     in.skip(44);
     EXPECT_EQ(in.i32le(), 1);
@@ -87,12 +75,9 @@ TEST(CameraFile, parentSectionTakesTheNthObjectEvenANullObject) {
 
 TEST(CameraFile, objectNumbersBeyondTheSceneWriteAbsentSections) {
     SceneFixture f;
-    f.model.settings.cameraFile = 1;
-    f.model.pivotCount = 2;
-    writeCamFile(f.model,
-                 sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}) +
-                                        lws({"ParentObject 3", "TargetObject 2000000000"}))),
-                 "s.cam");
+    f.writeCam(sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}) +
+                                      lws({"ParentObject 3", "TargetObject 2000000000"}))),
+               "s.cam");
     ByteReader in(f.output("s.cam"));
     in.skip(44);
     EXPECT_EQ(in.i32le(), -1);
@@ -102,9 +87,9 @@ TEST(CameraFile, objectNumbersBeyondTheSceneWriteAbsentSections) {
 
 TEST(CameraFile, theCameraOptionOffWritesNothing) {
     SceneFixture f;
-    writeCamFile(f.model, sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)}))),
-                 "s.cam");
-    EXPECT_TRUE(f.model.pendingOutputs.empty());
+    f.writeSideFiles(f.parse(sceneOf(twoObjectsThen(envelope("CameraMotion", {key(0, 0, -10)})))),
+                     "s.kzo");
+    EXPECT_TRUE(f.outputs.empty());
     EXPECT_TRUE(f.messages.empty());
 }
 
@@ -116,11 +101,8 @@ TEST(CameraFile, envelopesWithoutKeysAreWrittenAsAbsentSections) {
     const Lws links = lws({"ParentObject 1", "TargetObject 2"});
     {
         SceneFixture f;
-        f.model.settings.cameraFile = 1;
-        f.model.pivotCount = 2;
-        writeCamFile(f.model,
-                     sceneOf(keylessObjects + envelope("CameraMotion", {key(0, 0, -10)}) + links),
-                     "s.cam");
+        f.writeCam(sceneOf(keylessObjects + envelope("CameraMotion", {key(0, 0, -10)}) + links),
+                   "s.cam");
         EXPECT_EQ(f.output("s.cam"), Bytes{}
                                          .i32le(1)
                                          .append(keyBytes(0, {0, 0, -10, 0, 0, 0, 1, 1, 1}))
@@ -131,27 +113,69 @@ TEST(CameraFile, envelopesWithoutKeysAreWrittenAsAbsentSections) {
     {
         // A keyless camera is no camera: its links are not written either.
         SceneFixture f;
-        f.model.settings.cameraFile = 1;
-        f.model.pivotCount = 2;
-        writeCamFile(f.model, sceneOf(twoObjectsThen(lws({"CameraMotion", "9", "0"}) + links)),
-                     "s.cam");
+        f.writeCam(sceneOf(twoObjectsThen(lws({"CameraMotion", "9", "0"}) + links)), "s.cam");
         EXPECT_EQ(f.output("s.cam"), Bytes{}.i32le(-1).i32le(-1).data);
     }
 }
 
 TEST(CameraFile, aTargetPointThatIsNotFiniteIsAnError) {
     SceneFixture f;
-    f.model.settings.cameraFile = 1;
-    f.model.pivotCount = 1;
-    f.model.pivots[0].pivotPoint[2] = 3e38f;
-    f.model.pivots[0].firstKey[2] = 3e38f;
-    EXPECT_THROW(
-        writeCamFile(f.model,
-                     sceneOf(lws({"LoadObject a.lwo"}) + envelope("ObjectMotion", {key(0, 0, 0)}) +
-                             envelope("CameraMotion", {key(0, 0, -10)}) + lws({"TargetObject 1"})),
-                     "s.cam"),
-        FatalErrorSignal);
+    SceneDescription scene =
+        f.parse(sceneOf(lws({"LoadObject a.lwo"}) + envelope("ObjectMotion", {key(0, 0, 0)}) +
+                        envelope("CameraMotion", {key(0, 0, -10)}) + lws({"TargetObject 1"})));
+    scene.objects[0].pivotPoint[2] = 3e38f;
+    scene.objects[0].firstKey.position[2] = 3e38f;
+    EXPECT_THROW(f.writeCam(scene, "s.cam"), FatalErrorSignal);
     EXPECT_EQ(f.messages.back(),
               "ERROR: cannot write 's.cam': the target point of object 1 is not a finite number");
-    EXPECT_TRUE(f.model.pendingOutputs.empty());
+    EXPECT_TRUE(f.outputs.empty());
+}
+
+// What an importer of another scene format hands over: a description built
+// without any scene text.
+TEST(CameraFile, encodesADescriptionBuiltByHand) {
+    SceneDescription scene;
+    scene.path = "hand.lws";
+    auto motion = [](std::initializer_list<MotionKey> keys) {
+        SceneMotion m;
+        for (const MotionKey& k : keys) {
+            m.keys.push_back({k, 0});
+        }
+        return m;
+    };
+    MotionKey at1;
+    at1.position[0] = 1;
+    MotionKey at5;
+    at5.frame = 5;
+    at5.position[1] = 2;
+    MotionKey camera;
+    camera.position[2] = -3;
+    scene.motions = {motion({at1}), motion({at5, at1}), motion({camera})};
+    SceneObject root;
+    root.kind = SceneObjectKind::null;
+    root.motion = 0;
+    SceneObject child;
+    child.kind = SceneObjectKind::geometry;
+    child.parent = 0;
+    child.pivotPoint[0] = 0.5f;
+    child.firstKey = at5;
+    child.motion = 1;
+    scene.objects = {root, child};
+    scene.camera = {2, 1, 2};
+
+    SceneFixture f;
+    f.settings.scaleFactor = 4;
+    f.writeCam(scene, "hand.cam");
+    EXPECT_EQ(f.output("hand.cam"), Bytes{}
+                                        .i32le(1)
+                                        .append(keyBytes(0, {0, 0, -12, 0, 0, 0, 1, 1, 1}))
+                                        .i32le(1)
+                                        .append(keyBytes(0, {4, 0, 0, 0, 0, 0, 1, 1, 1}))
+                                        .i32le(2)
+                                        .append(keyBytes(5, {0, 8, 0, 0, 0, 0, 1, 1, 1}))
+                                        .append(keyBytes(0, {4, 0, 0, 0, 0, 0, 1, 1, 1}))
+                                        .f32le(0.5f * 4) // pivot scaled, first key as given
+                                        .f32le(2)
+                                        .f32le(0)
+                                        .data);
 }

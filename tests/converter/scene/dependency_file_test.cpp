@@ -1,4 +1,4 @@
-#include "converter/import/dependency_file.h"
+#include "converter/encode/dependency_file.h"
 
 #include <gtest/gtest.h>
 

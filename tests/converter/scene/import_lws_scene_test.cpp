@@ -1,4 +1,3 @@
-#include "converter/import/import_lws_scene.h"
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/scene/scene_files.h"
 #include "tests/converter/scene/scene_fixture.h"
@@ -61,8 +60,8 @@ void expectNear(Vec v, float x, float y, float z) {
 TEST(ImportLwsScene, writeKzoPlacesEveryLevelOfTheHierarchyInSceneSpace) {
     ThreeLevels files;
     SceneFixture f;
-    importLwsScene(f.model, files.path("scene.lws"), files.path("scene.kzo"));
-    EXPECT_EQ(f.model.pendingOutputs.size(), 1u);
+    f.convertScene(files.path("scene.lws"), files.path("scene.kzo"));
+    EXPECT_EQ(f.outputs.size(), 1u);
     const auto v = kzoVertices(f.output(files.path("scene.kzo")));
     ASSERT_EQ(v.size(), 9u);
     // Heading 90 takes (x, y, z) to (z, y, -x).
@@ -77,10 +76,10 @@ TEST(ImportLwsScene, writeKzoPlacesEveryLevelOfTheHierarchyInSceneSpace) {
 TEST(ImportLwsScene, writeKzoWithPivotsKeepsObjectSpaceAndWritesTheHierarchy) {
     ThreeLevels files;
     SceneFixture f;
-    f.model.pendingSettings.animation = 1;
-    f.model.pendingSettings.scaleFactor = 2.0f;
-    importLwsScene(f.model, files.path("scene.lws"), files.path("scene.kzo"));
-    ASSERT_EQ(f.model.pendingOutputs.size(), 2u);
+    f.settings.animation = 1;
+    f.settings.scaleFactor = 2.0f;
+    f.convertScene(files.path("scene.lws"), files.path("scene.kzo"));
+    ASSERT_EQ(f.outputs.size(), 2u);
     const auto& kzo = f.output(files.path("scene.kzo"));
     const auto v = kzoVertices(kzo);
     ASSERT_EQ(v.size(), 9u);
@@ -118,14 +117,18 @@ TEST(ImportLwsScene, writesAllFourFilesWithTheCameraTargetPoint) {
          envelope("CameraMotion", {key(0, 0, -10)}) + lws({"ParentObject 2", "TargetObject 1"}))
             .text);
     SceneFixture f;
-    f.model.pendingSettings = {1, kPrecalcGouraud, 2.0f, 1, 1};
-    importLwsScene(f.model, files.path("s.lws"), "out/s.kzo");
-    ASSERT_EQ(f.model.pendingOutputs.size(), 4u);
-    EXPECT_EQ(f.model.pendingOutputs[0].path, "out/s.kzo");
-    EXPECT_EQ(f.model.pendingOutputs[1].path, "out/s.mot");
-    EXPECT_EQ(f.model.pendingOutputs[2].path, "out/s.cam");
-    EXPECT_EQ(f.model.pendingOutputs[3].path, "out/s.kzl");
-    expectWellFormedOutputs(f.model);
+    f.settings.animation = 1;
+    f.settings.shadingType = kPrecalcGouraud;
+    f.settings.scaleFactor = 2.0f;
+    f.settings.cameraFile = 1;
+    f.settings.lightFile = 1;
+    f.convertScene(files.path("s.lws"), "out/s.kzo");
+    ASSERT_EQ(f.outputs.size(), 4u);
+    EXPECT_EQ(f.outputs[0].path, "out/s.kzo");
+    EXPECT_EQ(f.outputs[1].path, "out/s.mot");
+    EXPECT_EQ(f.outputs[2].path, "out/s.cam");
+    EXPECT_EQ(f.outputs[3].path, "out/s.kzl");
+    expectWellFormedOutputs(f.outputs);
     EXPECT_EQ(f.messages.front(), "'out/s.kzo' Writing...");
     EXPECT_EQ(f.messages[f.messages.size() - 2], "'out/s.cam' Writing...");
     EXPECT_EQ(f.messages.back(), "'out/s.kzl' Writing...");
@@ -147,9 +150,9 @@ TEST(ImportLwsScene, aMissingObjectAbandonsTheScene) {
     SceneFiles files;
     files.write("s.lws", lws({"LoadObject Objects\\missing.lwo"}).text);
     SceneFixture f;
-    EXPECT_THROW(importLwsScene(f.model, files.path("s.lws"), "out/s.kzo"), FatalErrorSignal);
+    EXPECT_THROW(f.convertScene(files.path("s.lws"), "out/s.kzo"), FatalErrorSignal);
     EXPECT_EQ(f.messages, std::vector<std::string>{"ERROR: cannot open 'Objects\\missing.3ds'"});
-    EXPECT_TRUE(f.model.pendingOutputs.empty());
+    EXPECT_TRUE(f.outputs.empty());
 }
 
 TEST(ImportLwsScene, objectNamesWithBlanksAreFoundWhole) {
@@ -160,7 +163,7 @@ TEST(ImportLwsScene, objectNamesWithBlanksAreFoundWhole) {
     SceneFixture f;
     // The first object loads; the second exists under neither name, and the
     // error names it whole.
-    EXPECT_THROW(importLwsScene(f.model, files.path("s.lws"), "out/s.kzo"), FatalErrorSignal);
+    EXPECT_THROW(f.convertScene(files.path("s.lws"), "out/s.kzo"), FatalErrorSignal);
     EXPECT_EQ(f.model.vertexCount, 3);
     EXPECT_EQ(f.messages, std::vector<std::string>{"ERROR: cannot open 'Objects\\no such.3ds'"});
 }
@@ -169,7 +172,7 @@ TEST(ImportLwsScene, anUnreadableSceneIsAnError) {
     SceneFiles files;
     SceneFixture f;
     const std::string scene = files.path("absent.lws");
-    EXPECT_THROW(importLwsScene(f.model, scene, "out/a.kzo"), FatalErrorSignal);
+    EXPECT_THROW(f.convertScene(scene, "out/a.kzo"), FatalErrorSignal);
     EXPECT_EQ(f.messages, std::vector<std::string>{"ERROR: cannot open '" + scene + "'"});
 }
 
@@ -178,11 +181,11 @@ TEST(ImportLwsScene, lightsOfAnEarlierSceneDoNotReachTheNext) {
     files.write("lit.lws", lws({"AmbientColor 50 50 50", "AddLight", "AddLight"}).text);
     files.write("dark.lws", lws({"AddNullObject n"}).text);
     SceneFixture f;
-    f.model.pendingSettings.lightFile = 1;
-    importLwsScene(f.model, files.path("lit.lws"), "lit.kzo");
+    f.settings.lightFile = 1;
+    f.convertScene(files.path("lit.lws"), "lit.kzo");
     EXPECT_EQ(f.model.lightCount, 2);
-    importLwsScene(f.model, files.path("dark.lws"), "dark.kzo");
+    f.convertScene(files.path("dark.lws"), "dark.kzo");
     EXPECT_EQ(f.model.lightCount, 0);
     EXPECT_EQ(f.model.ambientColor[0], 0.0f);
-    ASSERT_EQ(f.model.pendingOutputs.size(), 1u); // the KZO file only
+    ASSERT_EQ(f.outputs.size(), 1u); // the KZO file only
 }

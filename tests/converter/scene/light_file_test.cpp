@@ -1,4 +1,4 @@
-#include "converter/import/light_file.h"
+#include "converter/import/scene_lights.h"
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/scene/scene_fixture.h"
 
@@ -18,13 +18,18 @@ float cosDegrees(double degrees) {
     return static_cast<float>(std::cos(degrees * 3.141592 / 180.0));
 }
 
+SceneDescription lightsOf(const SceneFixture& f, const SceneText& text) {
+    SceneDescription scene;
+    readSceneLights(text, f.model.sink, scene);
+    return scene;
+}
+
 } // namespace
 
 TEST(LightFile, aBareAddLightWritesTheDefaultRecord) {
     SceneFixture f;
-    f.model.settings.lightFile = 1;
-    readLights(f.model, sceneOf(lws({"AddLight"})));
-    writeKzlFile(f.model, "out/s.kzl");
+    f.settings.lightFile = 1;
+    f.writeSideFiles(lightsOf(f, sceneOf(lws({"AddLight"}))), "out/s.kzo");
     EXPECT_EQ(f.messages, std::vector<std::string>{"'out/s.kzl' Writing..."});
     const auto& bytes = f.output("out/s.kzl");
     ASSERT_EQ(bytes.size(), 4u + 48);
@@ -46,14 +51,15 @@ TEST(LightFile, aBareAddLightWritesTheDefaultRecord) {
 
 TEST(LightFile, readsEveryKeywordOfItsOwnLight) {
     SceneFixture f;
-    readLights(f.model, sceneOf(lws({"AddLight", "LightName first"}) +
-                                envelope("LightMotion", {key(1, 2, 3).hpb(90, 0, 45)}) +
-                                lws({"LightColor 255 128 0", "LgtIntensity 0.75", "LightType 2",
-                                     "LightRange 12.5", "ConeAngle 30", "EdgeAngle 20", "AddLight",
-                                     "LightColor 300 -1 7", "ConeAngle 30", "EdgeAngle 40"}) +
-                                envelope("LightMotion", {key(0, 0, 0).hpb(0, 90, 0)})));
-    ASSERT_EQ(f.model.lightCount, 2);
-    const Light& a = f.model.lights[0];
+    const SceneDescription scene =
+        lightsOf(f, sceneOf(lws({"AddLight", "LightName first"}) +
+                            envelope("LightMotion", {key(1, 2, 3).hpb(90, 0, 45)}) +
+                            lws({"LightColor 255 128 0", "LgtIntensity 0.75", "LightType 2",
+                                 "LightRange 12.5", "ConeAngle 30", "EdgeAngle 20", "AddLight",
+                                 "LightColor 300 -1 7", "ConeAngle 30", "EdgeAngle 40"}) +
+                            envelope("LightMotion", {key(0, 0, 0).hpb(0, 90, 0)})));
+    ASSERT_EQ(scene.lights.size(), 2u);
+    const Light& a = scene.lights[0];
     EXPECT_EQ(a.type, 2);
     EXPECT_EQ(a.position[0], 1.0f);
     EXPECT_EQ(a.position[2], 3.0f);
@@ -68,7 +74,7 @@ TEST(LightFile, readsEveryKeywordOfItsOwnLight) {
     EXPECT_EQ(a.coneCos, cosDegrees(30.0));
     EXPECT_EQ(a.edgeCos, cosDegrees(31.0)); // an edge inside the cone moves out to cone + 1
 
-    const Light& b = f.model.lights[1];
+    const Light& b = scene.lights[1];
     EXPECT_EQ(b.color[0], 300 & 0xFF);
     EXPECT_EQ(b.color[1], 0xFF);
     EXPECT_EQ(b.color[2], 7);
@@ -79,55 +85,44 @@ TEST(LightFile, readsEveryKeywordOfItsOwnLight) {
 
 TEST(LightFile, ambientColorIsScaledByAmbIntensity) {
     SceneFixture f;
-    readLights(f.model, sceneOf(lws({"AmbientColor 200 100 50", "AmbIntensity 0.5", "AddLight"})));
-    EXPECT_EQ(f.model.ambientColor[0], 100.0f);
-    EXPECT_EQ(f.model.ambientColor[1], 50.0f);
-    EXPECT_EQ(f.model.ambientColor[2], 25.0f);
+    const SceneDescription scene =
+        lightsOf(f, sceneOf(lws({"AmbientColor 200 100 50", "AmbIntensity 0.5", "AddLight"})));
+    EXPECT_EQ(scene.ambientColor[0], 100.0f);
+    EXPECT_EQ(scene.ambientColor[1], 50.0f);
+    EXPECT_EQ(scene.ambientColor[2], 25.0f);
 
-    SceneFixture g;
-    readLights(g.model, sceneOf(lws({"AddLight"})));
-    EXPECT_EQ(g.model.ambientColor[0], 255.0f); // white at full intensity by default
+    // White at full intensity by default.
+    EXPECT_EQ(lightsOf(f, sceneOf(lws({"AddLight"}))).ambientColor[0], 255.0f);
 }
 
 TEST(LightFile, aSceneWithoutLightsHasNoneAndWritesNoFile) {
     SceneFixture f;
-    f.model.settings.lightFile = 1;
-    readLights(f.model, sceneOf(lws({"AmbientColor 1 2 3", "LightColor 1 2 3"})));
-    writeKzlFile(f.model, "s.kzl");
-    EXPECT_EQ(f.model.lightCount, 0);
-    EXPECT_EQ(f.model.ambientColor[0], 0.0f);
-    EXPECT_TRUE(f.model.pendingOutputs.empty());
+    f.settings.lightFile = 1;
+    const SceneDescription scene =
+        lightsOf(f, sceneOf(lws({"AmbientColor 1 2 3", "LightColor 1 2 3"})));
+    f.writeSideFiles(scene, "s.kzo");
+    EXPECT_TRUE(scene.lights.empty());
+    EXPECT_EQ(scene.ambientColor[0], 0.0f);
+    EXPECT_TRUE(f.outputs.empty());
     EXPECT_TRUE(f.messages.empty());
 }
 
 TEST(LightFile, theLightOptionOffWritesNothing) {
     SceneFixture f;
-    readLights(f.model, sceneOf(lws({"AddLight"})));
-    writeKzlFile(f.model, "s.kzl");
-    EXPECT_TRUE(f.model.pendingOutputs.empty());
+    f.writeSideFiles(lightsOf(f, sceneOf(lws({"AddLight"}))), "s.kzo");
+    EXPECT_TRUE(f.outputs.empty());
     EXPECT_TRUE(f.messages.empty());
 }
 
 TEST(LightFile, keywordsBeforeTheFirstAddLightChangeNoLight) {
     SceneFixture f;
-    readLights(f.model, sceneOf(lws({"LightColor 9 9 9", "LightType 1"}) +
-                                envelope("LightMotion", {key(5, 5, 5)}) + lws({"AddLight"})));
-    ASSERT_EQ(f.model.lightCount, 1);
-    EXPECT_EQ(f.model.lights[0].type, 0);
-    EXPECT_EQ(f.model.lights[0].color[0], 0);
-    EXPECT_EQ(f.model.lights[0].position[0], 0.0f);
-}
-
-TEST(LightFile, recordsOfAnEarlierSceneDoNotLeakIntoTheNext) {
-    SceneFixture f;
-    readLights(f.model, sceneOf(lws({"AddLight", "LightType 2", "AddLight", "LightType 1"})));
-    resetSceneModel(f.model);
-    f.model.settings.lightFile = 1;
-    readLights(f.model, sceneOf(lws({"AddLight"})));
-    writeKzlFile(f.model, "s.kzl");
-    ByteReader in(f.output("s.kzl"));
-    EXPECT_EQ(in.i32le(), 1);
-    EXPECT_EQ(in.i32le(), 0);
+    const SceneDescription scene =
+        lightsOf(f, sceneOf(lws({"LightColor 9 9 9", "LightType 1"}) +
+                            envelope("LightMotion", {key(5, 5, 5)}) + lws({"AddLight"})));
+    ASSERT_EQ(scene.lights.size(), 1u);
+    EXPECT_EQ(scene.lights[0].type, 0);
+    EXPECT_EQ(scene.lights[0].color[0], 0);
+    EXPECT_EQ(scene.lights[0].position[0], 0.0f);
 }
 
 TEST(LightFile, moreLightsThanTheTableHoldsIsAnError) {
@@ -136,22 +131,21 @@ TEST(LightFile, moreLightsThanTheTableHoldsIsAnError) {
     for (int i = 0; i < kMaxLights + 1; ++i) {
         text += "AddLight\n";
     }
-    EXPECT_THROW(readLights(f.model, makeSceneText("big.lws", text)), FatalErrorSignal);
+    EXPECT_THROW(lightsOf(f, makeSceneText("big.lws", text)), FatalErrorSignal);
     ASSERT_EQ(f.messages.size(), 1u);
     EXPECT_EQ(f.messages[0], "ERROR: 'big.lws' has 2001 lights; the light table holds 2000");
 }
 
 TEST(LightFile, aValueThatIsNotFiniteStopsTheLightFile) {
     SceneFixture f;
-    f.model.settings.lightFile = 1;
-    readLights(f.model, sceneOf(lws({"AddLight", "AddLight", "LgtIntensity nan"})));
-    EXPECT_THROW(writeKzlFile(f.model, "s.kzl"), FatalErrorSignal);
+    f.settings.lightFile = 1;
+    const SceneDescription nan =
+        lightsOf(f, sceneOf(lws({"AddLight", "AddLight", "LgtIntensity nan"})));
+    EXPECT_THROW(f.writeSideFiles(nan, "s.kzo"), FatalErrorSignal);
     EXPECT_EQ(f.messages.back(),
               "ERROR: cannot write 's.kzl': light 1 holds a value that is not a finite number");
-    EXPECT_TRUE(f.model.pendingOutputs.empty());
+    EXPECT_TRUE(f.outputs.empty());
 
-    SceneFixture g;
-    g.model.settings.lightFile = 1;
-    readLights(g.model, sceneOf(lws({"AddLight", "ConeAngle inf"})));
-    EXPECT_THROW(writeKzlFile(g.model, "s.kzl"), FatalErrorSignal); // cos(inf) is no number
+    const SceneDescription inf = lightsOf(f, sceneOf(lws({"AddLight", "ConeAngle inf"})));
+    EXPECT_THROW(f.writeSideFiles(inf, "s.kzo"), FatalErrorSignal); // cos(inf) is no number
 }

@@ -1,4 +1,3 @@
-#include "converter/import/motion_file.h"
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/scene/scene_fixture.h"
 
@@ -12,7 +11,7 @@ TEST(MotionFile, writesOneBlockPerObjectAndCameraEnvelopeButNoneForLights) {
         envelope("ObjectMotion", {key(1, 2, 3).frame(0), key(4, 5, 6).hpb(90, 0, 0).frame(30)}) +
         lws({"AddLight"}) + envelope("LightMotion", {key(9, 9, 9)}) +
         envelope("CameraMotion", {key(0, 1, -5).frame(0)});
-    writeMotFile(f.model, sceneOf(text), "out/scene.mot");
+    f.writeMot(sceneOf(text), "out/scene.mot");
     // 8 + (4 + 2 x 40) + (4 + 40) = 136 bytes.
     const Bytes expected = Bytes{}
                                .i32le(60)
@@ -29,18 +28,16 @@ TEST(MotionFile, writesOneBlockPerObjectAndCameraEnvelopeButNoneForLights) {
 
 TEST(MotionFile, withoutLastFrameTheFileIsEightZeroBytes) {
     SceneFixture f;
-    writeMotFile(f.model,
-                 sceneOf(lws({"AddNullObject null"}) + envelope("ObjectMotion", {key(1, 1, 1)})),
-                 "a.mot");
+    f.writeMot(sceneOf(lws({"AddNullObject null"}) + envelope("ObjectMotion", {key(1, 1, 1)})),
+               "a.mot");
     EXPECT_EQ(f.output("a.mot"), std::vector<std::uint8_t>(8, 0));
 }
 
 TEST(MotionFile, envelopesBeforeLastFrameAreNotWritten) {
     SceneFixture f;
-    writeMotFile(f.model,
-                 sceneOf(envelope("ObjectMotion", {key(1, 1, 1)}) + lws({"LastFrame 10"}) +
-                         envelope("ObjectMotion", {key(2, 2, 2)})),
-                 "a.mot");
+    f.writeMot(sceneOf(envelope("ObjectMotion", {key(1, 1, 1)}) + lws({"LastFrame 10"}) +
+                       envelope("ObjectMotion", {key(2, 2, 2)})),
+               "a.mot");
     ByteReader in(f.output("a.mot"));
     EXPECT_EQ(in.i32le(), 10);
     EXPECT_EQ(in.i32le(), 1);
@@ -50,12 +47,11 @@ TEST(MotionFile, envelopesBeforeLastFrameAreNotWritten) {
 
 TEST(MotionFile, scaleFactorMultipliesPositionsOnly) {
     SceneFixture f;
-    f.model.settings.scaleFactor = 2.0f;
-    writeMotFile(f.model,
-                 sceneOf(lws({"LastFrame 1"}) +
-                         envelope("ObjectMotion",
-                                  {key(1, 2, 3).hpb(10, 20, 30).scale(0.5f, 4, 5).frame(7)})),
-                 "a.mot");
+    f.settings.scaleFactor = 2.0f;
+    f.writeMot(sceneOf(lws({"LastFrame 1"}) +
+                       envelope("ObjectMotion",
+                                {key(1, 2, 3).hpb(10, 20, 30).scale(0.5f, 4, 5).frame(7)})),
+               "a.mot");
     ByteReader in(f.output("a.mot"));
     in.skip(12);
     const ReadKey k = readKey(in);
@@ -68,8 +64,7 @@ TEST(MotionFile, scaleFactorMultipliesPositionsOnly) {
 
 TEST(MotionFile, shortKeyLinesKeepTheIdentityKey) {
     SceneFixture f;
-    writeMotFile(f.model, sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", "5 6", "3"})),
-                 "a.mot");
+    f.writeMot(sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", "5 6", "3"})), "a.mot");
     ByteReader in(f.output("a.mot"));
     in.skip(12);
     const ReadKey k = readKey(in);
@@ -84,8 +79,7 @@ TEST(MotionFile, keyCountBeyondTheFileWritesTheKeysPresent) {
     SceneFixture f;
     // Two billion keys announced, one present: no huge loop, a block that
     // counts what it holds.
-    writeMotFile(
-        f.model,
+    f.writeMot(
         sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "2000000000", "1 2 3 0 0 0 1 1 1", "0"})),
         "a.mot");
     const auto& bytes = f.output("a.mot");
@@ -98,8 +92,7 @@ TEST(MotionFile, keyCountBeyondTheFileWritesTheKeysPresent) {
 
 TEST(MotionFile, negativeKeyCountWritesAnEmptyBlock) {
     SceneFixture f;
-    writeMotFile(f.model, sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "-5", "1 2 3"})),
-                 "a.mot");
+    f.writeMot(sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "-5", "1 2 3"})), "a.mot");
     ByteReader in(f.output("a.mot"));
     in.skip(4);
     EXPECT_EQ(in.i32le(), 1);
@@ -111,9 +104,8 @@ TEST(MotionFile, keyLinesAreNotTakenForKeywords) {
     SceneFixture f;
     // The envelope's own lines are consumed by the block, even when one of them
     // starts like a keyword.
-    writeMotFile(f.model,
-                 sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", "ObjectMotion", "0"})),
-                 "a.mot");
+    f.writeMot(sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", "ObjectMotion", "0"})),
+               "a.mot");
     ByteReader in(f.output("a.mot"));
     in.skip(4);
     EXPECT_EQ(in.i32le(), 1);
@@ -122,13 +114,13 @@ TEST(MotionFile, keyLinesAreNotTakenForKeywords) {
 TEST(MotionFile, nonFiniteKeyValuesAreAnErrorNamingTheLine) {
     for (const char* values : {"1 nan 3 0 0 0 1 1 1", "0 0 0 0 0 0 inf 1 1", "3e38 0 0"}) {
         SceneFixture f;
-        f.model.settings.scaleFactor = 10.0f; // 3e38 overflows only when scaled
+        f.settings.scaleFactor = 10.0f; // 3e38 overflows only when scaled
         const auto scene =
             sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", values, "0"}), "s.lws");
-        EXPECT_THROW(writeMotFile(f.model, scene, "s.mot"), FatalErrorSignal) << values;
+        EXPECT_THROW(f.writeMot(scene, "s.mot"), FatalErrorSignal) << values;
         EXPECT_EQ(f.messages, std::vector<std::string>{
                                   "ERROR: cannot write 's.mot': the key on line 5 of 's.lws' "
                                   "is not a finite number"});
-        EXPECT_TRUE(f.model.pendingOutputs.empty());
+        EXPECT_TRUE(f.outputs.empty());
     }
 }

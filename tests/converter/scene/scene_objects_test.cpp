@@ -7,20 +7,35 @@ using namespace kzotest;
 
 namespace {
 
-// Records the object paths it is asked for and adds one vertex per object,
-// tagged the way the 3DS reader tags them.
+// Records the object paths it is asked for and the pivot index their
+// vertices would carry.
 struct RecordingLoader {
     std::vector<std::string> paths;
     std::vector<std::string> wholeLines;
-    ObjectLoader loader() {
-        return [this](SceneModel& model, const ObjectName& object) {
-            paths.push_back(object.path);
-            wholeLines.push_back(object.wholeLine);
-            Vertex& v = model.vertices[static_cast<std::size_t>(model.vertexCount++)];
-            v.pivotIndex = static_cast<std::uint8_t>(model.pivotCount);
+    std::vector<std::size_t> pivotIndices;
+    GeometryLoader loader() {
+        return [this](const SceneObject& object, std::size_t index) {
+            EXPECT_EQ(object.kind, SceneObjectKind::geometry);
+            paths.push_back(object.name.path);
+            wholeLines.push_back(object.name.wholeLine);
+            pivotIndices.push_back(index);
         };
     }
 };
+
+// The objects of the scene text, loaded through load.
+std::vector<SceneObject> readObjects(const SceneFixture& f, const SceneText& text,
+                                     RecordingLoader& load) {
+    SceneDescription scene;
+    readSceneObjects(text, f.model.sink, load.loader(), scene);
+    return scene.objects;
+}
+
+// The nine channels of a key in file order.
+std::vector<float> channels(const MotionKey& k) {
+    return {k.position[0], k.position[1], k.position[2], k.heading, k.pitch,
+            k.bank,        k.scale[0],    k.scale[1],    k.scale[2]};
+}
 
 // A null object with its motion block and a ParentObject line.
 Lws null(const std::string& name, int parent) {
@@ -28,11 +43,11 @@ Lws null(const std::string& name, int parent) {
            lws({"ParentObject " + std::to_string(parent)});
 }
 
-void expectPivot(const Pivot& p, float px, float py, float pz, std::uint16_t parent) {
+void expectPivot(const SceneObject& p, float px, float py, float pz, std::uint16_t parent) {
     EXPECT_EQ(p.pivotPoint[0], px);
     EXPECT_EQ(p.pivotPoint[1], py);
     EXPECT_EQ(p.pivotPoint[2], pz);
-    EXPECT_EQ(p.parentIndex, parent);
+    EXPECT_EQ(p.parent, parent);
 }
 
 } // namespace
@@ -40,24 +55,25 @@ void expectPivot(const Pivot& p, float px, float py, float pz, std::uint16_t par
 TEST(SceneObjects, anObjectWithoutPivotLinesGetsADefaultPivotWithItsFirstKey) {
     SceneFixture f;
     RecordingLoader load;
-    readSceneObjects(f.model,
-                     sceneOf(lws({"LoadObject Objects\\box.lwo"}) +
-                             envelope("ObjectMotion", {key(1, 2, 3).hpb(4, 5, 6).scale(7, 8, 9),
-                                                       key(0, 0, 0).frame(5)})),
-                     load.loader());
+    const auto objects =
+        readObjects(f,
+                    sceneOf(lws({"LoadObject Objects\\box.lwo"}) +
+                            envelope("ObjectMotion", {key(1, 2, 3).hpb(4, 5, 6).scale(7, 8, 9),
+                                                      key(0, 0, 0).frame(5)})),
+                    load);
     EXPECT_EQ(load.paths, std::vector<std::string>{"Objects\\box.lwo"});
-    ASSERT_EQ(f.model.pivotCount, 1);
-    expectPivot(f.model.pivots[0], 0, 0, 0, kNoParent);
+    ASSERT_EQ(objects.size(), 1u);
+    expectPivot(objects[0], 0, 0, 0, kNoParent);
     const float expected[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(f.model.pivots[0].firstKey[i], expected[i]) << i;
+        EXPECT_EQ(channels(objects[0].firstKey)[i], expected[i]) << i;
     }
 }
 
 TEST(SceneObjects, aPathWithBlanksIsCutAndAlsoGivenWhole) {
     SceneFixture f;
     RecordingLoader load;
-    readSceneObjects(f.model, sceneOf(lws({"LoadObject  Objects\\my box.lwo \t"})), load.loader());
+    const auto objects = readObjects(f, sceneOf(lws({"LoadObject  Objects\\my box.lwo \t"})), load);
     EXPECT_EQ(load.paths, std::vector<std::string>{"Objects\\my"});
     EXPECT_EQ(load.wholeLines, std::vector<std::string>{"Objects\\my box.lwo"});
 }
@@ -67,42 +83,40 @@ TEST(SceneObjects, pivotPointAndParentLinesBuildTheHierarchy) {
     RecordingLoader load;
     // A parent, a null object under it, and a child of the null object: the
     // usual LightWave layout with ParentObject directly behind PivotPoint.
-    readSceneObjects(f.model,
-                     sceneOf(lws({"LoadObject parent.lwo"}) +
-                             envelope("ObjectMotion", {key(0, 1, 0)}) +
-                             lws({"PivotPoint 1 2 3 0 0 0 0 0 0", "AddNullObject joint"}) +
-                             envelope("ObjectMotion", {key(0, 0, 0)}) +
-                             lws({"ParentObject 1", "LoadObject child.lwo"}) +
-                             envelope("ObjectMotion", {key(5, 0, 0)}) +
-                             lws({"PivotPoint 0 0.5 0", "ParentObject 2", "LoadObject loose.lwo",
-                                  "ParentObject 0"})),
-                     load.loader());
-    ASSERT_EQ(f.model.pivotCount, 4);
-    expectPivot(f.model.pivots[0], 1, 2, 3, kNoParent);
-    expectPivot(f.model.pivots[1], 0, 0, 0, 0);
-    expectPivot(f.model.pivots[2], 0, 0.5f, 0, 1);
-    expectPivot(f.model.pivots[3], 0, 0, 0, kNoParent);
-    EXPECT_EQ(f.model.pivots[2].firstKey[0], 5.0f);
+    const auto objects = readObjects(
+        f,
+        sceneOf(lws({"LoadObject parent.lwo"}) + envelope("ObjectMotion", {key(0, 1, 0)}) +
+                lws({"PivotPoint 1 2 3 0 0 0 0 0 0", "AddNullObject joint"}) +
+                envelope("ObjectMotion", {key(0, 0, 0)}) +
+                lws({"ParentObject 1", "LoadObject child.lwo"}) +
+                envelope("ObjectMotion", {key(5, 0, 0)}) +
+                lws({"PivotPoint 0 0.5 0", "ParentObject 2", "LoadObject loose.lwo",
+                     "ParentObject 0"})),
+        load);
+    ASSERT_EQ(objects.size(), 4u);
+    expectPivot(objects[0], 1, 2, 3, kNoParent);
+    expectPivot(objects[1], 0, 0, 0, 0);
+    expectPivot(objects[2], 0, 0.5f, 0, 1);
+    expectPivot(objects[3], 0, 0, 0, kNoParent);
+    EXPECT_EQ(channels(objects[2].firstKey)[0], 5.0f);
     // An object without an ObjectMotion block keeps the identity key.
-    EXPECT_EQ(f.model.pivots[3].firstKey[6], 1.0f);
-    // Vertices carry the index of their object's pivot; the null adds none.
-    ASSERT_EQ(f.model.vertexCount, 3);
-    EXPECT_EQ(f.model.vertices[0].pivotIndex, 0);
-    EXPECT_EQ(f.model.vertices[1].pivotIndex, 2);
-    EXPECT_EQ(f.model.vertices[2].pivotIndex, 3);
+    EXPECT_EQ(channels(objects[3].firstKey)[6], 1.0f);
+    // Geometry is loaded for the index of its object's pivot; the null has none.
+    EXPECT_EQ(load.pivotIndices, (std::vector<std::size_t>{0, 2, 3}));
 }
 
 TEST(SceneObjects, theLineBehindPivotPointIsConsumedEvenWhenItLoadsAnObject) {
     SceneFixture f;
     RecordingLoader load;
-    readSceneObjects(f.model,
-                     sceneOf(lws({"LoadObject a.lwo"}) + envelope("ObjectMotion", {key(0, 0, 0)}) +
-                             lws({"PivotPoint 1 1 1", "LoadObject b.lwo"}) +
-                             envelope("ObjectMotion", {key(0, 0, 0)})),
-                     load.loader());
+    const auto objects =
+        readObjects(f,
+                    sceneOf(lws({"LoadObject a.lwo"}) + envelope("ObjectMotion", {key(0, 0, 0)}) +
+                            lws({"PivotPoint 1 1 1", "LoadObject b.lwo"}) +
+                            envelope("ObjectMotion", {key(0, 0, 0)})),
+                    load);
     EXPECT_EQ(load.paths, std::vector<std::string>{"a.lwo"});
-    ASSERT_EQ(f.model.pivotCount, 1);
-    expectPivot(f.model.pivots[0], 1, 1, 1, kNoParent);
+    ASSERT_EQ(objects.size(), 1u);
+    expectPivot(objects[0], 1, 1, 1, kNoParent);
 }
 
 TEST(SceneObjects, anObjectWithoutMotionKeepsItsOwnPivotAndParentLines) {
@@ -111,26 +125,25 @@ TEST(SceneObjects, anObjectWithoutMotionKeepsItsOwnPivotAndParentLines) {
     // Object 2 has no ObjectMotion block: the search for its first key must
     // not run over its PivotPoint and ParentObject lines, nor take the key of
     // object 3.
-    readSceneObjects(f.model,
-                     sceneOf(lws({"AddNullObject root"}) +
-                             envelope("ObjectMotion", {key(0, 0, 0)}) +
-                             lws({"LoadObject still.lwo", "ShowObject 6 7", "PivotPoint 1 2 3",
-                                  "ParentObject 1", "AddNullObject moving"}) +
-                             envelope("ObjectMotion", {key(7, 8, 9)})),
-                     load.loader());
+    const auto objects =
+        readObjects(f,
+                    sceneOf(lws({"AddNullObject root"}) + envelope("ObjectMotion", {key(0, 0, 0)}) +
+                            lws({"LoadObject still.lwo", "ShowObject 6 7", "PivotPoint 1 2 3",
+                                 "ParentObject 1", "AddNullObject moving"}) +
+                            envelope("ObjectMotion", {key(7, 8, 9)})),
+                    load);
     EXPECT_EQ(load.paths, std::vector<std::string>{"still.lwo"});
-    ASSERT_EQ(f.model.pivotCount, 3);
-    expectPivot(f.model.pivots[1], 1, 2, 3, 0);
-    EXPECT_EQ(f.model.pivots[1].firstKey[0], 0.0f);
-    EXPECT_EQ(f.model.pivots[1].firstKey[6], 1.0f);
-    EXPECT_EQ(f.model.pivots[2].firstKey[0], 7.0f);
+    ASSERT_EQ(objects.size(), 3u);
+    expectPivot(objects[1], 1, 2, 3, 0);
+    EXPECT_EQ(channels(objects[1].firstKey)[0], 0.0f);
+    EXPECT_EQ(channels(objects[1].firstKey)[6], 1.0f);
+    EXPECT_EQ(channels(objects[2].firstKey)[0], 7.0f);
 }
 
 TEST(SceneObjects, aLoadObjectLineWithoutAPathIsAnError) {
     SceneFixture f;
     RecordingLoader load;
-    EXPECT_THROW(readSceneObjects(f.model, makeSceneText("s.lws", "LWSC\n1\nLoadObject   \n"),
-                                  load.loader()),
+    EXPECT_THROW(readObjects(f, makeSceneText("s.lws", "LWSC\n1\nLoadObject   \n"), load),
                  FatalErrorSignal);
     EXPECT_TRUE(load.paths.empty());
     EXPECT_EQ(f.messages,
@@ -140,49 +153,43 @@ TEST(SceneObjects, aLoadObjectLineWithoutAPathIsAnError) {
 TEST(SceneObjects, parentLinesOfLightsAndCameraAppendPivotsTargetLinesDoNot) {
     SceneFixture f;
     RecordingLoader load;
-    readSceneObjects(f.model,
-                     sceneOf(null("n", 0) + lws({"AddLight", "ParentObject 1"}) +
-                             envelope("CameraMotion", {key(0, 0, 0)}) + lws({"TargetObject 1"})),
-                     load.loader());
-    ASSERT_EQ(f.model.pivotCount, 2);
-    expectPivot(f.model.pivots[0], 0, 0, 0, kNoParent);
-    expectPivot(f.model.pivots[1], 0, 0, 0, 0);
+    const auto objects =
+        readObjects(f,
+                    sceneOf(null("n", 0) + lws({"AddLight", "ParentObject 1"}) +
+                            envelope("CameraMotion", {key(0, 0, 0)}) + lws({"TargetObject 1"})),
+                    load);
+    ASSERT_EQ(objects.size(), 2u);
+    expectPivot(objects[0], 0, 0, 0, kNoParent);
+    expectPivot(objects[1], 0, 0, 0, 0);
     // The light's pivot read no key: identity, not what the slot held before.
-    EXPECT_EQ(f.model.pivots[1].firstKey[6], 1.0f);
+    EXPECT_EQ(channels(objects[1].firstKey)[6], 1.0f);
 }
 
 TEST(SceneObjects, parentsOutsideTheTableAndCyclesAreMadeRoots) {
     SceneFixture f;
     RecordingLoader load;
-    readSceneObjects(f.model,
-                     sceneOf(null("a", 2) + null("b", 3) + null("c", 1) + null("d", 9) +
-                             null("e", 5) + null("f", -70000)),
-                     load.loader());
-    ASSERT_EQ(f.model.pivotCount, 6);
-    EXPECT_EQ(f.model.pivots[0].parentIndex, 1);
-    EXPECT_EQ(f.model.pivots[1].parentIndex, 2);
-    EXPECT_EQ(f.model.pivots[2].parentIndex, kNoParent); // closes 0 -> 1 -> 2 -> 0
-    EXPECT_EQ(f.model.pivots[3].parentIndex, kNoParent); // object 9 does not exist
-    EXPECT_EQ(f.model.pivots[4].parentIndex, kNoParent); // its own parent
-    EXPECT_EQ(f.model.pivots[5].parentIndex, kNoParent);
+    const auto objects = readObjects(f,
+                                     sceneOf(null("a", 2) + null("b", 3) + null("c", 1) +
+                                             null("d", 9) + null("e", 5) + null("f", -70000)),
+                                     load);
+    ASSERT_EQ(objects.size(), 6u);
+    EXPECT_EQ(objects[0].parent, 1);
+    EXPECT_EQ(objects[1].parent, 2);
+    EXPECT_EQ(objects[2].parent, kNoParent); // closes 0 -> 1 -> 2 -> 0
+    EXPECT_EQ(objects[3].parent, kNoParent); // object 9 does not exist
+    EXPECT_EQ(objects[4].parent, kNoParent); // its own parent
+    EXPECT_EQ(objects[5].parent, kNoParent);
 }
 
-TEST(SceneObjects, firstKeysOfAnEarlierSceneDoNotLeak) {
+TEST(SceneObjects, aShortKeyLineKeepsTheIdentityKeysOtherValues) {
     SceneFixture f;
     RecordingLoader load;
-    readSceneObjects(f.model,
-                     sceneOf(lws({"AddNullObject a"}) +
-                             envelope("ObjectMotion", {key(9, 9, 9).scale(3, 3, 3)}) +
-                             lws({"ParentObject 0"})),
-                     load.loader());
-    resetSceneModel(f.model);
-    // A short key line: the missing values are the identity's.
-    readSceneObjects(f.model, sceneOf(lws({"AddNullObject a", "ObjectMotion", "9", "1", "4"})),
-                     load.loader());
-    ASSERT_EQ(f.model.pivotCount, 1);
+    const auto objects =
+        readObjects(f, sceneOf(lws({"AddNullObject a", "ObjectMotion", "9", "1", "4"})), load);
+    ASSERT_EQ(objects.size(), 1u);
     const float expected[9] = {4, 0, 0, 0, 0, 0, 1, 1, 1};
     for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(f.model.pivots[0].firstKey[i], expected[i]) << i;
+        EXPECT_EQ(channels(objects[0].firstKey)[i], expected[i]) << i;
     }
 }
 
@@ -194,8 +201,7 @@ TEST(SceneObjects, tooManyObjectsAreClearErrors) {
         for (int i = 0; i < kMaxPivots + 1; ++i) {
             text += "AddNullObject n\n";
         }
-        EXPECT_THROW(readSceneObjects(f.model, makeSceneText("many.lws", text), load.loader()),
-                     FatalErrorSignal);
+        EXPECT_THROW(readObjects(f, makeSceneText("many.lws", text), load), FatalErrorSignal);
         ASSERT_EQ(f.messages.size(), 1u);
         EXPECT_EQ(f.messages[0],
                   "ERROR: 'many.lws' has more than 1000 objects; the pivot table holds 1000");
@@ -207,8 +213,7 @@ TEST(SceneObjects, tooManyObjectsAreClearErrors) {
             text += "AddNullObject n\n";
         }
         text += "LoadObject late.lwo\n";
-        EXPECT_THROW(readSceneObjects(f.model, makeSceneText("late.lws", text), load.loader()),
-                     FatalErrorSignal);
+        EXPECT_THROW(readObjects(f, makeSceneText("late.lws", text), load), FatalErrorSignal);
         ASSERT_EQ(f.messages.size(), 1u);
         EXPECT_EQ(f.messages[0],
                   "ERROR: 'late.lws': object 257 has geometry, but only the first 256 objects can");

@@ -1,0 +1,55 @@
+#include "converter/encode/motion_file.h"
+
+#include "format/side_formats.h"
+
+#include <cmath>
+
+namespace kzo {
+namespace {
+
+bool isFinite(const MotionKey& key) {
+    const float values[9] = {key.position[0], key.position[1], key.position[2],
+                             key.heading,     key.pitch,       key.bank,
+                             key.scale[0],    key.scale[1],    key.scale[2]};
+    for (float v : values) {
+        if (!std::isfinite(v)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void encodeMotionBlock(ByteWriter& out, const SceneMotion& motion, const SceneDescription& scene,
+                       const ConversionSettings& settings, const std::string& path,
+                       const MessageSink& sink) {
+    out.i32le(static_cast<std::int32_t>(motion.keys.size()));
+    for (const SceneKey& sceneKey : motion.keys) {
+        MotionKey key = sceneKey.key;
+        for (float& c : key.position) {
+            c = c * settings.scaleFactor;
+        }
+        if (!isFinite(key)) {
+            fatalError(sink,
+                       "cannot write '%s': the key on line %zu of '%s' is not a finite number",
+                       path.c_str(), sceneKey.line, scene.path.c_str());
+        }
+        writeMotionKey(out, key);
+    }
+}
+
+std::vector<std::uint8_t> encodeMotionFile(const SceneDescription& scene,
+                                           const ConversionSettings& settings,
+                                           const std::string& path, const MessageSink& sink) {
+    ByteWriter out;
+    out.i32le(scene.lastFrame);
+    out.i32le(static_cast<std::int32_t>(scene.motionFileBlocks.size()));
+    for (std::int32_t index : scene.motionFileBlocks) {
+        encodeMotionBlock(out, scene.motions.at(static_cast<std::size_t>(index)), scene, settings,
+                          path, sink);
+    }
+    return out.take();
+}
+
+} // namespace kzo

@@ -1,0 +1,58 @@
+// The shadow marking's index of one scene: see mark_lit_vertices.h.
+#pragma once
+
+#include "converter/model/bounding_tree.h"
+#include "converter/model/shadow_grid.h"
+#include "converter/model/shadow_options.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace kzo {
+
+// What the shadow marking keeps per file: the grid, sized once, and the trees
+// for the faces the grid cannot take, built the first time a light needs them.
+// The scene model keeps its indexes from file to file, so that their memory is
+// taken once per converter.
+struct ShadowIndex {
+    ShadowTest test = ShadowTest::classic;
+    // Per vertex: 1 while the current light lights it, else 0. The marking
+    // keeps it here rather than in the model's counters, so that indexes of
+    // their own can mark several lights of one model at once.
+    std::vector<std::uint8_t> lit;
+    // The lit vertices as the current light sees them.
+    ShadowGrid grid;
+    // Per vertex, for the current light: 0 when no face can shadow it any
+    // more (unlit, on the light, or a NaN or infinite coordinate), 1 when one
+    // may, 2 when it also lies beyond the range sphere, where any plane it
+    // lies behind unlights it. remaining and farRemaining count the 1s and 2s.
+    std::vector<std::uint8_t> state;
+    std::int32_t remaining = 0;
+    std::int32_t farRemaining = 0;
+    // Vertices with a NaN or infinite coordinate, tried against every face.
+    std::vector<std::int32_t> looseVertices;
+    // Largest absolute finite coordinate of the scene, the middle of the
+    // finite vertices' box, and the largest (|nx| + |ny| + |nz|) * 2 * extent
+    // + |planeD| of a face, for error margins.
+    double extent = 0;
+    double middle[3] = {};
+    double planeReach = 0;
+
+    bool treesBuilt = false;
+    bool treesCounted = false; // for the current light
+    BoundingTree vertexTree;
+    BoundingTree faceTree; // over the faces' bounding spheres
+    std::vector<BoundingItem> items;
+    // Per vertex-tree node: vertices whose state is 1 or 2, and those whose
+    // state is 2.
+    std::vector<std::int32_t> candidates;
+    std::vector<std::int32_t> farCandidates;
+    // For the current light, the vertex leaves that the shadows of a face
+    // leaf may reach: pairLeaves[pairStart[n], pairEnd[n]) for face-tree
+    // leaf n, pairStart -1 until the first of its faces is tried.
+    std::vector<std::int32_t> pairStart;
+    std::vector<std::int32_t> pairEnd;
+    std::vector<std::int32_t> pairLeaves;
+};
+
+} // namespace kzo

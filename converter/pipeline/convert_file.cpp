@@ -1,0 +1,98 @@
+#include "converter/pipeline/convert_file.h"
+
+#include "converter/encode/camera_file.h"
+#include "converter/encode/dependency_file.h"
+#include "converter/encode/kzo_file.h"
+#include "converter/encode/light_file.h"
+#include "converter/encode/motion_file.h"
+#include "converter/model/bake_transforms.h"
+#include "converter/model/compute_normals.h"
+#include "converter/model/default_material.h"
+#include "converter/model/paths.h"
+#include "converter/model/precalculate_colors.h"
+#include "converter/model/scale_scene.h"
+#include "converter/model/sort_faces.h"
+
+namespace kzo {
+
+ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::string& output,
+                              const ConversionSettings& settings) {
+    output = replaceExtension(output, "kzo");
+    printMessage(model.sink, "'%s' Converting...", input.c_str());
+    const InputKind kind = inputKindOf(input);
+    if (kind == InputKind::unsupported) {
+        printMessage(model.sink, "'%s' is not lws or 3ds file", input.c_str());
+        return ConversionOutcome::rejected;
+    }
+    std::vector<OutputFile> outputs;
+    try {
+        resetSceneModel(model);
+        const ImportedInput imported = importInput(kind, model, input);
+        prepareModel(model, settings, input, output);
+        processGeometry(model, settings);
+        outputs = encodeOutputs(model, imported, settings, input, output);
+    } catch (const FatalErrorSignal&) {
+        return ConversionOutcome::failed;
+    }
+    const std::string failedPath = writeFilesAtomically(outputs);
+    if (!failedPath.empty()) {
+        printMessage(model.sink, "ERROR: cannot write '%s'", failedPath.c_str());
+        return ConversionOutcome::failed;
+    }
+    printMessage(model.sink, "'%s' Converting...OK", input.c_str());
+    return ConversionOutcome::converted;
+}
+
+void prepareModel(SceneModel& model, const ConversionSettings& settings, const std::string& input,
+                  const std::string& kzoPath) {
+    appendDefaultMaterial(model, input);
+    sortFacesByMaterial(model);
+    markMaterialFlags(model, settings);
+    checkKzoEncodable(model, kzoPath);
+}
+
+void processGeometry(SceneModel& model, const ConversionSettings& settings) {
+    if (!keepsHierarchy(settings)) {
+        bakeTransforms(model);
+    }
+    computeNormals(model);
+    precalculateColors(model, settings);
+    scaleScene(model, settings);
+}
+
+std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInput& imported,
+                                      const ConversionSettings& settings, const std::string& input,
+                                      const std::string& kzoPath) {
+    std::vector<OutputFile> outputs;
+    outputs.push_back({kzoPath, encodeKzo(model, settings, kzoPath)});
+    if (imported.scene) {
+        for (OutputFile& file : encodeSideFiles(*imported.scene, settings, kzoPath, model.sink)) {
+            outputs.push_back(std::move(file));
+        }
+    }
+    if (settings.dependencyFile != 0) {
+        outputs.push_back(dependencyFile(outputs, input, imported.filesRead, kzoPath));
+    }
+    return outputs;
+}
+
+std::vector<OutputFile> encodeSideFiles(const SceneDescription& scene,
+                                        const ConversionSettings& settings,
+                                        const std::string& kzoPath, const MessageSink& sink) {
+    std::vector<OutputFile> outputs;
+    if (settings.animation != 0) {
+        const std::string path = replaceExtension(kzoPath, "mot");
+        outputs.push_back({path, encodeMotionFile(scene, settings, path, sink)});
+    }
+    if (settings.cameraFile != 0) {
+        const std::string path = replaceExtension(kzoPath, "cam");
+        outputs.push_back({path, encodeCameraFile(scene, settings, path, sink)});
+    }
+    if (settings.lightFile != 0 && !scene.lights.empty()) {
+        const std::string path = replaceExtension(kzoPath, "kzl");
+        outputs.push_back({path, encodeLightFile(scene.lights, path, sink)});
+    }
+    return outputs;
+}
+
+} // namespace kzo

@@ -1,0 +1,33 @@
+// Optional parts of the programs that carry a large dependency (a model
+// import library, say) live in modules: shared objects loaded only when an
+// input needs them, so that runs which do not need them never pay for them.
+//
+// A module is found by its file name, in this order:
+//   1. the directory named by the environment variable KZO_MODULE_DIR,
+//   2. <directory of the running program>/../lib/kzo-tools (the install),
+//   3. the build tree's module directory (programs run where they were built).
+// A loaded module stays loaded until the process ends.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kzo {
+
+class ModuleError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The directories searched, in order; those that are not set are left out.
+std::vector<std::string> moduleSearchDirectories();
+
+// Loads moduleFile (a file name such as "kzo-assimp.so") from the first
+// directory holding it, once per process, and returns the address of symbol.
+// Safe to call from several threads. Throws ModuleError with a text that names
+// the module and what went wrong: not found (with the directories tried), not
+// loadable (with the system's reason) or without the symbol.
+void* moduleSymbol(const std::string& moduleFile, const std::string& symbol);
+
+} // namespace kzo
