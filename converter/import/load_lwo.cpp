@@ -233,7 +233,6 @@ void loadLwoFile(SceneModel& model, const std::string& path, std::int32_t layer,
     if (!readFileBytes(path, bytes)) {
         fatalError(model.sink, "cannot open '%s'", path.c_str());
     }
-    model.inputsRead.push_back(path);
     loadLwoBuffer(model, bytes, path, layer, pivotIndex);
 }
 

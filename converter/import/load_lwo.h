@@ -22,7 +22,7 @@ struct LwoObject;
 // Every layer of the file, rather than one.
 inline constexpr std::int32_t kAllLayers = -1;
 
-// Reads the file at path and adds path to model.inputsRead. layer is the
+// Reads the file at path. layer is the
 // number scenes give the layer to take (from 1), or kAllLayers. A file that
 // cannot be opened, a damaged one, a missing layer and a table overflow are
 // fatal errors naming the file.
