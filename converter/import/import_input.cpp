@@ -2,6 +2,7 @@
 
 #include "converter/import/import_lws_scene.h"
 #include "converter/import/load_3ds.h"
+#include "converter/import/load_lwo.h"
 
 namespace kzo {
 
@@ -34,6 +35,13 @@ ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& 
 
 ImportedInput import3dsFile(SceneModel& model, const std::string& path) {
     load3dsFile(model, path);
+    ImportedInput imported;
+    imported.filesRead.push_back(path);
+    return imported;
+}
+
+ImportedInput importLwoFile(SceneModel& model, const std::string& path) {
+    loadLwoFile(model, path, kAllLayers);
     ImportedInput imported;
     imported.filesRead.push_back(path);
     return imported;

@@ -221,7 +221,7 @@ bool frameOfTime(double seconds, double framesPerSecond, std::int32_t& frame) {
     return true;
 }
 
-std::vector<SampledKey> sampleChannels(const ChannelMotion& motion, double framesPerSecond) {
+std::vector<SceneKey> sampleChannels(const ChannelMotion& motion, double framesPerSecond) {
     // Every keyed frame with the line of the first key found there.
     std::vector<std::pair<std::int32_t, std::size_t>> frames;
     for (const SceneChannel& channel : motion) {
@@ -240,7 +240,7 @@ std::vector<SampledKey> sampleChannels(const ChannelMotion& motion, double frame
 
     // Keys are in time order, so each channel's keys are met in frame order.
     std::array<std::size_t, kMotionChannels> next{};
-    std::vector<SampledKey> sampled;
+    std::vector<SceneKey> sampled;
     sampled.reserve(frames.size());
     for (const auto& [frame, line] : frames) {
         double values[kMotionChannels] = {0, 0, 0, 0, 0, 0, 1, 1, 1};
@@ -263,7 +263,7 @@ std::vector<SampledKey> sampleChannels(const ChannelMotion& motion, double frame
                 values[c] = evaluateEnvelope(motion[c].envelope, frame / framesPerSecond);
             }
         }
-        SampledKey key;
+        SceneKey key;
         key.line = line + 1;
         key.key.frame = frame;
         const double degrees = 180.0 / std::numbers::pi;

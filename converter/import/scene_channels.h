@@ -20,7 +20,7 @@
 #pragma once
 
 #include "converter/import/scene_text.h"
-#include "format/side_formats.h"
+#include "converter/model/scene_description.h"
 #include "lightwave/envelope.h"
 
 #include <array>
@@ -60,19 +60,14 @@ ChannelMotion readChannelMotion(const SceneText& text, std::size_t keywordLine, 
 // The same for version 2's layout.
 ChannelMotion readVersion2Motion(const SceneText& text, std::size_t keywordLine, std::size_t* end);
 
-// A .mot key and the scene line its values come from (0 when none).
-struct SampledKey {
-    MotionKey key;
-    std::size_t line = 0;
-};
-
 // One key at every frame where a channel has a key (time times
 // framesPerSecond, rounded to the nearest frame), in frame order; each channel
 // at that frame is its key's value when it has one there, else its envelope
 // evaluated at frame / framesPerSecond; a channel without keys is the
-// identity's (0, scale 1). Angles become degrees. Key times whose frame does
+// identity's (0, scale 1). Angles become degrees. Each key names the line of
+// a key at its frame. Key times whose frame does
 // not fit 32 bits must have been refused before.
-std::vector<SampledKey> sampleChannels(const ChannelMotion& motion, double framesPerSecond);
+std::vector<SceneKey> sampleChannels(const ChannelMotion& motion, double framesPerSecond);
 
 // The frame of a key time, or false when it is not a number or lies beyond
 // the 32-bit frame range.

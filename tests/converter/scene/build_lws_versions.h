@@ -63,9 +63,10 @@ inline std::string hexId(std::uint32_t id) {
 
 namespace lwsdetail {
 
-inline std::uint32_t objectId(const SceneSpec& spec, int number) {
+// Version 3 numbers items by their order; later versions declare the ids.
+inline std::uint32_t objectId(const SceneSpec& spec, int number, int version) {
     const SpecObject& o = spec.objects[std::size_t(number - 1)];
-    return o.id ? o.id : 0x10000000u + std::uint32_t(number - 1);
+    return o.id && version >= 4 ? o.id : 0x10000000u + std::uint32_t(number - 1);
 }
 
 // The value of channel c of a key in the version's units.
@@ -111,8 +112,9 @@ inline std::string parentLine(const SceneSpec& spec, int number, int version,
     if (number == 0) {
         return "";
     }
-    return version <= 2 ? std::string(oldKeyword) + " " + std::to_string(number) + "\n"
-                        : std::string(newKeyword) + " " + hexId(objectId(spec, number)) + "\n";
+    return version <= 2
+               ? std::string(oldKeyword) + " " + std::to_string(number) + "\n"
+               : std::string(newKeyword) + " " + hexId(objectId(spec, number, version)) + "\n";
 }
 
 inline std::string colour(const std::array<int, 3>& c, int version) {
@@ -134,7 +136,7 @@ inline Lws sceneInVersion(const SceneSpec& spec, int version) {
     }
     for (std::size_t i = 0; i < spec.objects.size(); ++i) {
         const SpecObject& o = spec.objects[i];
-        const std::string id = version >= 4 ? hexId(objectId(spec, int(i + 1))) + " " : "";
+        const std::string id = version >= 4 ? hexId(objectId(spec, int(i + 1), version)) + " " : "";
         if (o.path.empty()) {
             out += "AddNullObject " + id + "Null\n";
         } else if (version <= 2) {

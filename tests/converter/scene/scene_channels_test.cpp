@@ -74,8 +74,8 @@ TEST(SceneChannels, motionsOfVersionTwoAndThreeGiveKeysAtEveryKeyedFrame) {
     const SceneText v2 = sceneOf(kVersion2);
     std::size_t end3 = 0;
     std::size_t end2 = 0;
-    const std::vector<SampledKey> keys = sampleChannels(readChannelMotion(v3, 0, &end3), 30.0);
-    const std::vector<SampledKey> keys2 = sampleChannels(readVersion2Motion(v2, 0, &end2), 30.0);
+    const std::vector<SceneKey> keys = sampleChannels(readChannelMotion(v3, 0, &end3), 30.0);
+    const std::vector<SceneKey> keys2 = sampleChannels(readVersion2Motion(v2, 0, &end2), 30.0);
     EXPECT_EQ(v3.lines[end3], "AddLight");
     EXPECT_EQ(v2.lines[end2], "AddLight");
 
