@@ -1,5 +1,6 @@
 #include "converter/import/load_lwo.h"
 
+#include "converter/import/material_table.h"
 #include "converter/import/weld_vertex.h"
 #include "converter/model/paths.h"
 #include "converter/model/scene_model.h"
@@ -37,25 +38,6 @@ std::uint8_t transparencyByte(float value) {
     return static_cast<std::uint8_t>(unitInterval(value) * 255.0);
 }
 
-std::int16_t imageIndexNamed(const LwoImport& in, const std::string& name) {
-    SceneModel& model = in.model;
-    for (std::int32_t i = 0; i < model.imageCount; ++i) {
-        if (model.images[static_cast<std::size_t>(i)].name == name) {
-            return static_cast<std::int16_t>(i);
-        }
-    }
-    if (model.imageCount >= kMaxImages) {
-        fatalError(model.sink, "'%s' has more than %d images", in.path.c_str(), kMaxImages);
-    }
-    model.images[static_cast<std::size_t>(model.imageCount)].name = name;
-    return static_cast<std::int16_t>(model.imageCount++);
-}
-
-bool sameMaterial(const Material& a, const Material& b) {
-    return a.red == b.red && a.green == b.green && a.blue == b.blue &&
-           a.transparency == b.transparency && a.imageIndex == b.imageIndex && a.flags == b.flags;
-}
-
 std::int16_t materialOfSurface(const LwoImport& in, const LwoSurface& surface) {
     SceneModel& model = in.model;
     Material material;
@@ -69,19 +51,10 @@ std::int16_t materialOfSurface(const LwoImport& in, const LwoSurface& surface) {
         material.flags |= kMaterialTransparent;
     }
     if (!surface.imagePath.empty()) {
-        material.imageIndex = imageIndexNamed(in, fileTitle(surface.imagePath));
+        material.imageIndex = storeImageName(model, fileTitle(surface.imagePath), in.path);
         material.flags |= kMaterialTextured | kMaterialTextured40 | kMaterialTextured80;
     }
-    for (std::int32_t i = 0; i < model.materialCount; ++i) {
-        if (sameMaterial(model.materials[static_cast<std::size_t>(i)], material)) {
-            return static_cast<std::int16_t>(i);
-        }
-    }
-    if (model.materialCount >= kMaxMaterials) {
-        fatalError(model.sink, "'%s' has more than %d materials", in.path.c_str(), kMaxMaterials);
-    }
-    model.materials[static_cast<std::size_t>(model.materialCount)] = material;
-    return static_cast<std::int16_t>(model.materialCount++);
+    return storeMaterial(model, material, in.path);
 }
 
 bool becomesFaces(const LwoPolygon& polygon) {

@@ -34,9 +34,10 @@ void readBehaviors(LineScanner scanner, Envelope& envelope) {
     envelope.post = behaviorOf(post);
 }
 
-// "Key value time shape p1 p2 p3 p4 p5 p6": p1..p3 are tension, continuity
-// and bias of a TCB key, p1..p4 the handles of a 2D Bezier key, p4 and p5 the
-// incoming and outgoing tangents of the others.
+// "value time shape p1 p2 p3 p4 p5 p6" behind "Key": p1..p3 are tension,
+// continuity and bias of a TCB key, p1..p4 the handles of a 2D Bezier key, p4
+// and p5 the incoming and outgoing tangents of the others. Version 2's lines
+// end after p3.
 EnvelopeKey parseKey(LineScanner scanner) {
     float value = 0.0f;
     float time = 0.0f;
@@ -61,28 +62,6 @@ EnvelopeKey parseKey(LineScanner scanner) {
         key.param[0] = p[3];
         key.param[1] = p[4];
     }
-    return key;
-}
-
-// "value time shape tension continuity bias", version 2's key line.
-EnvelopeKey parseVersion2Key(LineScanner scanner) {
-    float value = 0.0f;
-    float time = 0.0f;
-    std::int32_t shape = 0;
-    float tcb[3] = {};
-    scanner.scan(value);
-    scanner.scan(time);
-    scanner.scan(shape);
-    for (float& v : tcb) {
-        scanner.scan(v);
-    }
-    EnvelopeKey key;
-    key.value = value;
-    key.time = time;
-    key.shape = shapeOf(shape);
-    key.tension = tcb[0];
-    key.continuity = tcb[1];
-    key.bias = tcb[2];
     return key;
 }
 
@@ -189,7 +168,7 @@ ChannelMotion readVersion2Motion(const SceneText& text, std::size_t keywordLine,
         ++i;
         SceneChannel channel;
         for (std::int32_t k = 0; k < keys && i < text.lines.size(); ++k, ++i) {
-            channel.envelope.keys.push_back(parseVersion2Key(LineScanner(text.lines[i])));
+            channel.envelope.keys.push_back(parseKey(LineScanner(text.lines[i])));
             channel.keyLines.push_back(i);
         }
         if (i < text.lines.size()) {
