@@ -25,6 +25,24 @@ bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
     return !readFile(path, out);
 }
 
+std::optional<ReadFailure> readLargeFile(const std::string& path, LargeFileBytes& out) {
+    LargeFileBytes read;
+    ReadFailure failure;
+    const sys::ReadOutcome outcome = sys::readRegularFileInto(
+        path,
+        [&](std::size_t size) {
+            read.data = makeLargeArray<std::uint8_t>(size);
+            return read.data.get();
+        },
+        read.size, failure.reason);
+    if (outcome == sys::ReadOutcome::read) {
+        out = std::move(read);
+        return std::nullopt;
+    }
+    failure.notRegularFile = outcome == sys::ReadOutcome::notRegularFile;
+    return failure;
+}
+
 namespace {
 
 namespace fs = std::filesystem;

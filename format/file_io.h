@@ -1,8 +1,11 @@
 // Whole-file reads and all-or-nothing writes.
 #pragma once
 
+#include "format/large_memory.h"
+
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,17 @@ std::optional<ReadFailure> readFile(const std::string& path, std::vector<std::ui
 
 // readFile for callers that need no reason: false on failure.
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
+
+// A whole file in memory meant for large arrays (large_memory.h).
+struct LargeFileBytes {
+    LargeArray<std::uint8_t> data;
+    std::size_t size = 0;
+    std::span<const std::uint8_t> bytes() const { return {data.get(), size}; }
+};
+
+// readFile for files of many megabytes: straight into memory that nothing has
+// cleared first. Throws std::bad_alloc when the memory is refused.
+std::optional<ReadFailure> readLargeFile(const std::string& path, LargeFileBytes& out);
 
 struct OutputFile {
     std::string path;

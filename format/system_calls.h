@@ -1,12 +1,14 @@
 // The few calls into the operating system that the standard library does not
 // offer: bounded reads of regular files, exclusive creation with the system's
-// reason for a failure, process identity, a watch for interrupt signals, and
-// loading shared libraries at run time.
+// reason for a failure, process identity, a watch for interrupt signals,
+// loading shared libraries at run time, and huge pages for large arrays.
 // system_calls_posix.cpp implements them for POSIX systems; nothing else in the
 // project calls the system directly for these.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,6 +23,13 @@ enum class ReadOutcome { read, cannotOpen, notRegularFile, readFailed };
 // reason receives the system's text, or "not a regular file".
 ReadOutcome readRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
                             std::string& reason);
+
+// readRegularFile into memory the caller makes: room(size) is called once with
+// the size at opening and returns where that many bytes go; got receives how
+// many were read (fewer when the file shrank meanwhile).
+ReadOutcome readRegularFileInto(const std::string& path,
+                                const std::function<std::uint8_t*(std::size_t)>& room,
+                                std::size_t& got, std::string& reason);
 
 // Creates path, which must not exist yet, for writing. Returns the system's
 // reason for a failure, empty on success (handle is then open).
@@ -43,6 +52,10 @@ bool processExists(long pid);
 // same signal. A signal the process ignores stays ignored. Later calls in the
 // same process do nothing; in a forked child the watch starts anew.
 void watchInterrupts(void (*onInterrupt)());
+
+// Asks the system to back the area (of a large array just allocated) with
+// huge pages; only advice, which systems without them ignore.
+void adviseHugePages(void* area, std::size_t size);
 
 // The path of the running program, empty when the system does not tell.
 std::string programPath();

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,8 +20,9 @@ std::string errorText(int errorNumber) {
     return std::generic_category().message(errorNumber);
 }
 
-ReadOutcome readRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
-                            std::string& reason) {
+ReadOutcome readRegularFileInto(const std::string& path,
+                                const std::function<std::uint8_t*(std::size_t)>& room,
+                                std::size_t& got, std::string& reason) {
     // Without O_NONBLOCK, opening a FIFO would wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
@@ -45,10 +47,17 @@ ReadOutcome readRegularFile(const std::string& path, std::vector<std::uint8_t>& 
     }
     // The size at opening bounds the read: a file that grows meanwhile is cut
     // there.
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    const auto size = static_cast<std::size_t>(status.st_size);
+    std::uint8_t* bytes = nullptr;
+    try {
+        bytes = room(size);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, bytes + got, size - got);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -63,9 +72,34 @@ ReadOutcome readRegularFile(const std::string& path, std::vector<std::uint8_t>& 
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    bytes.resize(got);
-    out = std::move(bytes);
     return ReadOutcome::read;
+}
+
+ReadOutcome readRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
+                            std::string& reason) {
+    std::vector<std::uint8_t> bytes;
+    std::size_t got = 0;
+    const ReadOutcome outcome = readRegularFileInto(
+        path,
+        [&](std::size_t size) {
+            bytes.resize(size);
+            return bytes.data();
+        },
+        got, reason);
+    if (outcome == ReadOutcome::read) {
+        bytes.resize(got);
+        out = std::move(bytes);
+    }
+    return outcome;
+}
+
+void adviseHugePages(void* area, std::size_t size) {
+#if defined(__linux__)
+    ::madvise(area, size, MADV_HUGEPAGE);
+#else
+    (void)area;
+    (void)size;
+#endif
 }
 
 std::string createNewFile(const std::string& path, int& handle) {

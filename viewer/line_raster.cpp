@@ -51,7 +51,7 @@ PixelRect boxOf(std::int64_t aLo, std::int64_t aHi, std::int64_t bLo, std::int64
 } // namespace
 
 void drawLine(RasterImage& image, std::int32_t x0, std::int32_t y0, std::int32_t x1,
-              std::int32_t y1, std::uint32_t color) {
+              std::int32_t y1, std::uint32_t color, LinePaint paint) {
     if (image.width <= 0 || image.height <= 0) {
         return;
     }
@@ -121,7 +121,9 @@ void drawLine(RasterImage& image, std::int32_t x0, std::int32_t y0, std::int32_t
         if (b < 0 || b > bMax) {
             break; // once the minor coordinate has left the image it does not come back
         }
-        pixels[at] = color;
+        if (paint == LinePaint::Replace || pixels[at] < color) {
+            pixels[at] = color;
+        }
         at += majorStride;
         remainder += step;
         if (remainder >= twoN) {

@@ -1,6 +1,7 @@
 // The 3DS loader: the vertex and face lists of every triangle mesh of every
 // named object, merged into one mesh. Two walks over the same chunks: the first
 // counts (and checks every length), the second fills arrays of exactly that size.
+#include "viewer/edge_sharing.h"
 #include "viewer/file_title.h"
 #include "viewer/load_support.h"
 #include "viewer/loaders.h"
@@ -25,6 +26,9 @@ struct Load3ds {
     kzo::ByteReader in;
     const std::string& name;
     ViewerMesh& mesh;
+    bool summary = false; // met vertices only as bounds, faces only as checks
+    VertexBounds bounds{};
+    FacePlacement placement{};
     bool counting = true;
     std::int64_t vertexTotal = 0;
     std::int64_t faceTotal = 0;
@@ -82,21 +86,25 @@ void readVertexList(Load3ds& load, std::size_t chunkStart, std::size_t end) {
         return;
     }
     for (std::uint16_t i = 0; i < count; ++i) {
-        MeshVertex& v = load.mesh.vertexArray[load.vertexTotal];
-        v.x = load.in.f32le();
-        v.y = load.in.f32le();
-        v.z = load.in.f32le();
+        const float x = load.in.f32le();
+        const float y = load.in.f32le();
+        const float z = load.in.f32le();
+        if (load.summary) {
+            addVertex(load.bounds, x, y, z);
+        } else {
+            load.mesh.vertexArray[load.vertexTotal] = MeshVertex{x, y, z};
+        }
         ++load.vertexTotal;
     }
 }
 
-MeshVertex* objectVertex(Load3ds& load, std::uint16_t index, std::int64_t faceNumber) {
+std::uint32_t objectVertex(Load3ds& load, std::uint16_t index, std::int64_t faceNumber) {
     const std::int64_t objectVertices = load.objectVertexCounts[load.objectNumber - 1];
     if (index >= objectVertices) {
         fail(load, "face " + std::to_string(faceNumber) + " uses vertex " + std::to_string(index) +
                        " of an object with " + std::to_string(objectVertices) + " vertices");
     }
-    return &load.mesh.vertexArray[load.vertexBase + index];
+    return static_cast<std::uint32_t>(load.vertexBase + index);
 }
 
 void readFaceList(Load3ds& load, std::size_t chunkStart, std::size_t end) {
@@ -111,18 +119,18 @@ void readFaceList(Load3ds& load, std::size_t chunkStart, std::size_t end) {
         const std::uint16_t i1 = load.in.u16le();
         const std::uint16_t i2 = load.in.u16le();
         load.in.skip(2); // flags
-        MeshFace& face = mesh.faceArray[load.faceTotal];
-        face.cornerCount = 3;
-        face.corners = trackedArray<MeshVertex*>(mesh.arena, 3);
-        face.edges = trackedArray<MeshEdge*>(mesh.arena, 3);
         // Reversed, so corners that 3DS lists counter-clockwise from outside run
         // counter-clockwise on screen, which the view draws as facing it.
-        face.corners[0] = objectVertex(load, i2, load.faceTotal);
-        face.corners[1] = objectVertex(load, i1, load.faceTotal);
-        face.corners[2] = objectVertex(load, i0, load.faceTotal);
-        face.edges[0] = FindOrAddEdge(mesh, face.corners[0], face.corners[1]);
-        face.edges[1] = FindOrAddEdge(mesh, face.corners[1], face.corners[2]);
-        face.edges[2] = FindOrAddEdge(mesh, face.corners[2], face.corners[0]);
+        const std::uint32_t c0 = objectVertex(load, i2, load.faceTotal);
+        const std::uint32_t c1 = objectVertex(load, i1, load.faceTotal);
+        const std::uint32_t c2 = objectVertex(load, i0, load.faceTotal);
+        if (!load.summary) {
+            const auto face = static_cast<std::int32_t>(load.faceTotal);
+            std::uint32_t* corners = addFace(mesh, load.placement, face, 3);
+            corners[0] = c0;
+            corners[1] = c1;
+            corners[2] = c2;
+        }
         ++load.faceTotal;
     }
 }
@@ -205,10 +213,11 @@ void walkFile(Load3ds& load, bool counting) {
 
 } // namespace
 
-void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name,
-                  ViewerDocument& doc) {
+void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
+                  LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
         Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
+        load.summary = scope == LoadScope::Summary;
         if (bytes.size() < 2 || load.in.u16le() != chunk3ds::kMain) {
             fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
         }
@@ -216,25 +225,35 @@ void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name,
         if (load.vertexTotal == 0) {
             fatalError("Object vertex count or face count is zero !!!");
         }
-        // Every vertex takes 12 bytes of the file, every face 8.
+        // Every vertex takes 12 bytes of the file, every face 8: both counts
+        // fit 32 bits.
         ViewerMesh& mesh = doc.mesh;
-        mesh.vertexArray = trackedArray<MeshVertex>(mesh.arena, std::size_t(load.vertexTotal));
-        mesh.vertexCount = static_cast<std::int32_t>(load.vertexTotal);
-        mesh.faceArray = trackedArray<MeshFace>(mesh.arena, std::size_t(load.faceTotal));
-        mesh.faceCount = static_cast<std::int32_t>(load.faceTotal);
+        const auto vertexCount = std::size_t(load.vertexTotal);
+        const auto faceCount = std::size_t(load.faceTotal);
+        if (!load.summary) {
+            mesh.vertexArray = trackedBuffer<MeshVertex>(mesh.arena, vertexCount);
+            load.placement = startFaces(mesh, faceCount, 3 * faceCount);
+        }
+        mesh.vertexCount = static_cast<std::int32_t>(vertexCount);
+        mesh.faceCount = static_cast<std::int32_t>(faceCount);
         walkFile(load, false);
 
         std::string caption(FileTitle(name));
         caption += " " + std::to_string(mesh.faceCount) + " faces " +
                    std::to_string(mesh.vertexCount) + " vertices";
-        detail::finishLoad(doc, kLoader, name, std::move(caption));
+        if (load.summary) {
+            detail::finishSummary(doc, load.bounds, kLoader, name, std::move(caption));
+        } else {
+            shareEdges(mesh);
+            detail::finishLoad(doc, kLoader, name, std::move(caption));
+        }
     });
 }
 
-void Load3DS(const std::string& name, ViewerDocument& doc) {
+void Load3DS(const std::string& name, ViewerDocument& doc, LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
-        const std::vector<std::uint8_t> bytes = detail::readObjectFile(kLoader, name);
-        Load3DSBytes(bytes, name, doc);
+        const kzo::LargeFileBytes file = detail::readObjectFile(kLoader, name);
+        Load3DSBytes(file.bytes(), name, doc, scope);
     });
 }
 

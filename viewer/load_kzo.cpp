@@ -1,10 +1,13 @@
 // The KZO loader: header, vertex positions and the corner indices of each face;
 // images and materials are skipped, nothing after the faces is read.
 #include "format/kzo_format.h"
+#include "viewer/edge_sharing.h"
 #include "viewer/file_title.h"
 #include "viewer/load_support.h"
 #include "viewer/loaders.h"
 #include "viewer/viewer_error.h"
+
+#include <algorithm>
 
 namespace kzoview {
 
@@ -36,62 +39,94 @@ void checkCounts(const kzo::KzoHeader& header, std::size_t fileSize, const std::
     }
 }
 
-void readFace(kzo::ByteReader& in, ViewerMesh& mesh, std::int32_t faceNumber,
-              const std::string& name) {
+// Corners the face records can hold at most: a record whose corner count is
+// not 3 or 4 fails the load before its corners are placed.
+std::size_t cornerCapacity(kzo::ByteReader in, std::int32_t faceCount) {
+    std::size_t corners = 0;
+    for (std::int32_t i = 0; i < faceCount; ++i) {
+        const std::size_t recordStart = in.position();
+        corners += in.u32le() == 3 ? 3 : kzo::kKzoFaceSlots;
+        in.seek(recordStart + kzo::kKzoFaceRecordSize);
+    }
+    return corners;
+}
+
+struct KzoLoad {
+    kzo::ByteReader& in;
+    const std::string& name;
+    ViewerMesh& mesh;
+    bool summary = false;
+    FacePlacement placement{};
+};
+
+void readFace(KzoLoad& load, std::int32_t faceNumber) {
+    kzo::ByteReader& in = load.in;
+    ViewerMesh& mesh = load.mesh;
     const std::size_t recordStart = in.position();
     const std::uint32_t cornerCount = in.u32le();
     if (cornerCount < 3 || cornerCount > kzo::kKzoFaceSlots) {
-        fatalError(detail::fileMessage(kLoader, name,
+        fatalError(detail::fileMessage(kLoader, load.name,
                                        "face " + std::to_string(faceNumber) + " has " +
                                            std::to_string(cornerCount) +
                                            " corners; a face has 3 or 4"));
     }
-    MeshFace& face = mesh.faceArray[faceNumber];
-    const auto n = static_cast<std::int32_t>(cornerCount);
-    face.cornerCount = n;
-    face.corners = trackedArray<MeshVertex*>(mesh.arena, cornerCount);
-    face.edges = trackedArray<MeshEdge*>(mesh.arena, cornerCount);
-    for (std::int32_t j = 0; j < n; ++j) {
+    std::uint32_t corners[kzo::kKzoFaceSlots];
+    for (std::uint32_t j = 0; j < cornerCount; ++j) {
         const std::uint16_t index = in.u16le();
         if (index >= mesh.vertexCount) {
-            fatalError(detail::fileMessage(kLoader, name,
+            fatalError(detail::fileMessage(kLoader, load.name,
                                            "face " + std::to_string(faceNumber) + " uses vertex " +
                                                std::to_string(index) + ", but there are only " +
                                                std::to_string(mesh.vertexCount) + " vertices"));
         }
-        face.corners[j] = &mesh.vertexArray[index];
+        corners[j] = index;
     }
-    for (std::int32_t j = 0; j < n; ++j) {
-        face.edges[j] = FindOrAddEdge(mesh, face.corners[j], face.corners[(j + 1) % n]);
+    if (!load.summary) {
+        std::uint32_t* placed = addFace(mesh, load.placement, faceNumber, cornerCount);
+        std::copy(corners, corners + cornerCount, placed);
     }
     in.seek(recordStart + kzo::kKzoFaceRecordSize);
 }
 
 } // namespace
 
-void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
-                  ViewerDocument& doc) {
+void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
+                  LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
         kzo::ByteReader in(bytes);
         const kzo::KzoHeader header = kzo::readKzoHeader(in);
         checkCounts(header, bytes.size(), name);
 
         ViewerMesh& mesh = doc.mesh;
-        mesh.vertexArray = trackedArray<MeshVertex>(mesh.arena, std::size_t(header.vertexCount));
-        mesh.vertexCount = header.vertexCount;
-        mesh.faceArray = trackedArray<MeshFace>(mesh.arena, std::size_t(header.faceCount));
-        mesh.faceCount = header.faceCount;
-
+        KzoLoad load{in, name, mesh, scope == LoadScope::Summary};
         in.skip(std::size_t(header.imageCount) * kzo::kKzoImageRecordSize +
                 std::size_t(header.materialCount) * kzo::kKzoMaterialRecordSize);
+        const std::size_t facesStart =
+            in.position() + std::size_t(header.vertexCount) * kzo::kKzoVertexRecordSize;
+        if (!load.summary) {
+            mesh.vertexArray =
+                trackedBuffer<MeshVertex>(mesh.arena, std::size_t(header.vertexCount));
+            kzo::ByteReader faces = in;
+            faces.seek(facesStart);
+            load.placement = startFaces(mesh, std::size_t(header.faceCount),
+                                        cornerCapacity(faces, header.faceCount));
+        }
+        mesh.vertexCount = header.vertexCount;
+        mesh.faceCount = header.faceCount;
+
+        VertexBounds bounds;
         for (std::int32_t i = 0; i < mesh.vertexCount; ++i) {
-            MeshVertex& v = mesh.vertexArray[i];
-            v.x = in.f32le();
-            v.y = in.f32le();
-            v.z = in.f32le();
+            const float x = in.f32le();
+            const float y = in.f32le();
+            const float z = in.f32le();
+            if (load.summary) {
+                addVertex(bounds, x, y, z);
+            } else {
+                mesh.vertexArray[i] = MeshVertex{x, y, z};
+            }
         }
         for (std::int32_t i = 0; i < mesh.faceCount; ++i) {
-            readFace(in, mesh, i, name);
+            readFace(load, i);
         }
 
         // Files with pivots count as types 5 to 9; 64 bits keep any stored
@@ -101,14 +136,19 @@ void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
         std::string caption(FileTitle(name));
         caption += " " + std::to_string(mesh.faceCount) + " faces " +
                    std::to_string(mesh.vertexCount) + " vertices type " + std::to_string(type);
-        detail::finishLoad(doc, kLoader, name, std::move(caption));
+        if (load.summary) {
+            detail::finishSummary(doc, bounds, kLoader, name, std::move(caption));
+        } else {
+            shareEdges(mesh);
+            detail::finishLoad(doc, kLoader, name, std::move(caption));
+        }
     });
 }
 
-void LoadKZO(const std::string& name, ViewerDocument& doc) {
+void LoadKZO(const std::string& name, ViewerDocument& doc, LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
-        const std::vector<std::uint8_t> bytes = detail::readObjectFile(kLoader, name);
-        LoadKZOBytes(bytes, name, doc);
+        const kzo::LargeFileBytes file = detail::readObjectFile(kLoader, name);
+        LoadKZOBytes(file.bytes(), name, doc, scope);
     });
 }
 

@@ -1,5 +1,6 @@
 // The LightWave object loader: an IFF "FORM" of type "LWOB", from which the
 // first "PNTS" chunk and the first "POLS" chunk after it are read.
+#include "viewer/edge_sharing.h"
 #include "viewer/file_title.h"
 #include "viewer/load_support.h"
 #include "viewer/loaders.h"
@@ -23,6 +24,9 @@ struct LwoLoad {
     std::uint64_t position = 0; // next chunk, relative to the form body
     bool havePoints = false;
     bool haveFaces = false;
+    bool summary = false; // points met only as bounds, polygons only as checks
+    VertexBounds bounds{};
+    FacePlacement placement{};
 };
 
 [[noreturn]] void fail(const LwoLoad& load, const std::string& fault) {
@@ -58,14 +62,20 @@ void readPoints(LwoLoad& load, std::uint32_t length) {
     ViewerMesh& mesh = load.mesh;
     // A chunk holds at most 2^32 - 1 bytes, so the count fits 32 bits signed.
     const std::uint32_t count = length / 12;
-    mesh.vertexArray = trackedArray<MeshVertex>(mesh.arena, count);
+    if (!load.summary) {
+        mesh.vertexArray = trackedBuffer<MeshVertex>(mesh.arena, count);
+    }
     mesh.vertexCount = static_cast<std::int32_t>(count);
     load.havePoints = true;
     for (std::uint32_t i = 0; i < count; ++i) {
-        MeshVertex& v = mesh.vertexArray[i];
-        v.x = load.in.f32be();
-        v.y = load.in.f32be();
-        v.z = load.in.f32be();
+        const float x = load.in.f32be();
+        const float y = load.in.f32be();
+        const float z = load.in.f32be();
+        if (load.summary) {
+            addVertex(load.bounds, x, y, z);
+        } else {
+            mesh.vertexArray[i] = MeshVertex{x, y, z};
+        }
     }
 }
 
@@ -103,27 +113,24 @@ PolygonRecord nextPolygon(LwoLoad& load, std::size_t chunkEnd) {
     return record;
 }
 
-void readPolygon(LwoLoad& load, const PolygonRecord& record, MeshFace& face) {
+void readPolygon(LwoLoad& load, const PolygonRecord& record, std::int32_t face) {
     ViewerMesh& mesh = load.mesh;
-    const std::int32_t n = record.cornerCount;
-    face.cornerCount = n;
-    face.corners = trackedArray<MeshVertex*>(mesh.arena, std::size_t(n));
-    face.edges = trackedArray<MeshEdge*>(mesh.arena, std::size_t(n));
+    const std::uint32_t n = record.cornerCount;
+    std::uint32_t* corners = load.summary ? nullptr : addFace(mesh, load.placement, face, n);
     kzo::ByteReader indices = load.in;
     indices.seek(record.indexStart);
     // LightWave lists corners clockwise as seen from the visible side; reversed,
     // they run counter-clockwise on screen, which the view draws as facing it.
-    for (std::int32_t j = 0; j < n; ++j) {
+    for (std::uint32_t j = 0; j < n; ++j) {
         const std::uint16_t k = indices.u16be();
         if (k >= mesh.vertexCount) {
             fail(load, "polygon at byte " + std::to_string(record.offset) + " uses point " +
                            std::to_string(k) + ", but there are only " +
                            std::to_string(mesh.vertexCount) + " points");
         }
-        face.corners[n - 1 - j] = &mesh.vertexArray[k];
-    }
-    for (std::int32_t j = 0; j < n; ++j) {
-        face.edges[j] = FindOrAddEdge(mesh, face.corners[j], face.corners[(j + 1) % n]);
+        if (corners != nullptr) {
+            corners[n - 1 - j] = k;
+        }
     }
 }
 
@@ -133,14 +140,19 @@ void readPolygons(LwoLoad& load, std::uint32_t length) {
 
     // Counting pass; it also checks every record against the chunk's end.
     std::int64_t faces = 0;
+    std::size_t corners = 0;
     while (load.in.position() < chunkEnd) {
-        if (nextPolygon(load, chunkEnd).cornerCount >= 3) {
+        const std::uint16_t n = nextPolygon(load, chunkEnd).cornerCount;
+        if (n >= 3) {
             ++faces;
+            corners += n;
         }
     }
 
     ViewerMesh& mesh = load.mesh;
-    mesh.faceArray = trackedArray<MeshFace>(mesh.arena, std::size_t(faces));
+    if (!load.summary) {
+        load.placement = startFaces(mesh, std::size_t(faces), corners);
+    }
     mesh.faceCount = static_cast<std::int32_t>(faces);
     load.haveFaces = true;
 
@@ -149,7 +161,7 @@ void readPolygons(LwoLoad& load, std::uint32_t length) {
     while (load.in.position() < chunkEnd) {
         const PolygonRecord record = nextPolygon(load, chunkEnd);
         if (record.cornerCount >= 3) {
-            readPolygon(load, record, mesh.faceArray[i]);
+            readPolygon(load, record, i);
             ++i;
         }
     }
@@ -189,10 +201,11 @@ void readChunks(LwoLoad& load) {
 
 } // namespace
 
-void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
-                  ViewerDocument& doc) {
+void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
+                  LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
         LwoLoad load{kzo::ByteReader(bytes), name, doc.mesh};
+        load.summary = scope == LoadScope::Summary;
         if (bytes.size() < 4 || !isWord(bytes, "FORM")) {
             fatalError("LoadLWO: (" + name + ") file is not light wave object file\n");
         }
@@ -211,14 +224,23 @@ void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
         std::string caption(FileTitle(name));
         caption += " " + std::to_string(doc.mesh.faceCount) + " faces " +
                    std::to_string(doc.mesh.vertexCount) + " vertices";
-        detail::finishLoad(doc, kLoader, name, std::move(caption));
+        if (load.summary) {
+            detail::finishSummary(doc, load.bounds, kLoader, name, std::move(caption));
+        } else {
+            // A POLS chunk that comes before any PNTS leaves the mesh without faces.
+            if (!load.haveFaces) {
+                load.placement = startFaces(doc.mesh, 0, 0);
+            }
+            shareEdges(doc.mesh);
+            detail::finishLoad(doc, kLoader, name, std::move(caption));
+        }
     });
 }
 
-void LoadLWO(const std::string& name, ViewerDocument& doc) {
+void LoadLWO(const std::string& name, ViewerDocument& doc, LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
-        const std::vector<std::uint8_t> bytes = detail::readObjectFile(kLoader, name);
-        LoadLWOBytes(bytes, name, doc);
+        const kzo::LargeFileBytes file = detail::readObjectFile(kLoader, name);
+        LoadLWOBytes(file.bytes(), name, doc, scope);
     });
 }
 

@@ -22,17 +22,17 @@ std::string extensionOf(const std::string& name) {
 
 } // namespace
 
-void LoadObjectFile(const std::string& name, ViewerDocument& doc) {
+void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scope) {
     detail::failLoad(doc);
     const std::string ext = extensionOf(name);
     if (ext == "kzo") {
-        LoadKZO(name, doc);
+        LoadKZO(name, doc, scope);
     } else if (ext == "kzw") {
         fatalError("'.kzw' is not supported yet");
     } else if (ext == "3ds") {
-        Load3DS(name, doc);
+        Load3DS(name, doc, scope);
     } else if (ext == "lwo") {
-        LoadLWO(name, doc);
+        LoadLWO(name, doc, scope);
     } else {
         fatalError("'" + name + "' is not supported file format");
     }

@@ -19,14 +19,25 @@ std::string fileMessage(std::string_view loader, std::string_view name, std::str
     return text;
 }
 
-std::vector<std::uint8_t> readObjectFile(std::string_view loader, const std::string& name) {
-    std::vector<std::uint8_t> bytes;
-    if (const std::optional<kzo::ReadFailure> failure = kzo::readFile(name, bytes)) {
+kzo::LargeFileBytes readObjectFile(std::string_view loader, const std::string& name) {
+    kzo::LargeFileBytes bytes;
+    if (const std::optional<kzo::ReadFailure> failure = kzo::readLargeFile(name, bytes)) {
         fatalError(fileMessage(
             loader, name, failure->notRegularFile ? "is not a regular file" : "를 열수 없습니다."));
     }
     return bytes;
 }
+
+namespace {
+
+[[noreturn]] void failNotFinite(std::string_view loader, std::string_view name,
+                                std::int64_t vertex) {
+    fatalError(fileMessage(loader, name,
+                           "vertex " + std::to_string(vertex) +
+                               " has a coordinate that is not a finite number"));
+}
+
+} // namespace
 
 void finishLoad(ViewerDocument& doc, std::string_view loader, std::string_view name,
                 std::string caption) {
@@ -34,12 +45,19 @@ void finishLoad(ViewerDocument& doc, std::string_view loader, std::string_view n
     for (std::int32_t i = 0; i < mesh.vertexCount; ++i) {
         const MeshVertex& v = mesh.vertexArray[i];
         if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) {
-            fatalError(fileMessage(loader, name,
-                                   "vertex " + std::to_string(i) +
-                                       " has a coordinate that is not a finite number"));
+            failNotFinite(loader, name, i);
         }
     }
     NormalizeMesh(doc.mesh);
+    doc.captionText = cutCaption(std::move(caption));
+}
+
+void finishSummary(ViewerDocument& doc, const VertexBounds& bounds, std::string_view loader,
+                   std::string_view name, std::string caption) {
+    if (bounds.firstNotFinite >= 0) {
+        failNotFinite(loader, name, bounds.firstNotFinite);
+    }
+    placeMesh(bounds);
     doc.captionText = cutCaption(std::move(caption));
 }
 

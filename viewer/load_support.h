@@ -3,6 +3,8 @@
 #pragma once
 
 #include "format/byte_reader.h"
+#include "format/file_io.h"
+#include "viewer/normalize_mesh.h"
 #include "viewer/viewer_document.h"
 
 #include <cstdint>
@@ -17,12 +19,17 @@ namespace kzoview::detail {
 std::string fileMessage(std::string_view loader, std::string_view name, std::string_view fault);
 
 // Reads the whole file, or fails with "<loader>: (<name>) 를 열수 없습니다.\n".
-std::vector<std::uint8_t> readObjectFile(std::string_view loader, const std::string& name);
+kzo::LargeFileBytes readObjectFile(std::string_view loader, const std::string& name);
 
 // Fails on a coordinate that is not a finite number, normalises the mesh and
 // writes the caption.
 void finishLoad(ViewerDocument& doc, std::string_view loader, std::string_view name,
                 std::string caption);
+
+// The same checks for a summary load, which met its vertices only as bounds:
+// the mesh keeps its counts and no arrays, and the caption is written.
+void finishSummary(ViewerDocument& doc, const VertexBounds& bounds, std::string_view loader,
+                   std::string_view name, std::string caption);
 
 void failLoad(ViewerDocument& doc);
 [[noreturn]] void failTruncated(ViewerDocument& doc, std::string_view loader, std::string_view name,

@@ -4,6 +4,10 @@
 // FatalError with the message to show after "ERROR: "; on failure doc is left
 // empty with all of its memory released. The *Bytes entries parse a buffer and
 // use name only for the messages and the caption.
+//
+// A summary load reads and checks the file exactly as a whole load does and
+// fails with the same messages, but keeps only the caption and the vertex and
+// face counts: no vertex, corner or edge array is made.
 #pragma once
 
 #include "viewer/viewer_document.h"
@@ -14,18 +18,21 @@
 
 namespace kzoview {
 
+enum class LoadScope { WholeMesh, Summary };
+
 // Chooses the loader by the name's last three characters, in any letter case.
-void LoadObjectFile(const std::string& name, ViewerDocument& doc);
+void LoadObjectFile(const std::string& name, ViewerDocument& doc,
+                    LoadScope scope = LoadScope::WholeMesh);
 
-void LoadKZO(const std::string& name, ViewerDocument& doc);
-void LoadLWO(const std::string& name, ViewerDocument& doc);
-void Load3DS(const std::string& name, ViewerDocument& doc);
+void LoadKZO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
+void LoadLWO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
+void Load3DS(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
 
-void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
-                  ViewerDocument& doc);
-void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name,
-                  ViewerDocument& doc);
-void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name,
-                  ViewerDocument& doc);
+void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
+                  LoadScope scope = LoadScope::WholeMesh);
+void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
+                  LoadScope scope = LoadScope::WholeMesh);
+void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
+                  LoadScope scope = LoadScope::WholeMesh);
 
 } // namespace kzoview

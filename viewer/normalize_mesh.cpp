@@ -6,51 +6,79 @@
 
 namespace kzoview {
 
-void NormalizeMesh(ViewerMesh& mesh) {
-    if (mesh.vertexCount <= 0) {
-        fatalError("Object vertex count or face count is zero !!!");
+namespace {
+
+bool allCoincide(const VertexBounds& b) {
+    return b.maximum[0] == b.minimum[0] && b.maximum[1] == b.minimum[1] &&
+           b.maximum[2] == b.minimum[2];
+}
+
+} // namespace
+
+void addVertex(VertexBounds& bounds, float x, float y, float z) {
+    const float value[3] = {x, y, z};
+    if (bounds.firstNotFinite < 0 && !(std::isfinite(x) && std::isfinite(y) && std::isfinite(z))) {
+        bounds.firstNotFinite = bounds.count;
     }
-    const MeshVertex& first = mesh.vertexArray[0];
-    float minimum[3] = {first.x, first.y, first.z};
-    float maximum[3] = {first.x, first.y, first.z};
-    for (std::int32_t i = 0; i < mesh.vertexCount; ++i) {
-        const MeshVertex& v = mesh.vertexArray[i];
-        const float value[3] = {v.x, v.y, v.z};
+    if (bounds.count++ == 0) {
         for (int axis = 0; axis < 3; ++axis) {
-            if (maximum[axis] < value[axis]) {
-                maximum[axis] = value[axis];
-            }
-            if (minimum[axis] > value[axis]) {
-                minimum[axis] = value[axis];
-            }
+            bounds.minimum[axis] = bounds.maximum[axis] = value[axis];
+        }
+        return;
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        if (bounds.maximum[axis] < value[axis]) {
+            bounds.maximum[axis] = value[axis];
+        }
+        if (bounds.minimum[axis] > value[axis]) {
+            bounds.minimum[axis] = value[axis];
         }
     }
-    if (maximum[0] == minimum[0] && maximum[1] == minimum[1] && maximum[2] == minimum[2]) {
-        mesh.vertexCount = 0;
-        mesh.faceCount = 0;
+}
+
+MeshPlacement placeMesh(const VertexBounds& bounds) {
+    if (bounds.count <= 0) {
+        fatalError("Object vertex count or face count is zero !!!");
+    }
+    if (allCoincide(bounds)) {
         fatalError("Object bounding volume is zero !!!");
     }
-    float centre[3];
+    MeshPlacement place;
     float largestHalf = 0;
     for (int axis = 0; axis < 3; ++axis) {
-        centre[axis] = (maximum[axis] + minimum[axis]) * 0.5f;
-        const float half = (maximum[axis] - minimum[axis]) * 0.5f;
+        place.centre[axis] = (bounds.maximum[axis] + bounds.minimum[axis]) * 0.5f;
+        const float half = (bounds.maximum[axis] - bounds.minimum[axis]) * 0.5f;
         if (half > largestHalf) {
             largestHalf = half;
         }
         // Coordinates near the float limit would centre to infinities, which
         // no projection can draw.
-        if (!std::isfinite(centre[axis]) || !std::isfinite(half)) {
+        if (!std::isfinite(place.centre[axis]) || !std::isfinite(half)) {
             fatalError("Object bounding volume is too large !!!");
         }
     }
+    place.viewDistance = 4.0f * largestHalf;
+    return place;
+}
+
+void NormalizeMesh(ViewerMesh& mesh) {
+    VertexBounds bounds;
+    for (std::int32_t i = 0; i < mesh.vertexCount; ++i) {
+        const MeshVertex& v = mesh.vertexArray[i];
+        addVertex(bounds, v.x, v.y, v.z);
+    }
+    if (bounds.count > 0 && allCoincide(bounds)) {
+        mesh.vertexCount = 0;
+        mesh.faceCount = 0;
+    }
+    const MeshPlacement place = placeMesh(bounds);
     for (std::int32_t i = 0; i < mesh.vertexCount; ++i) {
         MeshVertex& v = mesh.vertexArray[i];
-        v.x = v.x - centre[0];
-        v.y = v.y - centre[1];
-        v.z = v.z - centre[2];
+        v.x = v.x - place.centre[0];
+        v.y = v.y - place.centre[1];
+        v.z = v.z - place.centre[2];
     }
-    mesh.viewDistance = 4.0f * largestHalf;
+    mesh.viewDistance = place.viewDistance;
 }
 
 } // namespace kzoview

@@ -2,12 +2,36 @@
 
 #include "viewer/viewer_mesh.h"
 
+#include <cstdint>
+
 namespace kzoview {
 
+// The bounding box of vertices as they are met, for the checks NormalizeMesh
+// makes; a summary load keeps only this of its vertices.
+struct VertexBounds {
+    std::int64_t count = 0;
+    std::int64_t firstNotFinite = -1; // number of the first vertex with a NaN or infinity
+    float minimum[3] = {0, 0, 0};
+    float maximum[3] = {0, 0, 0};
+};
+
+void addVertex(VertexBounds& bounds, float x, float y, float z);
+
+struct MeshPlacement {
+    float centre[3] = {0, 0, 0};
+    float viewDistance = 0;
+};
+
+// Where a mesh of finite vertices with these bounds is centred and how far the
+// eye stands. Throws FatalError "Object vertex count or face count is zero !!!"
+// without vertices, "Object bounding volume is zero !!!" when all vertices
+// coincide, and "Object bounding volume is too large !!!" when the centre or
+// an extent does not fit a float.
+MeshPlacement placeMesh(const VertexBounds& bounds);
+
 // Centres the mesh on its bounding box and sets viewDistance to four times the
-// largest half-extent. Throws FatalError "Object bounding volume is zero !!!"
-// when all vertices coincide, and also fails on a mesh without vertices or one
-// whose extent does not fit a float.
+// largest half-extent. Fails as placeMesh does; a mesh whose vertices all
+// coincide is left with no vertices and no faces.
 void NormalizeMesh(ViewerMesh& mesh);
 
 } // namespace kzoview

@@ -1,5 +1,6 @@
 #include "viewer/tracked_alloc.h"
 
+#include "format/large_memory.h"
 #include "viewer/viewer_error.h"
 
 #include <algorithm>
@@ -35,7 +36,7 @@ std::byte* newBlock(TrackedArena& arena, std::size_t size) {
     if (arena.bytesHeld > arena.byteLimit || total > arena.byteLimit - arena.bytesHeld) {
         refuse();
     }
-    auto* block = static_cast<TrackedBlock*>(std::malloc(total));
+    auto* block = static_cast<TrackedBlock*>(kzo::allocateLarge(total));
     if (block == nullptr) {
         refuse();
     }
@@ -99,7 +100,7 @@ void* trackedAlloc(TrackedArena& arena, std::size_t size) {
 void freeAllTracked(TrackedArena& arena) {
     while (arena.head != nullptr) {
         TrackedBlock* next = arena.head->next;
-        std::free(arena.head);
+        kzo::freeLarge(arena.head);
         arena.head = next;
     }
     arena.cursor = nullptr;

@@ -40,15 +40,24 @@ void* trackedAlloc(TrackedArena& arena, std::size_t size);
 // Releases every block; the arena is empty and usable again afterwards.
 void freeAllTracked(TrackedArena& arena);
 
-// count value-initialised objects of a trivially destructible T.
+// Room for count objects of a trivially copyable and destructible T, left as
+// the heap gave it: for arrays the caller fills before reading. Pages of a
+// large block that are never written are never touched.
 template <class T>
-T* trackedArray(TrackedArena& arena, std::size_t count) {
+T* trackedBuffer(TrackedArena& arena, std::size_t count) {
     static_assert(std::is_trivially_destructible_v<T>, "the arena never runs destructors");
+    static_assert(std::is_trivially_copyable_v<T>);
     static_assert(alignof(T) <= alignof(std::max_align_t));
     if (count > std::numeric_limits<std::size_t>::max() / sizeof(T)) {
         trackedAlloc(arena, std::numeric_limits<std::size_t>::max()); // refused: throws
     }
-    T* items = static_cast<T*>(trackedAlloc(arena, count * sizeof(T)));
+    return static_cast<T*>(trackedAlloc(arena, count * sizeof(T)));
+}
+
+// count value-initialised objects of a trivially destructible T.
+template <class T>
+T* trackedArray(TrackedArena& arena, std::size_t count) {
+    T* items = trackedBuffer<T>(arena, count);
     std::uninitialized_value_construct_n(items, count);
     return items;
 }

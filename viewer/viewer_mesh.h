@@ -1,12 +1,13 @@
-// The viewer's one mesh: vertices, faces and the shared edge list, all held in
-// memory that the mesh's tracked allocator owns and releases in one sweep.
+// The viewer's one mesh in flat arrays: vertices, faces as runs of 32-bit
+// corner numbers, and the shared edges as pairs of vertex numbers. Every array
+// lives in the mesh's tracked arena and is released with it in one sweep;
+// nothing is allocated per face or per edge.
 #pragma once
 
-#include "viewer/edge_index.h"
 #include "viewer/tracked_alloc.h"
 
+#include <climits>
 #include <cstdint>
-#include <string>
 
 namespace kzoview {
 
@@ -15,21 +16,23 @@ struct MeshVertex {
     float screenX = 0, screenY = 0; // window coordinates of the last paint
 };
 
+// Ends as vertex numbers, in the order of the face that created the edge.
+// Trivial, so that an edge array needs no pass that clears it.
 struct MeshEdge {
-    std::int32_t frontFacing = 0; // set and read by every paint
-    MeshVertex* v0 = nullptr;     // ends in the order of the face that created the edge
-    MeshVertex* v1 = nullptr;
-    MeshEdge* next = nullptr; // next edge of edgeList (newest first)
+    std::uint32_t v0;
+    std::uint32_t v1;
 };
 
-struct MeshFace {
-    std::int32_t cornerCount = 0;   // 3 or more
-    MeshVertex** corners = nullptr; // winding order as each loader states it
-    MeshEdge** edges = nullptr;     // edges[j] joins corners[j] and corners[(j + 1) % n]
+// A window position in whole pixels, as the paint draws an edge's end.
+struct PixelPoint {
+    std::int32_t x;
+    std::int32_t y;
 };
+// PixelPoint::x of a point with a NaN coordinate, which names no pixel.
+inline constexpr std::int32_t kNoPixel = INT32_MIN;
 
 // Owns all its memory through arena; moving a mesh moves that ownership and
-// leaves the source empty. Not copyable: its records point into one another.
+// leaves the source empty. Not copyable: its arrays live in its arena.
 struct ViewerMesh {
     ViewerMesh() = default;
     ViewerMesh(const ViewerMesh&) = delete;
@@ -40,22 +43,30 @@ struct ViewerMesh {
 
     MeshVertex* vertexArray = nullptr;
     std::int32_t vertexCount = 0;
-    MeshFace* faceArray = nullptr;
     std::int32_t faceCount = 0;
-    MeshEdge* edgeList = nullptr; // every edge, newest first
-    float viewDistance = 0;       // eye to mesh centre, set by NormalizeMesh
+    // Face i has the corners corners[faceStart[i]] to corners[faceStart[i + 1] - 1]
+    // in its winding order; faceStart has faceCount + 1 entries.
+    std::uint32_t* faceStart = nullptr;
+    std::uint32_t* corners = nullptr; // vertex numbers
+    // cornerEdges[k] is the edge from corner k to the next corner of its face
+    // (the last corner's edge leads back to the first).
+    std::uint32_t* cornerEdges = nullptr;
+    // Edges in creation order. The edge list that the paint walks runs newest
+    // first: from edges[edgeCount - 1] down to edges[0].
+    MeshEdge* edges = nullptr;
+    std::uint32_t edgeCount = 0;
+    std::uint8_t* frontFacing = nullptr; // per edge, set and read by every paint
+    PixelPoint* pixelPoints = nullptr;   // per vertex, set and read by every paint
+    float viewDistance = 0;              // eye to mesh centre, set by NormalizeMesh
 
-    TrackedArena arena;  // every array, corner list and edge above lives here
-    EdgeIndex edgeIndex; // finds edgeList entries by vertex pair
+    TrackedArena arena; // every array above lives here
 };
 
-// Releases every block and empties the mesh.
+// Releases every array and empties the mesh.
 void resetMesh(ViewerMesh& mesh);
 
-// The edge joining a and b in either direction: the first such edge of
-// edgeList, or a new one (v0 = a, v1 = b) linked in front of it. An edge from a
-// vertex to itself also counts as joining that vertex to any other, as a walk
-// of the list testing "both ends are a or b" would find it.
-MeshEdge* FindOrAddEdge(ViewerMesh& mesh, MeshVertex* a, MeshVertex* b);
+inline std::uint32_t cornerCountOf(const ViewerMesh& mesh, std::int32_t face) {
+    return mesh.faceStart[face + 1] - mesh.faceStart[face];
+}
 
 } // namespace kzoview

@@ -21,46 +21,81 @@ void turnAndProject(ViewerMesh& mesh, const Matrix3& rotation, float scale, floa
         const float depth = mesh.viewDistance + z;
         v.screenX = cx + scale * x / depth;
         v.screenY = cy - scale * y / depth; // window y grows downwards, model y points up
+        const auto px = pixelCoordinate(v.screenX);
+        const auto py = pixelCoordinate(v.screenY);
+        mesh.pixelPoints[i] = px && py ? PixelPoint{*px, *py} : PixelPoint{kNoPixel, 0};
     }
 }
 
 // An edge is white when at least one of its faces faces the viewer: the
 // corners run counter-clockwise on screen, or lie on one line.
 void markFrontFacingEdges(ViewerMesh& mesh) {
-    for (MeshEdge* e = mesh.edgeList; e != nullptr; e = e->next) {
-        e->frontFacing = 0;
-    }
-    for (std::int32_t i = 0; i < mesh.faceCount; ++i) {
-        const MeshFace& f = mesh.faceArray[i];
-        if (f.cornerCount < 3) {
+    // Locals, so that the byte stores below need not be taken to change them.
+    std::uint8_t* const front = mesh.frontFacing;
+    const MeshVertex* const v = mesh.vertexArray;
+    const std::uint32_t* const faceStart = mesh.faceStart;
+    const std::uint32_t* const corners = mesh.corners;
+    const std::uint32_t* const cornerEdges = mesh.cornerEdges;
+    const std::int32_t faceCount = mesh.faceCount;
+    std::fill(front, front + mesh.edgeCount, std::uint8_t{0});
+    for (std::int32_t i = 0; i < faceCount; ++i) {
+        const std::uint32_t first = faceStart[i];
+        const std::uint32_t end = faceStart[i + 1];
+        if (end - first < 3) {
             continue;
         }
-        const MeshVertex& p0 = *f.corners[0];
-        const MeshVertex& p1 = *f.corners[1];
-        const MeshVertex& p2 = *f.corners[2];
+        const MeshVertex& p0 = v[corners[first]];
+        const MeshVertex& p1 = v[corners[first + 1]];
+        const MeshVertex& p2 = v[corners[first + 2]];
         const float d = (p0.screenX - p1.screenX) * (p2.screenY - p1.screenY) -
                         (p0.screenY - p1.screenY) * (p2.screenX - p1.screenX);
         if (d >= 0.0f) {
-            for (std::int32_t j = 0; j < f.cornerCount; ++j) {
-                f.edges[j]->frontFacing = 1;
+            for (std::uint32_t k = first; k < end; ++k) {
+                front[cornerEdges[k]] = 1;
             }
         }
     }
 }
 
-void drawEdges(const ViewerMesh& mesh, RasterImage& image, bool frontFacing, std::uint32_t color) {
-    for (const MeshEdge* e = mesh.edgeList; e != nullptr; e = e->next) {
-        if ((e->frontFacing != 0) != frontFacing) {
-            continue;
-        }
-        const auto x0 = pixelCoordinate(e->v0->screenX);
-        const auto y0 = pixelCoordinate(e->v0->screenY);
-        const auto x1 = pixelCoordinate(e->v1->screenX);
-        const auto y1 = pixelCoordinate(e->v1->screenY);
-        if (x0 && y0 && x1 && y1) {
-            drawLine(image, *x0, *y0, *x1, *y1, color);
+// The box of the vertices whose pixel lies inside the image: every line drawn
+// with both ends inside stays within it.
+PixelRect insideBox(const ViewerMesh& mesh, const RasterImage& image) {
+    PixelRect box{image.width, image.height, 0, 0};
+    for (std::int32_t i = 0; i < mesh.vertexCount; ++i) {
+        const PixelPoint p = mesh.pixelPoints[i];
+        if (std::uint32_t(p.x) < std::uint32_t(image.width) &&
+            std::uint32_t(p.y) < std::uint32_t(image.height)) {
+            box.x0 = std::min(box.x0, p.x);
+            box.y0 = std::min(box.y0, p.y);
+            box.x1 = std::max(box.x1, p.x + 1);
+            box.y1 = std::max(box.y1, p.y + 1);
         }
     }
+    return box;
+}
+
+// Grey edges of faces turned away, white edges of faces facing the viewer
+// over them. Every line is drawn keeping the brighter pixel, which gives that
+// picture in one walk of the list (newest first, as the paint always walked it).
+void drawEdges(const ViewerMesh& mesh, RasterImage& image) {
+    const PixelPoint* p = mesh.pixelPoints;
+    const auto width = std::uint32_t(image.width);
+    const auto height = std::uint32_t(image.height);
+    for (std::uint32_t e = mesh.edgeCount; e-- > 0;) {
+        const PixelPoint a = p[mesh.edges[e].v0];
+        const PixelPoint b = p[mesh.edges[e].v1];
+        if (a.x == kNoPixel || b.x == kNoPixel || (a.x == b.x && a.y == b.y)) {
+            continue; // no position, or only the last pixel, which a line leaves out
+        }
+        const std::uint32_t color = mesh.frontFacing[e] != 0 ? kWhite : kGrey;
+        if (std::uint32_t(a.x) < width && std::uint32_t(b.x) < width &&
+            std::uint32_t(a.y) < height && std::uint32_t(b.y) < height) {
+            drawLineInside(image, a.x, a.y, b.x, b.y, color);
+        } else {
+            drawLine(image, a.x, a.y, b.x, b.y, color, LinePaint::Brighter);
+        }
+    }
+    markDrawn(image, insideBox(mesh, image));
 }
 
 } // namespace
@@ -81,8 +116,7 @@ bool DrawWireframe(ViewerMesh& mesh, ViewState& view, int clientWidth, int clien
     const auto cy = static_cast<float>(h / 2);
     turnAndProject(mesh, view.rotation, scale, cx, cy);
     markFrontFacingEdges(mesh);
-    drawEdges(mesh, image, false, kGrey);
-    drawEdges(mesh, image, true, kWhite);
+    drawEdges(mesh, image);
     view.rotation = kIdentityMatrix;
     return true;
 }

@@ -1,8 +1,9 @@
-// Edge sharing while loading: the indexed FindOrAddEdge against the plain walk
+// Edge sharing while loading: the bucketed shareEdges against the plain walk
 // of the newest-first list, and a whole LightWave object load of 60000 points
 // and 120000 triangles.
 #include "tests/support/build_lwob.h"
 #include "tests/viewer/literal_edges.h"
+#include "viewer/edge_sharing.h"
 #include "viewer/loaders.h"
 
 #include <benchmark/benchmark.h>
@@ -41,30 +42,42 @@ Grid torus(int rings, int segments) {
     return g;
 }
 
-template <class FindOrAdd>
-void shareEdges(benchmark::State& state, FindOrAdd findOrAdd) {
+void BM_ShareEdgesSorted(benchmark::State& state) {
     const Grid g = torus(int(state.range(0)), int(state.range(1)));
     for (auto _ : state) {
         kzoview::ViewerMesh mesh;
-        mesh.vertexArray = kzoview::trackedArray<kzoview::MeshVertex>(mesh.arena, g.points.size());
         mesh.vertexCount = std::int32_t(g.points.size());
-        for (const auto& t : g.triangles) {
-            kzoview::MeshVertex* c[3] = {&mesh.vertexArray[t[2]], &mesh.vertexArray[t[1]],
-                                         &mesh.vertexArray[t[0]]};
-            for (int j = 0; j < 3; ++j) {
-                benchmark::DoNotOptimize(findOrAdd(mesh, c[j], c[(j + 1) % 3]));
-            }
+        kzoview::FacePlacement placement =
+            kzoview::startFaces(mesh, g.triangles.size(), 3 * g.triangles.size());
+        for (std::size_t f = 0; f < g.triangles.size(); ++f) {
+            const auto& t = g.triangles[f];
+            std::uint32_t* c = kzoview::addFace(mesh, placement, std::int32_t(f), 3);
+            c[0] = t[2];
+            c[1] = t[1];
+            c[2] = t[0];
         }
+        mesh.faceCount = std::int32_t(g.triangles.size());
+        kzoview::shareEdges(mesh);
+        benchmark::DoNotOptimize(mesh.edgeCount);
     }
     state.counters["triangles"] = double(g.triangles.size());
     state.SetItemsProcessed(std::int64_t(state.iterations() * g.triangles.size()));
 }
 
-void BM_ShareEdgesIndexed(benchmark::State& state) {
-    shareEdges(state, kzoview::FindOrAddEdge);
-}
 void BM_ShareEdgesListWalk(benchmark::State& state) {
-    shareEdges(state, kzotest::findOrAddEdgeLiteral);
+    const Grid g = torus(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        std::vector<kzoview::MeshEdge> edges;
+        for (const auto& t : g.triangles) {
+            const std::uint32_t c[3] = {t[2], t[1], t[0]};
+            for (int j = 0; j < 3; ++j) {
+                benchmark::DoNotOptimize(
+                    kzotest::findOrAddEdgeLiteral(edges, c[j], c[(j + 1) % 3]));
+            }
+        }
+    }
+    state.counters["triangles"] = double(g.triangles.size());
+    state.SetItemsProcessed(std::int64_t(state.iterations() * g.triangles.size()));
 }
 
 void BM_LoadLwob(benchmark::State& state) {
@@ -74,7 +87,7 @@ void BM_LoadLwob(benchmark::State& state) {
     for (auto _ : state) {
         kzoview::ViewerDocument doc;
         kzoview::LoadLWOBytes(file.data, "torus.lwo", doc);
-        benchmark::DoNotOptimize(doc.mesh.edgeList);
+        benchmark::DoNotOptimize(doc.mesh.edgeCount);
     }
     state.counters["points"] = double(g.points.size());
     state.counters["triangles"] = double(g.triangles.size());
@@ -84,7 +97,7 @@ void BM_LoadLwob(benchmark::State& state) {
 
 // Triangle counts 2400, 9600, 24000 (and 120000 for the index alone): the walk
 // grows with the square of the edge count, the index linearly.
-BENCHMARK(BM_ShareEdgesIndexed)
+BENCHMARK(BM_ShareEdgesSorted)
     ->Args({40, 30})
     ->Args({80, 60})
     ->Args({120, 100})

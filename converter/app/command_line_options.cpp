@@ -2,9 +2,11 @@
 
 #include "converter/app/scale_factor.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace kzo {
 
@@ -29,7 +31,11 @@ const char* const kUsageText =
     "      --deps            write a Make-style dependency file beside each KZO file\n"
     "                        (OUT.kzo.d: the outputs, the input and every object file\n"
     "                        it read)\n"
+    "      --shadow-test T   classic (default) or relative: how a face decides that it\n"
+    "                        casts a shadow; relative works at any unit of length\n"
     "  -j, --jobs N          convert N files at a time (default 1)\n"
+    "      --threads N       threads that mark one file's lights (default: the\n"
+    "                        processor's cores divided among the files at a time)\n"
     "  -q, --quiet           print only the error lines\n"
     "  -h, --help            print this help and exit\n"
     "      --version         print the version and exit\n"
@@ -144,6 +150,16 @@ std::optional<std::int32_t> parseShadingText(const std::string& text) {
     return std::nullopt;
 }
 
+std::optional<ShadowTest> parseShadowTestText(const std::string& text) {
+    if (text == "classic") {
+        return ShadowTest::classic;
+    }
+    if (text == "relative") {
+        return ShadowTest::relative;
+    }
+    return std::nullopt;
+}
+
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     ParsedCommandLine result;
     CommandLineOptions& o = result.options;
@@ -170,6 +186,23 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
                     o.settings.shadingType = *type;
                 } else {
                     result.error = UsageError{"unknown shading type '" + *v + "'"};
+                }
+            }
+        } else if (matches(arg, nullptr, "--shadow-test", at)) {
+            if (auto v = reader.value(arg, "--shadow-test", at)) {
+                if (auto test = parseShadowTestText(*v)) {
+                    o.settings.shadows.test = *test;
+                } else {
+                    result.error = UsageError{"unknown shadow test '" + *v + "'"};
+                }
+            }
+        } else if (matches(arg, nullptr, "--threads", at)) {
+            if (auto v = reader.value(arg, "--threads", at)) {
+                if (auto threads = parsePositiveInt(*v)) {
+                    o.threads = *threads;
+                } else {
+                    result.error = UsageError{
+                        "--threads needs a whole number of at least 1, not '" + *v + "'"};
                 }
             }
         } else if (matches(arg, "-j", "--jobs", at)) {
@@ -199,6 +232,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             result.error = UsageError{"unknown option '" + arg + "'"};
         }
     }
+    const std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(o.jobs),
+                                                      std::max<std::size_t>(o.files.size(), 1));
+    o.settings.shadows.threads =
+        o.threads ? *o.threads
+                  : shadowThreadsPerWorker(std::thread::hardware_concurrency(), workers);
     return result;
 }
 

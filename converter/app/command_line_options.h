@@ -13,6 +13,9 @@ struct CommandLineOptions {
     std::optional<std::string> outputDirectory; // the current directory when absent
     ConversionSettings settings;
     int jobs = 1;
+    // Set by --threads; otherwise settings.shadows.threads is the cores
+    // divided among the workers.
+    std::optional<int> threads;
     bool quiet = false;
     bool help = false;
     bool version = false;
@@ -40,6 +43,9 @@ std::optional<float> parseScaleText(const std::string& text, bool* outOfFloatRan
 
 // 0..4 or its name (none, gouraud, flat, precalc-gouraud, precalc-flat).
 std::optional<std::int32_t> parseShadingText(const std::string& text);
+
+// classic or relative.
+std::optional<ShadowTest> parseShadowTestText(const std::string& text);
 
 extern const char* const kUsageText;
 extern const char* const kVersionText;

@@ -71,6 +71,7 @@ public:
     QCheckBox* checkBox1 = nullptr;
     QCheckBox* checkBox2 = nullptr;
     QCheckBox* checkBox3 = nullptr;
+    QCheckBox* checkBox4 = nullptr; // unit-independent shadows
     QLineEdit* edit2 = nullptr;
     QPushButton* bitBtn6 = nullptr;
     QPushButton* bitBtn2 = nullptr;

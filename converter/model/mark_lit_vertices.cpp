@@ -308,7 +308,10 @@ void buildShadowIndex(const SceneModel& model, ShadowIndex& index, ShadowTest te
     }
     index.state.assign(vertexCount, kNotCandidate);
     sizeShadowGrid(index.grid, model.vertexCount);
-    index.treesBuilt = false;
+    index.ownTrees.built = false;
+    index.sharedTrees = nullptr;
+    index.treeLock = nullptr;
+    index.countsSized = false;
     index.treesCounted = false;
 }
 

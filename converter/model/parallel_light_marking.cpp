@@ -25,6 +25,7 @@ struct SharedRun {
     std::atomic<std::int32_t> nextLight{0};
     std::atomic<bool> failed{false};
     std::mutex failureLock;
+    std::mutex treeLock;
     std::exception_ptr failure;
 };
 
@@ -36,7 +37,6 @@ void storeRow(const ShadowIndex& index, std::int32_t vertexCount, std::uint64_t*
 
 void markLights(SharedRun& run, ShadowIndex& index) {
     try {
-        buildShadowIndex(run.model, index, run.test);
         for (;;) {
             const std::int32_t light = run.nextLight.fetch_add(1);
             if (light >= run.model.lightCount || run.failed.load()) {
@@ -65,6 +65,13 @@ void markLightsOnThreads(const SceneModel& model, ShadowTest test,
     marks.wordsPerLight = (at(std::max(model.vertexCount, 0)) + 63) / 64;
     marks.bits.assign(marks.wordsPerLight * at(std::max(model.lightCount, 0)), 0);
     SharedRun run(model, test, marks);
+    // Built here, before any thread runs; the first index's trees serve all.
+    for (int t = 0; t < threads; ++t) {
+        ShadowIndex& index = indexes[at(t)];
+        buildShadowIndex(model, index, test);
+        index.sharedTrees = t > 0 ? &indexes.front().ownTrees : nullptr;
+        index.treeLock = &run.treeLock;
+    }
     {
         std::vector<std::jthread> helpers;
         helpers.reserve(at(threads - 1));

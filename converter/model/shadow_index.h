@@ -6,9 +6,18 @@
 #include "converter/model/shadow_options.h"
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 namespace kzo {
+
+// The bounding trees of one file: read only once built.
+struct ShadowTrees {
+    bool built = false;
+    BoundingTree vertexTree;
+    BoundingTree faceTree; // over the faces' bounding spheres
+    std::vector<BoundingItem> items;
+};
 
 // What the shadow marking keeps per file: the grid, sized once, and the trees
 // for the faces the grid cannot take, built the first time a light needs them.
@@ -38,11 +47,14 @@ struct ShadowIndex {
     double middle[3] = {};
     double planeReach = 0;
 
-    bool treesBuilt = false;
+    // The trees: this index's own, or those of another index that marks
+    // other lights of the same file, built by whichever needs them first
+    // under treeLock (null when the index is alone).
+    ShadowTrees ownTrees;
+    ShadowTrees* sharedTrees = nullptr; // null: ownTrees
+    std::mutex* treeLock = nullptr;
+    bool countsSized = false;  // the per-node counts below fit the trees
     bool treesCounted = false; // for the current light
-    BoundingTree vertexTree;
-    BoundingTree faceTree; // over the faces' bounding spheres
-    std::vector<BoundingItem> items;
     // Per vertex-tree node: vertices whose state is 1 or 2, and those whose
     // state is 2.
     std::vector<std::int32_t> candidates;
@@ -54,5 +66,13 @@ struct ShadowIndex {
     std::vector<std::int32_t> pairEnd;
     std::vector<std::int32_t> pairLeaves;
 };
+
+inline ShadowTrees& treesOf(ShadowIndex& index) {
+    return index.sharedTrees != nullptr ? *index.sharedTrees : index.ownTrees;
+}
+
+inline const ShadowTrees& treesOf(const ShadowIndex& index) {
+    return index.sharedTrees != nullptr ? *index.sharedTrees : index.ownTrees;
+}
 
 } // namespace kzo

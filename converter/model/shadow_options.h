@@ -2,6 +2,8 @@
 // a face covers a vertex, and how many threads mark the lights of one file.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace kzo {
@@ -26,5 +28,12 @@ struct ShadowOptions {
     // calling thread. The colours are the same for every count.
     int threads = 1;
 };
+
+// The threads each of workers conversions running at once may use to mark
+// lights: the cores divided among them, at least 1 (cores is 0 when unknown).
+inline int shadowThreadsPerWorker(unsigned cores, std::size_t workers) {
+    const std::size_t share = cores / std::max<std::size_t>(workers, 1);
+    return static_cast<int>(std::clamp<std::size_t>(share, 1, 1024));
+}
 
 } // namespace kzo

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace kzo::shadow {
 
@@ -162,7 +163,7 @@ bool nodeCrossesPlane(const Query& q, const BoundingTreeNode& node) {
 
 bool nodeMayHoldShadowed(const Query& q, const LightFrame& light, const ShadowIndex& index,
                          std::int32_t nodeIndex) {
-    const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
+    const BoundingTreeNode& node = treesOf(index).vertexTree.nodes[at(nodeIndex)];
     if (!nodeCrossesPlane(q, node)) {
         return false;
     }
@@ -185,8 +186,8 @@ bool nodeMayHoldShadowed(const Query& q, const LightFrame& light, const ShadowIn
 }
 
 void candidateStep(ShadowIndex& index, std::int32_t vertex, bool far, std::int32_t delta) {
-    for (std::int32_t node = index.vertexTree.leafOf[at(vertex)]; node >= 0;
-         node = index.vertexTree.nodes[at(node)].parent) {
+    for (std::int32_t node = treesOf(index).vertexTree.leafOf[at(vertex)]; node >= 0;
+         node = treesOf(index).vertexTree.nodes[at(node)].parent) {
         index.candidates[at(node)] += delta;
         if (far) {
             index.farCandidates[at(node)] += delta;
@@ -209,11 +210,11 @@ bool vertexMayBeShadowed(const Query& q, const LightFrame& light, const Vertex& 
 
 void testLeaf(const SceneModel& model, ShadowIndex& index, const LightFrame& light, const Query& q,
               std::int32_t nodeIndex) {
-    const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
+    const BoundingTreeNode& node = treesOf(index).vertexTree.nodes[at(nodeIndex)];
     // Vertices beyond the range are shadowed by the plane alone.
     const bool filter = index.farCandidates[at(nodeIndex)] == 0;
     for (std::int32_t i = node.begin; i < node.end; ++i) {
-        const std::int32_t vertex = index.vertexTree.order[at(i)];
+        const std::int32_t vertex = treesOf(index).vertexTree.order[at(i)];
         if (index.lit[at(vertex)] != 0 &&
             (!filter || vertexMayBeShadowed(q, light, model.vertices[at(vertex)]))) {
             testVertex(model, index, light, q, vertex);
@@ -225,44 +226,64 @@ void testLeaf(const SceneModel& model, ShadowIndex& index, const LightFrame& lig
 void countTreeCandidates(ShadowIndex& index) {
     std::fill(index.candidates.begin(), index.candidates.end(), 0);
     std::fill(index.farCandidates.begin(), index.farCandidates.end(), 0);
-    for (const std::int32_t vertex : index.vertexTree.order) {
+    for (const std::int32_t vertex : treesOf(index).vertexTree.order) {
         const std::uint8_t state = index.state[at(vertex)];
         if (state != kNotCandidate) {
-            const std::int32_t leaf = index.vertexTree.leafOf[at(vertex)];
+            const std::int32_t leaf = treesOf(index).vertexTree.leafOf[at(vertex)];
             index.candidates[at(leaf)] += 1;
             index.farCandidates[at(leaf)] += state == kFarCandidate ? 1 : 0;
         }
     }
-    for (std::size_t i = index.vertexTree.nodes.size(); i-- > 1;) {
-        const std::int32_t parent = index.vertexTree.nodes[i].parent;
+    for (std::size_t i = treesOf(index).vertexTree.nodes.size(); i-- > 1;) {
+        const std::int32_t parent = treesOf(index).vertexTree.nodes[i].parent;
         index.candidates[at(parent)] += index.candidates[i];
         index.farCandidates[at(parent)] += index.farCandidates[i];
     }
 }
 
-void buildTrees(const SceneModel& model, ShadowIndex& index) {
+void buildTrees(const SceneModel& model, ShadowTrees& trees) {
     const auto vertexCount = at(std::max(model.vertexCount, 0));
     const auto faceCount = at(std::max(model.faceCount, 0));
-    index.items.resize(std::max(vertexCount, faceCount));
+    trees.items.resize(std::max(vertexCount, faceCount));
     for (std::size_t i = 0; i < vertexCount; ++i) {
         const Vertex& v = model.vertices[i];
-        index.items[i] = BoundingItem{{v.x, v.y, v.z}, 0};
+        trees.items[i] = BoundingItem{{v.x, v.y, v.z}, 0};
     }
-    buildBoundingTree(index.items, model.vertexCount, kVertexLeafSize, index.vertexTree);
+    buildBoundingTree(trees.items, model.vertexCount, kVertexLeafSize, trees.vertexTree);
     for (std::size_t i = 0; i < faceCount; ++i) {
         const Face& f = model.faces[i];
-        index.items[i] = BoundingItem{{f.center[0], f.center[1], f.center[2]},
+        trees.items[i] = BoundingItem{{f.center[0], f.center[1], f.center[2]},
                                       std::sqrt(static_cast<double>(f.radiusSquared))};
     }
-    buildBoundingTree(index.items, model.faceCount, kFaceLeafSize, index.faceTree);
-    index.candidates.assign(index.vertexTree.nodes.size(), 0);
-    index.farCandidates.assign(index.vertexTree.nodes.size(), 0);
-    index.pairStart.assign(index.faceTree.nodes.size(), -1);
-    index.pairEnd.assign(index.faceTree.nodes.size(), -1);
+    buildBoundingTree(trees.items, model.faceCount, kFaceLeafSize, trees.faceTree);
+    trees.built = true;
+}
+
+// Builds the trees when no index sharing them has, and sizes this index's
+// counts to them.
+void ensureTrees(const SceneModel& model, ShadowIndex& index) {
+    if (index.countsSized) {
+        return;
+    }
+    {
+        std::unique_lock<std::mutex> lock;
+        if (index.treeLock != nullptr) {
+            lock = std::unique_lock<std::mutex>(*index.treeLock);
+        }
+        if (!treesOf(index).built) {
+            buildTrees(model, treesOf(index));
+        }
+    }
+    const std::size_t vertexNodes = treesOf(index).vertexTree.nodes.size();
+    const std::size_t faceNodes = treesOf(index).faceTree.nodes.size();
+    index.candidates.assign(vertexNodes, 0);
+    index.farCandidates.assign(vertexNodes, 0);
+    index.pairStart.assign(faceNodes, -1);
+    index.pairEnd.assign(faceNodes, -1);
     // Room for a few dozen vertex leaves per face leaf, so that the lists
     // rarely grow after the first light.
-    index.pairLeaves.reserve(16 * index.faceTree.nodes.size());
-    index.treesBuilt = true;
+    index.pairLeaves.reserve(16 * faceNodes);
+    index.countsSized = true;
 }
 
 // The vertex leaves that the shadows of a face leaf's faces may reach, found
@@ -271,7 +292,7 @@ void buildTrees(const SceneModel& model, ShadowIndex& index) {
 // cylinder holds every face's). Vertex leaves without candidates then stay
 // without them, so the list serves the leaf's later faces too.
 void collectLeaves(ShadowIndex& index, const LightFrame& light, std::int32_t faceLeaf) {
-    const BoundingTreeNode& f = index.faceTree.nodes[at(faceLeaf)];
+    const BoundingTreeNode& f = treesOf(index).faceTree.nodes[at(faceLeaf)];
     index.pairStart[at(faceLeaf)] = static_cast<std::int32_t>(index.pairLeaves.size());
     Cone cone{{0, 0, 0}, 2, 0};
     double reach = 0;
@@ -288,7 +309,7 @@ void collectLeaves(ShadowIndex& index, const LightFrame& light, std::int32_t fac
         if (index.candidates[at(nodeIndex)] <= 0) {
             continue;
         }
-        const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
+        const BoundingTreeNode& node = treesOf(index).vertexTree.nodes[at(nodeIndex)];
         const double radius = widened(light, node.radius);
         const bool meets = light.distant ? sphereMeetsCylinder(f.center, light.unitTravel, reach,
                                                                node.center, radius)
@@ -318,10 +339,10 @@ void testFarVertices(const SceneModel& model, ShadowIndex& index, const LightFra
     while (top > 0) {
         const std::int32_t nodeIndex = stack[--top];
         if (index.farCandidates[at(nodeIndex)] <= 0 ||
-            !nodeCrossesPlane(q, index.vertexTree.nodes[at(nodeIndex)])) {
+            !nodeCrossesPlane(q, treesOf(index).vertexTree.nodes[at(nodeIndex)])) {
             continue;
         }
-        const BoundingTreeNode& node = index.vertexTree.nodes[at(nodeIndex)];
+        const BoundingTreeNode& node = treesOf(index).vertexTree.nodes[at(nodeIndex)];
         if (node.left >= 0) {
             stack[top++] = node.left + 1;
             stack[top++] = node.left;
@@ -338,9 +359,7 @@ void prepareTrees(const SceneModel& model, ShadowIndex& index) {
     if (index.treesCounted) {
         return;
     }
-    if (!index.treesBuilt) {
-        buildTrees(model, index);
-    }
+    ensureTrees(model, index);
     countTreeCandidates(index);
     std::fill(index.pairStart.begin(), index.pairStart.end(), -1);
     index.pairLeaves.clear();
@@ -362,7 +381,7 @@ void testThroughTrees(const SceneModel& model, ShadowIndex& index, const LightFr
         return;
     }
     prepareTrees(model, index);
-    const std::int32_t faceLeaf = index.faceTree.leafOf[at(faceIndex)];
+    const std::int32_t faceLeaf = treesOf(index).faceTree.leafOf[at(faceIndex)];
     if (faceLeaf < 0) {
         testEveryVertex(model, index, frame, q);
         return;
@@ -384,7 +403,7 @@ void testThroughTrees(const SceneModel& model, ShadowIndex& index, const LightFr
 }
 
 void takeOffTreeCounts(ShadowIndex& index, std::int32_t vertex, bool far) {
-    if (index.treesCounted && index.vertexTree.leafOf[at(vertex)] >= 0) {
+    if (index.treesCounted && treesOf(index).vertexTree.leafOf[at(vertex)] >= 0) {
         candidateStep(index, vertex, far, -1);
     }
 }

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <sstream>
+#include <thread>
 
 using namespace kzo;
 using namespace kzotest;
@@ -148,6 +149,27 @@ TEST(CommandLine, optionsReachTheWrittenFile) {
     }
 }
 
+// The shadow test and the threads reach the settings; without --threads the
+// cores are shared among the files converted at once.
+TEST(CommandLine, shadowOptionsReachTheSettings) {
+    const ShadowOptions given =
+        parseCommandLine({"--shadow-test=relative", "--threads", "3", "a.3ds"})
+            .options.settings.shadows;
+    EXPECT_EQ(given.test, ShadowTest::relative);
+    EXPECT_EQ(given.threads, 3);
+    const unsigned cores = std::thread::hardware_concurrency();
+    const ShadowOptions shared =
+        parseCommandLine({"-j", "2", "a.3ds", "b.3ds", "c.3ds"}).options.settings.shadows;
+    EXPECT_EQ(shared.test, ShadowTest::classic);
+    EXPECT_EQ(shared.threads, shadowThreadsPerWorker(cores, 2));
+    // One file: one worker, whatever -j says.
+    EXPECT_EQ(parseCommandLine({"-j", "8", "a.3ds"}).options.settings.shadows.threads,
+              shadowThreadsPerWorker(cores, 1));
+    EXPECT_EQ(shadowThreadsPerWorker(8, 3), 2);
+    EXPECT_EQ(shadowThreadsPerWorker(2, 4), 1);
+    EXPECT_EQ(shadowThreadsPerWorker(0, 1), 1);
+}
+
 TEST(CommandLine, usageErrorsGiveStatusTwoAndConvertNothing) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
@@ -162,6 +184,8 @@ TEST(CommandLine, usageErrorsGiveStatusTwoAndConvertNothing) {
         {"--shading", "5", file},
         {"-j", "0", file},
         {"-j", "two", file},
+        {"--shadow-test", "exact", file},
+        {"--threads", "0", file},
         {file, "-o"},
         {"-s"},
     };

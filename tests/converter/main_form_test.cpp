@@ -95,6 +95,7 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
         {f.edit2, "1.0", {256, 152, 153, 24}, f.groupBox2},
         {f.bitBtn6, "Convert !!", {432, 272, 113, 33}, &f},
         {f.bitBtn2, "Message", {432, 56, 113, 26}, &f},
+        {f.checkBox4, "Unit-\nindependent\nshadows", {432, 316, 118, 52}, &f},
     };
     for (const Expected& e : table) {
         SCOPED_TRACE(e.widget->objectName().toStdString());
@@ -119,7 +120,8 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
     EXPECT_FALSE(f.edit1->isEnabled());
     EXPECT_FALSE(f.radioButton[2]->isEnabled());
     EXPECT_TRUE(f.radioButton[0]->isChecked());
-    EXPECT_FALSE(f.checkBox1->isChecked() || f.checkBox2->isChecked() || f.checkBox3->isChecked());
+    EXPECT_FALSE(f.checkBox1->isChecked() || f.checkBox2->isChecked() || f.checkBox3->isChecked() ||
+                 f.checkBox4->isChecked());
     EXPECT_EQ(f.listBox1->count(), 0);
     EXPECT_EQ(f.listBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_FALSE(f.listBox1->isSortingEnabled());
@@ -132,7 +134,7 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
         f.bitBtn1,        f.listBox1,       f.bitBtn3,        f.bitBtn4,        f.bitBtn5,
         f.button1,        f.radioButton[0], f.radioButton[1], f.radioButton[2], f.radioButton[3],
         f.radioButton[4], f.checkBox1,      f.checkBox2,      f.checkBox3,      f.edit2,
-        f.bitBtn6,        f.bitBtn2};
+        f.bitBtn6,        f.checkBox4,      f.bitBtn2};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         EXPECT_EQ(test::nextTabStop(order[i], order), order[i + 1]) << i;
     }
@@ -258,6 +260,7 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     form().radioButton[4]->setChecked(true);
     form().radioButton[2]->click(); // disabled: cannot be chosen
     form().checkBox2->setChecked(true);
+    form().checkBox4->setChecked(true);
     form().edit2->setText(" 0.5 metres");
     chooseFiles({"/s/b.lws", "/s/a.3ds"});
 
@@ -269,6 +272,8 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     EXPECT_EQ(handedOver.animation, 0);
     EXPECT_EQ(handedOver.lightFile, 0);
     EXPECT_EQ(handedOver.scaleFactor, 0.5f);
+    EXPECT_EQ(handedOver.shadows.test, kzo::ShadowTest::relative);
+    EXPECT_GE(handedOver.shadows.threads, 1);
     EXPECT_EQ(gui->form3.text(), "converting '/s/b.lws'\nconverting '/s/a.3ds'");
 
     // A second run replaces the first run's lines.

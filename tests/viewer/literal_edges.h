@@ -4,21 +4,21 @@
 
 #include "viewer/viewer_mesh.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace kzotest {
 
-inline kzoview::MeshEdge* findOrAddEdgeLiteral(kzoview::ViewerMesh& mesh, kzoview::MeshVertex* a,
-                                               kzoview::MeshVertex* b) {
-    for (kzoview::MeshEdge* e = mesh.edgeList; e != nullptr; e = e->next) {
-        if ((e->v0 == a || e->v0 == b) && (e->v1 == a || e->v1 == b)) {
-            return e;
+// edges in creation order; the list runs from the back to the front.
+inline std::uint32_t findOrAddEdgeLiteral(std::vector<kzoview::MeshEdge>& edges, std::uint32_t a,
+                                          std::uint32_t b) {
+    for (std::size_t e = edges.size(); e-- > 0;) {
+        if ((edges[e].v0 == a || edges[e].v0 == b) && (edges[e].v1 == a || edges[e].v1 == b)) {
+            return static_cast<std::uint32_t>(e);
         }
     }
-    kzoview::MeshEdge* e = kzoview::trackedArray<kzoview::MeshEdge>(mesh.arena, 1);
-    e->v0 = a;
-    e->v1 = b;
-    e->next = mesh.edgeList;
-    mesh.edgeList = e;
-    return e;
+    edges.push_back({a, b});
+    return static_cast<std::uint32_t>(edges.size() - 1);
 }
 
 } // namespace kzotest

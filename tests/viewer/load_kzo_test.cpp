@@ -74,7 +74,7 @@ TEST(LoadKzo, keepsCornerOrderAndSharesTheCommonEdge) {
     EXPECT_EQ(cornerNumbers(doc.mesh, 0), (std::vector<long>{0, 1, 2}));
     EXPECT_EQ(cornerNumbers(doc.mesh, 1), (std::vector<long>{2, 1, 3}));
     EXPECT_EQ(edgeCount(doc.mesh), 5u);
-    EXPECT_EQ(doc.mesh.faceArray[0].edges[1], doc.mesh.faceArray[1].edges[0]);
+    EXPECT_EQ(doc.mesh.cornerEdges[1], doc.mesh.cornerEdges[3]); // 1-2 and 2-1
     expectFaceEdgesConsistent(doc.mesh);
 }
 

@@ -1,13 +1,13 @@
 // Small meshes for the drawing tests, held in plain containers: vertices, faces
-// by corner indices, and edges shared per unordered vertex pair, newest first,
-// the way the loaders build them.
+// by corner numbers, and edges shared per unordered vertex pair by the plain
+// list walk the loaders' index matches.
 #pragma once
 
+#include "tests/viewer/literal_edges.h"
 #include "viewer/raster_image.h"
 #include "viewer/viewer_mesh.h"
 
 #include <array>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,10 +16,12 @@ namespace kzotest {
 
 struct WireMesh {
     std::vector<kzoview::MeshVertex> vertices;
-    std::vector<kzoview::MeshFace> faces;
-    std::vector<std::vector<kzoview::MeshVertex*>> corners;
-    std::vector<std::vector<kzoview::MeshEdge*>> faceEdges;
-    std::deque<kzoview::MeshEdge> edges; // stable addresses
+    std::vector<std::uint32_t> faceStart{0};
+    std::vector<std::uint32_t> corners;
+    std::vector<std::uint32_t> cornerEdges;
+    std::vector<kzoview::MeshEdge> edges;
+    std::vector<std::uint8_t> frontFacing;
+    std::vector<kzoview::PixelPoint> pixelPoints;
     kzoview::ViewerMesh mesh;
 };
 
@@ -30,36 +32,27 @@ inline std::unique_ptr<WireMesh> makeWireMesh(const std::vector<std::array<float
     for (const auto& p : points) {
         w->vertices.push_back({p[0], p[1], p[2], 0, 0});
     }
-    auto findOrAdd = [&](kzoview::MeshVertex* a, kzoview::MeshVertex* b) {
-        for (kzoview::MeshEdge* e = w->mesh.edgeList; e != nullptr; e = e->next) {
-            if ((e->v0 == a || e->v0 == b) && (e->v1 == a || e->v1 == b)) {
-                return e;
-            }
-        }
-        w->edges.push_back({0, a, b, w->mesh.edgeList});
-        w->mesh.edgeList = &w->edges.back();
-        return w->mesh.edgeList;
-    };
     for (const auto& f : faces) {
-        std::vector<kzoview::MeshVertex*> c;
-        for (int i : f) {
-            c.push_back(&w->vertices[static_cast<std::size_t>(i)]);
+        for (std::size_t j = 0; j < f.size(); ++j) {
+            const auto a = static_cast<std::uint32_t>(f[j]);
+            const auto b = static_cast<std::uint32_t>(f[(j + 1) % f.size()]);
+            w->corners.push_back(a);
+            w->cornerEdges.push_back(findOrAddEdgeLiteral(w->edges, a, b));
         }
-        std::vector<kzoview::MeshEdge*> e;
-        for (std::size_t j = 0; j < c.size(); ++j) {
-            e.push_back(findOrAdd(c[j], c[(j + 1) % c.size()]));
-        }
-        w->corners.push_back(std::move(c));
-        w->faceEdges.push_back(std::move(e));
+        w->faceStart.push_back(static_cast<std::uint32_t>(w->corners.size()));
     }
-    for (std::size_t i = 0; i < faces.size(); ++i) {
-        w->faces.push_back({static_cast<std::int32_t>(faces[i].size()), w->corners[i].data(),
-                            w->faceEdges[i].data()});
-    }
+    w->frontFacing.assign(w->edges.size(), 0);
+    w->pixelPoints.assign(w->vertices.size(), {0, 0});
     w->mesh.vertexArray = w->vertices.data();
     w->mesh.vertexCount = static_cast<std::int32_t>(w->vertices.size());
-    w->mesh.faceArray = w->faces.data();
-    w->mesh.faceCount = static_cast<std::int32_t>(w->faces.size());
+    w->mesh.faceCount = static_cast<std::int32_t>(faces.size());
+    w->mesh.faceStart = w->faceStart.data();
+    w->mesh.corners = w->corners.data();
+    w->mesh.cornerEdges = w->cornerEdges.data();
+    w->mesh.edges = w->edges.data();
+    w->mesh.edgeCount = static_cast<std::uint32_t>(w->edges.size());
+    w->mesh.frontFacing = w->frontFacing.data();
+    w->mesh.pixelPoints = w->pixelPoints.data();
     w->mesh.viewDistance = viewDistance;
     return w;
 }

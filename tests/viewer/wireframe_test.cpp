@@ -1,8 +1,11 @@
 #include "viewer/wireframe.h"
 
 #include "tests/viewer/wire_mesh.h"
+#include "viewer/line_raster.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 using kzotest::makeWireMesh;
 using kzoview::DrawWireframe;
@@ -157,4 +160,47 @@ TEST(Wireframe, reusedImageShowsOnlyTheNewFrame) {
     RasterImage half;
     DrawWireframe(w->mesh, view, kW / 2, kH, half);
     EXPECT_EQ(reused.pixels, half.pixels);
+}
+
+// The paint walks the edges once, keeping the brighter pixel; its picture must
+// be that of drawing every grey edge and then every white one over them, also
+// where lines leave the image and are clipped.
+TEST(Wireframe, oneWalkGivesTheGreyThenWhitePicture) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> coordinate(-1.6f, 1.6f);
+    for (int round = 0; round < 30; ++round) {
+        std::vector<std::array<float, 3>> points(40);
+        for (auto& p : points) {
+            p = {coordinate(random), coordinate(random), coordinate(random)};
+        }
+        std::vector<std::vector<int>> faces;
+        std::uniform_int_distribution<int> corner(0, 39);
+        for (int f = 0; f < 60; ++f) {
+            faces.push_back({corner(random), corner(random), corner(random)});
+        }
+        auto w = makeWireMesh(points, faces, 2.5f);
+        ViewState view;
+        RasterImage painted;
+        DrawWireframe(w->mesh, view, kW, kH, painted);
+
+        RasterImage expected;
+        kzoview::resetImage(expected, kW + 1, kH + 1, kzoview::kBlack);
+        for (const bool front : {false, true}) {
+            for (std::size_t e = w->edges.size(); e-- > 0;) {
+                if ((w->frontFacing[e] != 0) != front) {
+                    continue;
+                }
+                const auto& a = w->vertices[w->edges[e].v0];
+                const auto& b = w->vertices[w->edges[e].v1];
+                const auto x0 = kzoview::pixelCoordinate(a.screenX);
+                const auto y0 = kzoview::pixelCoordinate(a.screenY);
+                const auto x1 = kzoview::pixelCoordinate(b.screenX);
+                const auto y1 = kzoview::pixelCoordinate(b.screenY);
+                if (x0 && y0 && x1 && y1) {
+                    kzoview::drawLine(expected, *x0, *y0, *x1, *y1, front ? kWhite : kGrey);
+                }
+            }
+        }
+        ASSERT_EQ(kzotest::imageRows(painted), kzotest::imageRows(expected)) << "round " << round;
+    }
 }

@@ -29,9 +29,10 @@ constexpr int kExitLoadFailed = 1;
 
 // Loads cmd.file into doc; on failure returns the message to show after
 // "ERROR: ", with doc empty and its memory released.
-std::string load(const ViewCommand& cmd, ViewerDocument& doc) {
+std::string load(const ViewCommand& cmd, ViewerDocument& doc,
+                 kzoview::LoadScope scope = kzoview::LoadScope::WholeMesh) {
     try {
-        kzoview::LoadObjectFile(cmd.file, doc);
+        kzoview::LoadObjectFile(cmd.file, doc, scope);
         return {};
     } catch (const kzoview::FatalError& e) {
         return e.what();
@@ -42,7 +43,7 @@ std::string load(const ViewCommand& cmd, ViewerDocument& doc) {
 
 int runInfo(const ViewCommand& cmd) {
     ViewerDocument doc;
-    if (const std::string error = load(cmd, doc); !error.empty()) {
+    if (const std::string error = load(cmd, doc, kzoview::LoadScope::Summary); !error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
         return kExitLoadFailed;
     }
