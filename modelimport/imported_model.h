@@ -49,6 +49,9 @@ struct ImportedModel {
     // Lines for the user about what was read differently or left out, without
     // the file's name.
     std::vector<std::string> warnings;
+    // The model file and every file the library opened beside it (a material
+    // library, a buffer), each once, in the order opened.
+    std::vector<std::string> filesRead;
 
     std::size_t vertexCount() const { return positions.size() / 3; }
     std::size_t faceCount() const { return triangles.size() / 3; }

@@ -12,8 +12,13 @@ namespace kzo {
 
 const char* const kUsageText =
     "Usage: kzomaker [options] FILE...\n"
-    "Converts 3D Studio (.3ds) files and LightWave scenes (.lws, versions 1 to 5, their\n"
-    "objects read from .3ds twins or .lwo files) into KZO object files.\n"
+    "Converts 3D Studio (.3ds) files, LightWave scenes (.lws, versions 1 to 5, their\n"
+    "objects read from .3ds twins or .lwo files) and models of every other format\n"
+    "the assimp library reads (.obj .gltf .glb .fbx .dae .ply .stl .blend and more,\n"
+    "by the extension after the last dot) into KZO object files.\n"
+    "Those models are read y up and turned into the 3DS reader's space: a point\n"
+    "(x, y, z) becomes (x, y, -z) with the same front faces; OUT is named by\n"
+    "replacing the extension (tank.gltf gives tank.kzo).\n"
     "\n"
     "A scene object is read from the .3ds file of its name when there is one, else\n"
     "from the .lwo (LWO2, LWOB) itself. Key times of scene versions 2 to 5 are seconds\n"
@@ -29,8 +34,10 @@ const char* const kUsageText =
     "      --camera          write the scene's camera file (.cam)\n"
     "      --light           write the scene's light file (.kzl)\n"
     "      --deps            write a Make-style dependency file beside each KZO file\n"
-    "                        (OUT.kzo.d: the outputs, the input and every object file\n"
-    "                        it read)\n"
+    "                        (OUT.kzo.d: the outputs, the input and every file it read)\n"
+    "      --fit             simplify a model read through assimp until it fits the\n"
+    "                        tables (20000 vertices, 20000 faces); .3ds and .lws\n"
+    "                        inputs keep their capacity errors\n"
     "      --shadow-test T   classic (default) or relative: how a face decides that it\n"
     "                        casts a shadow; relative works at any unit of length\n"
     "  -j, --jobs N          convert N files at a time (default 1)\n"
@@ -222,6 +229,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             o.settings.lightFile = 1;
         } else if (arg == "--deps") {
             o.settings.dependencyFile = 1;
+        } else if (arg == "--fit") {
+            o.settings.fitToCapacity = 1;
         } else if (arg == "-q" || arg == "--quiet") {
             o.quiet = true;
         } else if (arg == "-h" || arg == "--help") {

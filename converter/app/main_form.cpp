@@ -96,7 +96,8 @@ MainForm::MainForm(SceneModel& model)
     setTabOrder(checkBox3, edit2);
     setTabOrder(edit2, bitBtn6);
     setTabOrder(bitBtn6, checkBox4);
-    setTabOrder(checkBox4, bitBtn2);
+    setTabOrder(checkBox4, checkBox5);
+    setTabOrder(checkBox5, bitBtn2);
 }
 
 void MainForm::buildButtons() {
@@ -186,6 +187,10 @@ void MainForm::buildOptionsGroup() {
     checkBox3 = new QCheckBox("Light (.kzl)", groupBox2);
     checkBox3->setObjectName("CheckBox3");
     checkBox3->setGeometry(256, 106, 153, 17);
+    // Beside the options group, on the row of the last side-file box.
+    checkBox5 = new QCheckBox("Fit to capacity", this);
+    checkBox5->setObjectName("CheckBox5");
+    checkBox5->setGeometry(432, 394, 113, 17);
 
     edit2 = new QLineEdit("1.0", groupBox2);
     edit2->setObjectName("Edit2");
@@ -264,6 +269,7 @@ ConversionSettings MainForm::settingsFromControls() const {
     settings.animation = checkBox1->isChecked() ? 1 : 0;
     settings.cameraFile = checkBox2->isChecked() ? 1 : 0;
     settings.lightFile = checkBox3->isChecked() ? 1 : 0;
+    settings.fitToCapacity = checkBox5->isChecked() ? 1 : 0;
     settings.shadows.test = checkBox4->isChecked() ? ShadowTest::relative : ShadowTest::classic;
     // One file at a time: every core marks its lights.
     settings.shadows.threads = shadowThreadsPerWorker(std::thread::hardware_concurrency(), 1);
@@ -345,15 +351,23 @@ void setUpInputFileDialog(QFileDialog& dialog) {
     const QString studioCaption = "3D studio  file";
     const QString scenes = sceneCaption + " (*.[lL][wW][sS])";
     const QString studio = studioCaption + " (*.[3][dD][sS])";
+    QString models = "other model file (";
+    for (const char* extension : {"obj", "gltf", "glb", "fbx", "dae", "ply", "stl", "blend"}) {
+        models += models.endsWith('(') ? "*." : " *.";
+        for (const char* c = extension; *c != '\0'; ++c) {
+            models += QString("[%1%2]").arg(QChar(*c).toLower()).arg(QChar(*c).toUpper());
+        }
+    }
+    models += ")";
     // A native dialog would cut the first caption at its parenthesis.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilters({scenes, studio});
+    dialog.setNameFilters({scenes, studio, models});
     dialog.selectNameFilter(scenes);
     // Qt collapses the double blank of the second caption; the filters are
     // chosen by their place in the list, so the shown texts can be restored.
-    if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo"); types && types->count() == 2) {
+    if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo"); types && types->count() == 3) {
         types->setItemText(0, sceneCaption);
         types->setItemText(1, studioCaption);
     }

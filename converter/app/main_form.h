@@ -72,6 +72,8 @@ public:
     QCheckBox* checkBox2 = nullptr;
     QCheckBox* checkBox3 = nullptr;
     QCheckBox* checkBox4 = nullptr; // unit-independent shadows
+    // Fit to capacity: models read through assimp are simplified until they fit.
+    QCheckBox* checkBox5 = nullptr;
     QLineEdit* edit2 = nullptr;
     QPushButton* bitBtn6 = nullptr;
     QPushButton* bitBtn2 = nullptr;
@@ -94,8 +96,8 @@ private:
 };
 
 // The file-open dialog of Add Files: several files, the two filters with
-// their captions exactly as written, the scene filter preselected, extensions
-// matched in any letter case.
+// their captions exactly as written and one for models of other formats, the
+// scene filter preselected, extensions matched in any letter case.
 void setUpInputFileDialog(QFileDialog& dialog);
 // Runs that dialog; the chosen paths, or none when cancelled.
 QStringList runInputFileDialog(QWidget* parent);

@@ -1,10 +1,49 @@
 #include "converter/import/import_input.h"
 
 #include "converter/import/import_lws_scene.h"
+#include "converter/import/import_model_file.h"
 #include "converter/import/load_3ds.h"
 #include "converter/import/load_lwo.h"
+#include "converter/model/paths.h"
+#include "modelimport/model_import.h"
+
+#include <cctype>
 
 namespace kzo {
+namespace {
+
+// Where the extension of the path's file name starts (behind its last dot),
+// or npos when the file name has no dot.
+std::size_t extensionStart(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t separator = path.find_last_of("/\\:");
+    if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) {
+        return std::string::npos;
+    }
+    return dot + 1;
+}
+
+std::string lowerCaseExtension(const std::string& path) {
+    const std::size_t start = extensionStart(path);
+    std::string extension = start == std::string::npos ? std::string() : path.substr(start);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension;
+}
+
+// The engine's own files and LightWave's, which the import library also
+// claims.
+bool isOwnExtension(const std::string& extension) {
+    for (const char* own : {"kzo", "mot", "cam", "kzl", "lwo", "lws"}) {
+        if (extension == own) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 InputKind inputKindOf(const std::string& path) {
     if (path.size() < 3) {
@@ -18,15 +57,34 @@ InputKind inputKindOf(const std::string& path) {
         (c[2] == 'S' || c[2] == 's')) {
         return InputKind::lightWaveScene;
     }
-    return InputKind::unsupported;
+    const std::string extension = lowerCaseExtension(path);
+    if (extension.empty() || isOwnExtension(extension)) {
+        return InputKind::unsupported;
+    }
+    try {
+        return modelExtensionSupported(extension) ? InputKind::otherModel : InputKind::unsupported;
+    } catch (const ModelImportError&) {
+        return InputKind::otherModel;
+    }
 }
 
-ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& path) {
+std::string kzoPathFor(InputKind kind, const std::string& proposedOutput) {
+    const std::size_t start = extensionStart(proposedOutput);
+    if (kind != InputKind::otherModel || start == std::string::npos) {
+        return replaceExtension(proposedOutput, "kzo");
+    }
+    return proposedOutput.substr(0, start) + "kzo";
+}
+
+ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& path,
+                          const ConversionSettings& settings) {
     switch (kind) {
     case InputKind::threeDStudio:
         return import3dsFile(model, path);
     case InputKind::lightWaveScene:
         return importLwsScene(model, path);
+    case InputKind::otherModel:
+        return importModelFile(model, path, settings);
     case InputKind::unsupported:
         break;
     }

@@ -8,6 +8,7 @@
 // and leaves sorting, flags and geometry to the steps after it.
 #pragma once
 
+#include "converter/model/conversion_settings.h"
 #include "converter/model/scene_description.h"
 #include "converter/model/scene_model.h"
 
@@ -20,11 +21,23 @@ namespace kzo {
 enum class InputKind {
     threeDStudio,   // a name ending in "3ds", any letter case
     lightWaveScene, // a name ending in "lws", any letter case
+    otherModel,     // any other extension the model import library reads
     unsupported,
 };
 
-// Decided by the last three characters of the name alone; no dot is needed.
+// A name ending in "3ds" or "lws" is decided by its last three characters
+// alone (no dot is needed). Any other name is decided by its extension (after
+// the last dot of the file name, any letter case): the engine's own files
+// (.kzo .mot .cam .kzl) and LightWave objects (.lwo) are not read here; any
+// other extension goes to the model import library when it reads it, which
+// loads the library's module. When the module cannot be loaded, the name is
+// taken as a model, so that converting it says why.
 InputKind inputKindOf(const std::string& path);
+
+// The KZO file's path for the proposed output path (the export prefix and the
+// input's file name): its last three characters replaced by "kzo", or, for a
+// model of another format, its extension after the last dot.
+std::string kzoPathFor(InputKind kind, const std::string& proposedOutput);
 
 struct ImportedInput {
     // Everything a scene file says besides geometry; none for a model file.
@@ -34,7 +47,8 @@ struct ImportedInput {
 };
 
 // Runs the importer of the input's kind (which must be supported).
-ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& path);
+ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& path,
+                          const ConversionSettings& settings);
 
 // A 3D Studio file: its materials, images, vertices and faces, no pivots and
 // no lights. Data that does not start like a 3DS file gives an empty model.

@@ -24,6 +24,10 @@ struct ConversionSettings {
     std::int32_t dependencyFile = 0;
     // How the precalculated colours cast shadows: the test and the threads.
     ShadowOptions shadows;
+    // Models read through the import library are simplified until they fit
+    // the scene model's tables (the command line's --fit, a check box of the
+    // window); other inputs keep their capacity errors.
+    std::int32_t fitToCapacity = 0;
 };
 
 // True when the KZO file carries the object hierarchy instead of baked vertices.

@@ -17,9 +17,9 @@ namespace kzo {
 
 ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::string& output,
                               const ConversionSettings& settings) {
-    output = replaceExtension(output, "kzo");
-    printMessage(model.sink, "'%s' Converting...", input.c_str());
     const InputKind kind = inputKindOf(input);
+    output = kzoPathFor(kind, output);
+    printMessage(model.sink, "'%s' Converting...", input.c_str());
     if (kind == InputKind::unsupported) {
         printMessage(model.sink, "'%s' is not lws or 3ds file", input.c_str());
         return ConversionOutcome::rejected;
@@ -27,7 +27,7 @@ ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::
     std::vector<OutputFile> outputs;
     try {
         resetSceneModel(model);
-        const ImportedInput imported = importInput(kind, model, input);
+        const ImportedInput imported = importInput(kind, model, input, settings);
         prepareModel(model, settings, input, output);
         processGeometry(model, settings);
         outputs = encodeOutputs(model, imported, settings, input, output);

@@ -10,6 +10,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -34,9 +35,11 @@ std::string extensionOf(const std::string& path) {
 }
 
 // Opens for the library only regular files within the size limit, and never
-// for writing.
+// for writing; notes every file opened.
 class BoundedFileSystem : public Assimp::DefaultIOSystem {
 public:
+    explicit BoundedFileSystem(std::vector<std::string>& opened) : opened_(opened) {}
+
     bool Exists(const char* file) const override { return isReadable(file); }
 
     Assimp::IOStream* Open(const char* file, const char* mode) override {
@@ -44,7 +47,11 @@ public:
             std::strchr(mode, 'a') != nullptr || !isReadable(file)) {
             return nullptr;
         }
-        return DefaultIOSystem::Open(file, mode);
+        Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
+        if (stream != nullptr && std::find(opened_.begin(), opened_.end(), file) == opened_.end()) {
+            opened_.emplace_back(file);
+        }
+        return stream;
     }
 
 private:
@@ -56,6 +63,8 @@ private:
         const std::uintmax_t size = std::filesystem::file_size(file, ec);
         return !ec && size <= kMaxModelFileBytes;
     }
+
+    std::vector<std::string>& opened_;
 };
 
 // The axes an FBX file declares (its up, front and right axes with their
@@ -137,8 +146,9 @@ bool libraryReadsExtension(const std::string& extension) {
 
 ImportedModel readModelWithLibrary(const std::string& path) {
     checkInputFile(path);
+    std::vector<std::string> opened{path};
     Assimp::Importer importer;
-    importer.SetIOHandler(new BoundedFileSystem); // the importer owns it
+    importer.SetIOHandler(new BoundedFileSystem(opened)); // the importer owns it
     importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
     const aiScene* scene =
         importer.ReadFile(path, aiProcess_Triangulate | aiProcess_ValidateDataStructure);
@@ -147,7 +157,9 @@ ImportedModel readModelWithLibrary(const std::string& path) {
         throw ModelReadError(reason.empty() ? "cannot be read as a model" : reason);
     }
     try {
-        return mapScene(*scene, factsOf(*scene, path), MappingLimits{});
+        ImportedModel model = mapScene(*scene, factsOf(*scene, path), MappingLimits{});
+        model.filesRead = std::move(opened);
+        return model;
     } catch (const MappingError& e) {
         throw ModelReadError(e.what());
     }

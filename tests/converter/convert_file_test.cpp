@@ -1,4 +1,5 @@
 #include "converter/pipeline/convert_file.h"
+#include "tests/converter/collecting_converter.h"
 #include "tests/converter/kzo_expect.h"
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/temp_dir.h"
@@ -10,26 +11,6 @@ using namespace kzo;
 using namespace kzotest;
 
 namespace {
-
-struct Converter {
-    Converter() {
-        model.sink = [this](const std::string& line) { lines.push_back(line); };
-    }
-    SceneModel model;
-    ConversionSettings settings;
-    std::vector<std::string> lines;
-
-    // Converts input into outputDirectory as the Convert run does.
-    ConversionOutcome convert(const std::string& input, const std::string& outputDirectory,
-                              std::string* outputPath = nullptr) {
-        std::string output = outputDirectory + "/" + input.substr(input.find_last_of('/') + 1);
-        const ConversionOutcome outcome = convertFile(model, input, output, settings);
-        if (outputPath != nullptr) {
-            *outputPath = output;
-        }
-        return outcome;
-    }
-};
 
 std::vector<std::string> summary(const std::string& output, int materials, int vertices, int faces,
                                  const char* shading) {

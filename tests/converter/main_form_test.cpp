@@ -92,6 +92,7 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
         {f.checkBox1, "Animation (.mot)", {256, 72, 153, 17}, f.groupBox2},
         {f.checkBox2, "Camera (.cam)", {256, 89, 153, 17}, f.groupBox2},
         {f.checkBox3, "Light (.kzl)", {256, 106, 153, 17}, f.groupBox2},
+        {f.checkBox5, "Fit to capacity", {432, 394, 113, 17}, &f},
         {f.edit2, "1.0", {256, 152, 153, 24}, f.groupBox2},
         {f.bitBtn6, "Convert !!", {432, 272, 113, 33}, &f},
         {f.bitBtn2, "Message", {432, 56, 113, 26}, &f},
@@ -121,7 +122,7 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
     EXPECT_FALSE(f.radioButton[2]->isEnabled());
     EXPECT_TRUE(f.radioButton[0]->isChecked());
     EXPECT_FALSE(f.checkBox1->isChecked() || f.checkBox2->isChecked() || f.checkBox3->isChecked() ||
-                 f.checkBox4->isChecked());
+                 f.checkBox4->isChecked() || f.checkBox5->isChecked());
     EXPECT_EQ(f.listBox1->count(), 0);
     EXPECT_EQ(f.listBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_FALSE(f.listBox1->isSortingEnabled());
@@ -134,7 +135,7 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
         f.bitBtn1,        f.listBox1,       f.bitBtn3,        f.bitBtn4,        f.bitBtn5,
         f.button1,        f.radioButton[0], f.radioButton[1], f.radioButton[2], f.radioButton[3],
         f.radioButton[4], f.checkBox1,      f.checkBox2,      f.checkBox3,      f.edit2,
-        f.bitBtn6,        f.checkBox4,      f.bitBtn2};
+        f.bitBtn6,        f.checkBox4,      f.checkBox5,      f.bitBtn2};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         EXPECT_EQ(test::nextTabStop(order[i], order), order[i + 1]) << i;
     }
@@ -168,9 +169,10 @@ QStringList shownFileNames(QFileDialog& dialog) {
     return names;
 }
 
-TEST_F(MainFormTest, addFilesDialogShowsBothFiltersAsWrittenAndMatchesAnyLetterCase) {
+TEST_F(MainFormTest, addFilesDialogShowsItsFiltersAsWrittenAndMatchesAnyLetterCase) {
     QTemporaryDir folder;
-    for (const char* name : {"a.lws", "B.LWS", "c.Lws", "d.3ds", "E.3DS", "notes.txt", "xlws"}) {
+    for (const char* name : {"a.lws", "B.LWS", "c.Lws", "d.3ds", "E.3DS", "notes.txt", "xlws",
+                             "f.OBJ", "g.gltf", "h.Blend"}) {
         QFile file(folder.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
@@ -181,9 +183,10 @@ TEST_F(MainFormTest, addFilesDialogShowsBothFiltersAsWrittenAndMatchesAnyLetterC
 
     auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
     ASSERT_NE(types, nullptr);
-    ASSERT_EQ(types->count(), 2);
+    ASSERT_EQ(types->count(), 3);
     EXPECT_EQ(types->itemText(0), "light wave scene file( .lws )");
     EXPECT_EQ(types->itemText(1), "3D studio  file");
+    EXPECT_EQ(types->itemText(2), "other model file");
     EXPECT_EQ(types->currentIndex(), 0);
 
     dialog.show();
@@ -194,6 +197,11 @@ TEST_F(MainFormTest, addFilesDialogShowsBothFiltersAsWrittenAndMatchesAnyLetterC
     Q_EMIT types->activated(1); // the user picks the second filter
     const QStringList studio = {"E.3DS", "d.3ds"};
     EXPECT_TRUE(test::waitUntil([&] { return shownFileNames(dialog) == studio; }))
+        << shownFileNames(dialog).join(' ').toStdString();
+
+    Q_EMIT types->activated(2);
+    const QStringList models = {"f.OBJ", "g.gltf", "h.Blend"};
+    EXPECT_TRUE(test::waitUntil([&] { return shownFileNames(dialog) == models; }))
         << shownFileNames(dialog).join(' ').toStdString();
     dialog.reject();
 }
@@ -261,6 +269,7 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     form().radioButton[2]->click(); // disabled: cannot be chosen
     form().checkBox2->setChecked(true);
     form().checkBox4->setChecked(true);
+    form().checkBox5->setChecked(true);
     form().edit2->setText(" 0.5 metres");
     chooseFiles({"/s/b.lws", "/s/a.3ds"});
 
@@ -271,6 +280,7 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     EXPECT_EQ(handedOver.cameraFile, 1);
     EXPECT_EQ(handedOver.animation, 0);
     EXPECT_EQ(handedOver.lightFile, 0);
+    EXPECT_EQ(handedOver.fitToCapacity, 1);
     EXPECT_EQ(handedOver.scaleFactor, 0.5f);
     EXPECT_EQ(handedOver.shadows.test, kzo::ShadowTest::relative);
     EXPECT_GE(handedOver.shadows.threads, 1);

@@ -36,6 +36,15 @@ for p in "${programs[@]}"; do
 done
 echo "install tree: ok (${#expected[@]} files)"
 
+# 1b. The installed converter finds its model import module beside it.
+if [[ " ${programs[*]} " == *" kzomaker "* ]]; then
+    printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' >"$work/triangle.obj"
+    KZO_MODULE_DIR= "$prefix/bin/kzomaker" -q -o "$work" "$work/triangle.obj" ||
+        fail "the installed kzomaker cannot convert an .obj file"
+    [[ -f "$work/triangle.kzo" ]] || fail "no triangle.kzo"
+    echo "model import module: ok"
+fi
+
 # 2. The desktop entries validate.
 if command -v desktop-file-validate >/dev/null; then
     for f in "$prefix"/share/applications/*.desktop; do

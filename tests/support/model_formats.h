@@ -186,4 +186,24 @@ inline GltfFiles asGltf(const TestModel& model, const std::string& binName) {
     return files;
 }
 
+// A roof and a wall of two materials, sharing two positions: a textured roof
+// and a half transparent wall; y and z differ wherever they can.
+inline TestModel roofAndWall() {
+    TestModel model;
+    model.materials = {{"red", 1, 0, 0, 0, "red.png"}, {"glass", 0.5f, 0.5f, 1, 0.5f, ""}};
+    model.objects = {
+        {"roof",
+         {{0, 0, 1}, {2, 0, 1}, {2, -1.5f, 2.5f}, {0, -1.5f, 2.5f}},
+         {{0, 0}, {1, 0}, {1, 0.75f}, {0, 0.75f}},
+         {{0, 1, 2}, {0, 2, 3}},
+         "red"},
+        {"wall",
+         {{0, 0, 0}, {2, 0, 0}, {2, 0, 1}, {0, 0, 1}},
+         {{0, 0}, {0.5f, 0}, {0.5f, 0.25f}, {0, 0.25f}},
+         {{0, 1, 2}, {0, 2, 3}},
+         "glass"},
+    };
+    return model;
+}
+
 } // namespace kzotest

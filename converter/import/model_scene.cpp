@@ -1,0 +1,100 @@
+#include "converter/import/model_scene.h"
+
+#include "converter/model/scene_model.h"
+
+#include <vector>
+
+namespace kzo {
+namespace {
+
+std::int16_t storeImage(SceneModel& model, const std::string& name, const std::string& path) {
+    for (std::int32_t i = 0; i < model.imageCount; ++i) {
+        if (model.images[static_cast<std::size_t>(i)].name == name) {
+            return static_cast<std::int16_t>(i);
+        }
+    }
+    if (name.size() > kMaxNameLength) {
+        fatalError(model.sink, "'%s' names a texture of more than %zu characters", path.c_str(),
+                   kMaxNameLength);
+    }
+    if (model.imageCount >= kMaxImages) {
+        fatalError(model.sink, "'%s' has more than %d images", path.c_str(), kMaxImages);
+    }
+    model.images[static_cast<std::size_t>(model.imageCount)].name = name;
+    return static_cast<std::int16_t>(model.imageCount++);
+}
+
+bool sameMaterial(const Material& a, const Material& b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue &&
+           a.transparency == b.transparency && a.imageIndex == b.imageIndex && a.flags == b.flags;
+}
+
+// The material's index in the table: an equal one stored earlier, or a new one.
+std::int16_t storeMaterial(SceneModel& model, const ImportedMaterial& source,
+                           const std::string& path) {
+    Material material;
+    material.red = source.red;
+    material.green = source.green;
+    material.blue = source.blue;
+    material.transparency = source.transparency;
+    // As for a 3DS material that states its transparency.
+    material.flags = source.transparency > 0 ? kMaterialTransparent : 0;
+    if (!source.imageName.empty()) {
+        material.imageIndex = storeImage(model, source.imageName, path);
+        material.flags |= kMaterialTextured | kMaterialTextured40 | kMaterialTextured80;
+    }
+    for (std::int32_t i = 0; i < model.materialCount; ++i) {
+        if (sameMaterial(model.materials[static_cast<std::size_t>(i)], material)) {
+            return static_cast<std::int16_t>(i);
+        }
+    }
+    if (model.materialCount >= kMaxMaterials) {
+        fatalError(model.sink, "'%s' has more than %d materials", path.c_str(), kMaxMaterials);
+    }
+    model.materials[static_cast<std::size_t>(model.materialCount)] = material;
+    return static_cast<std::int16_t>(model.materialCount++);
+}
+
+float texel(float coordinate) {
+    return static_cast<float>(static_cast<double>(coordinate) * 255.0);
+}
+
+} // namespace
+
+void fillSceneModel(SceneModel& model, const ImportedModel& imported, const std::string& path) {
+    if (imported.vertexCount() > static_cast<std::size_t>(kMaxVertices)) {
+        fatalError(model.sink, "'%s' has %zu vertices, more than %d (--fit simplifies it)",
+                   path.c_str(), imported.vertexCount(), kMaxVertices);
+    }
+    if (imported.faceCount() > static_cast<std::size_t>(kMaxFaces)) {
+        fatalError(model.sink, "'%s' has %zu faces, more than %d (--fit simplifies it)",
+                   path.c_str(), imported.faceCount(), kMaxFaces);
+    }
+    std::vector<std::int16_t> materialIndex;
+    for (const ImportedMaterial& material : imported.materials) {
+        materialIndex.push_back(storeMaterial(model, material, path));
+    }
+    for (std::size_t v = 0; v < imported.vertexCount(); ++v) {
+        Vertex vertex;
+        vertex.x = imported.positions[3 * v];
+        vertex.y = imported.positions[3 * v + 1];
+        vertex.z = imported.positions[3 * v + 2];
+        model.vertices[v] = vertex;
+    }
+    model.vertexCount = static_cast<std::int32_t>(imported.vertexCount());
+    for (std::size_t f = 0; f < imported.faceCount(); ++f) {
+        Face face; // corners white
+        for (std::size_t k = 0; k < 3; ++k) {
+            face.vertexIndex[k] = static_cast<std::uint16_t>(imported.triangles[3 * f + k]);
+            face.texU[k] = texel(imported.cornerUvs[6 * f + 2 * k]);
+            face.texV[k] = texel(imported.cornerUvs[6 * f + 2 * k + 1]);
+        }
+        const std::int32_t material = imported.faceMaterials[f];
+        face.materialIndex =
+            material >= 0 ? materialIndex[static_cast<std::size_t>(material)] : std::int16_t(-1);
+        model.faces[f] = face;
+    }
+    model.faceCount = static_cast<std::int32_t>(imported.faceCount());
+}
+
+} // namespace kzo
