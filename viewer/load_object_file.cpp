@@ -2,6 +2,8 @@
 #include "viewer/loaders.h"
 #include "viewer/viewer_error.h"
 
+#include "modelimport/model_import.h"
+
 #include <cctype>
 
 namespace kzoview {
@@ -20,6 +22,22 @@ std::string extensionOf(const std::string& name) {
     return ext;
 }
 
+// The extension after the file name's last dot, when the model import library
+// reads it (or its module cannot be loaded, so that loading says why).
+bool isOtherModel(const std::string& name) {
+    const std::size_t dot = name.find_last_of('.');
+    const std::size_t separator = name.find_last_of("/\\:");
+    if (dot == std::string::npos || (separator != std::string::npos && dot < separator) ||
+        dot + 1 == name.size()) {
+        return false;
+    }
+    try {
+        return kzo::modelExtensionSupported(name.substr(dot + 1));
+    } catch (const kzo::ModelImportError&) {
+        return true;
+    }
+}
+
 } // namespace
 
 void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scope) {
@@ -33,6 +51,8 @@ void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scop
         Load3DS(name, doc, scope);
     } else if (ext == "lwo") {
         LoadLWO(name, doc, scope);
+    } else if (ext != "lws" && ext != "mot" && ext != "cam" && ext != "kzl" && isOtherModel(name)) {
+        LoadModel(name, doc, scope);
     } else {
         fatalError("'" + name + "' is not supported file format");
     }

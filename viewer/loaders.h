@@ -1,4 +1,5 @@
-// Loading one object file (.kzo, LightWave .lwo, .3ds) into a ViewerDocument.
+// Loading one object file (.kzo, LightWave .lwo, .3ds, or a model of any other
+// format the model import library reads) into a ViewerDocument.
 //
 // Every entry either fills doc (mesh normalised, captionText written) or throws
 // FatalError with the message to show after "ERROR: "; on failure doc is left
@@ -20,13 +21,19 @@ namespace kzoview {
 
 enum class LoadScope { WholeMesh, Summary };
 
-// Chooses the loader by the name's last three characters, in any letter case.
+// Chooses the loader by the name's last three characters, in any letter case;
+// any other name whose extension (after the last dot) the model import
+// library reads goes to LoadModel.
 void LoadObjectFile(const std::string& name, ViewerDocument& doc,
                     LoadScope scope = LoadScope::WholeMesh);
 
 void LoadKZO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
 void LoadLWO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
 void Load3DS(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
+// Through the model import module: the converter's triangles, welded, in the
+// 3DS reader's space.
+void LoadModel(const std::string& name, ViewerDocument& doc,
+               LoadScope scope = LoadScope::WholeMesh);
 
 void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
                   LoadScope scope = LoadScope::WholeMesh);

@@ -144,9 +144,9 @@ TEST(KzoviewProgram, failedLoadEndsWithTheErrorAndANonZeroStatus) {
     EXPECT_TRUE(info.out.empty());
 
     // The window mode reports the failure too, instead of ending as a success.
-    const ProgramRun window = runKzoview({"model.obj"});
+    const ProgramRun window = runKzoview({"model.txt"});
     EXPECT_EQ(window.exitCode, 1);
-    EXPECT_EQ(window.err, "ERROR: 'model.obj' is not supported file format\n");
+    EXPECT_EQ(window.err, "ERROR: 'model.txt' is not supported file format\n");
 }
 
 TEST(KzoviewProgram, endsAtOnceWithoutAFileAndRefusesBadOptions) {

@@ -75,9 +75,32 @@ TEST_F(LoadObjectFileTest, choosesTheLoaderByTheLastThreeCharactersInAnyCase) {
 
 TEST_F(LoadObjectFileTest, refusesOtherExtensions) {
     EXPECT_EQ(errorLoading(write("model.kzw", triangleKzo())), "'.kzw' is not supported yet");
-    EXPECT_EQ(errorLoading("dir/model.obj"), "'dir/model.obj' is not supported file format");
+    EXPECT_EQ(errorLoading("dir/notes.txt"), "'dir/notes.txt' is not supported file format");
+    EXPECT_EQ(errorLoading("dir/scene.mot"), "'dir/scene.mot' is not supported file format");
     EXPECT_EQ(errorLoading("zo"), "'zo' is not supported file format");
     EXPECT_EQ(errorLoading(""), "'' is not supported file format");
+}
+
+TEST_F(LoadObjectFileTest, readsModelsOfOtherFormatsThroughTheImportModule) {
+    // A quad: two triangles sharing a diagonal, so five edges.
+    Bytes obj;
+    obj.str("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n", false);
+    const std::string path = write("quad.Obj", obj);
+    ViewerDocument doc;
+    LoadObjectFile(path, doc);
+    EXPECT_EQ(doc.captionText, "quad.Obj 2 faces 4 vertices");
+    EXPECT_EQ(doc.mesh.edgeCount, 5u);
+    ViewerDocument summary;
+    LoadObjectFile(path, summary, kzoview::LoadScope::Summary);
+    EXPECT_EQ(summary.captionText, doc.captionText);
+    EXPECT_EQ(summary.mesh.edgeCount, 0u);
+
+    const std::string missing = (dir / "missing.gltf").string();
+    EXPECT_EQ(errorLoading(missing), "LoadModel: (" + missing + ") cannot open the file\n");
+    obj = Bytes{};
+    obj.str("v 0 0 0\nv 1 0 0\np 1\n", false);
+    EXPECT_EQ(errorLoading(write("points.obj", obj)),
+              "Object vertex count or face count is zero !!!");
 }
 
 TEST_F(LoadObjectFileTest, namesAFileThatCannotBeOpened) {
