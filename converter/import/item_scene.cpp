@@ -5,7 +5,10 @@
 #include "converter/model/pivot_hierarchy.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace kzo {
 namespace {
