@@ -52,7 +52,10 @@ struct LwoPolygon {
 };
 
 struct LwoLayer {
-    std::int32_t number = 0; // as the layer chunk states it; 0 for data before any
+    // The number LightWave's interface and scenes give the layer, from 1: an
+    // LWO2 layer chunk counts from 0, an LWLO one from 1; an LWOB file, and
+    // data before any layer chunk, is layer 1.
+    std::int32_t number = 1;
     std::string name;
     LwoPoint pivot;
     std::vector<LwoPoint> points;

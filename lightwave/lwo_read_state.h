@@ -66,7 +66,7 @@ struct LwoRead {
 
     void addLayer(std::int32_t number);
     // The layer the next geometry belongs to; data before any layer chunk
-    // starts a layer numbered 0.
+    // starts layer 1.
     std::size_t currentLayer();
 };
 

@@ -11,7 +11,7 @@ void LwoRead::addLayer(std::int32_t number) {
 
 std::size_t LwoRead::currentLayer() {
     if (object.layers.empty()) {
-        addLayer(0);
+        addLayer(1);
     }
     return object.layers.size() - 1;
 }

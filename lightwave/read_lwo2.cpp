@@ -15,7 +15,7 @@ void readLayer(LwoRead& read, IffChunk& chunk) {
     pivot.y = chunk.data.f32be();
     pivot.z = chunk.data.f32be();
     std::string name = readString(chunk);
-    read.addLayer(number);
+    read.addLayer(std::int32_t(number) + 1);
     read.object.layers.back().pivot = pivot;
     read.object.layers.back().name = std::move(name);
 }

@@ -1,5 +1,8 @@
 // The LightWave object loader: an IFF "FORM" of type "LWOB", from which the
-// first "PNTS" chunk and the first "POLS" chunk after it are read.
+// first "PNTS" chunk and the first "POLS" chunk after it are read; or of type
+// "LWO2" (or the layered "LWLO"), whose layers' points and polygons all go
+// into the mesh.
+#include "lightwave/read_lwo.h"
 #include "viewer/edge_sharing.h"
 #include "viewer/file_title.h"
 #include "viewer/load_support.h"
@@ -199,6 +202,77 @@ void readChunks(LwoLoad& load) {
     } while (load.position < load.end && !(load.havePoints && load.haveFaces));
 }
 
+// Polygons the view draws: faces, and the cages of patches and subdivision
+// surfaces; curves, bones and metaballs are no surfaces.
+bool isDrawnPolygon(const kzo::LwoPolygon& polygon) {
+    return (polygon.type == kzo::kPolygonFace || polygon.type == kzo::kPolygonPatch ||
+            polygon.type == kzo::kPolygonSubdivision) &&
+           polygon.cornerCount >= 3;
+}
+
+// The layered forms through the shared object reader: every layer's points
+// one after the other, and its polygons with their point numbers moved on by
+// the points of the layers before; the view's own rules stay (polygons of
+// three or more corners, corners reversed).
+void readLayers(LwoLoad& load, std::span<const std::uint8_t> bytes) {
+    kzo::LwoObject object;
+    try {
+        object = kzo::readLwoObject(bytes);
+    } catch (const kzo::LwoError& e) {
+        fail(load, e.what());
+    }
+    std::size_t points = 0;
+    std::size_t faces = 0;
+    std::size_t corners = 0;
+    for (const kzo::LwoLayer& layer : object.layers) {
+        points += layer.points.size();
+        for (const kzo::LwoPolygon& polygon : layer.polygons) {
+            faces += isDrawnPolygon(polygon) ? 1 : 0;
+            corners += isDrawnPolygon(polygon) ? polygon.cornerCount : 0;
+        }
+    }
+    constexpr std::size_t kMaxCount = 0x7FFFFFFF;
+    if (points > kMaxCount || faces > kMaxCount || corners > 0xFFFFFFFFu) {
+        fail(load, "the object holds more points or polygons than a mesh can");
+    }
+    ViewerMesh& mesh = load.mesh;
+    if (!load.summary) {
+        mesh.vertexArray = trackedBuffer<MeshVertex>(mesh.arena, points);
+        load.placement = startFaces(mesh, faces, corners);
+    }
+    mesh.vertexCount = static_cast<std::int32_t>(points);
+    mesh.faceCount = static_cast<std::int32_t>(faces);
+    load.havePoints = load.haveFaces = true;
+    std::uint32_t base = 0;
+    std::int32_t face = 0;
+    for (const kzo::LwoLayer& layer : object.layers) {
+        for (std::size_t i = 0; i < layer.points.size(); ++i) {
+            const kzo::LwoPoint& p = layer.points[i];
+            if (load.summary) {
+                addVertex(load.bounds, p.x, p.y, p.z);
+            } else {
+                mesh.vertexArray[base + i] = MeshVertex{p.x, p.y, p.z};
+            }
+        }
+        for (const kzo::LwoPolygon& polygon : layer.polygons) {
+            if (load.summary || !isDrawnPolygon(polygon)) {
+                continue;
+            }
+            const std::uint32_t n = polygon.cornerCount;
+            std::uint32_t* faceCorners = addFace(mesh, load.placement, face++, n);
+            for (std::uint32_t j = 0; j < n; ++j) {
+                faceCorners[n - 1 - j] = base + layer.corners[polygon.firstCorner + j];
+            }
+        }
+        base += static_cast<std::uint32_t>(layer.points.size());
+    }
+}
+
+bool isLayeredForm(std::span<const std::uint8_t> bytes) {
+    return bytes.size() >= 12 &&
+           (isWord(bytes.subspan(8), "LWO2") || isWord(bytes.subspan(8), "LWLO"));
+}
+
 } // namespace
 
 void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
@@ -216,8 +290,12 @@ void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name, 
                            " runs past the end of the file (" + std::to_string(bytes.size()) +
                            " bytes)");
         }
-        FindLWOB(load);
-        readChunks(load);
+        if (isLayeredForm(bytes)) {
+            readLayers(load, bytes);
+        } else {
+            FindLWOB(load);
+            readChunks(load);
+        }
         if (doc.mesh.vertexCount == 0) {
             fatalError("Object vertex count or face count is zero !!!");
         }

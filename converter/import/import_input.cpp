@@ -3,6 +3,7 @@
 #include "converter/import/import_lws_scene.h"
 #include "converter/import/import_model_file.h"
 #include "converter/import/load_3ds.h"
+#include "converter/import/load_lwo.h"
 #include "converter/model/paths.h"
 #include "format/file_io.h"
 #include "modelimport/model_import.h"
@@ -112,6 +113,13 @@ ImportedInput import3dsFile(SceneModel& model, const std::string& path) {
                    "'%s' is not a 3D Studio file: it does not start with the main chunk",
                    path.c_str());
     }
+    ImportedInput imported;
+    imported.filesRead.push_back(path);
+    return imported;
+}
+
+ImportedInput importLwoFile(SceneModel& model, const std::string& path) {
+    loadLwoFile(model, path, kAllLayers);
     ImportedInput imported;
     imported.filesRead.push_back(path);
     return imported;

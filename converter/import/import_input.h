@@ -65,4 +65,10 @@ ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& 
 // error.
 ImportedInput import3dsFile(SceneModel& model, const std::string& path);
 
+// A LightWave object (LWO2, LWOB or LWLO) as a one-object scene in LightWave's
+// own space: every layer's surfaces, images, vertices (pivot index 0) and
+// faces, no pivots and no lights. A file that is not such an object is a
+// fatal error.
+ImportedInput importLwoFile(SceneModel& model, const std::string& path);
+
 } // namespace kzo

@@ -1,6 +1,9 @@
 #include "converter/import/import_lws_scene.h"
 
+#include "converter/import/item_scene.h"
 #include "converter/import/load_3ds.h"
+#include "converter/import/load_lwo.h"
+#include "converter/import/lws_items.h"
 #include "converter/import/object_path.h"
 #include "converter/import/scene_lights.h"
 #include "converter/import/scene_motions.h"
@@ -12,6 +15,9 @@ namespace kzo {
 
 SceneDescription parseSceneText(const SceneText& text, const MessageSink& sink,
                                 const GeometryLoader& loadGeometry) {
+    if (const int version = sceneVersion(text); version >= 2) {
+        return parseItemScene(text, version, sink, loadGeometry);
+    }
     SceneDescription scene;
     scene.path = text.path;
     readSceneLights(text, sink, scene);
@@ -49,19 +55,35 @@ ImportedInput importLwsScene(SceneModel& model, const std::string& path) {
     imported.filesRead.push_back(path);
     const SceneText text = makeSceneText(path, std::string(bytes.begin(), bytes.end()));
     const std::string sceneDirectory = directoryPart(path);
+    const bool itemScene = sceneVersion(text) >= 2;
     const GeometryLoader loadGeometry = [&](const SceneObject& object, std::size_t index) {
-        const ObjectName& name = object.name;
-        std::string found = findObjectGeometry(sceneDirectory, name.path);
         // A name with blanks: the cut token is tried first, as the format
         // reads it, then the whole name, which the error then names.
-        if (found.empty() && name.wholeLine != name.path) {
-            found = findObjectGeometry(sceneDirectory, name.wholeLine);
+        const auto find = [&](auto&& search) {
+            const ObjectName& name = object.name;
+            std::string found = search(sceneDirectory, name.path);
+            return found.empty() && name.wholeLine != name.path
+                       ? search(sceneDirectory, name.wholeLine)
+                       : found;
+        };
+        const auto pivotIndex = static_cast<std::uint8_t>(index);
+        // The .3ds twin when there is one, as scenes have always been read;
+        // else the LightWave object itself.
+        if (std::string twin = find(findObjectGeometry); !twin.empty()) {
+            load3dsFile(model, twin, pivotIndex);
+            imported.filesRead.push_back(twin);
+        } else if (std::string lwo = find(findObjectFile); !lwo.empty()) {
+            static_assert(kNoLayer == kAllLayers);
+            loadLwoFile(model, lwo, object.layer, pivotIndex);
+            imported.filesRead.push_back(lwo);
+        } else if (itemScene) {
+            fatalError(model.sink, "cannot open '%s' or its .3ds twin '%s'",
+                       object.name.wholeLine.c_str(),
+                       objectGeometryName(object.name.wholeLine).c_str());
+        } else {
+            fatalError(model.sink, "cannot open '%s'",
+                       objectGeometryName(object.name.wholeLine).c_str());
         }
-        if (found.empty()) {
-            fatalError(model.sink, "cannot open '%s'", objectGeometryName(name.wholeLine).c_str());
-        }
-        load3dsFile(model, found, static_cast<std::uint8_t>(index));
-        imported.filesRead.push_back(found);
     };
     imported.scene = parseSceneText(text, model.sink, loadGeometry);
     placeSceneInModel(*imported.scene, model);

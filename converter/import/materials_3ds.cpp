@@ -2,6 +2,7 @@
 // texture map. Equal materials are merged and equal image names stored once,
 // so a scene's tables hold each only once whatever the files repeat.
 #include "converter/import/chunks_3ds.h"
+#include "converter/import/material_table.h"
 #include "converter/model/scene_model.h"
 
 #include <cmath>
@@ -56,20 +57,7 @@ void readTransparency(const Reader3ds& reader, Chunk3ds& transparency, Material&
 }
 
 void readMapFileName(const Reader3ds& reader, Chunk3ds& chunk, Material& material) {
-    SceneModel& model = reader.model;
-    std::string name = readName(reader, chunk);
-    for (std::int32_t i = 0; i < model.imageCount; ++i) {
-        if (model.images[static_cast<std::size_t>(i)].name == name) {
-            material.imageIndex = static_cast<std::int16_t>(i);
-            return;
-        }
-    }
-    if (model.imageCount >= kMaxImages) {
-        fatalError(model.sink, "'%s' has more than %d images", reader.path.c_str(), kMaxImages);
-    }
-    model.images[static_cast<std::size_t>(model.imageCount)].name = std::move(name);
-    material.imageIndex = static_cast<std::int16_t>(model.imageCount);
-    model.imageCount += 1;
+    material.imageIndex = storeImageName(reader.model, readName(reader, chunk), reader.path);
 }
 
 void readTextureMap(const Reader3ds& reader, Chunk3ds& map, Material& material) {
@@ -78,21 +66,6 @@ void readTextureMap(const Reader3ds& reader, Chunk3ds& map, Material& material) 
             readMapFileName(reader, child, material);
         }
     });
-}
-
-bool sameMaterial(const Material& a, const Material& b) {
-    return a.red == b.red && a.green == b.green && a.blue == b.blue &&
-           a.transparency == b.transparency && a.imageIndex == b.imageIndex && a.flags == b.flags;
-}
-
-// The index of the first stored material equal to material, or -1.
-std::int32_t findMaterial(const SceneModel& model, const Material& material) {
-    for (std::int32_t i = 0; i < model.materialCount; ++i) {
-        if (sameMaterial(model.materials[static_cast<std::size_t>(i)], material)) {
-            return i;
-        }
-    }
-    return -1;
 }
 
 } // namespace
@@ -135,17 +108,7 @@ void readMaterialEntry(const Reader3ds& reader, Chunk3ds& entry) {
         material.flags |= kMaterialTextured | kMaterialTextured40 | kMaterialTextured80;
     }
 
-    std::int32_t index = findMaterial(model, material);
-    if (index < 0) {
-        if (model.materialCount >= kMaxMaterials) {
-            fatalError(model.sink, "'%s' has more than %d materials", reader.path.c_str(),
-                       kMaxMaterials);
-        }
-        index = model.materialCount;
-        model.materials[static_cast<std::size_t>(index)] = material;
-        model.materialCount += 1;
-    }
-    model.materialNameMap[nameSlot] = static_cast<std::int16_t>(index);
+    model.materialNameMap[nameSlot] = storeMaterial(model, material, reader.path);
     model.materialNameCount += 1;
 }
 

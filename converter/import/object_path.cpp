@@ -86,18 +86,20 @@ std::string objectGeometryName(const std::string& objectPath) {
     return replaceExtension(objectPath, "3ds");
 }
 
-std::string findObjectGeometry(const std::string& sceneDirectory, const std::string& objectPath) {
+namespace {
+
+// The search of findObjectGeometry, with the names tried for the last
+// component given by lastNames.
+template <class LastNames>
+std::string findObject(const std::string& sceneDirectory, const std::string& objectPath,
+                       LastNames&& lastNamesOf) {
     std::string path = objectPath;
     std::replace(path.begin(), path.end(), '\\', '/');
     const std::vector<std::string> components = splitComponents(path);
     if (components.empty()) {
         return {};
     }
-    const std::string& last = components.back();
-    std::vector<std::string> lastNames{replaceExtension(last, "3ds")};
-    if (last.find('.') == std::string::npos) {
-        lastNames.push_back(last + ".3ds");
-    }
+    const std::vector<std::string> lastNames = lastNamesOf(components.back());
     const bool absolute = path.front() == '/';
     const fs::path sceneDir = sceneDirectory.empty() ? fs::path() : fs::path(sceneDirectory);
     for (std::size_t first = 0; first < components.size(); ++first) {
@@ -110,6 +112,28 @@ std::string findObjectGeometry(const std::string& sceneDirectory, const std::str
         }
     }
     return {};
+}
+
+} // namespace
+
+std::string findObjectGeometry(const std::string& sceneDirectory, const std::string& objectPath) {
+    return findObject(sceneDirectory, objectPath, [](const std::string& last) {
+        std::vector<std::string> names{replaceExtension(last, "3ds")};
+        if (last.find('.') == std::string::npos) {
+            names.push_back(last + ".3ds");
+        }
+        return names;
+    });
+}
+
+std::string findObjectFile(const std::string& sceneDirectory, const std::string& objectPath) {
+    return findObject(sceneDirectory, objectPath, [](const std::string& last) {
+        std::vector<std::string> names{last};
+        if (last.find('.') == std::string::npos) {
+            names.push_back(last + ".lwo");
+        }
+        return names;
+    });
 }
 
 } // namespace kzo

@@ -1,4 +1,5 @@
-// Finding the .3ds file that holds the geometry of a scene's LoadObject line.
+// Finding the file that holds the geometry of a scene's object line: its .3ds
+// twin, or the LightWave object itself.
 #pragma once
 
 #include <string>
@@ -22,5 +23,9 @@ std::string objectGeometryName(const std::string& objectPath);
 // tried, then, when the last component has no dot (old scenes name objects
 // without an extension), the name with ".3ds" appended.
 std::string findObjectGeometry(const std::string& sceneDirectory, const std::string& objectPath);
+
+// Looks for the object file itself by the same search, under its own name;
+// a last component without a dot is then tried with ".lwo" appended.
+std::string findObjectFile(const std::string& sceneDirectory, const std::string& objectPath);
 
 } // namespace kzo

@@ -1,15 +1,19 @@
 // Scene text in, the whole scene path run over it: lights, objects and pivots,
 // the geometry processing, the KZO encoder and every side file. The first byte
 // picks the options. An object whose name starts with 't' is a tiny 3DS file,
-// one starting with 'e' an empty one, every other object is missing. Every file
+// one starting with 'l' a tiny LightWave object of two layers (a quad and a
+// curve in layer 1, a triangle in layer 2), one starting with 'e' an empty
+// file, every other object is missing. Every file
 // a scene that converts encodes for writing must pass kzodump's checker.
 #include "converter/import/import_lws_scene.h"
 #include "converter/import/load_3ds.h"
+#include "converter/import/load_lwo.h"
 #include "converter/pipeline/convert_file.h"
 #include "format/byte_writer.h"
 #include "tools/dump_check.h"
 #include "tools/file_kind.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -50,6 +54,56 @@ std::vector<std::uint8_t> triangle3ds() {
 
 const std::vector<std::uint8_t> kTriangle3ds = triangle3ds();
 
+// Big-endian IFF spelled out in 16-bit words: "FORM" size "LWO2", then per
+// chunk its id, 32-bit size and data.
+std::vector<std::uint8_t> twoLayerLwo() {
+    std::vector<std::uint8_t> chunks;
+    const auto words = [&](std::initializer_list<unsigned> values) {
+        for (unsigned v : values) {
+            chunks.push_back(std::uint8_t(v >> 8));
+            chunks.push_back(std::uint8_t(v));
+        }
+    };
+    const auto id = [&](const char* text) { chunks.insert(chunks.end(), text, text + 4); };
+    const auto points = [&](std::initializer_list<float> xyz) {
+        id("PNTS");
+        words({0, unsigned(xyz.size() * 4)});
+        for (float v : xyz) {
+            const std::uint32_t bits = std::bit_cast<std::uint32_t>(v);
+            words({bits >> 16, bits & 0xFFFF});
+        }
+    };
+    // Layer: number, flags, pivot, empty name.
+    id("LAYR");
+    words({0, 18, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    points({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0});
+    id("POLS");
+    words({0, 14});
+    id("FACE");
+    words({4, 0, 1, 2, 3});
+    id("POLS");
+    words({0, 10});
+    id("CURV");
+    words({2, 0, 1});
+    id("LAYR");
+    words({0, 18, 1, 0, 0, 0, 0, 0, 0, 0, 0});
+    points({0, 0, 1, 1, 0, 1, 0, 1, 1});
+    id("POLS");
+    words({0, 12});
+    id("FACE");
+    words({3, 0, 1, 2});
+    std::vector<std::uint8_t> file = {'F', 'O', 'R', 'M'};
+    const std::uint32_t size = std::uint32_t(chunks.size() + 4);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        file.push_back(std::uint8_t(size >> shift));
+    }
+    file.insert(file.end(), {'L', 'W', 'O', '2'});
+    file.insert(file.end(), chunks.begin(), chunks.end());
+    return file;
+}
+
+const std::vector<std::uint8_t> kTwoLayerLwo = twoLayerLwo();
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -76,6 +130,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const std::string& name = object.name.path;
                 if (!name.empty() && name[0] == 't') {
                     kzo::load3dsBuffer(m, kTriangle3ds, name, kzo::weldVertex,
+                                       static_cast<std::uint8_t>(index));
+                } else if (!name.empty() && name[0] == 'l') {
+                    kzo::loadLwoBuffer(m, kTwoLayerLwo, name, object.layer,
                                        static_cast<std::uint8_t>(index));
                 } else if (name.empty() || name[0] != 'e') {
                     kzo::fatalError(m.sink, "cannot open '%s'", name.c_str());

@@ -107,7 +107,7 @@ TEST(ReadLwo2, readsLayersSurfacesImagesAndTextureCoordinates) {
     EXPECT_EQ(uv(6), (std::array<float, 3>{1.0f, 1.0f, 1}));
 
     const kzo::LwoLayer& arm = object.layers[1];
-    EXPECT_EQ(arm.number, 1);
+    EXPECT_EQ(arm.number, 2); // LWO2 counts from 0, scenes from 1
     EXPECT_EQ(arm.pivot.y, 2.0f);
     ASSERT_EQ(arm.polygons.size(), 2u);
     EXPECT_EQ(corners(arm, 0), (std::vector<std::uint32_t>{2, 1, 0}));
@@ -171,6 +171,7 @@ TEST(ReadLwob, readsSurfacesSkipsDetailPolygonsAndSplitsLwloLayers) {
     const LwoObject lwlo = read(formFile("LWLO", layered));
     ASSERT_EQ(lwlo.layers.size(), 2u);
     EXPECT_EQ(lwlo.layers[1].name, "two");
+    EXPECT_EQ(lwlo.layers[1].number, 2); // LWLO counts from 1 already
     EXPECT_EQ(lwlo.layers[1].points[0].z, 1.0f);
     EXPECT_EQ(corners(lwlo.layers[1], 0), (std::vector<std::uint32_t>{2, 1, 0}));
 }

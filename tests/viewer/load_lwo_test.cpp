@@ -1,4 +1,4 @@
-#include "tests/support/build_lwob.h"
+#include "tests/support/build_lwo2.h"
 #include "tests/viewer/viewer_test_support.h"
 
 using namespace kzotest;
@@ -111,10 +111,34 @@ TEST(LoadLwo, rejectsFilesThatAreNotLightWaveObjects) {
     onlyType.str("FORM", false).u32be(8).str("XXXXLWOB", false);
     EXPECT_EQ(loadError(LoadLWOBytes, onlyType, "a.lwo"),
               "LoadLWO: Cannot found LWOB chunk in (a.lwo)\n");
-    Bytes lwo2;
-    lwo2.str("FORM", false).u32be(12).str("LWO2", false).append(iffChunk("PNTS", {}));
-    EXPECT_EQ(loadError(LoadLWOBytes, lwo2, "a.lwo"),
+    Bytes lwo3;
+    lwo3.str("FORM", false).u32be(12).str("LWO3", false).append(iffChunk("PNTS", {}));
+    EXPECT_EQ(loadError(LoadLWOBytes, lwo3, "a.lwo"),
               "LoadLWO: Cannot found LWOB chunk in (a.lwo)\n");
+}
+
+TEST(LoadLwo, lwo2ObjectsGiveEveryLayersPointsAndSurfacePolygons) {
+    // Layer 1: a quad and a curve; layer 2, its points numbered from 0 again:
+    // a patch cage and a two-point polygon.
+    const Bytes file = lwo2File(layr(0, "a") + pnts({{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}}) +
+                                pols2("FACE", {{0, 1, 2, 3}}) + pols2("CURV", {{0, 1, 2}}) +
+                                layr(1, "b") + pnts({{0, 0, 2}, {2, 0, 2}, {0, 2, 2}}) +
+                                pols2("PTCH", {{0, 1, 2}}) + pols2("FACE", {{0, 1}}));
+    const ViewerDocument doc = load(file, "two.lwo");
+    EXPECT_EQ(doc.captionText, "two.lwo 2 faces 7 vertices");
+    EXPECT_EQ(cornerNumbers(doc.mesh, 0), (std::vector<long>{3, 2, 1, 0}));
+    EXPECT_EQ(cornerNumbers(doc.mesh, 1), (std::vector<long>{6, 5, 4}));
+    EXPECT_EQ(doc.mesh.vertexArray[4].z, 1.0f); // centred: z 0..2
+    expectFaceEdgesConsistent(doc.mesh);
+
+    ViewerDocument summary;
+    LoadLWOBytes(file.data, "two.lwo", summary, kzoview::LoadScope::Summary);
+    EXPECT_EQ(summary.captionText, doc.captionText);
+
+    EXPECT_EQ(
+        loadError(LoadLWOBytes, lwo2File(pnts({{0, 0, 0}}) + pols2("FACE", {{0, 1, 0}})), "a.lwo"),
+        "LoadLWO: (a.lwo) chunk 'POLS' at byte 32 names point 1 at byte 48, but the "
+        "layer's points are 1\n");
 }
 
 TEST(LoadLwo, rejectsLengthsBeyondTheirContainer) {

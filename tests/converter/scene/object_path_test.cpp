@@ -63,3 +63,12 @@ TEST_F(SceneDir, missingObjectsGiveAnEmptyPath) {
     EXPECT_EQ(findObjectGeometry(dir(), ""), "");
     EXPECT_EQ(objectGeometryName("Objects\\box.lwo"), "Objects\\box.3ds");
 }
+
+TEST_F(SceneDir, lightWaveObjectsAreFoundUnderTheirOwnNameBySameSearch) {
+    touch(root / "scene" / "objects" / "Cone.LWO");
+    touch(root / "scene" / "objects" / "Old");
+    EXPECT_EQ(findObjectFile(dir(), "C:\\LW\\Objects\\cone.lwo"), in("objects/Cone.LWO"));
+    EXPECT_EQ(findObjectFile(dir(), "objects\\cone"), in("objects/Cone.LWO"));
+    EXPECT_EQ(findObjectFile(dir(), "objects\\old"), in("objects/Old"));
+    EXPECT_EQ(findObjectFile(dir(), "objects\\box.lwo"), "");
+}
