@@ -30,6 +30,9 @@ public:
         : data_(bytes.data()), size_(bytes.size()) {}
     explicit ByteReader(const std::vector<std::uint8_t>& bytes)
         : data_(bytes.data()), size_(bytes.size()) {}
+    // The reader only borrows its bytes: a temporary vector would be gone
+    // before the first read.
+    explicit ByteReader(std::vector<std::uint8_t>&&) = delete;
 
     std::size_t size() const { return size_; }
     std::size_t position() const { return pos_; }

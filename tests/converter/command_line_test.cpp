@@ -338,7 +338,8 @@ TEST(CommandLine, followsTheToolChainsCommandLineConvention) {
     r = kzomaker({"-qj2", "-s2", "--shading=gouraud", "--", "-ship.3ds"});
     std::filesystem::current_path(before);
     EXPECT_EQ(r.status, 0) << r.err;
-    ByteReader reader(readBytes(dir / "-ship.kzo"));
+    const std::vector<std::uint8_t> shipBytes = readBytes(dir / "-ship.kzo");
+    ByteReader reader(shipBytes);
     EXPECT_EQ(readKzoHeader(reader).shadingType, 1);
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
