@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -154,6 +155,28 @@ TEST_F(MainFormTest, addFilesSkipsPathsAlreadyListedExactly) {
 
     chooseFiles({}); // cancelled
     EXPECT_EQ(listed().size(), 4);
+}
+
+TEST_F(MainFormTest, theFileListScrollsToTheEndOfEveryPathAndShowsItWhole) {
+    const QString longPath = "/home/artist/scenes/lws-v1/green_" + QString(60, 'x') + "_end.lws";
+    chooseFiles({"/a.lws", longPath, "/b/c.3ds"});
+    form().show();
+    QCoreApplication::processEvents();
+
+    QListWidget& list = *form().listBox1;
+    QScrollBar& across = *list.horizontalScrollBar();
+    ASSERT_GT(across.maximum(), 0);
+    across.setValue(across.maximum());
+    QCoreApplication::processEvents();
+    const QRect row = list.visualItemRect(list.item(1));
+    EXPECT_GE(row.width(), list.fontMetrics().horizontalAdvance(longPath));
+    EXPECT_LE(row.right(), list.viewport()->width()) << "the last character can be scrolled to";
+    EXPECT_EQ(row.height(), 16);
+
+    list.item(0)->setSelected(true);
+    form().bitBtn4->click(); // the list is filled anew
+    EXPECT_EQ(list.item(0)->toolTip(), longPath);
+    EXPECT_EQ(list.item(1)->toolTip(), "/b/c.3ds");
 }
 
 // The names the dialog's file list shows in its current directory.
