@@ -25,17 +25,27 @@ expected=(
     share/cmake/KzoTools/KzoToolsTargets-CONFIG.cmake
     share/cmake/KzoTools/KzoToolsTargets.cmake
     share/applications/kzomaker.desktop
+    share/bash-completion/completions/kzodump
+    share/bash-completion/completions/kzomaker
+    share/bash-completion/completions/kzoview
     share/applications/kzoview.desktop
     share/icons/hicolor/scalable/apps/kzomaker.svg
     share/icons/hicolor/scalable/apps/kzoview.svg
     share/mime/packages/kzo-toolchain.xml
+    share/man/man1/kzodump.1.gz
+    share/man/man1/kzomaker.1.gz
+    share/man/man1/kzoview.1.gz
     share/thumbnailers/kzoview.thumbnailer
+    share/zsh/ZSH/_kzodump
+    share/zsh/ZSH/_kzomaker
+    share/zsh/ZSH/_kzoview
 )
 for p in "${programs[@]}"; do
     expected+=("bin/$p")
 done
-# The targets file of the build's configuration: -relwithdebinfo, -debug, ...
-config_name='s/KzoToolsTargets-[a-z]*\.cmake/KzoToolsTargets-CONFIG.cmake/'
+# The targets file of the build's configuration (-relwithdebinfo, -debug, ...)
+# and zsh's folder, which depends on the prefix.
+config_name='s/KzoToolsTargets-[a-z]*\.cmake/KzoToolsTargets-CONFIG.cmake/; s#/zsh/[a-z-]*/#/zsh/ZSH/#'
 actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sed "$config_name" | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
 [[ "$actual" == "$wanted" ]] || fail "installed tree differs:"$'\n'"$(diff <(echo "$wanted") <(echo "$actual"))"
