@@ -124,17 +124,3 @@ if [[ " ${programs[*]} " == *" kzoview "* ]]; then
     [[ "$size" == 128x128 ]] || fail "thumbnail is $size, not 128x128"
     echo "thumbnailer: ok ($size)"
 fi
-
-# 5. The Debian package: its control fields and its file list.
-if command -v dpkg-deb >/dev/null; then
-    (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null) || fail "cpack"
-    deb=$(ls "$work"/package/*.deb)
-    depends=$(dpkg-deb -f "$deb" Depends)
-    for dep in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libassimp5 libmeshoptimizer2d; do
-        [[ "$depends" == *"$dep"* ]] || fail "package does not depend on $dep: $depends"
-    done
-    [[ "$(dpkg-deb -f "$deb" Package)" == kzo-toolchain ]] || fail "package name"
-    files=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\./usr/||' | sed "$config_name" | sort)
-    [[ "$files" == "$wanted" ]] || fail "package files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$files"))"
-    echo "debian package: ok ($(basename "$deb"))"
-fi
