@@ -1,13 +1,14 @@
-// kzoview: loads one object file, then shows it as a turning wireframe, or
-// writes its first frame as a PNG, or prints its caption. A failed load ends
+// kzoview: loads one object file, then shows it as a turning wireframe (or
+// shaded, or playing its animation), or writes its first frame as a PNG, or
+// prints its caption. A failed load ends
 // with the error and exit status 1, before any window opens; a window without
 // a display ends with exit status 2.
 #include "format/command_line_convention.h"
 #include "viewer/app/snapshot_png.h"
 #include "viewer/app/tform1.h"
-#include "viewer/first_frame.h"
 #include "viewer/loaders.h"
 #include "viewer/view_command.h"
+#include "viewer/view_session.h"
 #include "viewer/viewer_error.h"
 
 #include <QApplication>
@@ -57,7 +58,12 @@ int runSnapshot(const ViewCommand& cmd) {
         std::cerr << "ERROR: " << error << '\n';
         return kExitLoadFailed;
     }
-    const kzoview::RasterImage frame = kzoview::renderFirstFrame(doc.mesh, cmd.width, cmd.height);
+    kzoview::ViewSession session;
+    if (const std::string error = kzoview::openSession(session, doc.mesh, cmd); !error.empty()) {
+        std::cerr << "ERROR: " << error << '\n';
+        return kExitLoadFailed;
+    }
+    const kzoview::RasterImage frame = kzoview::renderSnapshot(session, cmd.width, cmd.height);
     if (const std::string error = kzoview::writeSnapshotPng(frame, cmd.snapshotPath);
         !error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
@@ -133,7 +139,12 @@ void showLoadError(int& argc, char** argv, const std::string& error) {
 
 int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
     ViewerDocument doc;
-    if (const std::string error = load(cmd, doc); !error.empty()) {
+    kzoview::ViewSession session;
+    std::string error = load(cmd, doc);
+    if (error.empty()) {
+        error = kzoview::openSession(session, doc.mesh, cmd);
+    }
+    if (!error.empty()) {
         showLoadError(argc, argv, error);
         return kExitLoadFailed;
     }
@@ -146,7 +157,7 @@ int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
     guard.reset();
     QApplication::setApplicationName("kzoview");
     QGuiApplication::setDesktopFileName("kzoview");
-    kzoview::TForm1 form(doc.mesh, QString::fromUtf8(doc.captionText));
+    kzoview::TForm1 form(session, QString::fromUtf8(doc.captionText));
     form.show();
     return QApplication::exec();
 }
