@@ -167,7 +167,8 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
 } // namespace
 
 const char* const kUsageText =
-    "Usage: kzoview [VIEW] FILE\n"
+    "Usage: kzoview FILE\n"
+    "       kzoview [VIEW] FILE\n"
     "       kzoview --snapshot OUT.png [--size WxH] [VIEW] FILE\n"
     "       kzoview --info FILE\n"
     "Shows a .kzo, .lwo or .3ds file as a turning wireframe.\n"
@@ -181,8 +182,9 @@ const char* const kUsageText =
     "                      (types 1, 2, other formats), material colours (type 0);\n"
     "                      back faces hidden, transparent materials blended\n"
     "  --play              play the scene with FILE.mot (and FILE.cam) beside a .kzo\n"
-    "                      written with --animation; seen through the .cam camera with\n"
-    "                      a fixed 90-degree horizontal field of view, else turning\n"
+    "                      converted as an animated scene; seen through the .cam\n"
+    "                      camera with a fixed 90-degree horizontal field of view,\n"
+    "                      else turning\n"
     "  --frame N           show frame N (implies --play; default 0)\n"
     "  --fps N             frames per second of play, 1 to 1000 (default 30)\n"
     "  --lights            draw the lights of FILE.kzl as markers: point a cross,\n"
