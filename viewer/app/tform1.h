@@ -34,6 +34,7 @@ protected:
 
 private:
     void fitOuterSize();
+    void keepInsideScreen();
 
     ViewSession& session_;
     ViewState& view_;
