@@ -8,7 +8,8 @@ include(GNUInstallDirs)
 set(KZO_PROGRAMS)
 foreach(program kzomaker kzoview kzodump)
     if(TARGET ${program})
-        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
+        install(TARGETS ${program} EXPORT KzoToolsTargets
+                RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
         list(APPEND KZO_PROGRAMS ${program})
     endif()
 endforeach()
@@ -24,6 +25,8 @@ foreach(module kzomaker_window_module kzoview_window_module)
         list(APPEND KZO_WINDOW_MODULES $<TARGET_FILE_NAME:${module}>)
     endif()
 endforeach()
+
+include(${CMAKE_CURRENT_LIST_DIR}/KzoCMakePackage.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kzo-toolchain)

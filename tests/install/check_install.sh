@@ -19,12 +19,27 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected=(
     lib/kzo-tools/kzo-assimp.so
+    share/cmake/KzoTools/KzoAddModels.cmake
+    share/cmake/KzoTools/KzoLightDepfile.cmake
+    share/cmake/KzoTools/KzoToolsConfig.cmake
+    share/cmake/KzoTools/KzoToolsConfigVersion.cmake
+    share/cmake/KzoTools/KzoToolsTargets-CONFIG.cmake
+    share/cmake/KzoTools/KzoToolsTargets.cmake
     share/applications/kzomaker.desktop
+    share/bash-completion/completions/kzodump
+    share/bash-completion/completions/kzomaker
+    share/bash-completion/completions/kzoview
     share/applications/kzoview.desktop
     share/icons/hicolor/scalable/apps/kzomaker.svg
     share/icons/hicolor/scalable/apps/kzoview.svg
     share/mime/packages/kzo-toolchain.xml
+    share/man/man1/kzodump.1.gz
+    share/man/man1/kzomaker.1.gz
+    share/man/man1/kzoview.1.gz
     share/thumbnailers/kzoview.thumbnailer
+    share/zsh/ZSH/_kzodump
+    share/zsh/ZSH/_kzomaker
+    share/zsh/ZSH/_kzoview
 )
 for p in "${programs[@]}"; do
     expected+=("bin/$p")
@@ -32,7 +47,10 @@ done
 for m in "${window_modules[@]}"; do
     expected+=("lib/kzo-tools/$m")
 done
-actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
+# The targets file of the build's configuration (-relwithdebinfo, -debug, ...)
+# and zsh's folder, which depends on the prefix.
+config_name='s/KzoToolsTargets-[a-z]*\.cmake/KzoToolsTargets-CONFIG.cmake/; s#/zsh/[a-z-]*/#/zsh/ZSH/#'
+actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sed "$config_name" | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
 [[ "$actual" == "$wanted" ]] || fail "installed tree differs:"$'\n'"$(diff <(echo "$wanted") <(echo "$actual"))"
 for p in "${programs[@]}"; do
@@ -119,7 +137,7 @@ if command -v dpkg-deb >/dev/null; then
         [[ "$depends" == *"$dep"* ]] || fail "package does not depend on $dep: $depends"
     done
     [[ "$(dpkg-deb -f "$deb" Package)" == kzo-toolchain ]] || fail "package name"
-    files=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\./usr/||' | sort)
+    files=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\./usr/||' | sed "$config_name" | sort)
     [[ "$files" == "$wanted" ]] || fail "package files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$files"))"
     echo "debian package: ok ($(basename "$deb"))"
 fi
