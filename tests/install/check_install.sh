@@ -102,6 +102,23 @@ if command -v update-mime-database >/dev/null; then
     grep -q "x-kzo" "$prefix/share/mime/magic" || fail "application/x-kzo has no magic"
     grep -q "application/x-kzo:\*\.kzo" "$prefix/share/mime/globs" || fail "*.kzo glob missing"
     echo "mime type: ok"
+    # Sniffed by GLib, as file managers do, without the names' help: a KZO
+    # object is one; random bytes after the version field are not.
+    if command -v gio >/dev/null && [[ -f $work/triangle.kzo ]]; then
+        content_type() {
+            XDG_DATA_HOME=$work/no-data XDG_DATA_DIRS=$prefix/share \
+                gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'
+        }
+        cp "$work/triangle.kzo" "$work/object.bin"
+        [[ $(content_type "$work/object.bin") == application/x-kzo ]] ||
+            fail "a KZO object is not recognised by its header"
+        for i in 1 2 3 4 5 6 7 8; do
+            { printf '\x10\x00\x00\x00'; head -c 60 /dev/urandom; } >"$work/random$i.bin"
+            type=$(content_type "$work/random$i.bin")
+            [[ $type != application/x-kzo ]] || fail "random bytes after 10 00 00 00 taken as KZO"
+        done
+        echo "mime magic: a KZO header recognised, random files not"
+    fi
 fi
 
 # 4. The thumbnailer's command line makes a PNG of the requested size.
