@@ -11,11 +11,13 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProcess>
 #include <QRawFont>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -235,6 +237,13 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
     form.grab(); // paints, and the paint turns the vertices
     EXPECT_NEAR(doc.mesh.vertexArray[1].x, -x, 1e-5f);
     EXPECT_NEAR(doc.mesh.vertexArray[1].z, -z, 1e-5f);
+
+    // Wherever the platform would put it, the window opens inside the screen.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    form.move(area.right() - 40, area.bottom() - 40);
+    form.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(area.contains(form.frameGeometry()));
 }
 
 // The error boxes of three loaders are partly Korean; without a font that

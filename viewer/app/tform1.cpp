@@ -1,11 +1,14 @@
 #include "viewer/app/tform1.h"
 
+#include "format/screen_placement.h"
 #include "viewer/view_command.h"
 #include "viewer/wireframe.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include <cmath>
 #include <new>
@@ -77,6 +80,24 @@ void TForm1::fitOuterSize() {
     const int frameHeight = frameGeometry().height() - geometry().height();
     if (frameWidth > 0 || frameHeight > 0) {
         resize(kFormOuterWidth - frameWidth, kFormOuterHeight - frameHeight);
+    }
+    keepInsideScreen();
+}
+
+// The platform places the window; with a scale factor, or where the platform
+// leaves that to the program, it could start partly off-screen.
+void TForm1::keepInsideScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect frame = frameGeometry();
+    const QRect area = screen->availableGeometry();
+    const kzo::ScreenPoint place =
+        kzo::placeInside({frame.x(), frame.y(), frame.width(), frame.height()},
+                         {area.x(), area.y(), area.width(), area.height()});
+    if (QPoint(place.x, place.y) != frame.topLeft()) {
+        move(place.x, place.y);
     }
 }
 

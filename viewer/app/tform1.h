@@ -33,6 +33,7 @@ protected:
 
 private:
     void fitOuterSize();
+    void keepInsideScreen();
 
     ViewerMesh& mesh_;
     ViewState view_;
