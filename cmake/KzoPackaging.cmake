@@ -4,7 +4,8 @@ include(GNUInstallDirs)
 set(KZO_PROGRAMS)
 foreach(program kzomaker kzoview kzodump)
     if(TARGET ${program})
-        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+        install(TARGETS ${program} EXPORT KzoToolsTargets
+                RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
         list(APPEND KZO_PROGRAMS ${program})
     endif()
 endforeach()
@@ -13,6 +14,8 @@ endforeach()
 if(TARGET kzo_assimp_module)
     install(TARGETS kzo_assimp_module LIBRARY DESTINATION lib/kzo-tools)
 endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/KzoCMakePackage.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kzo-toolchain)

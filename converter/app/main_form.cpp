@@ -132,7 +132,11 @@ void MainForm::buildFileGroup() {
     listBox1->setGeometry(24, 32, 369, 193);
     listBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     listBox1->setSortingEnabled(false);
-    listBox1->setUniformItemSizes(true);
+    // Every row's own width counts, so that the horizontal scroll bar reaches
+    // the end of the longest path; uniform sizes would take the first row's
+    // width for all. The rows keep one height through the delegate.
+    listBox1->setUniformItemSizes(false);
+    listBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     listBox1->setItemDelegate(new FixedRowHeight(listBox1));
 
     bitBtn3 = makeButton(groupBox1, "BitBtn3", "Add Files", {24, 232, 113, 27});
@@ -218,8 +222,13 @@ std::vector<std::string> MainForm::files() const {
 void MainForm::setFiles(const std::vector<std::string>& files) {
     listBox1->clear();
     for (const std::string& path : files) {
-        listBox1->addItem(pathText(path));
+        addListItem(pathText(path));
     }
+}
+
+void MainForm::addListItem(const QString& path) {
+    auto* item = new QListWidgetItem(path, listBox1);
+    item->setToolTip(path);
 }
 
 std::string MainForm::exportDirectory() const {
@@ -234,7 +243,7 @@ void MainForm::addFiles() {
     }
     std::vector<std::string> list = files();
     for (const std::string& added : appendNewPaths(list, paths)) {
-        listBox1->addItem(pathText(added));
+        addListItem(pathText(added));
     }
 }
 
@@ -352,7 +361,8 @@ void setUpInputFileDialog(QFileDialog& dialog) {
     const QString scenes = sceneCaption + " (*.[lL][wW][sS])";
     const QString studio = studioCaption + " (*.[3][dD][sS])";
     QString models = "other model file (";
-    for (const char* extension : {"obj", "gltf", "glb", "fbx", "dae", "ply", "stl", "blend"}) {
+    for (const char* extension :
+         {"lwo", "obj", "gltf", "glb", "fbx", "dae", "ply", "stl", "blend"}) {
         models += models.endsWith('(') ? "*." : " *.";
         for (const char* c = extension; *c != '\0'; ++c) {
             models += QString("[%1%2]").arg(QChar(*c).toLower()).arg(QChar(*c).toUpper());

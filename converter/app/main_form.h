@@ -86,6 +86,8 @@ private:
     void buildOptionsGroup();
     void buildButtons();
     void setFiles(const std::vector<std::string>& files);
+    // An entry of the file list, with the whole path as its tooltip.
+    void addListItem(const QString& path);
     void showRunMessages(bool always);
 
     SceneModel& model_;
