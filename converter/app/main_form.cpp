@@ -7,6 +7,7 @@
 #include "converter/app/input_blocker.h"
 #include "converter/app/message_window.h"
 #include "converter/app/scale_factor.h"
+#include "converter/app/screen_fit.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStyle>
 
 #include <algorithm>
@@ -336,6 +338,14 @@ void MainForm::convert() {
         QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), failure,
                         QMessageBox::Ok, this);
         box.exec();
+    }
+}
+
+// The designed position where the form fits on the screen, inside it where not.
+void MainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        keepInsideScreenOnceFramed(*this);
     }
 }
 

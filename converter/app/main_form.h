@@ -79,6 +79,7 @@ public:
     QPushButton* bitBtn2 = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
