@@ -7,6 +7,7 @@
 #include "viewer/first_frame.h"
 #include "viewer/loaders.h"
 #include "viewer/view_command.h"
+#include "viewer/view_session.h"
 #include "viewer/viewer_error.h"
 
 #include <QApplication>
@@ -216,7 +217,11 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
     const fs::path sample = writeSample(dir);
     kzoview::ViewerDocument doc;
     kzoview::LoadObjectFile(sample.string(), doc);
-    kzoview::TForm1 form(doc.mesh, QString::fromStdString(doc.captionText));
+    kzoview::ViewCommand command;
+    command.file = sample.string();
+    kzoview::ViewSession session;
+    ASSERT_EQ(kzoview::openSession(session, doc.mesh, command), "");
+    kzoview::TForm1 form(session, QString::fromStdString(doc.captionText));
     EXPECT_EQ(form.windowTitle().toStdString(), doc.captionText);
     EXPECT_EQ(form.size(), QSize(kzoview::kFormClientWidth, kzoview::kFormClientHeight));
 

@@ -1,5 +1,6 @@
-// kzoview: loads one object file, then shows it as a turning wireframe, or
-// writes its first frame as a PNG, or prints its caption. A failed load ends
+// kzoview: loads one object file, then shows it as a turning wireframe (or
+// shaded, or playing its animation), or writes its first frame as a PNG, or
+// prints its caption. A failed load ends
 // with the error and exit status 1, before any window opens; a window without
 // a display ends with exit status 2. Only the window needs Qt: it lives in a
 // module loaded when a window is to open, so that --info and --snapshot load
@@ -9,9 +10,9 @@
 #include "format/module_loader.h"
 #include "viewer/app/snapshot_png.h"
 #include "viewer/app/window_module_api.h"
-#include "viewer/first_frame.h"
 #include "viewer/loaders.h"
 #include "viewer/view_command.h"
+#include "viewer/view_session.h"
 #include "viewer/viewer_error.h"
 
 #include <iostream>
@@ -56,7 +57,12 @@ int runSnapshot(const ViewCommand& cmd) {
         std::cerr << "ERROR: " << error << '\n';
         return kExitLoadFailed;
     }
-    const kzoview::RasterImage frame = kzoview::renderFirstFrame(doc.mesh, cmd.width, cmd.height);
+    kzoview::ViewSession session;
+    if (const std::string error = kzoview::openSession(session, doc.mesh, cmd); !error.empty()) {
+        std::cerr << "ERROR: " << error << '\n';
+        return kExitLoadFailed;
+    }
+    const kzoview::RasterImage frame = kzoview::renderSnapshot(session, cmd.width, cmd.height);
     if (const std::string error = kzoview::writeSnapshotPng(frame, cmd.snapshotPath);
         !error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
@@ -80,7 +86,12 @@ const kzoview::WindowModuleApi* windowModule() {
 
 int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
     ViewerDocument doc;
-    if (const std::string error = load(cmd, doc); !error.empty()) {
+    kzoview::ViewSession session;
+    std::string error = load(cmd, doc);
+    if (error.empty()) {
+        error = kzoview::openSession(session, doc.mesh, cmd);
+    }
+    if (!error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
         if (kzo::displayNamed()) {
             if (const kzoview::WindowModuleApi* window = windowModule()) {
@@ -97,7 +108,7 @@ int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
     if (window == nullptr) {
         return kzo::cli::kExitUsage;
     }
-    return window->showMesh(&argc, argv, &doc.mesh, doc.captionText.c_str());
+    return window->showSession(&argc, argv, &session, doc.captionText.c_str());
 }
 
 } // namespace

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kExitFailed = 1;
 
-int showMesh(int* argc, char** argv, ViewerMesh* mesh, const char* caption) {
+int showSession(int* argc, char** argv, ViewSession* session, const char* caption) {
     try {
         std::optional<kzo::PlatformFailureExit> guard(std::in_place, kzo::cli::kExitUsage,
                                                       kNoDisplay);
@@ -27,7 +27,7 @@ int showMesh(int* argc, char** argv, ViewerMesh* mesh, const char* caption) {
         guard.reset();
         QApplication::setApplicationName("kzoview");
         QGuiApplication::setDesktopFileName("kzoview");
-        TForm1 form(*mesh, QString::fromUtf8(caption));
+        TForm1 form(*session, QString::fromUtf8(caption));
         form.show();
         return QApplication::exec();
     } catch (const std::exception& e) {
@@ -64,5 +64,5 @@ void showLoadError(int* argc, char** argv, const char* error) {
 extern "C" {
 __attribute__((visibility("default"))) extern const kzoview::WindowModuleApi kzoviewWindowApi;
 const kzoview::WindowModuleApi kzoviewWindowApi = {kzoview::kWindowModuleVersion,
-                                                   &kzoview::showMesh, &kzoview::showLoadError};
+                                                   &kzoview::showSession, &kzoview::showLoadError};
 }
