@@ -51,9 +51,9 @@ void TForm1::paintEvent(QPaintEvent*) {
     try {
         paintSession(session_, width(), height(), image_);
     } catch (const std::bad_alloc&) {
-        // No memory for the off-screen image: skip this paint. DrawWireframe
-        // takes the image before it turns anything, so the pending rotation
-        // is applied once, by the next paint that succeeds.
+        // No memory for the off-screen image: skip this paint. paintSession
+        // then keeps the pending rotation, which the next paint that
+        // succeeds applies once.
         image_ = RasterImage{};
         return;
     }
