@@ -1,4 +1,4 @@
-# Installation of the three programs and a Debian package of them.
+# Installation of the three programs and the Debian packages of them.
 #
 # Every file installs in one of two components: "cli", what the command lines
 # need (the programs and the model import module; no Qt), and "desktop", the
@@ -18,6 +18,13 @@ endforeach()
 if(TARGET kzo_assimp_module)
     install(TARGETS kzo_assimp_module LIBRARY DESTINATION lib/kzo-tools COMPONENT cli)
 endif()
+set(KZO_WINDOW_MODULES)
+foreach(module kzomaker_window_module kzoview_window_module)
+    if(TARGET ${module})
+        install(TARGETS ${module} LIBRARY DESTINATION lib/kzo-tools COMPONENT desktop)
+        list(APPEND KZO_WINDOW_MODULES $<TARGET_FILE_NAME:${module}>)
+    endif()
+endforeach()
 
 include(${CMAKE_CURRENT_LIST_DIR}/KzoCMakePackage.cmake)
 

@@ -1,7 +1,10 @@
 #include "converter/app/message_window.h"
 
 #include "converter/app/form_font.h"
+#include "converter/app/run_progress.h"
+#include "viewer/app/screen_fit.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -62,6 +65,17 @@ MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOn
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(memo1);
+    runProgress = new RunProgress(this);
+    layout->addWidget(runProgress);
+}
+
+// The run's progress and its Cancel must stay in reach until it ends.
+void MessageWindow::closeEvent(QCloseEvent* event) {
+    if (!runProgress->isHidden()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void MessageWindow::appendLine(const std::string& line) {
@@ -114,11 +128,13 @@ void MessageWindow::clear() {
 void MessageWindow::showCentred() {
     if (!isVisible()) {
         // The frame's size is known only once the window is shown: centred
-        // before, so that it appears in place, and again after.
+        // before, so that it appears in place, and again once framed.
         centreOnScreen();
         show();
-        fitFrameToOuterSize();
-        centreOnScreen();
+        whenFramed(*this, [this] {
+            fitFrameToOuterSize();
+            centreOnScreen();
+        });
     }
 }
 
@@ -133,12 +149,14 @@ void MessageWindow::fitFrameToOuterSize() {
     }
 }
 
+// A window larger than the screen's area starts at its corner instead.
 void MessageWindow::centreOnScreen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
+        keepInsideScreen(*this);
     }
 }
 

@@ -9,14 +9,14 @@ _kzoview() {
             _filedir png
             return
             ;;
-        --size | -h | --help | --version)
+        --size | --frame | --fps | --scale | -h | --help | --version)
             return
             ;;
     esac
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--snapshot= --size= --info --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# check_install.sh BUILD_DIR SOURCE_DIR "PROGRAMS"
+# check_install.sh BUILD_DIR SOURCE_DIR "PROGRAMS" "WINDOW_MODULES"
 set -euo pipefail
 build=$1
 source=$2
 read -r -a programs <<<"${3//;/ }"
+read -r -a window_modules <<<"${4//;/ }"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -12,8 +13,8 @@ fail() {
     exit 1
 }
 
-# 1. The installed tree holds the programs, the model import module and the
-# desktop files, nothing else.
+# 1. The installed tree holds the programs, the model import module, the
+# window modules and the desktop files, nothing else.
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected=(
@@ -43,6 +44,9 @@ expected=(
 for p in "${programs[@]}"; do
     expected+=("bin/$p")
 done
+for m in "${window_modules[@]}"; do
+    expected+=("lib/kzo-tools/$m")
+done
 # The targets file of the build's configuration (-relwithdebinfo, -debug, ...)
 # and zsh's folder, which depends on the prefix.
 config_name='s/KzoToolsTargets-[a-z]*\.cmake/KzoToolsTargets-CONFIG.cmake/; s#/zsh/[a-z-]*/#/zsh/ZSH/#'
@@ -62,6 +66,22 @@ if [[ " ${programs[*]} " == *" kzomaker "* ]]; then
     [[ -f "$work/triangle.kzo" ]] || fail "no triangle.kzo"
     echo "model import module: ok"
 fi
+
+# 1c. The installed programs find their window modules: with a display that
+# does not answer, Qt itself refuses to start, which only the module loads.
+printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' >"$work/triangle.obj"
+for p in kzomaker kzoview; do
+    [[ " ${programs[*]} " == *" $p "* && " ${window_modules[*]} " == *" $p-window.so "* ]] ||
+        continue
+    args=()
+    [[ $p == kzoview ]] && args=("$work/triangle.obj")
+    status=0
+    err=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:65000 KZO_MODULE_DIR= \
+        "$prefix/bin/$p" "${args[@]}" 2>&1 >/dev/null) || status=$?
+    [[ $status == 2 && "$err" == *"no display:"* && "$err" != *"cannot open the window"* ]] ||
+        fail "the installed $p does not reach its window module (status $status): $err"
+done
+echo "window modules: ok"
 
 # 2. The desktop entries validate.
 if command -v desktop-file-validate >/dev/null; then

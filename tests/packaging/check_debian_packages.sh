@@ -32,10 +32,11 @@ for deb in "$cli" "$desktop" "$dbgsym"; do
 done
 
 # The command-line package: its libraries found by dpkg-shlibdeps (versions
-# from the symbols used), nothing of the desktop.
+# from the symbols used), no Qt, nothing of the desktop.
 cli_depends=$(field "$cli" Depends)
 [[ $cli_depends =~ libc6\ \(\>=\ [0-9] && $cli_depends == *libassimp* ]] ||
     fail "kzo-tools: dependencies not computed: $cli_depends"
+[[ $cli_depends != *qt* ]] || fail "kzo-tools depends on Qt: $cli_depends"
 cli_files=$(dpkg-deb -c "$cli" | awk '{print $6}')
 for path in usr/bin/kzomaker usr/bin/kzoview usr/bin/kzodump usr/share/man/man1/kzomaker.1.gz \
     usr/share/bash-completion/completions/kzomaker usr/share/zsh/vendor-completions/_kzomaker \
@@ -46,11 +47,13 @@ grep -q '/applications/\|/thumbnailers/\|/mime/' <<<"$cli_files" && fail "kzo-to
 
 # The desktop package: the entries, on top of the command lines.
 desktop_depends=$(field "$desktop" Depends)
-for dep in "kzo-tools (= $version)" fonts-nanum qt6-qpa-plugins; do
+for dep in "kzo-tools (= $version)" fonts-nanum qt6-qpa-plugins libqt6widgets6; do
     [[ $desktop_depends == *"$dep"* ]] || fail "kzo-tools-desktop does not depend on $dep: $desktop_depends"
 done
 desktop_files=$(dpkg-deb -c "$desktop" | awk '{print $6}')
-grep -qx './usr/share/applications/kzomaker.desktop' <<<"$desktop_files" || fail "kzo-tools-desktop lacks its entries"
+for path in usr/share/applications/kzomaker.desktop usr/lib/kzo-tools/kzoview-window.so; do
+    grep -qx "\./$path" <<<"$desktop_files" || fail "kzo-tools-desktop lacks /$path"
+done
 grep -q '/bin/' <<<"$desktop_files" && fail "kzo-tools-desktop holds programs"
 
 # Debian's documents, the changelog compressed without a name or time.
@@ -65,7 +68,7 @@ done
 
 # Stripped binaries, each with its symbols in the -dbgsym package by build id.
 dpkg-deb -x "$dbgsym" "$work/dbgsym"
-for elf in "$work"/kzo-tools/usr/bin/* "$work"/kzo-tools/usr/lib/kzo-tools/*.so; do
+for elf in "$work"/kzo-tools/usr/bin/* "$work"/kzo-tools*/usr/lib/kzo-tools/*.so; do
     readelf -S "$elf" | grep -q '\.debug_info\|\.symtab' && fail "${elf##*/} is not stripped"
     id=$(readelf -n "$elf" | sed -n 's/^ *Build ID: //p')
     [[ -n $id ]] || fail "${elf##*/} has no build id"
