@@ -20,13 +20,14 @@ fail() {
 arch=$(dpkg --print-architecture)
 cli=$work/out/kzo-tools_${version}_$arch.deb
 desktop=$work/out/kzo-tools-desktop_${version}_$arch.deb
-dbgsym=$work/out/kzo-tools-dbgsym_${version}_$arch.ddeb
+dbgsyms=("$work/out/kzo-tools-dbgsym_${version}_$arch.ddeb"
+    "$work/out/kzo-tools-desktop-dbgsym_${version}_$arch.ddeb")
 made=$(cd "$work/out" && ls -1 ./*.*deb | sed 's|^\./||' | sort | xargs)
-wanted=$(printf '%s\n' "$cli" "$desktop" "$dbgsym" | sed 's|.*/||' | sort | xargs)
+wanted=$(printf '%s\n' "$cli" "$desktop" "${dbgsyms[@]}" | sed 's|.*/||' | sort | xargs)
 [[ "$made" == "$wanted" ]] || fail "cpack made '$made', not '$wanted'"
 
 field() { dpkg-deb -f "$1" "$2"; }
-for deb in "$cli" "$desktop" "$dbgsym"; do
+for deb in "$cli" "$desktop" "${dbgsyms[@]}"; do
     [[ $(field "$deb" Maintainer) == "$maintainer" ]] ||
         fail "${deb##*/}: maintainer '$(field "$deb" Maintainer)'"
 done
@@ -66,21 +67,23 @@ for deb in "$cli" "$desktop"; do
         fail "$name: the changelog's gzip header holds a name or time"
 done
 
-# Stripped binaries, each with its symbols in the -dbgsym package by build id.
-dpkg-deb -x "$dbgsym" "$work/dbgsym"
+# Stripped binaries, each with its symbols in a -dbgsym package by build id.
+for deb in "${dbgsyms[@]}"; do
+    dpkg-deb -x "$deb" "$work/dbgsym"
+    (cd "$work/dbgsym" && dpkg-deb -I "$deb" md5sums | md5sum --quiet -c) ||
+        fail "${deb##*/}: md5sums do not match its files"
+done
 for elf in "$work"/kzo-tools/usr/bin/* "$work"/kzo-tools*/usr/lib/kzo-tools/*.so; do
     readelf -S "$elf" | grep -q '\.debug_info\|\.symtab' && fail "${elf##*/} is not stripped"
     id=$(readelf -n "$elf" | sed -n 's/^ *Build ID: //p')
     [[ -n $id ]] || fail "${elf##*/} has no build id"
     debug=$work/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug
     [[ -f $debug ]] && readelf -S "$debug" | grep -q '\.debug_info' ||
-        fail "kzo-tools-dbgsym has no symbols of ${elf##*/}"
+        fail "no -dbgsym package has the symbols of ${elf##*/}"
 done
-(cd "$work/dbgsym" && dpkg-deb -I "$dbgsym" md5sums | md5sum --quiet -c) ||
-    fail "kzo-tools-dbgsym's md5sums do not match its files"
 
 if command -v lintian >/dev/null; then
-    lintian --fail-on error,warning "$cli" "$desktop" "$dbgsym" >"$work/lintian.log" 2>&1 ||
+    lintian --fail-on error,warning "$cli" "$desktop" "${dbgsyms[@]}" >"$work/lintian.log" 2>&1 ||
         { grep -v '^running with root' "$work/lintian.log"; fail "lintian"; }
     echo "lintian: no error, no warning"
 else
