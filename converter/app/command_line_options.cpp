@@ -14,7 +14,8 @@ namespace kzo {
 const char* const kUsageText =
     "Usage: kzomaker [options] FILE...\n"
     "Converts 3D Studio (.3ds) files, LightWave scenes (.lws, versions 1 to 5, their\n"
-    "objects read from .3ds twins or .lwo files) and models of every other format\n"
+    "objects read from .3ds twins or .lwo files), LightWave objects (.lwo: LWO2,\n"
+    "LWOB, every layer, LightWave's axes kept) and models of every other format\n"
     "the assimp library reads (.obj .gltf .glb .fbx .dae .ply .stl .blend and more,\n"
     "by the extension after the last dot) into KZO object files.\n"
     "Those models are read y up and turned into the 3DS reader's space: a point\n"

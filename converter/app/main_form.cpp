@@ -352,7 +352,8 @@ void setUpInputFileDialog(QFileDialog& dialog) {
     const QString scenes = sceneCaption + " (*.[lL][wW][sS])";
     const QString studio = studioCaption + " (*.[3][dD][sS])";
     QString models = "other model file (";
-    for (const char* extension : {"obj", "gltf", "glb", "fbx", "dae", "ply", "stl", "blend"}) {
+    for (const char* extension :
+         {"lwo", "obj", "gltf", "glb", "fbx", "dae", "ply", "stl", "blend"}) {
         models += models.endsWith('(') ? "*." : " *.";
         for (const char* c = extension; *c != '\0'; ++c) {
             models += QString("[%1%2]").arg(QChar(*c).toLower()).arg(QChar(*c).toUpper());

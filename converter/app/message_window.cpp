@@ -3,9 +3,13 @@
 #include "converter/app/form_font.h"
 
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -14,7 +18,32 @@ namespace {
 
 const QSize kOuterSize(555, 238);
 
+bool isErrorLine(const QString& line) {
+    return line.startsWith(QLatin1String("ERROR: "));
+}
+
+// The colours only mark the lines on screen: a copy carries the text alone,
+// so that pasting into a document or a mail brings no red along.
+class PlainCopyMemo : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override {
+        auto* data = new QMimeData;
+        data->setText(textCursor().selection().toPlainText());
+        return data;
+    }
+};
+
 } // namespace
+
+// Qt's palette has no role for errors: a red that reads on the text area's
+// own background, darker on a light one and lighter on a dark one.
+QColor errorColour(const QPalette& palette) {
+    return palette.color(QPalette::Base).lightness() < 128 ? QColor(255, 110, 100)
+                                                           : QColor(190, 0, 0);
+}
 
 MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint) {
     setObjectName("Form3");
@@ -24,7 +53,7 @@ MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOn
     applyFormFont(*this);
     resize(kOuterSize);
 
-    memo1 = new QPlainTextEdit(this);
+    memo1 = new PlainCopyMemo(this);
     memo1->setObjectName("Memo1");
     memo1->setReadOnly(true);
     memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -46,9 +75,34 @@ void MessageWindow::flushLines() {
     if (pending_.isEmpty()) {
         return;
     }
-    memo1->appendPlainText(pending_.join('\n'));
+    // The view follows new lines unless the user has scrolled up to read.
+    QScrollBar& down = *memo1->verticalScrollBar();
+    const bool following = down.value() == down.maximum();
+
+    // Without a colour of its own a line takes the palette's text colour.
+    const QTextCharFormat plain;
+    QTextCharFormat error;
+    error.setForeground(errorColour(memo1->palette()));
+    QTextCursor end(memo1->document());
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    bool first = memo1->document()->isEmpty();
+    for (const QString& line : pending_) {
+        // Every line is a paragraph of its own and sets its own colour, so
+        // that none is carried on from the line before.
+        if (!first) {
+            end.insertBlock(QTextBlockFormat(), plain);
+        }
+        first = false;
+        end.insertText(line, isErrorLine(line) ? error : plain);
+    }
+    end.endEditBlock();
     pending_.clear();
-    // Appending scrolls to the end of the last line; lines are read from their start.
+
+    if (following) {
+        down.setValue(down.maximum());
+    }
+    // Lines are read from their start.
     memo1->horizontalScrollBar()->setValue(0);
 }
 

@@ -1,7 +1,10 @@
 // "Message window": the stay-on-top window that shows a run's messages, one
-// line each. Closing it only hides it; its text stays until the next run.
+// line each, "ERROR: " lines in the error colour. Closing it only hides it;
+// its text stays until the next run.
 #pragma once
 
+#include <QColor>
+#include <QPalette>
 #include <QStringList>
 #include <QWidget>
 
@@ -10,6 +13,9 @@
 class QPlainTextEdit;
 
 namespace kzo {
+
+// The colour of "ERROR: " lines on a text area of this palette.
+QColor errorColour(const QPalette& palette);
 
 class MessageWindow : public QWidget {
 public:

@@ -36,7 +36,7 @@ std::string lowerCaseExtension(const std::string& path) {
 // The engine's own files and LightWave's, which the import library also
 // claims.
 bool isOwnExtension(const std::string& extension) {
-    for (const char* own : {"kzo", "mot", "cam", "kzl", "lwo", "lws"}) {
+    for (const char* own : {"kzo", "mot", "cam", "kzl", "lws"}) {
         if (extension == own) {
             return true;
         }
@@ -59,6 +59,9 @@ InputKind inputKindOf(const std::string& path) {
         return InputKind::lightWaveScene;
     }
     const std::string extension = lowerCaseExtension(path);
+    if (extension == "lwo") {
+        return InputKind::lightWaveObject;
+    }
     if (extension.empty() || isOwnExtension(extension)) {
         return InputKind::unsupported;
     }
@@ -84,12 +87,25 @@ ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& 
         return import3dsFile(model, path);
     case InputKind::lightWaveScene:
         return importLwsScene(model, path);
+    case InputKind::lightWaveObject:
+        warnOfSideFiles(model.sink, path, settings);
+        return importLwoFile(model, path);
     case InputKind::otherModel:
         return importModelFile(model, path, settings);
     case InputKind::unsupported:
         break;
     }
     return ImportedInput{};
+}
+
+void warnOfSideFiles(const MessageSink& sink, const std::string& path,
+                     const ConversionSettings& settings) {
+    if (settings.animation != 0 || settings.cameraFile != 0 || settings.lightFile != 0) {
+        printMessage(sink,
+                     "'%s' is no LightWave scene: .mot, .cam and .kzl files come only from "
+                     "LightWave scenes",
+                     path.c_str());
+    }
 }
 
 bool isSceneKind(InputKind kind) {

@@ -20,19 +20,20 @@
 namespace kzo {
 
 enum class InputKind {
-    threeDStudio,   // a name ending in "3ds", any letter case
-    lightWaveScene, // a name ending in "lws", any letter case
-    otherModel,     // any other extension the model import library reads
+    threeDStudio,    // a name ending in "3ds", any letter case
+    lightWaveScene,  // a name ending in "lws", any letter case
+    lightWaveObject, // the extension "lwo", any letter case
+    otherModel,      // any other extension the model import library reads
     unsupported,
 };
 
 // A name ending in "3ds" or "lws" is decided by its last three characters
 // alone (no dot is needed). Any other name is decided by its extension (after
-// the last dot of the file name, any letter case): the engine's own files
-// (.kzo .mot .cam .kzl) and LightWave objects (.lwo) are not read here; any
-// other extension goes to the model import library when it reads it, which
-// loads the library's module. When the module cannot be loaded, the name is
-// taken as a model, so that converting it says why.
+// the last dot of the file name, any letter case): LightWave objects (.lwo)
+// are read by our own object reader, the one scenes use; the engine's own
+// files (.kzo .mot .cam .kzl) are not read here; any other extension goes to the model import
+// library when it reads it, which loads the library's module. When the module cannot be loaded, the
+// name is taken as a model, so that converting it says why.
 InputKind inputKindOf(const std::string& path);
 
 // The KZO file's path for the proposed output path (the export prefix and the
@@ -55,6 +56,11 @@ struct ImportedInput {
     // Every file the import read, in the order read, the input first.
     std::vector<std::string> filesRead;
 };
+
+// A model file (anything but a scene) has no side files to give: when the
+// settings ask for them, a message line says so; nothing else changes.
+void warnOfSideFiles(const MessageSink& sink, const std::string& path,
+                     const ConversionSettings& settings);
 
 // Runs the importer of the input's kind (which must be supported).
 ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& path,

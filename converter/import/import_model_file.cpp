@@ -47,12 +47,7 @@ void fitToTables(SceneModel& model, ImportedModel& imported, const std::string& 
 
 ImportedInput importModelFile(SceneModel& model, const std::string& path,
                               const ConversionSettings& settings) {
-    if (settings.animation != 0 || settings.cameraFile != 0 || settings.lightFile != 0) {
-        printMessage(model.sink,
-                     "'%s' is no LightWave scene: .mot, .cam and .kzl files come only from "
-                     "LightWave scenes",
-                     path.c_str());
-    }
+    warnOfSideFiles(model.sink, path, settings);
     ImportedModel imported = readModel(model, path);
     for (const std::string& warning : imported.warnings) {
         printMessage(model.sink, "'%s' %s", path.c_str(), warning.c_str());

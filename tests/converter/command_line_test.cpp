@@ -66,13 +66,13 @@ TEST(CommandLine, convertsEveryFileIntoTheOutputDirectoryInListOrder) {
 TEST(CommandLine, failedOrRejectedFilesGiveStatusOneAndTheRestStillConvert) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
-    writeBytes(dir / "b.lwo", twoTriangles3ds().data);
+    writeBytes(dir / "b.txt", twoTriangles3ds().data);
     const CliRun r = kzomaker(
-        {"--output-dir=" + dir.path().string(), dir / "gone.3ds", dir / "b.lwo", dir / "a.3ds"});
+        {"--output-dir=" + dir.path().string(), dir / "gone.3ds", dir / "b.txt", dir / "a.3ds"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n'" + (dir / "b.lwo") +
+    EXPECT_EQ(r.err, "ERROR: cannot open '" + (dir / "gone.3ds") + "'\n'" + (dir / "b.txt") +
                          "' is not lws or 3ds file\n");
-    EXPECT_EQ(r.out, converting(dir / "gone.3ds") + converting(dir / "b.lwo") +
+    EXPECT_EQ(r.out, converting(dir / "gone.3ds") + converting(dir / "b.txt") +
                          converted(dir / "a.3ds", dir / "a.kzo") +
                          "3 files: 1 converted, 1 failed, 1 rejected\n");
 }

@@ -4,6 +4,9 @@
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/temp_dir.h"
 #include "tests/converter/two_triangles.h"
+#include "tests/support/build_lwo2.h"
+#include "tests/support/build_lwob.h"
+#include "tools/dump_parse.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +68,7 @@ TEST(ConvertFile, nameDecidesThePathByItsLastThreeCharacters) {
     TempDir dir;
     writeBytes(dir / "my3ds", twoTriangles3ds().data);
     writeBytes(dir / "x.3dS", twoTriangles3ds().data);
-    writeBytes(dir / "model.lwo", twoTriangles3ds().data);
+    writeBytes(dir / "notes.txt", twoTriangles3ds().data);
     Converter c;
     std::string output;
     EXPECT_EQ(c.convert(dir / "my3ds", dir.path().string(), &output), ConversionOutcome::converted);
@@ -75,14 +78,39 @@ TEST(ConvertFile, nameDecidesThePathByItsLastThreeCharacters) {
     EXPECT_EQ(output, dir / "x.kzo");
 
     c.lines.clear();
-    EXPECT_EQ(c.convert(dir / "model.lwo", dir.path().string(), &output),
-              ConversionOutcome::rejected);
-    EXPECT_EQ(output, dir / "model.kzo");
+    EXPECT_EQ(c.convert(dir / "notes.txt", dir.path().string()), ConversionOutcome::rejected);
     EXPECT_EQ(c.lines,
-              (std::vector<std::string>{"'" + (dir / "model.lwo") + "' Converting...",
-                                        "'" + (dir / "model.lwo") + "' is not lws or 3ds file"}));
+              (std::vector<std::string>{"'" + (dir / "notes.txt") + "' Converting...",
+                                        "'" + (dir / "notes.txt") + "' is not lws or 3ds file"}));
     EXPECT_EQ(listDirectory(dir.path()),
-              (std::vector<std::string>{"model.lwo", "my3ds", "mykzo", "x.3dS", "x.kzo"}));
+              (std::vector<std::string>{"my3ds", "mykzo", "notes.txt", "x.3dS", "x.kzo"}));
+}
+
+// A LightWave object given on its own converts as the one object of a scene
+// would: LightWave's axes kept, its quad a fan of two triangles. It has no
+// side files to give, and says so when they are asked for.
+TEST(ConvertFile, lightWaveObjectConvertsAsAModelOfItsOwn) {
+    TempDir dir;
+    writeBytes(dir / "box.v2.LWO",
+               lwo2File(layr(0, "front") + pnts({{0, 0, 2}, {1, 0, 2}, {1, 1, 2}, {0, 1, 2}}) +
+                        pols2("FACE", {{0, 1, 2, 3}}))
+                   .data);
+    Converter c;
+    c.settings.animation = 1;
+    std::string output;
+    EXPECT_EQ(c.convert(dir / "box.v2.LWO", dir.path().string(), &output),
+              ConversionOutcome::converted);
+    EXPECT_EQ(output, dir / "box.v2.kzo");
+    EXPECT_EQ(c.lines[1], "'" + (dir / "box.v2.LWO") +
+                              "' is no LightWave scene: .mot, .cam and .kzl files come only from "
+                              "LightWave scenes");
+    const dump::KzoDump kzo = dump::parseKzo(readBytes(dir / "box.v2.kzo"));
+    EXPECT_EQ(kzo.header.vertexCount, 4);
+    EXPECT_EQ(kzo.header.faceCount, 2);
+    for (const KzoVertexRecord& v : kzo.vertices) {
+        EXPECT_EQ(v.z, 2.0f);
+    }
+    EXPECT_EQ(listDirectory(dir.path()), (std::vector<std::string>{"box.v2.LWO", "box.v2.kzo"}));
 }
 
 TEST(ConvertFile, missingInputIsAnErrorAndTheNextFileStillConverts) {

@@ -48,8 +48,8 @@ QString quoted(const std::string& path) {
 
 TEST_F(GuiConvertRunTest, showsEachFilesMessagesInListOrder) {
     writeBytes(dir / "SHIP.3DS", twoTriangles3ds().data);
-    writeBytes(dir / "model.lwo", {'F', 'O', 'R', 'M'});
-    list({dir / "SHIP.3DS", dir / "model.lwo", dir / "gone.3ds"});
+    writeBytes(dir / "model.txt", {'F', 'O', 'R', 'M'});
+    list({dir / "SHIP.3DS", dir / "model.txt", dir / "gone.3ds"});
     gui.form1.bitBtn6->click();
 
     const QString ship = quoted(dir / "SHIP.3DS");
@@ -66,8 +66,8 @@ TEST_F(GuiConvertRunTest, showsEachFilesMessagesInListOrder) {
         "no shading",
         "============================",
         ship + " Converting...OK",
-        quoted(dir / "model.lwo") + " Converting...",
-        quoted(dir / "model.lwo") + " is not lws or 3ds file",
+        quoted(dir / "model.txt") + " Converting...",
+        quoted(dir / "model.txt") + " is not lws or 3ds file",
         quoted(dir / "gone.3ds") + " Converting...",
         "ERROR: cannot open " + quoted(dir / "gone.3ds"),
     };
@@ -76,10 +76,10 @@ TEST_F(GuiConvertRunTest, showsEachFilesMessagesInListOrder) {
     EXPECT_EQ(listDirectory(dir.path() / "out"), (std::vector<std::string>{"SHIP.kzo"}));
 
     // The second run's lines replace the first run's.
-    list({dir / "model.lwo"});
+    list({dir / "model.txt"});
     gui.form1.bitBtn6->click();
-    EXPECT_EQ(shownLines(), (QStringList{quoted(dir / "model.lwo") + " Converting...",
-                                         quoted(dir / "model.lwo") + " is not lws or 3ds file"}));
+    EXPECT_EQ(shownLines(), (QStringList{quoted(dir / "model.txt") + " Converting...",
+                                         quoted(dir / "model.txt") + " is not lws or 3ds file"}));
 }
 
 TEST_F(GuiConvertRunTest, convertsWithTheOptionsOfTheForm) {

@@ -14,12 +14,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
 
 #include <gtest/gtest.h>
 
@@ -366,23 +369,56 @@ TEST_F(MainFormTest, userInputDuringARunIsDropped) {
     EXPECT_EQ(gui->form3.text(), "/a.3ds\n/b.3ds");
 }
 
-TEST_F(MainFormTest, messageLinesCanBeSelectedAndCopiedButNotEdited) {
+// The colour of each line of the text area, by its first character.
+std::vector<QColor> lineColours(const QPlainTextEdit& memo) {
+    std::vector<QColor> colours;
+    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next()) {
+        QTextCursor inside(block);
+        inside.movePosition(QTextCursor::NextCharacter);
+        colours.push_back(inside.charFormat().foreground().style() == Qt::NoBrush
+                              ? memo.palette().color(QPalette::Text)
+                              : inside.charFormat().foreground().color());
+    }
+    return colours;
+}
+
+TEST_F(MainFormTest, errorLinesStandOutAndEveryLineCopiesAsPlainText) {
     MessageWindow& window = gui->form3;
-    window.appendLine("ERROR: cannot open '/a.3ds'");
+    const QString lines = "'/a.3ds' Converting...\nERROR: cannot open '/a.3ds'\n"
+                          "ERROR: no triangles in '/b.3ds'\n'/c.3ds' Converting...OK\n"
+                          "an ERROR: inside a line";
+    for (const QString& line : lines.split('\n')) {
+        window.appendLine(line.toStdString());
+        if (line.endsWith("OK")) {
+            window.flushLines(); // lines after an error, in a later batch too
+        }
+    }
     window.showFocused();
     QCoreApplication::processEvents();
+    EXPECT_EQ(window.text(), lines);
+
+    const QColor text = window.memo1->palette().color(QPalette::Text);
+    const QColor error = errorColour(window.memo1->palette());
+    EXPECT_NE(error, text);
+    EXPECT_EQ(lineColours(*window.memo1), (std::vector<QColor>{text, error, error, text, text}));
+    QPalette dark;
+    dark.setColor(QPalette::Base, Qt::black);
+    EXPECT_GT(errorColour(dark).lightness(), error.lightness()) << "readable on a dark base";
+
     window.memo1->setFocus();
-    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& text = {}) {
-        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& typed = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, typed);
         QCoreApplication::sendEvent(window.memo1, &event);
     };
     press(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(window.memo1->textCursor().selectedText(), "ERROR: cannot open '/a.3ds'");
     press(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ERROR: cannot open '/a.3ds'");
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->formats(), QStringList{"text/plain"});
+    EXPECT_EQ(copied->text(), lines);
     press(Qt::Key_X, Qt::NoModifier, "x");
     press(Qt::Key_Delete, Qt::NoModifier);
-    EXPECT_EQ(window.text(), "ERROR: cannot open '/a.3ds'");
+    EXPECT_EQ(window.text(), lines);
 }
 
 TEST_F(MainFormTest, messageWindowHidesOnCloseAndShowsTheSameLinesAgain) {

@@ -2,21 +2,27 @@
 // its command line on files the tests write, the form through Qt events on the
 // offscreen platform.
 #include "tests/support/build_lwob.h"
+#include "tests/viewer/build_kzo.h"
 #include "viewer/app/tform1.h"
 #include "viewer/first_frame.h"
 #include "viewer/loaders.h"
 #include "viewer/view_command.h"
+#include "viewer/viewer_error.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProcess>
+#include <QRawFont>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -229,4 +235,51 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
     form.grab(); // paints, and the paint turns the vertices
     EXPECT_NEAR(doc.mesh.vertexArray[1].x, -x, 1e-5f);
     EXPECT_NEAR(doc.mesh.vertexArray[1].z, -z, 1e-5f);
+}
+
+// The error boxes of three loaders are partly Korean; without a font that
+// covers Hangul on the machine they show empty boxes.
+TEST(KzoviewForm, koreanErrorTextsHaveAFontOnTheMachine) {
+    int argc = 1;
+    char name[] = "kzoview_app_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+
+    const auto failureOf = [](const std::function<void()>& load) {
+        try {
+            load();
+        } catch (const kzoview::FatalError& error) {
+            return QString::fromUtf8(error.what());
+        }
+        return QString();
+    };
+    kzoview::ViewerDocument doc;
+    const std::vector<std::uint8_t> notA3ds = {0x34, 0x12, 0, 0, 0, 0};
+    kzotest::KzoInput oldVersion;
+    oldVersion.version = 15;
+    const kzotest::Bytes oldKzo = kzotest::kzoFile(oldVersion);
+    const QStringList messages = {
+        failureOf([&] { kzoview::Load3DSBytes(notA3ds, "a.3ds", doc); }),
+        failureOf([&] { kzoview::LoadKZOBytes(oldKzo.data, "a.kzo", doc); }),
+        failureOf([&] { kzoview::LoadObjectFile("/nonexistent/a.lwo", doc); }),
+    };
+
+    QList<QRawFont> hangulFonts;
+    for (const QString& family : QFontDatabase::families(QFontDatabase::Korean)) {
+        const QRawFont font = QRawFont::fromFont(QFont(family), QFontDatabase::Korean);
+        if (font.isValid() && font.supportsCharacter(0xD55C)) {
+            hangulFonts.append(font);
+        }
+    }
+    ASSERT_FALSE(hangulFonts.isEmpty()) << "no font family covers U+D55C";
+    for (const QString& message : messages) {
+        ASSERT_FALSE(message.isEmpty());
+        for (const char32_t c : message.toUcs4()) {
+            if (c >= 0xAC00 && c <= 0xD7A3) {
+                EXPECT_TRUE(std::any_of(hangulFonts.begin(), hangulFonts.end(),
+                                        [c](const QRawFont& f) { return f.supportsCharacter(c); }))
+                    << message.toStdString();
+            }
+        }
+    }
 }
