@@ -233,49 +233,49 @@ void walkFile(Load3ds& load, bool counting) {
     walkChunk(load, main);
 }
 
+// Parses the file into doc.mesh (a whole load) or its bounds (a summary).
+detail::ParsedObject parse3ds(std::span<const std::uint8_t> bytes, const std::string& name,
+                              ViewerDocument& doc, LoadScope scope) {
+    Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
+    load.summary = scope == LoadScope::Summary;
+    if (bytes.size() < 2 || load.in.u16le() != chunk3ds::kMain) {
+        fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
+    }
+    walkFile(load, true);
+    if (load.vertexTotal == 0) {
+        fatalError("Object vertex count or face count is zero !!!");
+    }
+    // Every vertex takes 12 bytes of the file, every face 8: both counts
+    // fit 32 bits.
+    ViewerMesh& mesh = doc.mesh;
+    const auto vertexCount = std::size_t(load.vertexTotal);
+    const auto faceCount = std::size_t(load.faceTotal);
+    if (!load.summary) {
+        mesh.vertexArray = trackedBuffer<MeshVertex>(mesh.arena, vertexCount);
+        load.placement = startFaces(mesh, faceCount, 3 * faceCount);
+    }
+    mesh.vertexCount = static_cast<std::int32_t>(vertexCount);
+    mesh.faceCount = static_cast<std::int32_t>(faceCount);
+    walkFile(load, false);
+
+    detail::ParsedObject parsed{std::string(FileTitle(name)), load.summary, load.bounds};
+    parsed.caption += " " + std::to_string(mesh.faceCount) + " faces " +
+                      std::to_string(mesh.vertexCount) + " vertices";
+    return parsed;
+}
+
 } // namespace
 
 void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
                   LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
-        Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
-        load.summary = scope == LoadScope::Summary;
-        if (bytes.size() < 2 || load.in.u16le() != chunk3ds::kMain) {
-            fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
-        }
-        walkFile(load, true);
-        if (load.vertexTotal == 0) {
-            fatalError("Object vertex count or face count is zero !!!");
-        }
-        // Every vertex takes 12 bytes of the file, every face 8: both counts
-        // fit 32 bits.
-        ViewerMesh& mesh = doc.mesh;
-        const auto vertexCount = std::size_t(load.vertexTotal);
-        const auto faceCount = std::size_t(load.faceTotal);
-        if (!load.summary) {
-            mesh.vertexArray = trackedBuffer<MeshVertex>(mesh.arena, vertexCount);
-            load.placement = startFaces(mesh, faceCount, 3 * faceCount);
-        }
-        mesh.vertexCount = static_cast<std::int32_t>(vertexCount);
-        mesh.faceCount = static_cast<std::int32_t>(faceCount);
-        walkFile(load, false);
-
-        std::string caption(FileTitle(name));
-        caption += " " + std::to_string(mesh.faceCount) + " faces " +
-                   std::to_string(mesh.vertexCount) + " vertices";
-        if (load.summary) {
-            detail::finishSummary(doc, load.bounds, kLoader, name, std::move(caption));
-        } else {
-            shareEdges(mesh);
-            detail::finishLoad(doc, kLoader, name, std::move(caption));
-        }
+        detail::finishParsed(doc, kLoader, name, parse3ds(bytes, name, doc, scope));
     });
 }
 
 void Load3DS(const std::string& name, ViewerDocument& doc, LoadScope scope) {
-    detail::runLoad(doc, kLoader, name, [&] {
-        const kzo::LargeFileBytes file = detail::readObjectFile(kLoader, name);
-        Load3DSBytes(file.bytes(), name, doc, scope);
+    detail::loadFile(doc, kLoader, name, [&](std::span<const std::uint8_t> bytes) {
+        return parse3ds(bytes, name, doc, scope);
     });
 }
 
