@@ -7,6 +7,7 @@
 #include "converter/app/input_blocker.h"
 #include "converter/app/message_window.h"
 #include "converter/app/scale_factor.h"
+#include "converter/app/screen_fit.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStyle>
 
 #include <algorithm>
@@ -132,7 +134,11 @@ void MainForm::buildFileGroup() {
     listBox1->setGeometry(24, 32, 369, 193);
     listBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     listBox1->setSortingEnabled(false);
-    listBox1->setUniformItemSizes(true);
+    // Every row's own width counts, so that the horizontal scroll bar reaches
+    // the end of the longest path; uniform sizes would take the first row's
+    // width for all. The rows keep one height through the delegate.
+    listBox1->setUniformItemSizes(false);
+    listBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     listBox1->setItemDelegate(new FixedRowHeight(listBox1));
 
     bitBtn3 = makeButton(groupBox1, "BitBtn3", "Add Files", {24, 232, 113, 27});
@@ -218,8 +224,13 @@ std::vector<std::string> MainForm::files() const {
 void MainForm::setFiles(const std::vector<std::string>& files) {
     listBox1->clear();
     for (const std::string& path : files) {
-        listBox1->addItem(pathText(path));
+        addListItem(pathText(path));
     }
+}
+
+void MainForm::addListItem(const QString& path) {
+    auto* item = new QListWidgetItem(path, listBox1);
+    item->setToolTip(path);
 }
 
 std::string MainForm::exportDirectory() const {
@@ -234,7 +245,7 @@ void MainForm::addFiles() {
     }
     std::vector<std::string> list = files();
     for (const std::string& added : appendNewPaths(list, paths)) {
-        listBox1->addItem(pathText(added));
+        addListItem(pathText(added));
     }
 }
 
@@ -327,6 +338,14 @@ void MainForm::convert() {
         QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), failure,
                         QMessageBox::Ok, this);
         box.exec();
+    }
+}
+
+// The designed position where the form fits on the screen, inside it where not.
+void MainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        keepInsideScreenOnceFramed(*this);
     }
 }
 

@@ -79,6 +79,7 @@ public:
     QPushButton* bitBtn2 = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -86,6 +87,8 @@ private:
     void buildOptionsGroup();
     void buildButtons();
     void setFiles(const std::vector<std::string>& files);
+    // An entry of the file list, with the whole path as its tooltip.
+    void addListItem(const QString& path);
     void showRunMessages(bool always);
 
     SceneModel& model_;

@@ -1,6 +1,7 @@
 #include "converter/app/message_window.h"
 
 #include "converter/app/form_font.h"
+#include "converter/app/screen_fit.h"
 
 #include <QGuiApplication>
 #include <QMimeData>
@@ -133,12 +134,14 @@ void MessageWindow::fitFrameToOuterSize() {
     }
 }
 
+// A window larger than the screen's area starts at its corner instead.
 void MessageWindow::centreOnScreen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
+        keepInsideScreen(*this);
     }
 }
 

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -154,6 +155,60 @@ TEST_F(MainFormTest, addFilesSkipsPathsAlreadyListedExactly) {
 
     chooseFiles({}); // cancelled
     EXPECT_EQ(listed().size(), 4);
+}
+
+TEST_F(MainFormTest, theFileListScrollsToTheEndOfEveryPathAndShowsItWhole) {
+    const QString longPath = "/home/artist/scenes/lws-v1/green_" + QString(60, 'x') + "_end.lws";
+    chooseFiles({"/a.lws", longPath, "/b/c.3ds"});
+    form().show();
+    QCoreApplication::processEvents();
+
+    QListWidget& list = *form().listBox1;
+    QScrollBar& across = *list.horizontalScrollBar();
+    ASSERT_GT(across.maximum(), 0);
+    across.setValue(across.maximum());
+    QCoreApplication::processEvents();
+    const QRect row = list.visualItemRect(list.item(1));
+    EXPECT_GE(row.width(), list.fontMetrics().horizontalAdvance(longPath));
+    EXPECT_LE(row.right(), list.viewport()->width()) << "the last character can be scrolled to";
+    EXPECT_EQ(row.height(), 16);
+
+    list.item(0)->setSelected(true);
+    form().bitBtn4->click(); // the list is filled anew
+    EXPECT_EQ(list.item(0)->toolTip(), longPath);
+    EXPECT_EQ(list.item(1)->toolTip(), "/b/c.3ds");
+}
+
+// The offscreen screen (800 px wide) is narrower than the designed places
+// allow: the forms open inside it, as far from their places as needed only.
+TEST_F(MainFormTest, formsOpenInsideTheScreen) {
+    ASSERT_NE(QGuiApplication::primaryScreen(), nullptr);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LT(area.right(), 361 + 554) << "the test needs a screen the main form sticks out of";
+
+    form().show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(form().frameGeometry())) << form().frameGeometry().x();
+    EXPECT_EQ(form().frameGeometry().right(), area.right());
+    EXPECT_EQ(form().geometry().y(), 117) << "the height fits: the form stays at its row";
+
+    ExportDirectoryDialog& dialog = gui->form2;
+    dialog.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(dialog.frameGeometry()));
+    EXPECT_EQ(dialog.geometry().y(), 142);
+    dialog.hide();
+
+    // Moved off by the user, the dialog comes back inside when shown again.
+    dialog.move(area.right() - 10, area.bottom() - 10);
+    dialog.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(dialog.frameGeometry()));
+    dialog.hide();
+
+    gui->form3.showCentred();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(gui->form3.frameGeometry()));
 }
 
 // The names the dialog's file list shows in its current directory.

@@ -7,15 +7,18 @@
 #include "viewer/first_frame.h"
 #include "viewer/loaders.h"
 #include "viewer/view_command.h"
+#include "viewer/view_session.h"
 #include "viewer/viewer_error.h"
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProcess>
 #include <QRawFont>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -214,7 +217,11 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
     const fs::path sample = writeSample(dir);
     kzoview::ViewerDocument doc;
     kzoview::LoadObjectFile(sample.string(), doc);
-    kzoview::TForm1 form(doc.mesh, QString::fromStdString(doc.captionText));
+    kzoview::ViewCommand command;
+    command.file = sample.string();
+    kzoview::ViewSession session;
+    ASSERT_EQ(kzoview::openSession(session, doc.mesh, command), "");
+    kzoview::TForm1 form(session, QString::fromStdString(doc.captionText));
     EXPECT_EQ(form.windowTitle().toStdString(), doc.captionText);
     EXPECT_EQ(form.size(), QSize(kzoview::kFormClientWidth, kzoview::kFormClientHeight));
 
@@ -235,6 +242,13 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
     form.grab(); // paints, and the paint turns the vertices
     EXPECT_NEAR(doc.mesh.vertexArray[1].x, -x, 1e-5f);
     EXPECT_NEAR(doc.mesh.vertexArray[1].z, -z, 1e-5f);
+
+    // Wherever the platform would put it, the window opens inside the screen.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    form.move(area.right() - 40, area.bottom() - 40);
+    form.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(area.contains(form.frameGeometry()));
 }
 
 // The error boxes of three loaders are partly Korean; without a font that
