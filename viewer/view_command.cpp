@@ -99,6 +99,7 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
                                                               std::to_string(kMaxSnapshotSide);
          }},
         {0, "shaded", false, [&c](const std::string&) { return flag(c.shaded); }},
+        {0, "auto-shaded", false, [&c](const std::string&) { return flag(c.autoShaded); }},
         {0, "play", false, [&c](const std::string&) { return flag(c.play); }},
         {0, "lights", false, [&c](const std::string&) { return flag(c.lights); }},
         {0, "frame", true,
@@ -142,9 +143,9 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
     if (sized && !snapshot) {
         return invalid("--size goes with --snapshot");
     }
-    if (info && (c.shaded || c.play || c.lights || framed || paced || scaled)) {
-        return invalid("--info shows no view: --shaded, --play, --frame, --fps, --lights and "
-                       "--scale go with the window or --snapshot");
+    if (info && (c.shaded || c.autoShaded || c.play || c.lights || framed || paced || scaled)) {
+        return invalid("--info shows no view: --shaded, --auto-shaded, --play, --frame, --fps, "
+                       "--lights and --scale go with the window or --snapshot");
     }
     if (scaled && !c.lights) {
         return invalid("--scale goes with --lights");
@@ -181,6 +182,8 @@ const char* const kUsageText =
     "                      precalculated files (types 3, 4), normals under a head light\n"
     "                      (types 1, 2, other formats), material colours (type 0);\n"
     "                      back faces hidden, transparent materials blended\n"
+    "  --auto-shaded       shaded for a precalculated file, else the wireframe (what\n"
+    "                      the thumbnailer shows)\n"
     "  --play              play the scene with FILE.mot (and FILE.cam) beside a .kzo\n"
     "                      converted as an animated scene; seen through the .cam\n"
     "                      camera with a fixed 90-degree horizontal field of view,\n"

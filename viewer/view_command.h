@@ -9,7 +9,7 @@
 //   kzoview --snapshot OUT.png [--size WxH] [VIEW] FILE  write the first frame as PNG
 //   kzoview --info FILE                                  print the caption
 //
-// VIEW: --shaded, --play, --frame N, --fps N, --lights, --scale F.
+// VIEW: --shaded, --auto-shaded, --play, --frame N, --fps N, --lights, --scale F.
 #pragma once
 
 #include <string>
@@ -50,9 +50,10 @@ struct ViewCommand {
     std::string snapshotPath;
     int width = kFormClientWidth;
     int height = kFormClientHeight;
-    bool shaded = false; // filled triangles instead of the wireframe
-    bool play = false;   // the scene as its .mot (and .cam) move it
-    int frame = 0;       // the frame play starts at
+    bool shaded = false;     // filled triangles instead of the wireframe
+    bool autoShaded = false; // shaded for a precalculated file, else the wireframe
+    bool play = false;       // the scene as its .mot (and .cam) move it
+    int frame = 0;           // the frame play starts at
     int framesPerSecond = kDefaultFramesPerSecond;
     bool lights = false;     // the .kzl's lights as markers
     float lightScale = 1.0f; // the factor the scene was converted with

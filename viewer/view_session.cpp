@@ -152,6 +152,12 @@ std::string openSession(ViewSession& s, ViewerMesh& mesh, const ViewCommand& com
             loadModel(s);
             s.shaded = true;
         }
+        if (command.autoShaded && isKzo(s.file)) {
+            // Only a file with baked light has more to show than its edges.
+            loadModel(s);
+            s.shaded = s.shaded || s.model->rule == ShadeRule::StoredCornerColor ||
+                       s.model->rule == ShadeRule::StoredFaceColor;
+        }
         if (command.play) {
             loadMotion(s);
             s.playing = true;

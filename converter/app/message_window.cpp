@@ -1,8 +1,10 @@
 #include "converter/app/message_window.h"
 
 #include "converter/app/form_font.h"
+#include "converter/app/run_progress.h"
 #include "converter/app/screen_fit.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -63,6 +65,17 @@ MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOn
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(memo1);
+    runProgress = new RunProgress(this);
+    layout->addWidget(runProgress);
+}
+
+// The run's progress and its Cancel must stay in reach until it ends.
+void MessageWindow::closeEvent(QCloseEvent* event) {
+    if (!runProgress->isHidden()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void MessageWindow::appendLine(const std::string& line) {

@@ -16,7 +16,7 @@ _kzoview() {
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --play --frame= --fps= --lights --scale= --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

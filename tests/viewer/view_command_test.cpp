@@ -90,17 +90,19 @@ TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
     EXPECT_EQ(plain.framesPerSecond, 30);
     EXPECT_FALSE(plain.shaded);
     EXPECT_FALSE(parseViewCommand({"--shaded", "s.kzo"}).play);
+    EXPECT_TRUE(parseViewCommand({"--auto-shaded", "s.kzo"}).autoShaded);
 
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--frame", "-1", "s.kzo"},
-             {"--frame", "x", "s.kzo"},
-             {"--fps", "0", "--play", "s.kzo"},
-             {"--fps", "1001", "--play", "s.kzo"},
-             {"--fps", "30", "s.kzo"},
-             {"--scale", "2", "s.kzo"},
-             {"--lights", "--scale", "0", "s.kzo"},
-             {"--lights", "--scale", "nan", "s.kzo"},
-             {"--info", "--shaded", "s.kzo"}}) {
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--frame", "-1", "s.kzo"},
+                                               {"--frame", "x", "s.kzo"},
+                                               {"--fps", "0", "--play", "s.kzo"},
+                                               {"--fps", "1001", "--play", "s.kzo"},
+                                               {"--fps", "30", "s.kzo"},
+                                               {"--scale", "2", "s.kzo"},
+                                               {"--lights", "--scale", "0", "s.kzo"},
+                                               {"--lights", "--scale", "nan", "s.kzo"},
+                                               {"--info", "--shaded", "s.kzo"},
+                                               {"--info", "--auto-shaded", "s.kzo"}}) {
         const auto c = parseViewCommand(bad);
         EXPECT_EQ(c.mode, ViewMode::Invalid) << bad[0] << " " << bad[1];
         EXPECT_FALSE(c.error.empty());

@@ -141,6 +141,8 @@ TEST(ViewSession, theWireframeStaysAsItWasWhateverViewWasShownBetween) {
     LoadObjectFile(file, reference);
     const RasterImage described = renderFirstFrame(reference.mesh, 40, 40);
     EXPECT_EQ(snapshot(file, {}).pixels, described.pixels);
+    // The thumbnail of a file without baked light is its wireframe.
+    EXPECT_EQ(snapshot(file, {"--auto-shaded"}).pixels, described.pixels);
 
     Open o;
     open(o, {file});
@@ -161,4 +163,17 @@ TEST(ViewSession, theWireframeStaysAsItWasWhateverViewWasShownBetween) {
     pressKey(o.session, ViewKey::Shaded);
     paintSession(o.session, 40, 40, image);
     EXPECT_NEAR(o.doc.mesh.vertexArray[1].x, -2.0f, 1e-4f);
+}
+
+TEST(ViewSession, theThumbnailOfAPrecalculatedFileShowsItsBakedLight) {
+    const auto dir = scratchDirectory();
+    SceneKzo kzo;
+    kzo.vertices = {{-1, -1, 0}, {1, -1, 0}, {0, 1, 0}};
+    kzo.faces = {{0, 1, 2}};
+    kzo.materials = {{255, 255, 255, 0, false, 1}};
+    kzo.shadingType = kzo::kPrecalcFlat;
+    kzo.shadingData = {90, 60, 30, 30};
+    const std::string file = (dir / "baked.kzo").string();
+    writeBytes(file, kzoBytes(kzo));
+    EXPECT_EQ(snapshot(file, {"--auto-shaded"}).at(20, 20), 0xFF5A3C1Eu);
 }
