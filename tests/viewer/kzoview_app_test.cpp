@@ -14,6 +14,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProcess>
@@ -227,6 +228,19 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
 
     const QImage shown = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown, asRgb32(expectedFirstFrame(sample, form.width(), form.height())));
+
+    // S shows the shaded view a --shaded snapshot shows, and S again the wireframe.
+    kzoview::ViewerDocument shadedDoc;
+    kzoview::LoadObjectFile(sample.string(), shadedDoc);
+    kzoview::ViewSession shadedSession;
+    command.shaded = true;
+    ASSERT_EQ(kzoview::openSession(shadedSession, shadedDoc.mesh, command), "");
+    QKeyEvent s(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, "s");
+    QApplication::sendEvent(&form, &s);
+    EXPECT_EQ(form.grab().toImage().convertToFormat(QImage::Format_RGB32),
+              asRgb32(kzoview::renderSnapshot(shadedSession, form.width(), form.height())));
+    QApplication::sendEvent(&form, &s);
+    EXPECT_EQ(form.grab().toImage().convertToFormat(QImage::Format_RGB32), shown);
 
     const float x = doc.mesh.vertexArray[1].x;
     const float z = doc.mesh.vertexArray[1].z;
