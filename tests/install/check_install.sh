@@ -67,19 +67,24 @@ if [[ " ${programs[*]} " == *" kzomaker "* ]]; then
     echo "model import module: ok"
 fi
 
-# 1c. The installed programs find their window modules: with a display that
-# does not answer, Qt itself refuses to start, which only the module loads.
+# 1c. The installed programs find their window modules, started bare and as
+# the menu entries start them with a file: with a display that does not
+# answer, Qt itself refuses to start, which only the module loads.
 printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' >"$work/triangle.obj"
-for p in kzomaker kzoview; do
+launches=(kzomaker)
+for entry in kzomaker kzoview; do
+    launches+=("$(sed -n 's/^Exec=//p' "$source/packaging/$entry.desktop")")
+done
+for launch in "${launches[@]}"; do
+    read -r -a words <<<"${launch//%[fF]/$work/triangle.obj}"
+    p=${words[0]}
     [[ " ${programs[*]} " == *" $p "* && " ${window_modules[*]} " == *" $p-window.so "* ]] ||
         continue
-    args=()
-    [[ $p == kzoview ]] && args=("$work/triangle.obj")
     status=0
     err=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:65000 KZO_MODULE_DIR= \
-        "$prefix/bin/$p" "${args[@]}" 2>&1 >/dev/null) || status=$?
+        "$prefix/bin/$p" "${words[@]:1}" 2>&1 >/dev/null) || status=$?
     [[ $status == 2 && "$err" == *"no display:"* && "$err" != *"cannot open the window"* ]] ||
-        fail "the installed $p does not reach its window module (status $status): $err"
+        fail "the installed '$launch' does not reach its window module (status $status): $err"
 done
 echo "window modules: ok"
 
