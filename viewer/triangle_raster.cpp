@@ -38,8 +38,8 @@ Edge edgeBetween(const ScreenCorner& a, const ScreenCorner& b) {
 // The first whole pixel whose centre is at or right of (below) x.
 int firstPixelFrom(float x, int limit) {
     const float c = std::ceil(x - 0.5f);
-    if (c <= 0.0f) {
-        return 0;
+    if (!(c > 0.0f)) {
+        return 0; // NaN too, from an edge too steep for a float
     }
     if (c >= float(limit)) {
         return limit;
@@ -48,9 +48,14 @@ int firstPixelFrom(float x, int limit) {
 }
 
 std::uint32_t packColor(float red, float green, float blue) {
+    // Rounded and held to 0..255; a colour that is no number at all (from a
+    // file's broken normals) is black rather than undefined.
     const auto channel = [](float v) {
-        const float c = std::clamp(v + 0.5f, 0.0f, 255.0f);
-        return std::uint32_t(c);
+        const float c = v + 0.5f;
+        if (!(c > 0.0f)) {
+            return 0u;
+        }
+        return c >= 255.0f ? 255u : std::uint32_t(c);
     };
     return 0xFF000000u | channel(red) << 16 | channel(green) << 8 | channel(blue);
 }

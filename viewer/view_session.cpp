@@ -172,7 +172,9 @@ std::string openSession(ViewSession& s, ViewerMesh& mesh, const ViewCommand& com
     });
 }
 
-void paintSession(ViewSession& s, int width, int height, RasterImage& image) {
+namespace {
+
+void paintTurned(ViewSession& s, int width, int height, RasterImage& image) {
     const Matrix3 turn = s.view.rotation;
     MultiplyMatrix(s.orientation, s.orientation, turn);
     if (!s.shaded && !s.playing) {
@@ -194,6 +196,26 @@ void paintSession(ViewSession& s, int width, int height, RasterImage& image) {
     }
     s.view.rotation = kIdentityMatrix;
     paintOtherViews(s, width, height, image);
+}
+
+} // namespace
+
+void paintSession(ViewSession& s, int width, int height, RasterImage& image) {
+    // A paint that runs out of memory leaves every turn where it was, for
+    // the next paint to apply once; no vertex has been turned by then.
+    const Matrix3 rotation = s.view.rotation;
+    const Matrix3 orientation = s.orientation;
+    const Matrix3 wireLag = s.wireLag;
+    const bool wireLags = s.wireLags;
+    try {
+        paintTurned(s, width, height, image);
+    } catch (...) {
+        s.view.rotation = rotation;
+        s.orientation = orientation;
+        s.wireLag = wireLag;
+        s.wireLags = wireLags;
+        throw;
+    }
 }
 
 RasterImage renderSnapshot(ViewSession& s, int width, int height) {

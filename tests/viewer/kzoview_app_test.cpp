@@ -3,6 +3,7 @@
 // offscreen platform.
 #include "tests/support/build_lwob.h"
 #include "tests/viewer/build_kzo.h"
+#include "viewer/app/screen_fit.h"
 #include "viewer/app/tform1.h"
 #include "viewer/first_frame.h"
 #include "viewer/loaders.h"
@@ -14,6 +15,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProcess>
@@ -228,6 +230,19 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
     const QImage shown = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown, asRgb32(expectedFirstFrame(sample, form.width(), form.height())));
 
+    // S shows the shaded view a --shaded snapshot shows, and S again the wireframe.
+    kzoview::ViewerDocument shadedDoc;
+    kzoview::LoadObjectFile(sample.string(), shadedDoc);
+    kzoview::ViewSession shadedSession;
+    command.shaded = true;
+    ASSERT_EQ(kzoview::openSession(shadedSession, shadedDoc.mesh, command), "");
+    QKeyEvent s(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, "s");
+    QApplication::sendEvent(&form, &s);
+    EXPECT_EQ(form.grab().toImage().convertToFormat(QImage::Format_RGB32),
+              asRgb32(kzoview::renderSnapshot(shadedSession, form.width(), form.height())));
+    QApplication::sendEvent(&form, &s);
+    EXPECT_EQ(form.grab().toImage().convertToFormat(QImage::Format_RGB32), shown);
+
     const float x = doc.mesh.vertexArray[1].x;
     const float z = doc.mesh.vertexArray[1].z;
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(600, 100), QPointF(600, 100),
@@ -296,4 +311,35 @@ TEST(KzoviewForm, koreanErrorTextsHaveAFontOnTheMachine) {
             }
         }
     }
+}
+
+// A window manager frames a window a moment after it appears; what waits for
+// the frame runs then, once, and puts the frame inside the screen.
+TEST(WindowPlacement, aWindowIsPlacedAgainOnceItIsFramed) {
+    int argc = 1;
+    char name[] = "kzoview_app_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+
+    QWidget window;
+    window.resize(300, 200);
+    window.move(100000, 100000);
+    int calls = 0;
+    kzo::whenFramed(window, [&] {
+        ++calls;
+        kzo::keepInsideScreen(window);
+    });
+    QApplication::processEvents();
+    EXPECT_EQ(calls, 0) << "never shown, never framed";
+
+    window.show();
+    for (int pass = 0; pass < 10 && calls == 0; ++pass) {
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(calls, 1);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
+    window.move(50, 50);
+    QApplication::processEvents();
+    EXPECT_EQ(calls, 1) << "once";
 }

@@ -16,9 +16,9 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path scratchDirectory() {
-    auto dir = fs::temp_directory_path() /
-               ("kzoview_sample_" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    auto dir =
+        fs::temp_directory_path() /
+        ("kzoview_sample_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -57,8 +57,7 @@ void expectPicture(const fs::path& file, const std::vector<std::string>& options
                    const std::string& stored) {
     int width = 0;
     int height = 0;
-    const std::vector<std::uint32_t> want =
-        readPng(fs::path(STORED_DIR) / stored, width, height);
+    const std::vector<std::uint32_t> want = readPng(fs::path(STORED_DIR) / stored, width, height);
     std::vector<std::string> args = {"--snapshot", "out.png"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(file.string());
