@@ -179,6 +179,8 @@ std::pair<std::uint32_t, bool> findFirstCorners(ViewerMesh& mesh, std::uint32_t 
 // The arrays every paint fills, once the edges are known.
 void finishEdges(ViewerMesh& mesh) {
     mesh.frontFacing = trackedArray<std::uint8_t>(mesh.arena, mesh.edgeCount);
+    mesh.screenPoints =
+        trackedArray<ScreenPoint>(mesh.arena, static_cast<std::size_t>(mesh.vertexCount));
     mesh.pixelPoints =
         trackedArray<PixelPoint>(mesh.arena, static_cast<std::size_t>(mesh.vertexCount));
 }
