@@ -217,7 +217,7 @@ void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name, 
                   LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
         Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
-        load.summary = scope == LoadScope::Summary;
+        load.summary = scope == LoadScope::summary;
         if (bytes.size() < 2 || load.in.u16le() != chunk3ds::kMain) {
             fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
         }

@@ -98,7 +98,7 @@ void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name, 
         checkCounts(header, bytes.size(), name);
 
         ViewerMesh& mesh = doc.mesh;
-        KzoLoad load{in, name, mesh, scope == LoadScope::Summary};
+        KzoLoad load{in, name, mesh, scope == LoadScope::summary};
         in.skip(std::size_t(header.imageCount) * kzo::kKzoImageRecordSize +
                 std::size_t(header.materialCount) * kzo::kKzoMaterialRecordSize);
         const std::size_t facesStart =

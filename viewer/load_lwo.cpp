@@ -279,7 +279,7 @@ void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name, 
                   LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
         LwoLoad load{kzo::ByteReader(bytes), name, doc.mesh};
-        load.summary = scope == LoadScope::Summary;
+        load.summary = scope == LoadScope::summary;
         if (bytes.size() < 4 || !isWord(bytes, "FORM")) {
             fatalError("LoadLWO: (" + name + ") file is not light wave object file\n");
         }
