@@ -27,3 +27,14 @@ if(KZO_FUZZ)
     # Coverage instrumentation for every library the fuzz targets link.
     add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
+
+# A static library whose code is also linked into a module (a shared object
+# the programs load, such as a window): position-independent, and its symbols
+# kept inside each module instead of exported from it. The programs that link
+# it directly get the same code.
+function(kzo_link_into_modules target)
+    set_target_properties(${target} PROPERTIES
+        POSITION_INDEPENDENT_CODE ON
+        CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON)
+endfunction()

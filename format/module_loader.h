@@ -30,4 +30,17 @@ std::vector<std::string> moduleSearchDirectories();
 // loadable (with the system's reason) or without the symbol.
 void* moduleSymbol(const std::string& moduleFile, const std::string& symbol);
 
+// The entry table a module exports as symbol: a structure whose first member is
+// the int version of the table. A module of another version is refused with a
+// ModuleError before anything of it runs.
+template <typename Entries>
+const Entries& moduleEntries(const std::string& moduleFile, const std::string& symbol,
+                             int version) {
+    const auto* entries = static_cast<const Entries*>(moduleSymbol(moduleFile, symbol));
+    if (entries->version != version) {
+        throw ModuleError("module '" + moduleFile + "' belongs to another version of the programs");
+    }
+    return *entries;
+}
+
 } // namespace kzo

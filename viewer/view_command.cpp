@@ -3,6 +3,8 @@
 #include "format/command_line_convention.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 
 namespace kzoview {
 
@@ -36,6 +38,32 @@ bool parseSize(const std::string& text, int& width, int& height) {
            parseSide(text.substr(x + 1), height);
 }
 
+bool parseWhole(const std::string& text, int low, int high, int& out) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool parseFactor(const std::string& text, float& out) {
+    float value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+        !(value > 0.0f)) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+std::string flag(bool& set) {
+    set = true;
+    return {};
+}
+
 ViewCommand invalid(std::string why) {
     ViewCommand c;
     c.mode = ViewMode::invalid;
@@ -48,6 +76,9 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
     bool info = false;
     bool snapshot = false;
     bool sized = false;
+    bool framed = false;
+    bool paced = false;
+    bool scaled = false;
     const std::vector<kzo::cli::OptionSpec> specs = {
         {0, "info", false,
          [&info](const std::string&) {
@@ -66,6 +97,31 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
              return parseSize(value, c.width, c.height) ? std::string()
                                                         : "--size needs WIDTHxHEIGHT, each 1 to " +
                                                               std::to_string(kMaxSnapshotSide);
+         }},
+        {0, "shaded", false, [&c](const std::string&) { return flag(c.shaded); }},
+        {0, "auto-shaded", false, [&c](const std::string&) { return flag(c.autoShaded); }},
+        {0, "play", false, [&c](const std::string&) { return flag(c.play); }},
+        {0, "lights", false, [&c](const std::string&) { return flag(c.lights); }},
+        {0, "frame", true,
+         [&](const std::string& value) {
+             framed = true;
+             return parseWhole(value, 0, INT32_MAX, c.frame)
+                        ? std::string()
+                        : "--frame needs a frame number, 0 or more";
+         }},
+        {0, "fps", true,
+         [&](const std::string& value) {
+             paced = true;
+             return parseWhole(value, 1, kMaxFramesPerSecond, c.framesPerSecond)
+                        ? std::string()
+                        : "--fps needs frames per second, 1 to " +
+                              std::to_string(kMaxFramesPerSecond);
+         }},
+        {0, "scale", true,
+         [&](const std::string& value) {
+             scaled = true;
+             return parseFactor(value, c.lightScale) ? std::string()
+                                                     : "--scale needs a number above 0";
          }},
     };
     kzo::cli::ParsedArguments parsed = kzo::cli::parseArguments(specs, args);
@@ -87,6 +143,18 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
     if (sized && !snapshot) {
         return invalid("--size goes with --snapshot");
     }
+    if (info && (c.shaded || c.autoShaded || c.play || c.lights || framed || paced || scaled)) {
+        return invalid("--info shows no view: --shaded, --auto-shaded, --play, --frame, --fps, "
+                       "--lights and --scale go with the window or --snapshot");
+    }
+    if (scaled && !c.lights) {
+        return invalid("--scale goes with --lights");
+    }
+    // A frame is a moment of the animation, so asking for one plays it.
+    c.play = c.play || framed;
+    if (paced && !c.play) {
+        return invalid("--fps goes with --play");
+    }
     if (parsed.operands.size() != 1) {
         return invalid(snapshot ? "--snapshot needs exactly one object file"
                        : info   ? "--info needs exactly one object file"
@@ -101,15 +169,38 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
 
 const char* const kUsageText =
     "Usage: kzoview FILE\n"
-    "       kzoview --snapshot OUT.png [--size WxH] FILE\n"
+    "       kzoview [VIEW] FILE\n"
+    "       kzoview --snapshot OUT.png [--size WxH] [VIEW] FILE\n"
     "       kzoview --info FILE\n"
     "Shows a .kzo, .lwo or .3ds file as a turning wireframe.\n"
     "\n"
     "  --snapshot OUT.png  write the first frame as a PNG, without a display\n"
     "  --size WxH          the snapshot's size, each side 1 to 16384 (default 377x294)\n"
     "  --info              print the summary line the window shows as its caption\n"
+    "\n"
+    "VIEW:\n"
+    "  --shaded            filled triangles with a depth buffer: baked colours for\n"
+    "                      precalculated files (types 3, 4), normals under a head light\n"
+    "                      (types 1, 2, other formats), material colours (type 0);\n"
+    "                      back faces hidden, transparent materials blended\n"
+    "  --auto-shaded       shaded for a precalculated file, else the wireframe (what\n"
+    "                      the thumbnailer shows)\n"
+    "  --play              play the scene with FILE.mot (and FILE.cam) beside a .kzo\n"
+    "                      converted as an animated scene; seen through the .cam\n"
+    "                      camera with a fixed 90-degree horizontal field of view,\n"
+    "                      else turning\n"
+    "  --frame N           show frame N (implies --play; default 0)\n"
+    "  --fps N             frames per second of play, 1 to 1000 (default 30)\n"
+    "  --lights            draw the lights of FILE.kzl as markers: point a cross,\n"
+    "                      spot a cross with its cone, distant an arrow\n"
+    "  --scale F           the scale factor the scene was converted with, for the\n"
+    "                      .kzl's unscaled positions (default 1)\n"
+    "\n"
     "  -h, --help          print this help and exit\n"
     "      --version       print the version and exit\n"
+    "\n"
+    "Keys in the window: S shaded or wireframe, P play or stop, Space pause,\n"
+    "Left and Right one frame back or on.\n"
     "\n"
     "When no argument starts with '-', the whole command line is the file's name,\n"
     "spaces included, optionally in double quotes. Options take their value as\n"

@@ -5,9 +5,11 @@
 // with '-' comes after "--". Two headless modes serve build pipelines and
 // tests.
 //
-//   kzoview FILE                                 open the window
-//   kzoview --snapshot OUT.png [--size WxH] FILE  write the first frame as PNG
-//   kzoview --info FILE                           print the caption
+//   kzoview [VIEW] FILE                                 open the window
+//   kzoview --snapshot OUT.png [--size WxH] [VIEW] FILE  write the first frame as PNG
+//   kzoview --info FILE                                  print the caption
+//
+// VIEW: --shaded, --auto-shaded, --play, --frame N, --fps N, --lights, --scale F.
 #pragma once
 
 #include <string>
@@ -24,6 +26,9 @@ inline constexpr int kFormClientWidth = 377;
 inline constexpr int kFormClientHeight = 294;
 // Largest --size side a snapshot accepts.
 inline constexpr int kMaxSnapshotSide = 16384;
+
+inline constexpr int kDefaultFramesPerSecond = 30;
+inline constexpr int kMaxFramesPerSecond = 1000;
 
 inline constexpr const char* kApplicationTitle = "kzRHO Object Viewer v1.0";
 
@@ -45,6 +50,13 @@ struct ViewCommand {
     std::string snapshotPath;
     int width = kFormClientWidth;
     int height = kFormClientHeight;
+    bool shaded = false;     // filled triangles instead of the wireframe
+    bool autoShaded = false; // shaded for a precalculated file, else the wireframe
+    bool play = false;       // the scene as its .mot (and .cam) move it
+    int frame = 0;           // the frame play starts at
+    int framesPerSecond = kDefaultFramesPerSecond;
+    bool lights = false;     // the .kzl's lights as markers
+    float lightScale = 1.0f; // the factor the scene was converted with
     std::string error;
 };
 

@@ -1,5 +1,6 @@
 #include "converter/app/convert_list.h"
 
+#include "converter/model/messages.h"
 #include "converter/model/paths.h"
 #include "converter/pipeline/convert_file.h"
 #include "converter/pipeline/output_collisions.h"
@@ -37,12 +38,20 @@ findListCollisions(const std::vector<std::string>& files, const std::string& exp
     return findOutputCollisions(files, outputs, settings);
 }
 
-void convertFileList(SceneModel& model, const std::vector<std::string>& files,
-                     const std::string& exportDirectory, const ConversionSettings& settings,
-                     const FileConverter& convert, const std::function<void()>& afterEachFile) {
+std::size_t convertFileList(SceneModel& model, const std::vector<std::string>& files,
+                            const std::string& exportDirectory, const ConversionSettings& settings,
+                            const FileConverter& convert, const ListRunHooks& hooks) {
     const auto collisions = findListCollisions(files, exportDirectory, settings);
     for (std::size_t i = 0; i < files.size(); ++i) {
+        if (hooks.cancelled && hooks.cancelled()) {
+            printMessage(model.sink, "Run cancelled: %zu of %zu files not converted",
+                         files.size() - i, files.size());
+            return i;
+        }
         const std::string& input = files[i];
+        if (hooks.beforeFile) {
+            hooks.beforeFile(i, input);
+        }
         if (const auto& collision = collisions[i]) {
             reportOutputCollision(model.sink, input, files[collision->earlier], collision->output);
         } else {
@@ -50,10 +59,11 @@ void convertFileList(SceneModel& model, const std::vector<std::string>& files,
             std::string output = outputPathFor(exportDirectory, input);
             convert(model, input, output, settings);
         }
-        if (afterEachFile) {
-            afterEachFile();
+        if (hooks.afterFile) {
+            hooks.afterFile(i);
         }
     }
+    return files.size();
 }
 
 } // namespace kzo

@@ -6,6 +6,7 @@
 #include "converter/model/scene_model.h"
 #include "converter/pipeline/output_collisions.h"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -37,13 +38,28 @@ std::vector<std::optional<OutputCollision>>
 findListCollisions(const std::vector<std::string>& files, const std::string& exportDirectory,
                    const ConversionSettings& settings);
 
-// Converts the files one after the other with the same settings, calling
-// afterEachFile (when set) once each file is done. A file whose outputs an
-// earlier one writes is refused with an error line instead. Exceptions other
-// than the fatal-error signal, which the converter catches, end the run and
-// pass to the caller.
-void convertFileList(SceneModel& model, const std::vector<std::string>& files,
-                     const std::string& exportDirectory, const ConversionSettings& settings,
-                     const FileConverter& convert, const std::function<void()>& afterEachFile);
+// What a run tells its window, and asks it, between files. Any may be empty.
+// A window runs the list on a thread of its own: these are called on that
+// thread.
+struct ListRunHooks {
+    // Before the file at index (0-based) is converted or refused.
+    std::function<void(std::size_t index, const std::string& input)> beforeFile;
+    // Once the file at index is done: index + 1 files are done.
+    std::function<void(std::size_t index)> afterFile;
+    // Asked before every file; true ends the run there, so that the file
+    // being converted is always finished, its outputs written whole or not at
+    // all.
+    std::function<bool()> cancelled;
+};
+
+// Converts the files one after the other with the same settings. A file whose
+// outputs an earlier one writes is refused with an error line instead. A
+// cancelled run ends with a line that says so and how many files it left.
+// Returns the number of files done: all of them unless cancelled. Exceptions
+// other than the fatal-error signal, which the converter catches, end the run
+// and pass to the caller.
+std::size_t convertFileList(SceneModel& model, const std::vector<std::string>& files,
+                            const std::string& exportDirectory, const ConversionSettings& settings,
+                            const FileConverter& convert, const ListRunHooks& hooks);
 
 } // namespace kzo

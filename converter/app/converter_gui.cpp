@@ -1,9 +1,14 @@
 #include "converter/app/converter_gui.h"
 
+#include "converter/app/command_line.h"
+#include "converter/app/window_module_api.h"
+#include "viewer/app/window_start.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 #include <exception>
+#include <optional>
 
 namespace kzo {
 
@@ -12,7 +17,9 @@ ConverterGui::ConverterGui() : form1(model) {
 }
 
 int runConverterGui(int argc, char** argv) {
+    std::optional<PlatformFailureExit> guard(std::in_place, kExitUsage, kConverterNoDisplay);
     QApplication application(argc, argv);
+    guard.reset();
     QApplication::setApplicationName(kConverterTitle);
     try {
         ConverterGui gui;

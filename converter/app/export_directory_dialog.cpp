@@ -2,6 +2,7 @@
 
 #include "converter/app/fixed_row_height.h"
 #include "converter/app/form_font.h"
+#include "converter/app/screen_fit.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
@@ -175,6 +177,9 @@ void ExportDirectoryDialog::showEvent(QShowEvent* event) {
     selectDriveOf(directory_);
     edit1->setText(QDir::toNativeSeparators(directory_));
     QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        keepInsideScreenOnceFramed(*this);
+    }
 }
 
 // Enter moves the list where the focused control points, when that is an

@@ -4,16 +4,16 @@
 #include "converter/app/file_list.h"
 #include "converter/app/fixed_row_height.h"
 #include "converter/app/form_font.h"
-#include "converter/app/input_blocker.h"
 #include "converter/app/message_window.h"
+#include "converter/app/run_progress.h"
 #include "converter/app/scale_factor.h"
+#include "converter/app/screen_fit.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -24,6 +24,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStyle>
 
 #include <algorithm>
@@ -32,10 +33,6 @@
 
 namespace kzo {
 namespace {
-
-// Painting the message window after every line would dominate a run that
-// writes long summaries; between files it is always repainted.
-constexpr qint64 kRepaintIntervalMs = 40;
 
 std::string pathBytes(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -57,6 +54,13 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     button->setGeometry(geometry);
     button->setAutoDefault(false);
     return button;
+}
+
+// Runs work on the form's (GUI) thread, after what was posted before it: a
+// run's lines, its progress and its end arrive in the order they happened.
+template <typename Work>
+void postToForm(QWidget* form, Work work) {
+    QMetaObject::invokeMethod(form, std::move(work), Qt::QueuedConnection);
 }
 
 } // namespace
@@ -132,7 +136,11 @@ void MainForm::buildFileGroup() {
     listBox1->setGeometry(24, 32, 369, 193);
     listBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     listBox1->setSortingEnabled(false);
-    listBox1->setUniformItemSizes(true);
+    // Every row's own width counts, so that the horizontal scroll bar reaches
+    // the end of the longest path; uniform sizes would take the first row's
+    // width for all. The rows keep one height through the delegate.
+    listBox1->setUniformItemSizes(false);
+    listBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     listBox1->setItemDelegate(new FixedRowHeight(listBox1));
 
     bitBtn3 = makeButton(groupBox1, "BitBtn3", "Add Files", {24, 232, 113, 27});
@@ -201,9 +209,13 @@ void MainForm::attachForms(ExportDirectoryDialog& exportDialog, MessageWindow& m
     exportDialog_ = &exportDialog;
     messageWindow_ = &messageWindow;
     model_.sink = [this](const std::string& line) {
-        messageWindow_->appendLine(line);
-        showRunMessages(false);
+        postToForm(this, [this, line] { messageWindow_->appendLine(line); });
     };
+    messageWindow_->runProgress->onCancel = [this] { cancelRun(); };
+}
+
+MainForm::~MainForm() {
+    stopRun();
 }
 
 std::vector<std::string> MainForm::files() const {
@@ -218,8 +230,13 @@ std::vector<std::string> MainForm::files() const {
 void MainForm::setFiles(const std::vector<std::string>& files) {
     listBox1->clear();
     for (const std::string& path : files) {
-        listBox1->addItem(pathText(path));
+        addListItem(pathText(path));
     }
+}
+
+void MainForm::addListItem(const QString& path) {
+    auto* item = new QListWidgetItem(path, listBox1);
+    item->setToolTip(path);
 }
 
 std::string MainForm::exportDirectory() const {
@@ -234,7 +251,7 @@ void MainForm::addFiles() {
     }
     std::vector<std::string> list = files();
     for (const std::string& added : appendNewPaths(list, paths)) {
-        listBox1->addItem(pathText(added));
+        addListItem(pathText(added));
     }
 }
 
@@ -279,20 +296,6 @@ ConversionSettings MainForm::settingsFromControls() const {
     return settings;
 }
 
-// Lets the message window paint what was appended: always between files,
-// within a file at most every kRepaintIntervalMs.
-void MainForm::showRunMessages(bool always) {
-    if (!running_) {
-        return;
-    }
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (always || now - lastRepaint_ >= kRepaintIntervalMs) {
-        lastRepaint_ = now;
-        messageWindow_->flushLines();
-        QCoreApplication::processEvents();
-    }
-}
-
 void MainForm::convert() {
     if (running_ || !messageWindow_) {
         return;
@@ -304,29 +307,93 @@ void MainForm::convert() {
     }
     messageWindow_->clear();
     messageWindow_->showCentred();
+    std::vector<std::string> list = files();
+    if (!list.empty()) {
+        startRun(std::move(list), exportDirectory(), settings);
+    }
+}
 
-    QString failure;
-    {
-        const InputBlocker blocker;
-        running_ = true;
-        lastRepaint_ = 0;
+// Everything the run needs is copied for its thread; the model is the run's
+// alone until it ends, and its lines reach the window through the sink.
+void MainForm::startRun(std::vector<std::string> list, std::string exportDirectory,
+                        const ConversionSettings& settings) {
+    running_ = true;
+    cancelRequested_ = false;
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const int count = static_cast<int>(list.size());
+    messageWindow_->runProgress->start(count);
+
+    worker_ = std::thread([this, list = std::move(list), directory = std::move(exportDirectory),
+                           settings, convert = convertOne] {
+        ListRunHooks hooks;
+        hooks.beforeFile = [this](std::size_t index, const std::string& input) {
+            postToForm(this, [this, index, path = pathText(input)] {
+                messageWindow_->runProgress->fileStarted(static_cast<int>(index), path);
+            });
+        };
+        hooks.afterFile = [this](std::size_t index) {
+            postToForm(this, [this, index] {
+                messageWindow_->runProgress->filesDone(static_cast<int>(index) + 1);
+            });
+        };
+        hooks.cancelled = [this] { return cancelRequested_.load(); };
+        QString failure;
         try {
-            convertFileList(model_, files(), exportDirectory(), settings, convertOne,
-                            [this] { showRunMessages(true); });
+            convertFileList(model_, list, directory, settings, convert, hooks);
         } catch (const std::exception& error) {
             failure = QString::fromLocal8Bit(error.what());
+            if (failure.isEmpty()) {
+                failure = "unknown exception";
+            }
         } catch (...) {
             failure = "unknown exception";
         }
-        running_ = false;
-        messageWindow_->flushLines();
+        postToForm(this, [this, failure] { finishRun(failure); });
+    });
+}
+
+void MainForm::cancelRun() {
+    if (running_) {
+        cancelRequested_ = true;
     }
+}
+
+void MainForm::finishRun(const QString& failure) {
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    running_ = false;
+    messageWindow_->flushLines();
+    messageWindow_->runProgress->stop();
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
     // An exception other than the fatal-error signal ends the run, never the
     // program: it is shown and the form goes on.
     if (!failure.isEmpty()) {
         QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), failure,
                         QMessageBox::Ok, this);
         box.exec();
+    }
+}
+
+// The form is going away with a run under way: its end is never shown.
+void MainForm::stopRun() {
+    if (worker_.joinable()) {
+        cancelRequested_ = true;
+        worker_.join();
+    }
+    if (running_) {
+        running_ = false;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+// The designed position where the form fits on the screen, inside it where not.
+void MainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        keepInsideScreenOnceFramed(*this);
     }
 }
 

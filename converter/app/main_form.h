@@ -1,6 +1,8 @@
 // "KZO file Maker v1.0": the converter's main form. It collects the input
-// files, the export directory and the options, and runs the conversion of the
-// whole list on the GUI thread when "Convert !!" is clicked.
+// files, the export directory and the options, and converts the whole list
+// when "Convert !!" is clicked: on a thread of its own, file after file, while
+// the form waits with its controls disabled and the message window shows the
+// lines as they come, the progress, and Cancel.
 #pragma once
 
 #include "converter/app/convert_list.h"
@@ -9,8 +11,10 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class QButtonGroup;
@@ -31,13 +35,18 @@ class MessageWindow;
 class MainForm : public QWidget {
 public:
     explicit MainForm(SceneModel& model);
+    // A run still going on is cancelled and waited for.
+    ~MainForm() override;
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
 
     // The other two forms are created after this one; the run needs both.
     // Also points the model's message sink at the message window.
     void attachForms(ExportDirectoryDialog& exportDialog, MessageWindow& messageWindow);
 
     // Seams: the file dialog of Add Files (returns the chosen paths, empty when
-    // cancelled) and the per-file conversion of a run.
+    // cancelled) and the per-file conversion of a run, which is called on the
+    // run's thread.
     std::function<QStringList(QWidget* parent)> chooseInputFiles;
     FileConverter convertOne;
 
@@ -45,7 +54,8 @@ public:
     void removeSelectedFiles();   // "Remove"
     void removeAllFiles();        // "Remove All"
     void chooseExportDirectory(); // "..."
-    void convert();               // "Convert !!"
+    void convert();               // "Convert !!": starts the run and returns
+    void cancelRun();             // Cancel: the run ends after the current file
     void showMessageWindow();     // "Message"
 
     std::vector<std::string> files() const;
@@ -79,6 +89,7 @@ public:
     QPushButton* bitBtn2 = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -86,13 +97,19 @@ private:
     void buildOptionsGroup();
     void buildButtons();
     void setFiles(const std::vector<std::string>& files);
-    void showRunMessages(bool always);
+    // An entry of the file list, with the whole path as its tooltip.
+    void addListItem(const QString& path);
+    void startRun(std::vector<std::string> list, std::string exportDirectory,
+                  const ConversionSettings& settings);
+    void finishRun(const QString& failure);
+    void stopRun();
 
     SceneModel& model_;
     ExportDirectoryDialog* exportDialog_ = nullptr;
     MessageWindow* messageWindow_ = nullptr;
     bool running_ = false;
-    qint64 lastRepaint_ = 0;
+    std::thread worker_;
+    std::atomic<bool> cancelRequested_{false};
 };
 
 // The file-open dialog of Add Files: several files, the two filters with

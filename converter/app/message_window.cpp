@@ -1,11 +1,18 @@
 #include "converter/app/message_window.h"
 
 #include "converter/app/form_font.h"
+#include "converter/app/run_progress.h"
+#include "converter/app/screen_fit.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -14,7 +21,32 @@ namespace {
 
 const QSize kOuterSize(555, 238);
 
+bool isErrorLine(const QString& line) {
+    return line.startsWith(QLatin1String("ERROR: "));
+}
+
+// The colours only mark the lines on screen: a copy carries the text alone,
+// so that pasting into a document or a mail brings no red along.
+class PlainCopyMemo : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override {
+        auto* data = new QMimeData;
+        data->setText(textCursor().selection().toPlainText());
+        return data;
+    }
+};
+
 } // namespace
+
+// Qt's palette has no role for errors: a red that reads on the text area's
+// own background, darker on a light one and lighter on a dark one.
+QColor errorColour(const QPalette& palette) {
+    return palette.color(QPalette::Base).lightness() < 128 ? QColor(255, 110, 100)
+                                                           : QColor(190, 0, 0);
+}
 
 MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint) {
     setObjectName("Form3");
@@ -24,7 +56,7 @@ MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOn
     applyFormFont(*this);
     resize(kOuterSize);
 
-    memo1 = new QPlainTextEdit(this);
+    memo1 = new PlainCopyMemo(this);
     memo1->setObjectName("Memo1");
     memo1->setReadOnly(true);
     memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -33,6 +65,17 @@ MessageWindow::MessageWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOn
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(memo1);
+    runProgress = new RunProgress(this);
+    layout->addWidget(runProgress);
+}
+
+// The run's progress and its Cancel must stay in reach until it ends.
+void MessageWindow::closeEvent(QCloseEvent* event) {
+    if (!runProgress->isHidden()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void MessageWindow::appendLine(const std::string& line) {
@@ -46,9 +89,34 @@ void MessageWindow::flushLines() {
     if (pending_.isEmpty()) {
         return;
     }
-    memo1->appendPlainText(pending_.join('\n'));
+    // The view follows new lines unless the user has scrolled up to read.
+    QScrollBar& down = *memo1->verticalScrollBar();
+    const bool following = down.value() == down.maximum();
+
+    // Without a colour of its own a line takes the palette's text colour.
+    const QTextCharFormat plain;
+    QTextCharFormat error;
+    error.setForeground(errorColour(memo1->palette()));
+    QTextCursor end(memo1->document());
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    bool first = memo1->document()->isEmpty();
+    for (const QString& line : pending_) {
+        // Every line is a paragraph of its own and sets its own colour, so
+        // that none is carried on from the line before.
+        if (!first) {
+            end.insertBlock(QTextBlockFormat(), plain);
+        }
+        first = false;
+        end.insertText(line, isErrorLine(line) ? error : plain);
+    }
+    end.endEditBlock();
     pending_.clear();
-    // Appending scrolls to the end of the last line; lines are read from their start.
+
+    if (following) {
+        down.setValue(down.maximum());
+    }
+    // Lines are read from their start.
     memo1->horizontalScrollBar()->setValue(0);
 }
 
@@ -79,12 +147,14 @@ void MessageWindow::fitFrameToOuterSize() {
     }
 }
 
+// A window larger than the screen's area starts at its corner instead.
 void MessageWindow::centreOnScreen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
+        keepInsideScreen(*this);
     }
 }
 

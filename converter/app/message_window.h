@@ -1,7 +1,11 @@
 // "Message window": the stay-on-top window that shows a run's messages, one
-// line each. Closing it only hides it; its text stays until the next run.
+// line each, "ERROR: " lines in the error colour. While a run goes on, a strip
+// below the text shows its progress and offers Cancel, and the window stays
+// open. Otherwise closing it only hides it; its text stays until the next run.
 #pragma once
 
+#include <QColor>
+#include <QPalette>
 #include <QStringList>
 #include <QWidget>
 
@@ -10,6 +14,11 @@
 class QPlainTextEdit;
 
 namespace kzo {
+
+class RunProgress;
+
+// The colour of "ERROR: " lines on a text area of this palette.
+QColor errorColour(const QPalette& palette);
 
 class MessageWindow : public QWidget {
 public:
@@ -30,6 +39,11 @@ public:
     QString text();
 
     QPlainTextEdit* memo1 = nullptr;
+    // Hidden between runs, when the text fills the whole window.
+    RunProgress* runProgress = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void fitFrameToOuterSize();

@@ -86,6 +86,7 @@ void markRangeBox(const SceneModel& model, ShadowIndex& index, const Light& ligh
 void classifyVertices(const SceneModel& model, ShadowIndex& index, const LightFrame& light) {
     index.remaining = 0;
     index.farRemaining = 0;
+    index.farVertices.clear();
     for (std::int32_t i = 0; i < model.vertexCount; ++i) {
         const Vertex& vx = model.vertices[at(i)];
         std::uint8_t state = kNotCandidate;
@@ -108,6 +109,9 @@ void classifyVertices(const SceneModel& model, ShadowIndex& index, const LightFr
             }
         }
         index.state[at(i)] = state;
+        if (state == kFarCandidate) {
+            index.farVertices.push_back(i);
+        }
         index.remaining += state != kNotCandidate ? 1 : 0;
         index.farRemaining += state == kFarCandidate ? 1 : 0;
     }
@@ -154,18 +158,93 @@ bool hasLitCorner(const ShadowIndex& index, const Face& face) {
     return false;
 }
 
-// Where a point light's occluder may cast its shadow in the grid: a vertex
-// that the exact test shadows lies on the ray from the light through a point
-// of the face, up to an angle near 1e-9 (the light is clear of the plane), so
-// in the view it lies in the triangle of the corners' positions up to a few
-// times that. Corners near a part's border are left to the trees, which keeps
-// the whole triangle and its margin inside the part.
-bool pointShadowWindow(const ShadowGrid& grid, const LightFrame& light, const Occluder& o,
-                       double sideValue, ViewTriangle& triangle, ShadowGridWindow& window) {
+// The windows of the grid where a face's shadow may appear: at most one per
+// part of the view.
+struct ShadowWindows {
+    int count = 0;
+    ViewTriangle triangle[6];
+    ShadowGridWindow window[6];
+};
+
+void addWindow(const ShadowGrid& grid, int part, const double* a, const double* b, const double* c,
+               double margin, ShadowWindows& windows) {
+    ViewTriangle& triangle = windows.triangle[windows.count];
+    widenViewTriangle(a, b, c, margin, triangle);
+    // A window outside the part's span holds none of its vertices.
+    if (cellsCovering(grid, part, triangle, windows.window[windows.count])) {
+        ++windows.count;
+    }
+}
+
+// The face's shadow in every part of a point light's view. The rays through
+// the face are the positive combinations of the rays through its corners, so
+// a part in front of which no corner lies holds none of them, and in a part
+// in front of which every corner lies (the depth along its axis positive)
+// they appear in the triangle of the corners projected onto that part's
+// plane, even where the corners themselves belong to other parts. A corner
+// beside or barely in front of a part whose rays the face may reach leaves
+// the face to the trees.
+bool shadowInEveryPart(const ShadowGrid& grid, const Occluder& o, double margin,
+                       ShadowWindows& windows) {
+    // Keeps the projected corners within a thousand times the part's span.
+    constexpr double kLeastDepth = 1e-3;
+    double c[3][3];
+    double largest[3];
+    for (int k = 0; k < 3; ++k) {
+        const double d[3] = {o.k[k][0] - grid.origin[0], o.k[k][1] - grid.origin[1],
+                             o.k[k][2] - grid.origin[2]};
+        for (int a = 0; a < 3; ++a) {
+            c[k][a] = dot3(d, grid.axes[a]);
+        }
+        largest[k] = std::max({std::fabs(c[k][0]), std::fabs(c[k][1]), std::fabs(c[k][2])});
+    }
+    for (int part = 0; part < 6; ++part) {
+        if (grid.parts[part].columns == 0) {
+            continue;
+        }
+        const int major = part / 2;
+        const double sign = part % 2 == 0 ? 1 : -1;
+        int inFront = 0;
+        bool projects = true;
+        for (int k = 0; k < 3; ++k) {
+            const double depth = sign * c[k][major];
+            inFront += depth > 0 ? 1 : 0;
+            projects = projects && depth > kLeastDepth * largest[k];
+        }
+        if (inFront == 0) {
+            continue;
+        }
+        if (!projects) {
+            return false;
+        }
+        double view[3][2];
+        for (int k = 0; k < 3; ++k) {
+            const double depth = sign * c[k][major];
+            view[k][0] = c[k][major == 0 ? 1 : 0] / depth;
+            view[k][1] = c[k][major == 2 ? 1 : 2] / depth;
+        }
+        addWindow(grid, part, view[0], view[1], view[2], margin, windows);
+    }
+    return true;
+}
+
+// Where a point light's occluder may cast its shadow in the grid. A vertex
+// that the exact test shadows lies on the ray from the light through the
+// computed crossing point. That point is off by rounding in proportion to the
+// scene, and lies at least the light's distance from the plane away from the
+// light, so the ray is off by an angle near 1e-15 times the scene over that
+// distance: 1e-9 when the light stands clear of the plane, where a margin of
+// 1e-6 in the view (which magnifies angles at most fourfold) is ample. Closer
+// to the plane the margin grows as the angle does. Most faces lie well inside
+// one part, and their corners' view positions are at hand.
+bool pointShadowWindows(const ShadowGrid& grid, const LightFrame& light, const Occluder& o,
+                        double sideValue, ShadowWindows& windows) {
     constexpr double kViewMargin = 1e-6;
     constexpr double kInnerView = 1 - 1e-4;
     if (!lightClearOfPlane(light, o, sideValue)) {
-        return false;
+        const double margin = 1e-12 * planeScale(light, o) / std::fabs(sideValue);
+        // Beyond that the light stands all but in the plane: left to the trees.
+        return margin <= 1e-2 && shadowInEveryPart(grid, o, margin, windows);
     }
     const int part = grid.part[at(o.corners[0])];
     const double* corners[3];
@@ -174,18 +253,18 @@ bool pointShadowWindow(const ShadowGrid& grid, const LightFrame& light, const Oc
         corners[k] = &grid.view[2 * at(corner)];
         if (part < 0 || grid.part[at(corner)] != part ||
             !(std::fabs(corners[k][0]) <= kInnerView && std::fabs(corners[k][1]) <= kInnerView)) {
-            return false;
+            return shadowInEveryPart(grid, o, kViewMargin, windows);
         }
     }
-    widenViewTriangle(corners[0], corners[1], corners[2], kViewMargin, triangle);
-    return cellsCovering(grid, part, triangle, window);
+    addWindow(grid, part, corners[0], corners[1], corners[2], kViewMargin, windows);
+    return true;
 }
 
 // The same for a distant light, whose view is a plane across its travel: a
 // shadowed vertex lies on a line along the travel through the crossing point,
 // which is off by rounding at most by distantCrossingMargin.
-bool distantShadowWindow(const ShadowGrid& grid, const LightFrame& light, const Occluder& o,
-                         double nt, ViewTriangle& triangle, ShadowGridWindow& window) {
+bool distantShadowWindows(const ShadowGrid& grid, const LightFrame& light, const Occluder& o,
+                          double nt, ShadowWindows& windows) {
     const double* corners[3];
     for (int k = 0; k < 3; ++k) {
         const std::int32_t corner = o.corners[k];
@@ -194,9 +273,9 @@ bool distantShadowWindow(const ShadowGrid& grid, const LightFrame& light, const 
         }
         corners[k] = &grid.view[2 * at(corner)];
     }
-    widenViewTriangle(corners[0], corners[1], corners[2], distantCrossingMargin(light, o, nt),
-                      triangle);
-    return cellsCovering(grid, 0, triangle, window);
+    addWindow(grid, 0, corners[0], corners[1], corners[2], distantCrossingMargin(light, o, nt),
+              windows);
+    return true;
 }
 
 void testWindow(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
@@ -209,10 +288,31 @@ void testWindow(const SceneModel& model, ShadowIndex& index, const LightFrame& l
     });
 }
 
+// The vertices beyond the range sphere, which any plane they lie behind
+// unlights: tried from a list while they leave it quickly, as they do when the
+// light stands outside the scene, else through the vertex tree, which skips
+// the planes they all lie in front of.
+void testBeyondRange(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
+                     const Query& q) {
+    if (index.treesCounted || index.farBudget <= 0) {
+        prepareTrees(model, index);
+        shadow::testFarVertices(model, index, light, q);
+        return;
+    }
+    std::size_t kept = 0;
+    for (const std::int32_t vertex : index.farVertices) {
+        if (index.state[at(vertex)] == kFarCandidate) {
+            index.farVertices[kept++] = vertex;
+            testVertex(model, index, light, q, vertex);
+        }
+    }
+    index.farVertices.resize(kept);
+    index.farBudget -= static_cast<std::int64_t>(kept);
+}
+
 void tryOccluder(const SceneModel& model, ShadowIndex& index, const LightFrame& frame,
                  int faceIndex) {
-    const Face& face = model.faces[at(faceIndex)];
-    const Occluder o = makeOccluder(model, face, frame.test);
+    const Occluder& o = index.occluders[at(faceIndex)];
     Query q;
     q.o = &o;
     double sideValue = 0;
@@ -228,23 +328,21 @@ void tryOccluder(const SceneModel& model, ShadowIndex& index, const LightFrame& 
         q.side = sideValue > 0 ? 1 : -1;
         q.processesNegative = q.side > 0;
     }
-    ViewTriangle triangle;
-    ShadowGridWindow window;
+    ShadowWindows windows;
     const bool inGrid =
         frame.gridReady && o.finite &&
-        (frame.distant ? distantShadowWindow(index.grid, frame, o, q.nt, triangle, window)
-                       : pointShadowWindow(index.grid, frame, o, sideValue, triangle, window));
+        (frame.distant ? distantShadowWindows(index.grid, frame, o, q.nt, windows)
+                       : pointShadowWindows(index.grid, frame, o, sideValue, windows));
     if (!inGrid) {
         testThroughTrees(model, index, frame, q, faceIndex, sideValue);
         return;
     }
-    // Vertices beyond the range are shadowed by the plane alone, wherever
-    // they appear.
     if (index.farRemaining > 0) {
-        prepareTrees(model, index);
-        testFarVertices(model, index, frame, q);
+        testBeyondRange(model, index, frame, q);
     }
-    testWindow(model, index, frame, q, triangle, window);
+    for (int w = 0; w < windows.count; ++w) {
+        testWindow(model, index, frame, q, windows.triangle[w], windows.window[w]);
+    }
     testLooseVertices(model, index, frame, q);
 }
 
@@ -306,6 +404,10 @@ void buildShadowIndex(const SceneModel& model, ShadowIndex& index, ShadowTest te
             index.planeReach = std::max(index.planeReach, reach);
         }
     }
+    index.occluders.resize(at(std::max(model.faceCount, 0)));
+    for (int i = 0; i < model.faceCount; ++i) {
+        index.occluders[at(i)] = makeOccluder(model, model.faces[at(i)], test);
+    }
     index.state.assign(vertexCount, kNotCandidate);
     sizeShadowGrid(index.grid, model.vertexCount);
     index.ownTrees.built = false;
@@ -321,6 +423,9 @@ void markLitInIndex(const SceneModel& model, int lightIndex, ShadowIndex& index)
     LightFrame frame = makeFrame(light, index);
     classifyVertices(model, index, frame);
     index.treesCounted = false;
+    // The list's work for the light before the tree takes over: a few times
+    // what counting the tree's nodes costs.
+    index.farBudget = 4 * (static_cast<std::int64_t>(model.vertexCount) + model.faceCount);
     prepareGrid(model, index, frame);
     for (int f = 0; f < model.faceCount; ++f) {
         if (index.remaining == 0 && index.looseVertices.empty()) {

@@ -111,10 +111,13 @@ void sizeShadowGrid(ShadowGrid& grid, std::int32_t vertexCount) {
 
 void viewFromPoint(ShadowGrid& grid, const SceneModel& model, const double* q,
                    const double* toward) {
-    double axes[3][3];
+    double(&axes)[3][3] = grid.axes;
     const double look[3] = {toward[0] - q[0], toward[1] - q[1], toward[2] - q[2]};
     unitOrX(look, axes[0]);
     completeFrame(axes[0], axes[1], axes[2]);
+    for (int a = 0; a < 3; ++a) {
+        grid.origin[a] = q[a];
+    }
     for (std::int32_t i = 0; i < model.vertexCount; ++i) {
         const Vertex& v = model.vertices[at(i)];
         const double d[3] = {v.x - q[0], v.y - q[1], v.z - q[2]};

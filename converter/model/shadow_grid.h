@@ -55,6 +55,9 @@ struct ShadowGrid {
     std::vector<std::int8_t> part;
     std::vector<double> view;
     ShadowGridPart parts[6];
+    // A point light's view: where the light stands and the cube's axes.
+    double origin[3] = {};
+    double axes[3][3] = {};
     // Cell c holds items[cellBegin[c], cellBegin[c + 1]), and the cells of a
     // row follow each other, so a row of a window is one run of items.
     std::vector<std::int32_t> cellBegin;

@@ -3,6 +3,7 @@
 
 #include "converter/model/bounding_tree.h"
 #include "converter/model/shadow_grid.h"
+#include "converter/model/shadow_occluder.h"
 #include "converter/model/shadow_options.h"
 
 #include <cstdint>
@@ -29,6 +30,8 @@ struct ShadowIndex {
     // keeps it here rather than in the model's counters, so that indexes of
     // their own can mark several lights of one model at once.
     std::vector<std::uint8_t> lit;
+    // Per face, for every light of the file.
+    std::vector<shadow::Occluder> occluders;
     // The lit vertices as the current light sees them.
     ShadowGrid grid;
     // Per vertex, for the current light: 0 when no face can shadow it any
@@ -38,6 +41,11 @@ struct ShadowIndex {
     std::vector<std::uint8_t> state;
     std::int32_t remaining = 0;
     std::int32_t farRemaining = 0;
+    // The vertices whose state was 2 when the light began (some may be
+    // unlit since), and how many more list entries the light may try before
+    // the trees search for them instead.
+    std::vector<std::int32_t> farVertices;
+    std::int64_t farBudget = 0;
     // Vertices with a NaN or infinite coordinate, tried against every face.
     std::vector<std::int32_t> looseVertices;
     // Largest absolute finite coordinate of the scene, the middle of the

@@ -6,6 +6,7 @@
 
 #include "converter/model/double3.h"
 #include "converter/model/mark_lit_vertices.h"
+#include "converter/model/shadow_occluder.h"
 #include "converter/model/shadow_options.h"
 
 #include <cmath>
@@ -28,21 +29,6 @@ constexpr std::uint8_t kFarCandidate = 2;
 inline std::size_t at(std::int32_t index) {
     return static_cast<std::size_t>(index);
 }
-
-// One face as an occluder, widened to double, with the tolerances of the
-// shadow test in use.
-struct Occluder {
-    std::int32_t corners[3];
-    double n[3];
-    double d;
-    double c[3];
-    double radiusSquared;
-    double k[3][3];
-    double insideThreshold; // the inside test's products must exceed it
-    double nearLight;       // a squared distance to the light within it is "on the light"
-    bool relative;
-    bool finite;
-};
 
 // The squared length of (K1 - K0) x (K2 - K0), four times the squared area.
 inline double doubledAreaSquared(const double (&k)[3][3]) {

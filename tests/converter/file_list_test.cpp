@@ -1,5 +1,6 @@
 #include "converter/app/convert_list.h"
 #include "converter/app/file_list.h"
+#include "converter/model/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -46,21 +47,56 @@ TEST(ConversionRun, convertsInListOrderAndMakesEachFilesDirectoryCurrent) {
 
     SceneModel model;
     std::vector<std::string> seen;
-    int between = 0;
     const FileConverter convert = [&](SceneModel&, const std::string& input, std::string& output,
                                       const ConversionSettings&) {
         seen.push_back(input + " -> " + output + " in " +
                        std::filesystem::current_path().filename().string());
     };
+    ListRunHooks hooks;
+    hooks.beforeFile = [&](std::size_t i, const std::string& input) {
+        seen.push_back("start " + std::to_string(i) + " " + input);
+    };
+    hooks.afterFile = [&](std::size_t i) { seen.push_back("done " + std::to_string(i)); };
     const std::string one = (base / "one" / "a.lws").string();
     const std::string two = (base / "two" / "b.3ds").string();
-    convertFileList(model, {two, one, "nodir.3ds"}, "/out", ConversionSettings{}, convert,
-                    [&] { ++between; });
+    EXPECT_EQ(convertFileList(model, {two, one, "nodir.3ds"}, "/out", ConversionSettings{}, convert,
+                              hooks),
+              3u);
 
-    EXPECT_EQ(seen, (std::vector<std::string>{two + " -> /out/b.3ds in two",
-                                              one + " -> /out/a.lws in one",
-                                              "nodir.3ds -> /out/nodir.3ds in one"}));
-    EXPECT_EQ(between, 3);
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "start 0 " + two, two + " -> /out/b.3ds in two", "done 0", "start 1 " + one,
+                        one + " -> /out/a.lws in one", "done 1", "start 2 nodir.3ds",
+                        "nodir.3ds -> /out/nodir.3ds in one", "done 2"}));
     std::filesystem::current_path(before);
     std::filesystem::remove_all(base);
+}
+
+// Cancelling is asked before each file, never inside one: the file under way
+// ends as it would have, and a line says how many files the run left.
+TEST(ConversionRun, aCancelledRunStopsBetweenFilesAndSaysSo) {
+    SceneModel model;
+    std::vector<std::string> lines;
+    model.sink = [&](const std::string& line) { lines.push_back(line); };
+    bool cancel = false;
+    const FileConverter convert = [&](SceneModel& m, const std::string& input, std::string&,
+                                      const ConversionSettings&) {
+        printMessage(m.sink, "'%s' Converting...OK", input.c_str());
+        cancel = input == "/b.3ds"; // asked for while the second file converts
+    };
+    ListRunHooks hooks;
+    hooks.cancelled = [&] { return cancel; };
+    EXPECT_EQ(convertFileList(model, {"/a.3ds", "/b.3ds", "/c.3ds", "/d.3ds"}, "/out",
+                              ConversionSettings{}, convert, hooks),
+              2u);
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"'/a.3ds' Converting...OK", "'/b.3ds' Converting...OK",
+                                        "Run cancelled: 2 of 4 files not converted"}));
+
+    // Asked for during the last file, there is nothing left to cancel.
+    lines.clear();
+    cancel = false;
+    EXPECT_EQ(
+        convertFileList(model, {"/a.3ds", "/b.3ds"}, "/out", ConversionSettings{}, convert, hooks),
+        2u);
+    EXPECT_EQ(lines.back(), "'/b.3ds' Converting...OK");
 }

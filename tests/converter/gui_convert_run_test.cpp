@@ -50,7 +50,7 @@ TEST_F(GuiConvertRunTest, showsEachFilesMessagesInListOrder) {
     writeBytes(dir / "SHIP.3DS", twoTriangles3ds().data);
     writeBytes(dir / "model.txt", {'F', 'O', 'R', 'M'});
     list({dir / "SHIP.3DS", dir / "model.txt", dir / "gone.3ds"});
-    gui.form1.bitBtn6->click();
+    ASSERT_TRUE(test::convertAndWait(gui.form1));
 
     const QString ship = quoted(dir / "SHIP.3DS");
     const QStringList expected = {
@@ -77,7 +77,7 @@ TEST_F(GuiConvertRunTest, showsEachFilesMessagesInListOrder) {
 
     // The second run's lines replace the first run's.
     list({dir / "model.txt"});
-    gui.form1.bitBtn6->click();
+    ASSERT_TRUE(test::convertAndWait(gui.form1));
     EXPECT_EQ(shownLines(), (QStringList{quoted(dir / "model.txt") + " Converting...",
                                          quoted(dir / "model.txt") + " is not lws or 3ds file"}));
 }
@@ -86,7 +86,7 @@ TEST_F(GuiConvertRunTest, convertsWithTheOptionsOfTheForm) {
     writeBytes(dir / "ship.3ds", twoTriangles3ds().data);
     gui.form1.radioButton[1]->setChecked(true);
     list({dir / "ship.3ds"});
-    gui.form1.bitBtn6->click();
+    ASSERT_TRUE(test::convertAndWait(gui.form1));
 
     const QStringList lines = shownLines();
     EXPECT_TRUE(lines.contains("realtime groud shading")) << lines.join('\n').toStdString();
@@ -102,7 +102,7 @@ TEST_F(GuiConvertRunTest, refusesAFileWhoseOutputAnEarlierOneWrites) {
     writeBytes(dir / "a/ship.3ds", twoTriangles3ds().data);
     writeBytes(dir / "b/ship.3ds", twoTriangles3ds().data);
     list({dir / "a/ship.3ds", dir / "b/ship.3ds"});
-    gui.form1.bitBtn6->click();
+    ASSERT_TRUE(test::convertAndWait(gui.form1));
 
     const QStringList lines = shownLines();
     EXPECT_EQ(lines.last(), "ERROR: " + quoted(dir / "b/ship.3ds") +

@@ -1,16 +1,21 @@
 // Helpers for the converter's window tests (offscreen platform).
 #pragma once
 
+#include "converter/app/main_form.h"
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <ostream>
+#include <semaphore>
 #include <vector>
 
 // GoogleTest prints a QString as its text rather than as UTF-16 code units.
@@ -72,6 +77,38 @@ inline bool waitUntil(const std::function<bool()>& done) {
     }
     return true;
 }
+
+// Clicks Convert and lets the event loop run until the run has ended.
+inline bool convertAndWait(MainForm& form) {
+    form.bitBtn6->click();
+    return waitUntil([&form] { return !form.isRunning(); });
+}
+
+// Holds a run's thread inside a file until the test, on the GUI thread, has
+// looked at the windows and lets it go on.
+class RunGate {
+public:
+    // On the run's thread. The wait ends by itself only so that a failed test
+    // ends instead of hanging.
+    void holdHere() {
+        inside_.release();
+        (void)proceed_.try_acquire_for(std::chrono::seconds(60));
+    }
+    // On the GUI thread: runs the event loop until the run is held and what
+    // it posted before has arrived.
+    bool waitUntilHeld() {
+        if (!waitUntil([this] { return inside_.try_acquire(); })) {
+            return false;
+        }
+        QCoreApplication::processEvents();
+        return true;
+    }
+    void letGo() { proceed_.release(); }
+
+private:
+    std::binary_semaphore inside_{0};
+    std::binary_semaphore proceed_{0};
+};
 
 // Where Tab goes from widget: the next of the given stops in the focus chain
 // (the chain also holds inner parts such as a list's scroll bars).

@@ -1,9 +1,11 @@
 #include "converter/app/converter_gui.h"
+#include "converter/app/run_progress.h"
 #include "tests/converter/gui_test_support.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -14,12 +16,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
 
 #include <gtest/gtest.h>
 
@@ -153,6 +159,60 @@ TEST_F(MainFormTest, addFilesSkipsPathsAlreadyListedExactly) {
     EXPECT_EQ(listed().size(), 4);
 }
 
+TEST_F(MainFormTest, theFileListScrollsToTheEndOfEveryPathAndShowsItWhole) {
+    const QString longPath = "/home/artist/scenes/lws-v1/green_" + QString(60, 'x') + "_end.lws";
+    chooseFiles({"/a.lws", longPath, "/b/c.3ds"});
+    form().show();
+    QCoreApplication::processEvents();
+
+    QListWidget& list = *form().listBox1;
+    QScrollBar& across = *list.horizontalScrollBar();
+    ASSERT_GT(across.maximum(), 0);
+    across.setValue(across.maximum());
+    QCoreApplication::processEvents();
+    const QRect row = list.visualItemRect(list.item(1));
+    EXPECT_GE(row.width(), list.fontMetrics().horizontalAdvance(longPath));
+    EXPECT_LE(row.right(), list.viewport()->width()) << "the last character can be scrolled to";
+    EXPECT_EQ(row.height(), 16);
+
+    list.item(0)->setSelected(true);
+    form().bitBtn4->click(); // the list is filled anew
+    EXPECT_EQ(list.item(0)->toolTip(), longPath);
+    EXPECT_EQ(list.item(1)->toolTip(), "/b/c.3ds");
+}
+
+// The offscreen screen (800 px wide) is narrower than the designed places
+// allow: the forms open inside it, as far from their places as needed only.
+TEST_F(MainFormTest, formsOpenInsideTheScreen) {
+    ASSERT_NE(QGuiApplication::primaryScreen(), nullptr);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LT(area.right(), 361 + 554) << "the test needs a screen the main form sticks out of";
+
+    form().show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(form().frameGeometry())) << form().frameGeometry().x();
+    EXPECT_EQ(form().frameGeometry().right(), area.right());
+    EXPECT_EQ(form().geometry().y(), 117) << "the height fits: the form stays at its row";
+
+    ExportDirectoryDialog& dialog = gui->form2;
+    dialog.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(dialog.frameGeometry()));
+    EXPECT_EQ(dialog.geometry().y(), 142);
+    dialog.hide();
+
+    // Moved off by the user, the dialog comes back inside when shown again.
+    dialog.move(area.right() - 10, area.bottom() - 10);
+    dialog.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(dialog.frameGeometry()));
+    dialog.hide();
+
+    gui->form3.showCentred();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.contains(gui->form3.frameGeometry()));
+}
+
 // The names the dialog's file list shows in its current directory.
 QStringList shownFileNames(QFileDialog& dialog) {
     auto* view = dialog.findChild<QAbstractItemView*>("listView");
@@ -247,7 +307,7 @@ TEST_F(MainFormTest, scaleAtTheLimitsAndWithoutANumberIsAccepted) {
     chooseFiles({"/a.3ds"});
     for (const char* text : {"100000", "-100000", "100000.0039", "abc", ""}) {
         form().edit2->setText(text);
-        form().bitBtn6->click();
+        ASSERT_TRUE(test::convertAndWait(form()));
     }
     EXPECT_EQ(scales, (std::vector<float>{100000.0f, -100000.0f, 100000.0f, 0.0f, 0.0f}));
 }
@@ -260,9 +320,6 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
         handedOver = settings;
         printMessage(model.sink, "converting '%s'", input.c_str());
         calls.push_back(input + " -> " + output);
-        // Each line is visible while the run goes on.
-        EXPECT_TRUE(gui->form3.isVisible());
-        EXPECT_TRUE(gui->form3.text().endsWith(QString("converting '%1'").arg(input.c_str())));
     };
     form().edit1->setText("/out");
     form().radioButton[4]->setChecked(true);
@@ -273,7 +330,7 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     form().edit2->setText(" 0.5 metres");
     chooseFiles({"/s/b.lws", "/s/a.3ds"});
 
-    form().bitBtn6->click();
+    ASSERT_TRUE(test::convertAndWait(form()));
     EXPECT_EQ(calls,
               (std::vector<std::string>{"/s/b.lws -> /out/b.lws", "/s/a.3ds -> /out/a.3ds"}));
     EXPECT_EQ(handedOver.shadingType, 4);
@@ -289,27 +346,105 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     // A second run replaces the first run's lines.
     form().bitBtn5->click();
     chooseFiles({"/t/c.3ds"});
-    form().bitBtn6->click();
+    ASSERT_TRUE(test::convertAndWait(form()));
     EXPECT_EQ(gui->form3.text(), "converting '/t/c.3ds'");
 }
 
-TEST_F(MainFormTest, eachFilesLinesReachTheTextAreaBeforeTheNextFileStarts) {
-    // Read straight from the text area: MessageWindow::text() would add the
-    // queued lines itself and hide a run that never lets them through.
-    std::vector<QString> shownAtStart;
+// The run goes on on its own thread: the form stays painted, shows its
+// controls disabled, and the message window shows each line as it comes, the
+// file under way and the files done.
+TEST_F(MainFormTest, aRunShowsItsLinesAndProgressWhileTheFormWaits) {
+    test::RunGate gate;
     form().convertOne = [&](SceneModel& model, const std::string& input, std::string&,
                             const ConversionSettings&) {
-        shownAtStart.push_back(gui->form3.memo1->toPlainText());
-        printMessage(model.sink, "%s done", input.c_str());
-        printMessage(model.sink, "%s summary", input.c_str());
+        printMessage(model.sink, "'%s' Converting...", input.c_str());
+        if (input == "/s/b.3ds") {
+            gate.holdHere();
+        }
+        printMessage(model.sink, "'%s' Converting...OK", input.c_str());
+    };
+    form().show();
+    chooseFiles({"/s/a.3ds", "/s/b.3ds", "/s/c.3ds"});
+    form().bitBtn6->click();
+    ASSERT_TRUE(gate.waitUntilHeld());
+
+    MessageWindow& window = gui->form3;
+    const QString firstLines = "'/s/a.3ds' Converting...\n'/s/a.3ds' Converting...OK\n"
+                               "'/s/b.3ds' Converting...";
+    EXPECT_TRUE(test::waitUntil([&] { return window.memo1->toPlainText() == firstLines; }))
+        << window.memo1->toPlainText().toStdString();
+    const RunProgress& progress = *window.runProgress;
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.progress->value(), 1);
+    EXPECT_EQ(progress.progress->maximum(), 3);
+    EXPECT_TRUE(progress.currentFile->text().startsWith("File 2 of 3, "))
+        << progress.currentFile->text().toStdString();
+    EXPECT_EQ(progress.currentFile->toolTip(), "/s/b.3ds");
+    EXPECT_TRUE(progress.cancelButton->isEnabled());
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+
+    // Nothing of the form can be used, and neither window closes.
+    for (const QWidget* control :
+         {static_cast<QWidget*>(form().bitBtn1), static_cast<QWidget*>(form().listBox1),
+          static_cast<QWidget*>(form().bitBtn5), static_cast<QWidget*>(form().button1),
+          static_cast<QWidget*>(form().radioButton[1]), static_cast<QWidget*>(form().edit2),
+          static_cast<QWidget*>(form().bitBtn6), static_cast<QWidget*>(form().bitBtn2),
+          static_cast<QWidget*>(form().checkBox4)}) {
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    }
+    form().bitBtn5->click();
+    EXPECT_EQ(listed().size(), 3);
+    form().close();
+    window.close();
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_TRUE(window.isVisible());
+
+    gate.letGo();
+    ASSERT_TRUE(test::waitUntil([&] { return !form().isRunning(); }));
+    EXPECT_EQ(window.text(), firstLines + "\n'/s/b.3ds' Converting...OK\n"
+                                          "'/s/c.3ds' Converting...\n'/s/c.3ds' Converting...OK");
+    EXPECT_FALSE(progress.isVisible());
+    EXPECT_TRUE(test::waitUntil([&] { return window.memo1->size() == window.size(); }))
+        << "the text fills the window again";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The controls are back as they were: Edit1 and real-time flat shading
+    // stay disabled.
+    EXPECT_TRUE(form().bitBtn6->isEnabled() && form().listBox1->isEnabled() &&
+                form().radioButton[1]->isEnabled());
+    EXPECT_FALSE(form().edit1->isEnabled());
+    EXPECT_FALSE(form().radioButton[2]->isEnabled());
+}
+
+TEST_F(MainFormTest, cancelEndsTheRunAfterTheFileUnderWay) {
+    test::RunGate gate;
+    std::vector<std::string> converted;
+    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&,
+                            const ConversionSettings&) {
+        if (converted.empty() && input == "/a.3ds") {
+            gate.holdHere();
+        }
+        converted.push_back(input);
+        printMessage(model.sink, "'%s' Converting...OK", input.c_str());
     };
     chooseFiles({"/a.3ds", "/b.3ds", "/c.3ds"});
     form().bitBtn6->click();
-    EXPECT_EQ(shownAtStart, (std::vector<QString>{
-                                "",
-                                "/a.3ds done\n/a.3ds summary",
-                                "/a.3ds done\n/a.3ds summary\n/b.3ds done\n/b.3ds summary",
-                            }));
+    ASSERT_TRUE(gate.waitUntilHeld());
+    const RunProgress& progress = *gui->form3.runProgress;
+    progress.cancelButton->click();
+    EXPECT_FALSE(progress.cancelButton->isEnabled());
+    EXPECT_TRUE(progress.currentFile->text().startsWith("Cancelling after file 1 of 3"))
+        << progress.currentFile->text().toStdString();
+    gate.letGo();
+    ASSERT_TRUE(test::waitUntil([&] { return !form().isRunning(); }));
+    EXPECT_EQ(converted, (std::vector<std::string>{"/a.3ds"}));
+    EXPECT_EQ(gui->form3.text(),
+              "'/a.3ds' Converting...OK\nRun cancelled: 2 of 3 files not converted");
+
+    // The next run is a whole one again.
+    ASSERT_TRUE(test::convertAndWait(form()));
+    EXPECT_EQ(converted, (std::vector<std::string>{"/a.3ds", "/a.3ds", "/b.3ds", "/c.3ds"}));
+    EXPECT_TRUE(progress.cancelButton->isEnabled());
 }
 
 TEST_F(MainFormTest, anEmptyListStillClearsAndShowsTheMessageWindow) {
@@ -333,6 +468,7 @@ TEST_F(MainFormTest, anUnexpectedExceptionEndsTheRunWithAMessageBox) {
     QString shown;
     test::closeNextMessageBox(shown);
     form().bitBtn6->click();
+    ASSERT_TRUE(test::waitUntil([&] { return !shown.isEmpty(); }));
     EXPECT_EQ(shown, "out of disk space");
     EXPECT_EQ(converted, (std::vector<std::string>{"/a.3ds", "/b.3ds"}));
     EXPECT_EQ(gui->form3.text(), "done /a.3ds");
@@ -341,48 +477,60 @@ TEST_F(MainFormTest, anUnexpectedExceptionEndsTheRunWithAMessageBox) {
     // The form goes on: the next run works.
     form().bitBtn5->click();
     chooseFiles({"/c.3ds"});
-    form().bitBtn6->click();
+    ASSERT_TRUE(test::convertAndWait(form()));
     EXPECT_EQ(gui->form3.text(), "done /c.3ds");
 }
 
-TEST_F(MainFormTest, userInputDuringARunIsDropped) {
-    form().convertOne = [&](SceneModel& model, const std::string& input, std::string&,
-                            const ConversionSettings&) {
-        // A click on Remove All arrives while the file converts.
-        const QPointF centre = QPointF(form().bitBtn5->rect().center());
-        QCoreApplication::postEvent(
-            form().bitBtn5, new QMouseEvent(QEvent::MouseButtonPress, centre, centre,
-                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-        QCoreApplication::postEvent(form().bitBtn5,
-                                    new QMouseEvent(QEvent::MouseButtonRelease, centre, centre,
-                                                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
-        printMessage(model.sink, "%s", input.c_str());
-    };
-    form().show();
-    chooseFiles({"/a.3ds", "/b.3ds"});
-    form().bitBtn6->click();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(listed().size(), 2);
-    EXPECT_EQ(gui->form3.text(), "/a.3ds\n/b.3ds");
+// The colour of each line of the text area, by its first character.
+std::vector<QColor> lineColours(const QPlainTextEdit& memo) {
+    std::vector<QColor> colours;
+    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next()) {
+        QTextCursor inside(block);
+        inside.movePosition(QTextCursor::NextCharacter);
+        colours.push_back(inside.charFormat().foreground().style() == Qt::NoBrush
+                              ? memo.palette().color(QPalette::Text)
+                              : inside.charFormat().foreground().color());
+    }
+    return colours;
 }
 
-TEST_F(MainFormTest, messageLinesCanBeSelectedAndCopiedButNotEdited) {
+TEST_F(MainFormTest, errorLinesStandOutAndEveryLineCopiesAsPlainText) {
     MessageWindow& window = gui->form3;
-    window.appendLine("ERROR: cannot open '/a.3ds'");
+    const QString lines = "'/a.3ds' Converting...\nERROR: cannot open '/a.3ds'\n"
+                          "ERROR: no triangles in '/b.3ds'\n'/c.3ds' Converting...OK\n"
+                          "an ERROR: inside a line";
+    for (const QString& line : lines.split('\n')) {
+        window.appendLine(line.toStdString());
+        if (line.endsWith("OK")) {
+            window.flushLines(); // lines after an error, in a later batch too
+        }
+    }
     window.showFocused();
     QCoreApplication::processEvents();
+    EXPECT_EQ(window.text(), lines);
+
+    const QColor text = window.memo1->palette().color(QPalette::Text);
+    const QColor error = errorColour(window.memo1->palette());
+    EXPECT_NE(error, text);
+    EXPECT_EQ(lineColours(*window.memo1), (std::vector<QColor>{text, error, error, text, text}));
+    QPalette dark;
+    dark.setColor(QPalette::Base, Qt::black);
+    EXPECT_GT(errorColour(dark).lightness(), error.lightness()) << "readable on a dark base";
+
     window.memo1->setFocus();
-    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& text = {}) {
-        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& typed = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, typed);
         QCoreApplication::sendEvent(window.memo1, &event);
     };
     press(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(window.memo1->textCursor().selectedText(), "ERROR: cannot open '/a.3ds'");
     press(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ERROR: cannot open '/a.3ds'");
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->formats(), QStringList{"text/plain"});
+    EXPECT_EQ(copied->text(), lines);
     press(Qt::Key_X, Qt::NoModifier, "x");
     press(Qt::Key_Delete, Qt::NoModifier);
-    EXPECT_EQ(window.text(), "ERROR: cannot open '/a.3ds'");
+    EXPECT_EQ(window.text(), lines);
 }
 
 TEST_F(MainFormTest, messageWindowHidesOnCloseAndShowsTheSameLinesAgain) {

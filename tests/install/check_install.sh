@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# check_install.sh BUILD_DIR SOURCE_DIR "PROGRAMS"
+# check_install.sh BUILD_DIR SOURCE_DIR "PROGRAMS" "WINDOW_MODULES"
 set -euo pipefail
 build=$1
 source=$2
 read -r -a programs <<<"${3//;/ }"
+read -r -a window_modules <<<"${4//;/ }"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -12,23 +13,44 @@ fail() {
     exit 1
 }
 
-# 1. The installed tree holds the programs, the model import module and the
-# desktop files, nothing else.
+# 1. The installed tree holds the programs, the model import module, the
+# window modules and the desktop files, nothing else.
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected=(
     lib/kzo-tools/kzo-assimp.so
+    share/cmake/KzoTools/KzoAddModels.cmake
+    share/cmake/KzoTools/KzoLightDepfile.cmake
+    share/cmake/KzoTools/KzoToolsConfig.cmake
+    share/cmake/KzoTools/KzoToolsConfigVersion.cmake
+    share/cmake/KzoTools/KzoToolsTargets-CONFIG.cmake
+    share/cmake/KzoTools/KzoToolsTargets.cmake
     share/applications/kzomaker.desktop
+    share/bash-completion/completions/kzodump
+    share/bash-completion/completions/kzomaker
+    share/bash-completion/completions/kzoview
     share/applications/kzoview.desktop
     share/icons/hicolor/scalable/apps/kzomaker.svg
     share/icons/hicolor/scalable/apps/kzoview.svg
     share/mime/packages/kzo-toolchain.xml
+    share/man/man1/kzodump.1.gz
+    share/man/man1/kzomaker.1.gz
+    share/man/man1/kzoview.1.gz
     share/thumbnailers/kzoview.thumbnailer
+    share/zsh/ZSH/_kzodump
+    share/zsh/ZSH/_kzomaker
+    share/zsh/ZSH/_kzoview
 )
 for p in "${programs[@]}"; do
     expected+=("bin/$p")
 done
-actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
+for m in "${window_modules[@]}"; do
+    expected+=("lib/kzo-tools/$m")
+done
+# The targets file of the build's configuration (-relwithdebinfo, -debug, ...)
+# and zsh's folder, which depends on the prefix.
+config_name='s/KzoToolsTargets-[a-z]*\.cmake/KzoToolsTargets-CONFIG.cmake/; s#/zsh/[a-z-]*/#/zsh/ZSH/#'
+actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sed "$config_name" | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
 [[ "$actual" == "$wanted" ]] || fail "installed tree differs:"$'\n'"$(diff <(echo "$wanted") <(echo "$actual"))"
 for p in "${programs[@]}"; do
@@ -44,6 +66,22 @@ if [[ " ${programs[*]} " == *" kzomaker "* ]]; then
     [[ -f "$work/triangle.kzo" ]] || fail "no triangle.kzo"
     echo "model import module: ok"
 fi
+
+# 1c. The installed programs find their window modules: with a display that
+# does not answer, Qt itself refuses to start, which only the module loads.
+printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' >"$work/triangle.obj"
+for p in kzomaker kzoview; do
+    [[ " ${programs[*]} " == *" $p "* && " ${window_modules[*]} " == *" $p-window.so "* ]] ||
+        continue
+    args=()
+    [[ $p == kzoview ]] && args=("$work/triangle.obj")
+    status=0
+    err=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:65000 KZO_MODULE_DIR= \
+        "$prefix/bin/$p" "${args[@]}" 2>&1 >/dev/null) || status=$?
+    [[ $status == 2 && "$err" == *"no display:"* && "$err" != *"cannot open the window"* ]] ||
+        fail "the installed $p does not reach its window module (status $status): $err"
+done
+echo "window modules: ok"
 
 # 2. The desktop entries validate.
 if command -v desktop-file-validate >/dev/null; then
@@ -64,6 +102,23 @@ if command -v update-mime-database >/dev/null; then
     grep -q "x-kzo" "$prefix/share/mime/magic" || fail "application/x-kzo has no magic"
     grep -q "application/x-kzo:\*\.kzo" "$prefix/share/mime/globs" || fail "*.kzo glob missing"
     echo "mime type: ok"
+    # Sniffed by GLib, as file managers do, without the names' help: a KZO
+    # object is one; random bytes after the version field are not.
+    if command -v gio >/dev/null && [[ -f $work/triangle.kzo ]]; then
+        content_type() {
+            XDG_DATA_HOME=$work/no-data XDG_DATA_DIRS=$prefix/share \
+                gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'
+        }
+        cp "$work/triangle.kzo" "$work/object.bin"
+        [[ $(content_type "$work/object.bin") == application/x-kzo ]] ||
+            fail "a KZO object is not recognised by its header"
+        for i in 1 2 3 4 5 6 7 8; do
+            { printf '\x10\x00\x00\x00'; head -c 60 /dev/urandom; } >"$work/random$i.bin"
+            type=$(content_type "$work/random$i.bin")
+            [[ $type != application/x-kzo ]] || fail "random bytes after 10 00 00 00 taken as KZO"
+        done
+        echo "mime magic: a KZO header recognised, random files not"
+    fi
 fi
 
 # 4. The thumbnailer's command line makes a PNG of the requested size.
@@ -99,7 +154,7 @@ if command -v dpkg-deb >/dev/null; then
         [[ "$depends" == *"$dep"* ]] || fail "package does not depend on $dep: $depends"
     done
     [[ "$(dpkg-deb -f "$deb" Package)" == kzo-toolchain ]] || fail "package name"
-    files=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\./usr/||' | sort)
+    files=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\./usr/||' | sed "$config_name" | sort)
     [[ "$files" == "$wanted" ]] || fail "package files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$files"))"
     echo "debian package: ok ($(basename "$deb"))"
 fi

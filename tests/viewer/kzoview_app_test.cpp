@@ -2,21 +2,31 @@
 // its command line on files the tests write, the form through Qt events on the
 // offscreen platform.
 #include "tests/support/build_lwob.h"
+#include "tests/viewer/build_kzo.h"
 #include "viewer/app/tform1.h"
 #include "viewer/first_frame.h"
 #include "viewer/loaders.h"
 #include "viewer/view_command.h"
+#include "viewer/view_session.h"
+#include "viewer/viewer_error.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProcess>
+#include <QRawFont>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -208,12 +218,29 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
     const fs::path sample = writeSample(dir);
     kzoview::ViewerDocument doc;
     kzoview::LoadObjectFile(sample.string(), doc);
-    kzoview::TForm1 form(doc.mesh, QString::fromStdString(doc.captionText));
+    kzoview::ViewCommand command;
+    command.file = sample.string();
+    kzoview::ViewSession session;
+    ASSERT_EQ(kzoview::openSession(session, doc.mesh, command), "");
+    kzoview::TForm1 form(session, QString::fromStdString(doc.captionText));
     EXPECT_EQ(form.windowTitle().toStdString(), doc.captionText);
     EXPECT_EQ(form.size(), QSize(kzoview::kFormClientWidth, kzoview::kFormClientHeight));
 
     const QImage shown = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown, asRgb32(expectedFirstFrame(sample, form.width(), form.height())));
+
+    // S shows the shaded view a --shaded snapshot shows, and S again the wireframe.
+    kzoview::ViewerDocument shadedDoc;
+    kzoview::LoadObjectFile(sample.string(), shadedDoc);
+    kzoview::ViewSession shadedSession;
+    command.shaded = true;
+    ASSERT_EQ(kzoview::openSession(shadedSession, shadedDoc.mesh, command), "");
+    QKeyEvent s(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, "s");
+    QApplication::sendEvent(&form, &s);
+    EXPECT_EQ(form.grab().toImage().convertToFormat(QImage::Format_RGB32),
+              asRgb32(kzoview::renderSnapshot(shadedSession, form.width(), form.height())));
+    QApplication::sendEvent(&form, &s);
+    EXPECT_EQ(form.grab().toImage().convertToFormat(QImage::Format_RGB32), shown);
 
     const float x = doc.mesh.vertexArray[1].x;
     const float z = doc.mesh.vertexArray[1].z;
@@ -229,4 +256,58 @@ TEST(KzoviewForm, paintShowsTheDrawnFrameAndADragTurnsTheMesh) {
     form.grab(); // paints, and the paint turns the vertices
     EXPECT_NEAR(doc.mesh.vertexArray[1].x, -x, 1e-5f);
     EXPECT_NEAR(doc.mesh.vertexArray[1].z, -z, 1e-5f);
+
+    // Wherever the platform would put it, the window opens inside the screen.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    form.move(area.right() - 40, area.bottom() - 40);
+    form.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(area.contains(form.frameGeometry()));
+}
+
+// The error boxes of three loaders are partly Korean; without a font that
+// covers Hangul on the machine they show empty boxes.
+TEST(KzoviewForm, koreanErrorTextsHaveAFontOnTheMachine) {
+    int argc = 1;
+    char name[] = "kzoview_app_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+
+    const auto failureOf = [](const std::function<void()>& load) {
+        try {
+            load();
+        } catch (const kzoview::FatalError& error) {
+            return QString::fromUtf8(error.what());
+        }
+        return QString();
+    };
+    kzoview::ViewerDocument doc;
+    const std::vector<std::uint8_t> notA3ds = {0x34, 0x12, 0, 0, 0, 0};
+    kzotest::KzoInput oldVersion;
+    oldVersion.version = 15;
+    const kzotest::Bytes oldKzo = kzotest::kzoFile(oldVersion);
+    const QStringList messages = {
+        failureOf([&] { kzoview::Load3DSBytes(notA3ds, "a.3ds", doc); }),
+        failureOf([&] { kzoview::LoadKZOBytes(oldKzo.data, "a.kzo", doc); }),
+        failureOf([&] { kzoview::LoadObjectFile("/nonexistent/a.lwo", doc); }),
+    };
+
+    QList<QRawFont> hangulFonts;
+    for (const QString& family : QFontDatabase::families(QFontDatabase::Korean)) {
+        const QRawFont font = QRawFont::fromFont(QFont(family), QFontDatabase::Korean);
+        if (font.isValid() && font.supportsCharacter(0xD55C)) {
+            hangulFonts.append(font);
+        }
+    }
+    ASSERT_FALSE(hangulFonts.isEmpty()) << "no font family covers U+D55C";
+    for (const QString& message : messages) {
+        ASSERT_FALSE(message.isEmpty());
+        for (const char32_t c : message.toUcs4()) {
+            if (c >= 0xAC00 && c <= 0xD7A3) {
+                EXPECT_TRUE(std::any_of(hangulFonts.begin(), hangulFonts.end(),
+                                        [c](const QRawFont& f) { return f.supportsCharacter(c); }))
+                    << message.toStdString();
+            }
+        }
+    }
 }

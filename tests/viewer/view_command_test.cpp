@@ -72,3 +72,39 @@ TEST(ViewCommand, optionsFollowTheToolChainsConvention) {
         EXPECT_EQ(parseViewCommand(bad).mode, ViewMode::invalid) << bad[0];
     }
 }
+
+TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
+    const auto all = parseViewCommand({"--snapshot", "o.png", "--shaded", "--frame", "12", "--fps",
+                                       "25", "--lights", "--scale=0.5", "s.kzo"});
+    EXPECT_EQ(all.mode, ViewMode::Snapshot);
+    EXPECT_TRUE(all.shaded);
+    EXPECT_TRUE(all.play); // a frame is asked for: the scene plays
+    EXPECT_EQ(all.frame, 12);
+    EXPECT_EQ(all.framesPerSecond, 25);
+    EXPECT_TRUE(all.lights);
+    EXPECT_FLOAT_EQ(all.lightScale, 0.5f);
+
+    const auto plain = parseViewCommand({"--play", "s.kzo"});
+    EXPECT_EQ(plain.mode, ViewMode::Window);
+    EXPECT_EQ(plain.frame, 0);
+    EXPECT_EQ(plain.framesPerSecond, 30);
+    EXPECT_FALSE(plain.shaded);
+    EXPECT_FALSE(parseViewCommand({"--shaded", "s.kzo"}).play);
+    EXPECT_TRUE(parseViewCommand({"--auto-shaded", "s.kzo"}).autoShaded);
+
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--frame", "-1", "s.kzo"},
+                                               {"--frame", "x", "s.kzo"},
+                                               {"--fps", "0", "--play", "s.kzo"},
+                                               {"--fps", "1001", "--play", "s.kzo"},
+                                               {"--fps", "30", "s.kzo"},
+                                               {"--scale", "2", "s.kzo"},
+                                               {"--lights", "--scale", "0", "s.kzo"},
+                                               {"--lights", "--scale", "nan", "s.kzo"},
+                                               {"--info", "--shaded", "s.kzo"},
+                                               {"--info", "--auto-shaded", "s.kzo"}}) {
+        const auto c = parseViewCommand(bad);
+        EXPECT_EQ(c.mode, ViewMode::Invalid) << bad[0] << " " << bad[1];
+        EXPECT_FALSE(c.error.empty());
+    }
+}

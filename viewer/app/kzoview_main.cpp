@@ -1,22 +1,22 @@
-// kzoview: loads one object file, then shows it as a turning wireframe, or
-// writes its first frame as a PNG, or prints its caption. A failed load ends
+// kzoview: loads one object file, then shows it as a turning wireframe (or
+// shaded, or playing its animation), or writes its first frame as a PNG, or
+// prints its caption. A failed load ends
 // with the error and exit status 1, before any window opens; a window without
-// a display ends with exit status 2.
+// a display ends with exit status 2. Only the window needs Qt: it lives in a
+// module loaded when a window is to open, so that --info and --snapshot load
+// no Qt and need no display.
 #include "format/command_line_convention.h"
+#include "format/display_check.h"
+#include "format/module_loader.h"
 #include "viewer/app/snapshot_png.h"
-#include "viewer/app/tform1.h"
-#include "viewer/first_frame.h"
+#include "viewer/app/window_module_api.h"
 #include "viewer/loaders.h"
 #include "viewer/view_command.h"
+#include "viewer/view_session.h"
 #include "viewer/viewer_error.h"
 
-#include <QApplication>
-#include <QMessageBox>
-
-#include <cstdlib>
 #include <iostream>
 #include <new>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,7 +57,12 @@ int runSnapshot(const ViewCommand& cmd) {
         std::cerr << "ERROR: " << error << '\n';
         return kExitLoadFailed;
     }
-    const kzoview::RasterImage frame = kzoview::renderFirstFrame(doc.mesh, cmd.width, cmd.height);
+    kzoview::ViewSession session;
+    if (const std::string error = kzoview::openSession(session, doc.mesh, cmd); !error.empty()) {
+        std::cerr << "ERROR: " << error << '\n';
+        return kExitLoadFailed;
+    }
+    const kzoview::RasterImage frame = kzoview::renderSnapshot(session, cmd.width, cmd.height);
     if (const std::string error = kzoview::writeSnapshotPng(frame, cmd.snapshotPath);
         !error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
@@ -66,89 +71,44 @@ int runSnapshot(const ViewCommand& cmd) {
     return 0;
 }
 
-// A window system to show a message box on. Without one, creating the
-// application would abort the program instead of reporting the error.
-bool displayAvailable() {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    auto set = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v != nullptr && *v != '\0';
-    };
-    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
-#else
-    return true;
-#endif
-}
-
-// While it lives, Qt's failure to start any platform (a display that is named
-// but does not answer) ends the program with exitStatus and, when given, the
-// line, instead of aborting it.
-class PlatformFailureExit {
-public:
-    PlatformFailureExit(int exitStatus, const char* line) {
-        exitStatus_ = exitStatus;
-        line_ = line;
-        previous_ = qInstallMessageHandler(handle);
+// The window module, loaded (with Qt) only now; nullptr after the reason is
+// on standard error.
+const kzoview::WindowModuleApi* windowModule() {
+    try {
+        return &kzo::moduleEntries<kzoview::WindowModuleApi>(kzoview::kWindowModuleFile,
+                                                             kzoview::kWindowModuleSymbol,
+                                                             kzoview::kWindowModuleVersion);
+    } catch (const kzo::ModuleError& e) {
+        std::cerr << "ERROR: cannot open the window: " << e.what() << '\n';
+        return nullptr;
     }
-    ~PlatformFailureExit() { qInstallMessageHandler(previous_); }
-    PlatformFailureExit(const PlatformFailureExit&) = delete;
-    PlatformFailureExit& operator=(const PlatformFailureExit&) = delete;
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (type == QtFatalMsg) {
-            if (line_ != nullptr) {
-                std::cerr << line_;
-            }
-            std::_Exit(exitStatus_);
-        }
-        if (previous_ != nullptr) {
-            previous_(type, context, text);
-        }
-    }
-    static inline int exitStatus_ = 0;
-    static inline const char* line_ = nullptr;
-    static inline QtMessageHandler previous_ = nullptr;
-};
-
-constexpr const char* kNoDisplay = "no display: use --snapshot or --info\n";
-
-void showLoadError(int& argc, char** argv, const std::string& error) {
-    std::cerr << "ERROR: " << error << '\n';
-    if (!displayAvailable()) {
-        return;
-    }
-    std::optional<PlatformFailureExit> guard(std::in_place, kExitLoadFailed, nullptr);
-    QApplication app(argc, argv);
-    guard.reset();
-    // Nobody could close a box on a platform that shows nothing.
-    if (QGuiApplication::platformName() == "offscreen" ||
-        QGuiApplication::platformName() == "minimal") {
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kzoview::kApplicationTitle),
-                    QString::fromUtf8("ERROR: " + error), QMessageBox::Ok);
-    box.exec();
 }
 
 int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
     ViewerDocument doc;
-    if (const std::string error = load(cmd, doc); !error.empty()) {
-        showLoadError(argc, argv, error);
+    kzoview::ViewSession session;
+    std::string error = load(cmd, doc);
+    if (error.empty()) {
+        error = kzoview::openSession(session, doc.mesh, cmd);
+    }
+    if (!error.empty()) {
+        std::cerr << "ERROR: " << error << '\n';
+        if (kzo::displayNamed()) {
+            if (const kzoview::WindowModuleApi* window = windowModule()) {
+                window->showLoadError(&argc, argv, error.c_str());
+            }
+        }
         return kExitLoadFailed;
     }
-    if (!displayAvailable()) {
-        std::cerr << kNoDisplay;
+    if (!kzo::displayNamed()) {
+        std::cerr << kzoview::kNoDisplay;
         return kzo::cli::kExitUsage;
     }
-    std::optional<PlatformFailureExit> guard(std::in_place, kzo::cli::kExitUsage, kNoDisplay);
-    QApplication app(argc, argv);
-    guard.reset();
-    QApplication::setApplicationName("kzoview");
-    QGuiApplication::setDesktopFileName("kzoview");
-    kzoview::TForm1 form(doc.mesh, QString::fromUtf8(doc.captionText));
-    form.show();
-    return QApplication::exec();
+    const kzoview::WindowModuleApi* window = windowModule();
+    if (window == nullptr) {
+        return kzo::cli::kExitUsage;
+    }
+    return window->showSession(&argc, argv, &session, doc.captionText.c_str());
 }
 
 } // namespace

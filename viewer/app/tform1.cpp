@@ -1,13 +1,17 @@
 #include "viewer/app/tform1.h"
 
+#include "format/screen_placement.h"
 #include "viewer/view_command.h"
-#include "viewer/wireframe.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include <cmath>
+#include <iostream>
 #include <new>
 
 namespace kzoview {
@@ -21,7 +25,8 @@ int pixelOf(double coordinate) {
 
 } // namespace
 
-TForm1::TForm1(ViewerMesh& mesh, const QString& caption) : mesh_(mesh) {
+TForm1::TForm1(ViewSession& session, const QString& caption)
+    : session_(session), view_(session.view) {
     setWindowTitle(caption);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -33,8 +38,10 @@ TForm1::TForm1(ViewerMesh& mesh, const QString& caption) : mesh_(mesh) {
 
     FormCreate(view_);
     timer1_.setInterval(kTimer1IntervalMs);
+    sinceTick_.start();
     connect(&timer1_, &QTimer::timeout, this, [this] {
-        if (Timer1Timer(view_)) {
+        const bool played = advancePlay(session_, double(sinceTick_.restart()));
+        if (Timer1Timer(view_) || played) {
             update();
         }
     });
@@ -43,11 +50,11 @@ TForm1::TForm1(ViewerMesh& mesh, const QString& caption) : mesh_(mesh) {
 
 void TForm1::paintEvent(QPaintEvent*) {
     try {
-        DrawWireframe(mesh_, view_, width(), height(), image_);
+        paintSession(session_, width(), height(), image_);
     } catch (const std::bad_alloc&) {
-        // No memory for the off-screen image: skip this paint. DrawWireframe
-        // takes the image before it turns anything, so the pending rotation
-        // is applied once, by the next paint that succeeds.
+        // No memory for the off-screen image: skip this paint. paintSession
+        // then keeps the pending rotation, which the next paint that
+        // succeeds applies once.
         image_ = RasterImage{};
         return;
     }
@@ -78,6 +85,24 @@ void TForm1::fitOuterSize() {
     if (frameWidth > 0 || frameHeight > 0) {
         resize(kFormOuterWidth - frameWidth, kFormOuterHeight - frameHeight);
     }
+    keepInsideScreen();
+}
+
+// The platform places the window; with a scale factor, or where the platform
+// leaves that to the program, it could start partly off-screen.
+void TForm1::keepInsideScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect frame = frameGeometry();
+    const QRect area = screen->availableGeometry();
+    const kzo::ScreenPoint place =
+        kzo::placeInside({frame.x(), frame.y(), frame.width(), frame.height()},
+                         {area.x(), area.y(), area.width(), area.height()});
+    if (QPoint(place.x, place.y) != frame.topLeft()) {
+        move(place.x, place.y);
+    }
 }
 
 void TForm1::mousePressEvent(QMouseEvent* event) {
@@ -94,6 +119,36 @@ void TForm1::mouseMoveEvent(QMouseEvent* event) {
 void TForm1::mouseReleaseEvent(QMouseEvent*) {
     releaseMouse();
     FormMouseUp(view_);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    ViewKey key;
+    switch (event->key()) {
+    case Qt::Key_S:
+        key = ViewKey::Shaded;
+        break;
+    case Qt::Key_P:
+        key = ViewKey::Play;
+        break;
+    case Qt::Key_Space:
+        key = ViewKey::Pause;
+        break;
+    case Qt::Key_Right:
+        key = ViewKey::NextFrame;
+        break;
+    case Qt::Key_Left:
+        key = ViewKey::PreviousFrame;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (pressKey(session_, key)) {
+        update();
+    }
+    if (!session_.notice.empty()) {
+        std::cerr << "kzoview: " << session_.notice << '\n';
+    }
 }
 
 } // namespace kzoview

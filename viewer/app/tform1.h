@@ -4,9 +4,9 @@
 #pragma once
 
 #include "viewer/raster_image.h"
-#include "viewer/view_state.h"
-#include "viewer/viewer_mesh.h"
+#include "viewer/view_session.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -20,8 +20,8 @@ inline constexpr int kTimer1IntervalMs = 16;
 
 class TForm1 : public QWidget {
 public:
-    // The form shows mesh, which must outlive it, under the caption.
-    TForm1(ViewerMesh& mesh, const QString& caption);
+    // The form shows the session, which must outlive it, under the caption.
+    TForm1(ViewSession& session, const QString& caption);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -30,12 +30,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void fitOuterSize();
+    void keepInsideScreen();
 
-    ViewerMesh& mesh_;
-    ViewState view_;
+    ViewSession& session_;
+    ViewState& view_;
+    QElapsedTimer sinceTick_;
     RasterImage image_; // kept between paints only to reuse its memory
     QTimer timer1_;
     bool outerSizeFitted_ = false;

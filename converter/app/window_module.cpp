@@ -1,0 +1,28 @@
+// The entry of the converter's window module (window_module_api.h): the forms
+// and Qt, apart from the program so that its command line never loads them.
+#include "converter/app/converter_gui.h"
+#include "converter/app/window_module_api.h"
+
+#include <iostream>
+
+namespace kzo {
+namespace {
+
+int run(int* argc, char** argv) {
+    try {
+        return runConverterGui(*argc, argv);
+    } catch (...) {
+        // runConverterGui shows every failure of the forms itself; this is Qt
+        // failing before there is anything to show it on.
+        std::cerr << "ERROR: the window failed to start\n";
+    }
+    return 1;
+}
+
+} // namespace
+} // namespace kzo
+
+extern "C" {
+__attribute__((visibility("default"))) extern const kzo::ConverterWindowApi kzomakerWindowApi;
+const kzo::ConverterWindowApi kzomakerWindowApi = {kzo::kConverterWindowVersion, &kzo::run};
+}

@@ -1,0 +1,73 @@
+// What the shaded and the animated views draw: a mesh of triangles with the
+// colours and normals its file stores, and the object hierarchy its vertices
+// belong to. Kept apart from ViewerMesh, which the wireframe turns in place,
+// so these positions stay as the file has them.
+#pragma once
+
+#include "viewer/viewer_mesh.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kzoview {
+
+struct Vec3f {
+    float x = 0, y = 0, z = 0;
+};
+
+// How a triangle takes its colour.
+enum class ShadeRule : std::uint8_t {
+    MaterialFlat,      // the material colour, unlit (shading type 0)
+    LitVertexNormals,  // material colour under the head light, per vertex (type 1)
+    LitFaceNormal,     // material colour under the head light, per face (type 2)
+    StoredCornerColor, // the baked colour of each corner, interpolated (type 3)
+    StoredFaceColor,   // the baked colour of the face (type 4)
+};
+
+struct ShadedMaterial {
+    std::uint8_t red = 128, green = 128, blue = 128;
+    // 255 draws the material solid; anything less blends it over what lies
+    // behind. Only a material marked transparent is ever below 255.
+    std::uint8_t opacity = 255;
+};
+
+struct ShadedTriangle {
+    std::uint32_t v[3];            // vertex numbers, in the file's winding
+    std::uint32_t material;        // index into ShadedModel::materials
+    std::uint32_t face;            // the file's face the triangle comes from
+    std::uint8_t color[3][3] = {}; // red, green, blue per corner (stored colours)
+};
+
+struct ShadedPivot {
+    Vec3f point;                   // pivot point, already scaled as the file stores it
+    std::uint16_t parent = 65535;  // 65535: no parent
+    std::uint32_t firstVertex = 0; // its run of vertices
+    std::uint32_t vertexCount = 0;
+};
+
+struct ShadedModel {
+    ShadeRule rule = ShadeRule::LitFaceNormal;
+    std::vector<Vec3f> positions;
+    std::vector<ShadedTriangle> triangles;
+    std::vector<ShadedMaterial> materials;
+    // Unit normals in the model's space: per vertex for LitVertexNormals, per
+    // triangle otherwise (computed when the file stores none).
+    std::vector<Vec3f> vertexNormals;
+    std::vector<Vec3f> faceNormals;
+    std::vector<ShadedPivot> pivots;
+};
+
+// Reads a .kzo file whole: materials and their runs, vertices, faces, pivots
+// and shading data. Faces of four corners become two triangles. Throws
+// FatalError naming the file and the fault; a file that LoadKZO accepts fails
+// here only in the sections after the faces.
+ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string& name);
+ShadedModel loadShadedKzoFile(const std::string& name);
+
+// The faces of a loaded mesh of any other format as triangles of one grey
+// material lit by their face normals. Call before anything turns the mesh.
+ShadedModel shadedModelFromMesh(const ViewerMesh& mesh);
+
+} // namespace kzoview
