@@ -76,7 +76,7 @@ TEST(ViewCommand, optionsFollowTheToolChainsConvention) {
 TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
     const auto all = parseViewCommand({"--snapshot", "o.png", "--shaded", "--frame", "12", "--fps",
                                        "25", "--lights", "--scale=0.5", "s.kzo"});
-    EXPECT_EQ(all.mode, ViewMode::Snapshot);
+    EXPECT_EQ(all.mode, ViewMode::snapshot);
     EXPECT_TRUE(all.shaded);
     EXPECT_TRUE(all.play); // a frame is asked for: the scene plays
     EXPECT_EQ(all.frame, 12);
@@ -85,7 +85,7 @@ TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
     EXPECT_FLOAT_EQ(all.lightScale, 0.5f);
 
     const auto plain = parseViewCommand({"--play", "s.kzo"});
-    EXPECT_EQ(plain.mode, ViewMode::Window);
+    EXPECT_EQ(plain.mode, ViewMode::window);
     EXPECT_EQ(plain.frame, 0);
     EXPECT_EQ(plain.framesPerSecond, 30);
     EXPECT_FALSE(plain.shaded);
@@ -104,7 +104,7 @@ TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
                                                {"--info", "--shaded", "s.kzo"},
                                                {"--info", "--auto-shaded", "s.kzo"}}) {
         const auto c = parseViewCommand(bad);
-        EXPECT_EQ(c.mode, ViewMode::Invalid) << bad[0] << " " << bad[1];
+        EXPECT_EQ(c.mode, ViewMode::invalid) << bad[0] << " " << bad[1];
         EXPECT_FALSE(c.error.empty());
     }
 }
