@@ -1,6 +1,5 @@
 #include "byte_reader.h"
 
-#include <bit>
 #include <cstring>
 
 namespace kzo {
@@ -9,13 +8,8 @@ OutOfData::OutOfData(std::size_t offset_, std::size_t wanted_)
     : std::runtime_error("unexpected end of data at byte " + std::to_string(offset_)),
       offset(offset_), wanted(wanted_) {}
 
-const std::uint8_t* ByteReader::take(std::size_t n) {
-    if (!has(n)) {
-        throw OutOfData(pos_, n);
-    }
-    const std::uint8_t* p = data_ + pos_;
-    pos_ += n;
-    return p;
+void ByteReader::outOfData(std::size_t n) const {
+    throw OutOfData(pos_, n);
 }
 
 void ByteReader::seek(std::size_t position) {
@@ -25,54 +19,11 @@ void ByteReader::seek(std::size_t position) {
     pos_ = position;
 }
 
-void ByteReader::skip(std::size_t n) {
-    take(n);
-}
-
-std::uint8_t ByteReader::u8() {
-    return *take(1);
-}
-
-std::uint16_t ByteReader::u16le() {
-    const std::uint8_t* p = take(2);
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t ByteReader::u32le() {
-    const std::uint8_t* p = take(4);
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
-
-float ByteReader::f32le() {
-    return std::bit_cast<float>(u32le());
-}
-
-std::uint16_t ByteReader::u16be() {
-    const std::uint8_t* p = take(2);
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-std::uint32_t ByteReader::u32be() {
-    const std::uint8_t* p = take(4);
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
-}
-
-float ByteReader::f32be() {
-    return std::bit_cast<float>(u32be());
-}
-
 void ByteReader::bytes(std::uint8_t* out, std::size_t n) {
     const std::uint8_t* p = take(n);
     if (n != 0) {
         std::memcpy(out, p, n);
     }
-}
-
-std::span<const std::uint8_t> ByteReader::view(std::size_t n) {
-    const std::uint8_t* p = take(n);
-    return {p, n};
 }
 
 std::string ByteReader::cString(std::size_t maxBytes, bool* terminated) {

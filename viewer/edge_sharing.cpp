@@ -136,6 +136,21 @@ std::uint32_t* addFace(ViewerMesh& mesh, FacePlacement& placement, std::int32_t 
     return place;
 }
 
+std::uint32_t* addFaces(ViewerMesh& mesh, FacePlacement& placement, std::int32_t firstFace,
+                        std::uint32_t faceCount, std::uint32_t cornersEach) {
+    const std::size_t room = placement.cornerCapacity - placement.cornersPlaced;
+    if (cornersEach != 0 && faceCount > room / cornersEach) {
+        throw std::length_error("more corners than the face arrays were made for");
+    }
+    std::uint32_t* place = mesh.corners + placement.cornersPlaced;
+    std::uint32_t* start = mesh.faceStart + firstFace + 1;
+    for (std::uint32_t i = 0; i < faceCount; ++i) {
+        placement.cornersPlaced += cornersEach;
+        start[i] = placement.cornersPlaced;
+    }
+    return place;
+}
+
 void shareEdges(ViewerMesh& mesh) {
     const std::uint32_t cornerCount = mesh.faceCount > 0 ? mesh.faceStart[mesh.faceCount] : 0;
     mesh.cornerEdges = trackedBuffer<std::uint32_t>(mesh.arena, cornerCount);

@@ -25,6 +25,11 @@ FacePlacement startFaces(ViewerMesh& mesh, std::size_t faceCount, std::size_t co
 std::uint32_t* addFace(ViewerMesh& mesh, FacePlacement& placement, std::int32_t face,
                        std::uint32_t cornerCount);
 
+// Places faceCount faces of cornersEach corners, numbers firstFace onwards,
+// and returns where their vertex numbers go, face after face.
+std::uint32_t* addFaces(ViewerMesh& mesh, FacePlacement& placement, std::int32_t firstFace,
+                        std::uint32_t faceCount, std::uint32_t cornersEach);
+
 // Makes the edges of the mesh's faceCount placed faces, and the arrays every
 // paint fills (frontFacing, pixelPoints). The result is that of sharing each face's edges in face
 // order, corner by corner, through a walk of the newest-first edge list that

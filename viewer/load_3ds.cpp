@@ -9,6 +9,7 @@
 
 #include "format/chunks_3ds.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -85,26 +86,27 @@ void readVertexList(Load3ds& load, std::size_t chunkStart, std::size_t end) {
         load.objectVertexCounts.back() += count;
         return;
     }
-    for (std::uint16_t i = 0; i < count; ++i) {
-        const float x = load.in.f32le();
-        const float y = load.in.f32le();
-        const float z = load.in.f32le();
-        if (load.summary) {
-            addVertex(load.bounds, x, y, z);
-        } else {
-            load.mesh.vertexArray[load.vertexTotal] = MeshVertex{x, y, z};
+    // The whole list at once: the count was checked against the chunk.
+    const std::uint8_t* record = load.in.view(std::size_t(count) * 12).data();
+    if (load.summary) {
+        for (std::uint16_t i = 0; i < count; ++i, record += 12) {
+            addVertex(load.bounds, kzo::loadF32le(record), kzo::loadF32le(record + 4),
+                      kzo::loadF32le(record + 8));
         }
-        ++load.vertexTotal;
+    } else {
+        MeshVertex* vertex = load.mesh.vertexArray + load.vertexTotal;
+        for (std::uint16_t i = 0; i < count; ++i, record += 12) {
+            vertex[i] = MeshVertex{kzo::loadF32le(record), kzo::loadF32le(record + 4),
+                                   kzo::loadF32le(record + 8)};
+        }
     }
+    load.vertexTotal += count;
 }
 
-std::uint32_t objectVertex(Load3ds& load, std::uint16_t index, std::int64_t faceNumber) {
-    const std::int64_t objectVertices = load.objectVertexCounts[load.objectNumber - 1];
-    if (index >= objectVertices) {
-        fail(load, "face " + std::to_string(faceNumber) + " uses vertex " + std::to_string(index) +
-                       " of an object with " + std::to_string(objectVertices) + " vertices");
-    }
-    return static_cast<std::uint32_t>(load.vertexBase + index);
+[[noreturn]] void failVertexNumber(const Load3ds& load, std::uint16_t index,
+                                   std::int64_t faceNumber, std::int64_t objectVertices) {
+    fail(load, "face " + std::to_string(faceNumber) + " uses vertex " + std::to_string(index) +
+                   " of an object with " + std::to_string(objectVertices) + " vertices");
 }
 
 void readFaceList(Load3ds& load, std::size_t chunkStart, std::size_t end) {
@@ -113,26 +115,46 @@ void readFaceList(Load3ds& load, std::size_t chunkStart, std::size_t end) {
         load.faceTotal += count;
         return;
     }
-    ViewerMesh& mesh = load.mesh;
-    for (std::uint16_t i = 0; i < count; ++i) {
-        const std::uint16_t i0 = load.in.u16le();
-        const std::uint16_t i1 = load.in.u16le();
-        const std::uint16_t i2 = load.in.u16le();
-        load.in.skip(2); // flags
+    // Records of three 16-bit vertex numbers and 16 bits of flags.
+    const std::uint8_t* const records = load.in.view(std::size_t(count) * 8).data();
+    const std::int64_t objectVertices = load.objectVertexCounts[load.objectNumber - 1];
+    const auto base = static_cast<std::uint32_t>(load.vertexBase);
+    std::uint32_t highest = 0;
+    const std::uint8_t* record = records;
+    if (load.summary) {
+        for (std::uint16_t i = 0; i < count; ++i, record += 8) {
+            highest = std::max({highest, std::uint32_t(kzo::loadU16le(record)),
+                                std::uint32_t(kzo::loadU16le(record + 2)),
+                                std::uint32_t(kzo::loadU16le(record + 4))});
+        }
+    } else {
         // Reversed, so corners that 3DS lists counter-clockwise from outside run
         // counter-clockwise on screen, which the view draws as facing it.
-        const std::uint32_t c0 = objectVertex(load, i2, load.faceTotal);
-        const std::uint32_t c1 = objectVertex(load, i1, load.faceTotal);
-        const std::uint32_t c2 = objectVertex(load, i0, load.faceTotal);
-        if (!load.summary) {
-            const auto face = static_cast<std::int32_t>(load.faceTotal);
-            std::uint32_t* corners = addFace(mesh, load.placement, face, 3);
-            corners[0] = c0;
-            corners[1] = c1;
-            corners[2] = c2;
+        const auto first = static_cast<std::int32_t>(load.faceTotal);
+        std::uint32_t* corners = addFaces(load.mesh, load.placement, first, count, 3);
+        for (std::uint16_t i = 0; i < count; ++i, record += 8, corners += 3) {
+            const std::uint32_t i0 = kzo::loadU16le(record);
+            const std::uint32_t i1 = kzo::loadU16le(record + 2);
+            const std::uint32_t i2 = kzo::loadU16le(record + 4);
+            highest = std::max({highest, i0, i1, i2});
+            corners[0] = base + i2;
+            corners[1] = base + i1;
+            corners[2] = base + i0;
         }
-        ++load.faceTotal;
     }
+    if (highest >= objectVertices) {
+        // The first face at fault, and its first corner at fault in the
+        // reversed order.
+        for (std::uint16_t i = 0; i < count; ++i) {
+            for (const int at : {4, 2, 0}) {
+                const std::uint16_t index = kzo::loadU16le(records + 8 * i + at);
+                if (index >= objectVertices) {
+                    failVertexNumber(load, index, load.faceTotal + i, objectVertices);
+                }
+            }
+        }
+    }
+    load.faceTotal += count;
 }
 
 void skipObjectName(Load3ds& load, std::size_t end) {
@@ -211,49 +233,49 @@ void walkFile(Load3ds& load, bool counting) {
     walkChunk(load, main);
 }
 
+// Parses the file into doc.mesh (a whole load) or its bounds (a summary).
+detail::ParsedObject parse3ds(std::span<const std::uint8_t> bytes, const std::string& name,
+                              ViewerDocument& doc, LoadScope scope) {
+    Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
+    load.summary = scope == LoadScope::summary;
+    if (bytes.size() < 2 || load.in.u16le() != chunk3ds::kMain) {
+        fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
+    }
+    walkFile(load, true);
+    if (load.vertexTotal == 0) {
+        fatalError("Object vertex count or face count is zero !!!");
+    }
+    // Every vertex takes 12 bytes of the file, every face 8: both counts
+    // fit 32 bits.
+    ViewerMesh& mesh = doc.mesh;
+    const auto vertexCount = std::size_t(load.vertexTotal);
+    const auto faceCount = std::size_t(load.faceTotal);
+    if (!load.summary) {
+        mesh.vertexArray = trackedBuffer<MeshVertex>(mesh.arena, vertexCount);
+        load.placement = startFaces(mesh, faceCount, 3 * faceCount);
+    }
+    mesh.vertexCount = static_cast<std::int32_t>(vertexCount);
+    mesh.faceCount = static_cast<std::int32_t>(faceCount);
+    walkFile(load, false);
+
+    detail::ParsedObject parsed{std::string(FileTitle(name)), load.summary, load.bounds};
+    parsed.caption += " " + std::to_string(mesh.faceCount) + " faces " +
+                      std::to_string(mesh.vertexCount) + " vertices";
+    return parsed;
+}
+
 } // namespace
 
 void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
                   LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
-        Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
-        load.summary = scope == LoadScope::summary;
-        if (bytes.size() < 2 || load.in.u16le() != chunk3ds::kMain) {
-            fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
-        }
-        walkFile(load, true);
-        if (load.vertexTotal == 0) {
-            fatalError("Object vertex count or face count is zero !!!");
-        }
-        // Every vertex takes 12 bytes of the file, every face 8: both counts
-        // fit 32 bits.
-        ViewerMesh& mesh = doc.mesh;
-        const auto vertexCount = std::size_t(load.vertexTotal);
-        const auto faceCount = std::size_t(load.faceTotal);
-        if (!load.summary) {
-            mesh.vertexArray = trackedBuffer<MeshVertex>(mesh.arena, vertexCount);
-            load.placement = startFaces(mesh, faceCount, 3 * faceCount);
-        }
-        mesh.vertexCount = static_cast<std::int32_t>(vertexCount);
-        mesh.faceCount = static_cast<std::int32_t>(faceCount);
-        walkFile(load, false);
-
-        std::string caption(FileTitle(name));
-        caption += " " + std::to_string(mesh.faceCount) + " faces " +
-                   std::to_string(mesh.vertexCount) + " vertices";
-        if (load.summary) {
-            detail::finishSummary(doc, load.bounds, kLoader, name, std::move(caption));
-        } else {
-            shareEdges(mesh);
-            detail::finishLoad(doc, kLoader, name, std::move(caption));
-        }
+        detail::finishParsed(doc, kLoader, name, parse3ds(bytes, name, doc, scope));
     });
 }
 
 void Load3DS(const std::string& name, ViewerDocument& doc, LoadScope scope) {
-    detail::runLoad(doc, kLoader, name, [&] {
-        const kzo::LargeFileBytes file = detail::readObjectFile(kLoader, name);
-        Load3DSBytes(file.bytes(), name, doc, scope);
+    detail::loadFile(doc, kLoader, name, [&](std::span<const std::uint8_t> bytes) {
+        return parse3ds(bytes, name, doc, scope);
     });
 }
 

@@ -88,67 +88,65 @@ void readFace(KzoLoad& load, std::int32_t faceNumber) {
     in.seek(recordStart + kzo::kKzoFaceRecordSize);
 }
 
+// Parses the file into doc.mesh (a whole load) or its bounds (a summary).
+detail::ParsedObject parseKzo(std::span<const std::uint8_t> bytes, const std::string& name,
+                              ViewerDocument& doc, LoadScope scope) {
+    kzo::ByteReader in(bytes);
+    const kzo::KzoHeader header = kzo::readKzoHeader(in);
+    checkCounts(header, bytes.size(), name);
+
+    ViewerMesh& mesh = doc.mesh;
+    KzoLoad load{in, name, mesh, scope == LoadScope::summary};
+    in.skip(std::size_t(header.imageCount) * kzo::kKzoImageRecordSize +
+            std::size_t(header.materialCount) * kzo::kKzoMaterialRecordSize);
+    const std::size_t facesStart =
+        in.position() + std::size_t(header.vertexCount) * kzo::kKzoVertexRecordSize;
+    if (!load.summary) {
+        mesh.vertexArray = trackedBuffer<MeshVertex>(mesh.arena, std::size_t(header.vertexCount));
+        kzo::ByteReader faces = in;
+        faces.seek(facesStart);
+        load.placement = startFaces(mesh, std::size_t(header.faceCount),
+                                    cornerCapacity(faces, header.faceCount));
+    }
+    mesh.vertexCount = header.vertexCount;
+    mesh.faceCount = header.faceCount;
+
+    VertexBounds bounds;
+    for (std::int32_t i = 0; i < mesh.vertexCount; ++i) {
+        const float x = in.f32le();
+        const float y = in.f32le();
+        const float z = in.f32le();
+        if (load.summary) {
+            addVertex(bounds, x, y, z);
+        } else {
+            mesh.vertexArray[i] = MeshVertex{x, y, z};
+        }
+    }
+    for (std::int32_t i = 0; i < mesh.faceCount; ++i) {
+        readFace(load, i);
+    }
+
+    // Files with pivots count as types 5 to 9; 64 bits keep any stored
+    // value from overflowing.
+    const std::int64_t type = std::int64_t(header.shadingType) + (header.pivotCount > 0 ? 5 : 0);
+    std::string caption(FileTitle(name));
+    caption += " " + std::to_string(mesh.faceCount) + " faces " + std::to_string(mesh.vertexCount) +
+               " vertices type " + std::to_string(type);
+    return {std::move(caption), load.summary, bounds};
+}
+
 } // namespace
 
 void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
                   LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
-        kzo::ByteReader in(bytes);
-        const kzo::KzoHeader header = kzo::readKzoHeader(in);
-        checkCounts(header, bytes.size(), name);
-
-        ViewerMesh& mesh = doc.mesh;
-        KzoLoad load{in, name, mesh, scope == LoadScope::summary};
-        in.skip(std::size_t(header.imageCount) * kzo::kKzoImageRecordSize +
-                std::size_t(header.materialCount) * kzo::kKzoMaterialRecordSize);
-        const std::size_t facesStart =
-            in.position() + std::size_t(header.vertexCount) * kzo::kKzoVertexRecordSize;
-        if (!load.summary) {
-            mesh.vertexArray =
-                trackedBuffer<MeshVertex>(mesh.arena, std::size_t(header.vertexCount));
-            kzo::ByteReader faces = in;
-            faces.seek(facesStart);
-            load.placement = startFaces(mesh, std::size_t(header.faceCount),
-                                        cornerCapacity(faces, header.faceCount));
-        }
-        mesh.vertexCount = header.vertexCount;
-        mesh.faceCount = header.faceCount;
-
-        VertexBounds bounds;
-        for (std::int32_t i = 0; i < mesh.vertexCount; ++i) {
-            const float x = in.f32le();
-            const float y = in.f32le();
-            const float z = in.f32le();
-            if (load.summary) {
-                addVertex(bounds, x, y, z);
-            } else {
-                mesh.vertexArray[i] = MeshVertex{x, y, z};
-            }
-        }
-        for (std::int32_t i = 0; i < mesh.faceCount; ++i) {
-            readFace(load, i);
-        }
-
-        // Files with pivots count as types 5 to 9; 64 bits keep any stored
-        // value from overflowing.
-        const std::int64_t type =
-            std::int64_t(header.shadingType) + (header.pivotCount > 0 ? 5 : 0);
-        std::string caption(FileTitle(name));
-        caption += " " + std::to_string(mesh.faceCount) + " faces " +
-                   std::to_string(mesh.vertexCount) + " vertices type " + std::to_string(type);
-        if (load.summary) {
-            detail::finishSummary(doc, bounds, kLoader, name, std::move(caption));
-        } else {
-            shareEdges(mesh);
-            detail::finishLoad(doc, kLoader, name, std::move(caption));
-        }
+        detail::finishParsed(doc, kLoader, name, parseKzo(bytes, name, doc, scope));
     });
 }
 
 void LoadKZO(const std::string& name, ViewerDocument& doc, LoadScope scope) {
-    detail::runLoad(doc, kLoader, name, [&] {
-        const kzo::LargeFileBytes file = detail::readObjectFile(kLoader, name);
-        LoadKZOBytes(file.bytes(), name, doc, scope);
+    detail::loadFile(doc, kLoader, name, [&](std::span<const std::uint8_t> bytes) {
+        return parseKzo(bytes, name, doc, scope);
     });
 }
 

@@ -273,52 +273,51 @@ bool isLayeredForm(std::span<const std::uint8_t> bytes) {
            (isWord(bytes.subspan(8), "LWO2") || isWord(bytes.subspan(8), "LWLO"));
 }
 
+// Parses the file into doc.mesh (a whole load) or its bounds (a summary).
+detail::ParsedObject parseLwo(std::span<const std::uint8_t> bytes, const std::string& name,
+                              ViewerDocument& doc, LoadScope scope) {
+    LwoLoad load{kzo::ByteReader(bytes), name, doc.mesh};
+    load.summary = scope == LoadScope::summary;
+    if (bytes.size() < 4 || !isWord(bytes, "FORM")) {
+        fatalError("LoadLWO: (" + name + ") file is not light wave object file\n");
+    }
+    load.in.skip(4);
+    load.end = load.in.u32be();
+    if (load.end > bytes.size() - kFormHeaderSize) {
+        fail(load, "form length " + std::to_string(load.end) + " runs past the end of the file (" +
+                       std::to_string(bytes.size()) + " bytes)");
+    }
+    if (isLayeredForm(bytes)) {
+        readLayers(load, bytes);
+    } else {
+        FindLWOB(load);
+        readChunks(load);
+    }
+    if (doc.mesh.vertexCount == 0) {
+        fatalError("Object vertex count or face count is zero !!!");
+    }
+    std::string caption(FileTitle(name));
+    caption += " " + std::to_string(doc.mesh.faceCount) + " faces " +
+               std::to_string(doc.mesh.vertexCount) + " vertices";
+    // A POLS chunk that comes before any PNTS leaves the mesh without faces.
+    if (!load.summary && !load.haveFaces) {
+        load.placement = startFaces(doc.mesh, 0, 0);
+    }
+    return {std::move(caption), load.summary, load.bounds};
+}
+
 } // namespace
 
 void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
                   LoadScope scope) {
     detail::runLoad(doc, kLoader, name, [&] {
-        LwoLoad load{kzo::ByteReader(bytes), name, doc.mesh};
-        load.summary = scope == LoadScope::summary;
-        if (bytes.size() < 4 || !isWord(bytes, "FORM")) {
-            fatalError("LoadLWO: (" + name + ") file is not light wave object file\n");
-        }
-        load.in.skip(4);
-        load.end = load.in.u32be();
-        if (load.end > bytes.size() - kFormHeaderSize) {
-            fail(load, "form length " + std::to_string(load.end) +
-                           " runs past the end of the file (" + std::to_string(bytes.size()) +
-                           " bytes)");
-        }
-        if (isLayeredForm(bytes)) {
-            readLayers(load, bytes);
-        } else {
-            FindLWOB(load);
-            readChunks(load);
-        }
-        if (doc.mesh.vertexCount == 0) {
-            fatalError("Object vertex count or face count is zero !!!");
-        }
-        std::string caption(FileTitle(name));
-        caption += " " + std::to_string(doc.mesh.faceCount) + " faces " +
-                   std::to_string(doc.mesh.vertexCount) + " vertices";
-        if (load.summary) {
-            detail::finishSummary(doc, load.bounds, kLoader, name, std::move(caption));
-        } else {
-            // A POLS chunk that comes before any PNTS leaves the mesh without faces.
-            if (!load.haveFaces) {
-                load.placement = startFaces(doc.mesh, 0, 0);
-            }
-            shareEdges(doc.mesh);
-            detail::finishLoad(doc, kLoader, name, std::move(caption));
-        }
+        detail::finishParsed(doc, kLoader, name, parseLwo(bytes, name, doc, scope));
     });
 }
 
 void LoadLWO(const std::string& name, ViewerDocument& doc, LoadScope scope) {
-    detail::runLoad(doc, kLoader, name, [&] {
-        const kzo::LargeFileBytes file = detail::readObjectFile(kLoader, name);
-        LoadLWOBytes(file.bytes(), name, doc, scope);
+    detail::loadFile(doc, kLoader, name, [&](std::span<const std::uint8_t> bytes) {
+        return parseLwo(bytes, name, doc, scope);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "viewer/load_support.h"
 
 #include "format/file_io.h"
+#include "viewer/edge_sharing.h"
 #include "viewer/file_title.h"
 #include "viewer/normalize_mesh.h"
 #include "viewer/viewer_error.h"
@@ -59,6 +60,16 @@ void finishSummary(ViewerDocument& doc, const VertexBounds& bounds, std::string_
     }
     placeMesh(bounds);
     doc.captionText = cutCaption(std::move(caption));
+}
+
+void finishParsed(ViewerDocument& doc, std::string_view loader, std::string_view name,
+                  ParsedObject parsed) {
+    if (parsed.summary) {
+        finishSummary(doc, parsed.bounds, loader, name, std::move(parsed.caption));
+    } else {
+        shareEdges(doc.mesh);
+        finishLoad(doc, loader, name, std::move(parsed.caption));
+    }
 }
 
 void failLoad(ViewerDocument& doc) {

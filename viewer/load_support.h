@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kzoview::detail {
@@ -30,6 +31,18 @@ void finishLoad(ViewerDocument& doc, std::string_view loader, std::string_view n
 // the mesh keeps its counts and no arrays, and the caption is written.
 void finishSummary(ViewerDocument& doc, const VertexBounds& bounds, std::string_view loader,
                    std::string_view name, std::string caption);
+
+// What a loader's parse hands to the common ending.
+struct ParsedObject {
+    std::string caption;
+    bool summary = false;
+    VertexBounds bounds{}; // of a summary's vertices
+};
+
+// The common ending of every loader: a summary's checks, or a whole mesh's
+// shared edges, checks and normalisation.
+void finishParsed(ViewerDocument& doc, std::string_view loader, std::string_view name,
+                  ParsedObject parsed);
 
 void failLoad(ViewerDocument& doc);
 [[noreturn]] void failTruncated(ViewerDocument& doc, std::string_view loader, std::string_view name,
@@ -52,6 +65,22 @@ void runLoad(ViewerDocument& doc, std::string_view loader, std::string_view name
         failLoad(doc);
         throw;
     }
+}
+
+// A loader's entry for a file: reads it whole, parses it with parse(bytes)
+// and frees the bytes before the ending, so that the file and the mesh's
+// largest arrays, its edges, are never held at once.
+template <class Parse>
+void loadFile(ViewerDocument& doc, std::string_view loader, const std::string& name,
+              Parse&& parse) {
+    runLoad(doc, loader, name, [&] {
+        ParsedObject parsed;
+        {
+            const kzo::LargeFileBytes file = readObjectFile(loader, name);
+            parsed = parse(file.bytes());
+        }
+        finishParsed(doc, loader, name, std::move(parsed));
+    });
 }
 
 } // namespace kzoview::detail

@@ -15,27 +15,6 @@ bool allCoincide(const VertexBounds& b) {
 
 } // namespace
 
-void addVertex(VertexBounds& bounds, float x, float y, float z) {
-    const float value[3] = {x, y, z};
-    if (bounds.firstNotFinite < 0 && !(std::isfinite(x) && std::isfinite(y) && std::isfinite(z))) {
-        bounds.firstNotFinite = bounds.count;
-    }
-    if (bounds.count++ == 0) {
-        for (int axis = 0; axis < 3; ++axis) {
-            bounds.minimum[axis] = bounds.maximum[axis] = value[axis];
-        }
-        return;
-    }
-    for (int axis = 0; axis < 3; ++axis) {
-        if (bounds.maximum[axis] < value[axis]) {
-            bounds.maximum[axis] = value[axis];
-        }
-        if (bounds.minimum[axis] > value[axis]) {
-            bounds.minimum[axis] = value[axis];
-        }
-    }
-}
-
 MeshPlacement placeMesh(const VertexBounds& bounds) {
     if (bounds.count <= 0) {
         fatalError("Object vertex count or face count is zero !!!");

@@ -2,6 +2,7 @@
 
 #include "viewer/viewer_mesh.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace kzoview {
@@ -15,7 +16,27 @@ struct VertexBounds {
     float maximum[3] = {0, 0, 0};
 };
 
-void addVertex(VertexBounds& bounds, float x, float y, float z);
+// Inline: loaders meet every vertex of a file through it.
+inline void addVertex(VertexBounds& bounds, float x, float y, float z) {
+    const float value[3] = {x, y, z};
+    if (bounds.firstNotFinite < 0 && !(std::isfinite(x) && std::isfinite(y) && std::isfinite(z))) {
+        bounds.firstNotFinite = bounds.count;
+    }
+    if (bounds.count++ == 0) {
+        for (int axis = 0; axis < 3; ++axis) {
+            bounds.minimum[axis] = bounds.maximum[axis] = value[axis];
+        }
+        return;
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        if (bounds.maximum[axis] < value[axis]) {
+            bounds.maximum[axis] = value[axis];
+        }
+        if (bounds.minimum[axis] > value[axis]) {
+            bounds.minimum[axis] = value[axis];
+        }
+    }
+}
 
 struct MeshPlacement {
     float centre[3] = {0, 0, 0};

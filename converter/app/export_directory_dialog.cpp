@@ -2,7 +2,7 @@
 
 #include "converter/app/fixed_row_height.h"
 #include "converter/app/form_font.h"
-#include "converter/app/screen_fit.h"
+#include "viewer/app/screen_fit.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "converter/app/message_window.h"
 #include "converter/app/run_progress.h"
 #include "converter/app/scale_factor.h"
-#include "converter/app/screen_fit.h"
+#include "viewer/app/screen_fit.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -2,7 +2,7 @@
 
 #include "converter/app/form_font.h"
 #include "converter/app/run_progress.h"
-#include "converter/app/screen_fit.h"
+#include "viewer/app/screen_fit.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -128,11 +128,13 @@ void MessageWindow::clear() {
 void MessageWindow::showCentred() {
     if (!isVisible()) {
         // The frame's size is known only once the window is shown: centred
-        // before, so that it appears in place, and again after.
+        // before, so that it appears in place, and again once framed.
         centreOnScreen();
         show();
-        fitFrameToOuterSize();
-        centreOnScreen();
+        whenFramed(*this, [this] {
+            fitFrameToOuterSize();
+            centreOnScreen();
+        });
     }
 }
 

@@ -3,6 +3,7 @@
 // offscreen platform.
 #include "tests/support/build_lwob.h"
 #include "tests/viewer/build_kzo.h"
+#include "viewer/app/screen_fit.h"
 #include "viewer/app/tform1.h"
 #include "viewer/first_frame.h"
 #include "viewer/loaders.h"
@@ -310,4 +311,35 @@ TEST(KzoviewForm, koreanErrorTextsHaveAFontOnTheMachine) {
             }
         }
     }
+}
+
+// A window manager frames a window a moment after it appears; what waits for
+// the frame runs then, once, and puts the frame inside the screen.
+TEST(WindowPlacement, aWindowIsPlacedAgainOnceItIsFramed) {
+    int argc = 1;
+    char name[] = "kzoview_app_tests";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+
+    QWidget window;
+    window.resize(300, 200);
+    window.move(100000, 100000);
+    int calls = 0;
+    kzo::whenFramed(window, [&] {
+        ++calls;
+        kzo::keepInsideScreen(window);
+    });
+    QApplication::processEvents();
+    EXPECT_EQ(calls, 0) << "never shown, never framed";
+
+    window.show();
+    for (int pass = 0; pass < 10 && calls == 0; ++pass) {
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(calls, 1);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
+    window.move(50, 50);
+    QApplication::processEvents();
+    EXPECT_EQ(calls, 1) << "once";
 }

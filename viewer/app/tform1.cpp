@@ -1,14 +1,13 @@
 #include "viewer/app/tform1.h"
 
-#include "format/screen_placement.h"
+#include "viewer/app/screen_fit.h"
+
 #include "viewer/view_command.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 
 #include <cmath>
 #include <iostream>
@@ -69,40 +68,26 @@ void TForm1::resizeEvent(QResizeEvent*) {
     update();
 }
 
+// The platform places the window; with a scale factor, or where the platform
+// leaves that to the program, it could start partly off-screen.
 void TForm1::showEvent(QShowEvent*) {
     if (!outerSizeFitted_) {
         outerSizeFitted_ = true;
+        kzo::keepInsideScreen(*this);
         // The frame's size is known only once the window system has framed it.
-        QTimer::singleShot(0, this, [this] { fitOuterSize(); });
+        kzo::whenFramed(*this, [this] { fitOuterSize(); });
     }
 }
 
-// Makes the outer size 385 x 321 when the window system reports its frame;
-// without a frame (offscreen) the client keeps the standard client size.
+// Makes the outer size 385 x 321 once the window system reports its frame;
+// without a frame the client keeps the standard client size.
 void TForm1::fitOuterSize() {
     const int frameWidth = frameGeometry().width() - geometry().width();
     const int frameHeight = frameGeometry().height() - geometry().height();
     if (frameWidth > 0 || frameHeight > 0) {
         resize(kFormOuterWidth - frameWidth, kFormOuterHeight - frameHeight);
     }
-    keepInsideScreen();
-}
-
-// The platform places the window; with a scale factor, or where the platform
-// leaves that to the program, it could start partly off-screen.
-void TForm1::keepInsideScreen() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QRect frame = frameGeometry();
-    const QRect area = screen->availableGeometry();
-    const kzo::ScreenPoint place =
-        kzo::placeInside({frame.x(), frame.y(), frame.width(), frame.height()},
-                         {area.x(), area.y(), area.width(), area.height()});
-    if (QPoint(place.x, place.y) != frame.topLeft()) {
-        move(place.x, place.y);
-    }
+    kzo::keepInsideScreen(*this);
 }
 
 void TForm1::mousePressEvent(QMouseEvent* event) {

@@ -34,7 +34,6 @@ protected:
 
 private:
     void fitOuterSize();
-    void keepInsideScreen();
 
     ViewSession& session_;
     ViewState& view_;
