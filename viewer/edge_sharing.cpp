@@ -30,6 +30,72 @@ void forEachCornerPair(const ViewerMesh& mesh, Visit&& visit) {
     }
 }
 
+// Like forEachCornerPair, stopping at the first visit that returns false;
+// returns whether every pair was visited.
+template <class Visit>
+bool everyCornerPair(const ViewerMesh& mesh, Visit&& visit) {
+    for (std::int32_t face = 0; face < mesh.faceCount; ++face) {
+        const std::uint32_t first = mesh.faceStart[face];
+        const std::uint32_t last = mesh.faceStart[face + 1] - 1;
+        for (std::uint32_t k = first; k < last; ++k) {
+            if (!visit(k, mesh.corners[k], mesh.corners[k + 1])) {
+                return false;
+            }
+        }
+        if (!visit(last, mesh.corners[last], mesh.corners[first])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The edges in one walk of the corners, for meshes whose vertices each have
+// few edges: every vertex heads a list of the edges made so far whose lower
+// end it is, newest first, where a pair looks for its edge. Nothing but two
+// arrays of numbers, and for most meshes no second walk. Gives up, returning
+// false with the edges to be made again, at a corner that joins a vertex to
+// itself (its matches follow other rules) or when the lists have cost more
+// steps than a sort would (vertices shared by very many faces).
+bool shareEdgesThroughLists(ViewerMesh& mesh, std::uint32_t cornerCount, MeshEdge* edges) {
+    const auto vertexCount = static_cast<std::size_t>(mesh.vertexCount);
+    const auto newestFrom = kzo::makeLargeArray<std::uint32_t>(vertexCount);
+    std::fill(newestFrom.get(), newestFrom.get() + vertexCount, kNone);
+    const auto older = kzo::makeLargeArray<std::uint32_t>(cornerCount); // per edge
+    std::uint32_t* const edgeOf = mesh.cornerEdges;
+    constexpr std::uint64_t kStepsPerCorner = 8;
+    std::uint64_t stepsLeft = kStepsPerCorner * cornerCount + 4096;
+    std::uint32_t made = 0;
+    const bool done = everyCornerPair(mesh, [&](std::uint32_t k, std::uint32_t a, std::uint32_t b) {
+        const std::uint32_t lo = std::min(a, b);
+        const std::uint32_t hi = std::max(a, b);
+        if (lo == hi) {
+            return false;
+        }
+        // An edge of lo's list has lo at one end: its ends' exclusive or is
+        // lo's with hi exactly when hi is the other end.
+        const std::uint32_t key = lo ^ hi;
+        std::uint32_t e = newestFrom[lo];
+        while (e != kNone && (edges[e].v0 ^ edges[e].v1) != key) {
+            if (--stepsLeft == 0) {
+                return false;
+            }
+            e = older[e];
+        }
+        if (e == kNone) {
+            e = made++;
+            edges[e] = MeshEdge{a, b};
+            older[e] = newestFrom[lo];
+            newestFrom[lo] = e;
+        }
+        edgeOf[k] = e;
+        return true;
+    });
+    if (done) {
+        mesh.edgeCount = made;
+    }
+    return done;
+}
+
 // For every corner of one bucket (one lower vertex, corners in order, their
 // higher vertex in higherEnd), the first corner of the bucket with the same
 // higher vertex: its pair's first corner. Written over higherEnd.
@@ -110,6 +176,15 @@ std::pair<std::uint32_t, bool> findFirstCorners(ViewerMesh& mesh, std::uint32_t 
     return {firsts, loops};
 }
 
+// The arrays every paint fills, once the edges are known.
+void finishEdges(ViewerMesh& mesh) {
+    mesh.frontFacing = trackedArray<std::uint8_t>(mesh.arena, mesh.edgeCount);
+    mesh.screenPoints =
+        trackedArray<ScreenPoint>(mesh.arena, static_cast<std::size_t>(mesh.vertexCount));
+    mesh.pixelPoints =
+        trackedArray<PixelPoint>(mesh.arena, static_cast<std::size_t>(mesh.vertexCount));
+}
+
 } // namespace
 
 FacePlacement startFaces(ViewerMesh& mesh, std::size_t faceCount, std::size_t cornerCount) {
@@ -155,10 +230,16 @@ void shareEdges(ViewerMesh& mesh) {
     const std::uint32_t cornerCount = mesh.faceCount > 0 ? mesh.faceStart[mesh.faceCount] : 0;
     mesh.cornerEdges = trackedBuffer<std::uint32_t>(mesh.arena, cornerCount);
     mesh.edgeCount = 0;
-    // Each corner makes at most one edge. The edge array's room holds the
-    // buckets first: they are done with before the first edge is written, and
-    // the pages a closed mesh's edges fill are the pages the buckets filled.
+    // Each corner makes at most one edge. Past the lists, the edge array's
+    // room holds the buckets first: they are done with before the first edge
+    // is written, and the pages a closed mesh's edges fill are the pages the
+    // buckets filled.
     MeshEdge* edges = trackedBuffer<MeshEdge>(mesh.arena, cornerCount);
+    mesh.edges = edges;
+    if (shareEdgesThroughLists(mesh, cornerCount, edges)) {
+        finishEdges(mesh);
+        return;
+    }
     const auto [firsts, loops] = findFirstCorners(mesh, cornerCount, edges);
     std::uninitialized_default_construct_n(edges, firsts);
     mesh.edges = edges;
@@ -204,9 +285,7 @@ void shareEdges(ViewerMesh& mesh) {
             edgeOf[k] = found;
         });
     }
-    mesh.frontFacing = trackedArray<std::uint8_t>(mesh.arena, mesh.edgeCount);
-    mesh.pixelPoints =
-        trackedArray<PixelPoint>(mesh.arena, static_cast<std::size_t>(mesh.vertexCount));
+    finishEdges(mesh);
 }
 
 } // namespace kzoview

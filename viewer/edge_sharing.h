@@ -31,14 +31,18 @@ std::uint32_t* addFaces(ViewerMesh& mesh, FacePlacement& placement, std::int32_t
                         std::uint32_t faceCount, std::uint32_t cornersEach);
 
 // Makes the edges of the mesh's faceCount placed faces, and the arrays every
-// paint fills (frontFacing, pixelPoints). The result is that of sharing each face's edges in face
-// order, corner by corner, through a walk of the newest-first edge list that
-// takes the first edge whose two ends are each one of the pair's ends, and
-// adds the pair as a new edge when there is none. So an edge from a vertex to
-// itself also stands for any edge of that vertex made after it.
+// paint fills (frontFacing, screenPoints, pixelPoints). The result is that of sharing each face's
+// edges in face order, corner by corner, through a walk of the newest-first edge list that takes
+// the first edge whose two ends are each one of the pair's ends, and adds the pair as a new edge
+// when there is none. So an edge from a vertex to itself also stands for any edge of that vertex
+// made after it.
 //
-// The pairs are bucketed by their lower vertex number (a counting sort), so
-// the cost is linear in the corner count; the buckets are released at the end.
+// Each vertex keeps a list of the edges whose lower end it is, where the
+// pairs look for their edges in one walk of the corners; a mesh with a loop,
+// or whose lists grow long (a vertex of very many faces), has its pairs
+// bucketed by their lower vertex number (a counting sort) instead. Either way
+// the cost is linear in the corner count, and the lists or buckets are
+// released at the end.
 // Throws std::bad_alloc, or the arena's memory error, when memory is refused.
 void shareEdges(ViewerMesh& mesh);
 

@@ -17,6 +17,7 @@ void takeArrays(ViewerMesh& to, ViewerMesh& from) {
     to.edges = std::exchange(from.edges, nullptr);
     to.edgeCount = std::exchange(from.edgeCount, 0u);
     to.frontFacing = std::exchange(from.frontFacing, nullptr);
+    to.screenPoints = std::exchange(from.screenPoints, nullptr);
     to.pixelPoints = std::exchange(from.pixelPoints, nullptr);
     to.viewDistance = std::exchange(from.viewDistance, 0.0f);
 }

@@ -12,8 +12,14 @@
 namespace kzoview {
 
 struct MeshVertex {
-    float x = 0, y = 0, z = 0;      // model coordinates; turned in place by every paint
-    float screenX = 0, screenY = 0; // window coordinates of the last paint
+    float x = 0, y = 0, z = 0; // model coordinates; turned in place by every paint
+};
+
+// Window coordinates of a vertex in the last paint. Apart from the vertices,
+// so that the paint's face walk reads 8 bytes of each corner's vertex.
+struct ScreenPoint {
+    float x;
+    float y;
 };
 
 // Ends as vertex numbers, in the order of the face that created the edge.
@@ -56,6 +62,7 @@ struct ViewerMesh {
     MeshEdge* edges = nullptr;
     std::uint32_t edgeCount = 0;
     std::uint8_t* frontFacing = nullptr; // per edge, set and read by every paint
+    ScreenPoint* screenPoints = nullptr; // per vertex, set and read by every paint
     PixelPoint* pixelPoints = nullptr;   // per vertex, set and read by every paint
     float viewDistance = 0;              // eye to mesh centre, set by NormalizeMesh
 

@@ -96,7 +96,8 @@ TEST(ViewerMeshTest, movingHandsOverTheMemory) {
 // shared in both directions and loops (an edge from a vertex to itself), which
 // the list walk matches against any pair that includes their vertex, occur;
 // and fans of more faces than one bucket sorts by hand. Every face is placed
-// as the loaders place them.
+// as the loaders place them. Meshes with loops, or with a vertex of very many
+// edges, are shared by another method than the others: both are here.
 TEST(ShareEdgesTest, matchesTheListWalkOnRandomMeshes) {
     std::mt19937 random(12345);
     for (int round = 0; round < 60; ++round) {
@@ -128,6 +129,22 @@ TEST(ShareEdgesTest, matchesTheListWalkOnRandomMeshes) {
         SCOPED_TRACE("round " + std::to_string(round));
         kzotest::expectFaceEdgesConsistent(mesh);
     }
+    // A closed fan round one hub: the hub's edges outgrow the lists part of
+    // the way through, and the edges made so far are made again otherwise.
+    constexpr std::uint32_t kRim = 3000;
+    ViewerMesh fan;
+    giveVertices(fan, kRim + 1);
+    FacePlacement placement = startFaces(fan, kRim, 3 * kRim);
+    for (std::uint32_t i = 1; i <= kRim; ++i) {
+        std::uint32_t* corners = addFace(fan, placement, std::int32_t(i - 1), 3);
+        corners[0] = 0;
+        corners[1] = i;
+        corners[2] = i % kRim + 1;
+    }
+    fan.faceCount = std::int32_t(kRim);
+    shareEdges(fan);
+    SCOPED_TRACE("fan");
+    kzotest::expectFaceEdgesConsistent(fan);
 }
 
 TEST(NormalizeMeshTest, flatMeshTakesItsDistanceFromTheOtherAxes) {

@@ -21,6 +21,7 @@ struct WireMesh {
     std::vector<std::uint32_t> cornerEdges;
     std::vector<kzoview::MeshEdge> edges;
     std::vector<std::uint8_t> frontFacing;
+    std::vector<kzoview::ScreenPoint> screenPoints;
     std::vector<kzoview::PixelPoint> pixelPoints;
     kzoview::ViewerMesh mesh;
 };
@@ -30,7 +31,7 @@ inline std::unique_ptr<WireMesh> makeWireMesh(const std::vector<std::array<float
                                               float viewDistance) {
     auto w = std::make_unique<WireMesh>();
     for (const auto& p : points) {
-        w->vertices.push_back({p[0], p[1], p[2], 0, 0});
+        w->vertices.push_back({p[0], p[1], p[2]});
     }
     for (const auto& f : faces) {
         for (std::size_t j = 0; j < f.size(); ++j) {
@@ -42,6 +43,7 @@ inline std::unique_ptr<WireMesh> makeWireMesh(const std::vector<std::array<float
         w->faceStart.push_back(static_cast<std::uint32_t>(w->corners.size()));
     }
     w->frontFacing.assign(w->edges.size(), 0);
+    w->screenPoints.assign(w->vertices.size(), {0, 0});
     w->pixelPoints.assign(w->vertices.size(), {0, 0});
     w->mesh.vertexArray = w->vertices.data();
     w->mesh.vertexCount = static_cast<std::int32_t>(w->vertices.size());
@@ -52,6 +54,7 @@ inline std::unique_ptr<WireMesh> makeWireMesh(const std::vector<std::array<float
     w->mesh.edges = w->edges.data();
     w->mesh.edgeCount = static_cast<std::uint32_t>(w->edges.size());
     w->mesh.frontFacing = w->frontFacing.data();
+    w->mesh.screenPoints = w->screenPoints.data();
     w->mesh.pixelPoints = w->pixelPoints.data();
     w->mesh.viewDistance = viewDistance;
     return w;

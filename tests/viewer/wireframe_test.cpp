@@ -42,10 +42,10 @@ TEST(Wireframe, projectsAroundTheCentreAndDrawsFacingFacesWhite) {
     ASSERT_TRUE(DrawWireframe(w->mesh, view, kW, kH, image));
     EXPECT_EQ(image.width, kW + 1);
     EXPECT_EQ(image.height, kH + 1);
-    EXPECT_EQ(w->vertices[0].screenX, 50.0f);
-    EXPECT_EQ(w->vertices[0].screenY, 40.0f);
-    EXPECT_EQ(w->vertices[1].screenX, 80.0f);
-    EXPECT_EQ(w->vertices[2].screenY, 10.0f);
+    EXPECT_EQ(w->screenPoints[0].x, 50.0f);
+    EXPECT_EQ(w->screenPoints[0].y, 40.0f);
+    EXPECT_EQ(w->screenPoints[1].x, 80.0f);
+    EXPECT_EQ(w->screenPoints[2].y, 10.0f);
     EXPECT_EQ(image.at(50, 40), kWhite);
     EXPECT_EQ(image.at(79, 40), kWhite);
     EXPECT_EQ(image.at(50, 11), kWhite);
@@ -93,9 +93,9 @@ TEST(Wireframe, zeroSizedClientPutsEveryVertexOnTheCentre) {
     DrawWireframe(w->mesh, view, 0, 50, image);
     EXPECT_EQ(image.width, 1);
     EXPECT_EQ(image.height, 51);
-    for (const auto& v : w->vertices) {
-        EXPECT_EQ(v.screenX, 0.0f);
-        EXPECT_EQ(v.screenY, 25.0f);
+    for (const auto& v : w->screenPoints) {
+        EXPECT_EQ(v.x, 0.0f);
+        EXPECT_EQ(v.y, 25.0f);
     }
     EXPECT_EQ(countPixels(image, kWhite) + countPixels(image, kGrey), 0);
 }
@@ -190,12 +190,12 @@ TEST(Wireframe, oneWalkGivesTheGreyThenWhitePicture) {
                 if ((w->frontFacing[e] != 0) != front) {
                     continue;
                 }
-                const auto& a = w->vertices[w->edges[e].v0];
-                const auto& b = w->vertices[w->edges[e].v1];
-                const auto x0 = kzoview::pixelCoordinate(a.screenX);
-                const auto y0 = kzoview::pixelCoordinate(a.screenY);
-                const auto x1 = kzoview::pixelCoordinate(b.screenX);
-                const auto y1 = kzoview::pixelCoordinate(b.screenY);
+                const auto& a = w->screenPoints[w->edges[e].v0];
+                const auto& b = w->screenPoints[w->edges[e].v1];
+                const auto x0 = kzoview::pixelCoordinate(a.x);
+                const auto y0 = kzoview::pixelCoordinate(a.y);
+                const auto x1 = kzoview::pixelCoordinate(b.x);
+                const auto y1 = kzoview::pixelCoordinate(b.y);
                 if (x0 && y0 && x1 && y1) {
                     kzoview::drawLine(expected, *x0, *y0, *x1, *y1, front ? kWhite : kGrey);
                 }
