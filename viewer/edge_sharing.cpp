@@ -62,6 +62,9 @@ bool shareEdgesThroughLists(ViewerMesh& mesh, std::uint32_t cornerCount, MeshEdg
     std::fill(newestFrom.get(), newestFrom.get() + vertexCount, kNone);
     const auto older = kzo::makeLargeArray<std::uint32_t>(cornerCount); // per edge
     std::uint32_t* const edgeOf = mesh.cornerEdges;
+    // A walk this long finds a vertex that a sort serves better at once; the
+    // budget bounds the steps of many vertices of long lists together.
+    constexpr std::uint32_t kLongestWalk = 256;
     constexpr std::uint64_t kStepsPerCorner = 8;
     std::uint64_t stepsLeft = kStepsPerCorner * cornerCount + 4096;
     std::uint32_t made = 0;
@@ -75,8 +78,9 @@ bool shareEdgesThroughLists(ViewerMesh& mesh, std::uint32_t cornerCount, MeshEdg
         // lo's with hi exactly when hi is the other end.
         const std::uint32_t key = lo ^ hi;
         std::uint32_t e = newestFrom[lo];
+        std::uint32_t steps = 0;
         while (e != kNone && (edges[e].v0 ^ edges[e].v1) != key) {
-            if (--stepsLeft == 0) {
+            if (++steps > kLongestWalk || --stepsLeft == 0) {
                 return false;
             }
             e = older[e];

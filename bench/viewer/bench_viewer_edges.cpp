@@ -1,6 +1,6 @@
-// Edge sharing while loading: the bucketed shareEdges against the plain walk
-// of the newest-first list, and a whole LightWave object load of 60000 points
-// and 120000 triangles.
+// Edge sharing while loading: shareEdges against the plain walk of the
+// newest-first list, a fan whose hub has every edge, and a whole LightWave
+// object load of 60000 points and 120000 triangles.
 #include "tests/support/build_lwob.h"
 #include "tests/viewer/literal_edges.h"
 #include "viewer/edge_sharing.h"
@@ -42,8 +42,8 @@ Grid torus(int rings, int segments) {
     return g;
 }
 
-void BM_ShareEdgesSorted(benchmark::State& state) {
-    const Grid g = torus(int(state.range(0)), int(state.range(1)));
+// The loaders' way: corners placed face by face, then shareEdges.
+void shareGridEdges(benchmark::State& state, const Grid& g) {
     for (auto _ : state) {
         kzoview::ViewerMesh mesh;
         mesh.vertexCount = std::int32_t(g.points.size());
@@ -62,6 +62,22 @@ void BM_ShareEdgesSorted(benchmark::State& state) {
     }
     state.counters["triangles"] = double(g.triangles.size());
     state.SetItemsProcessed(std::int64_t(state.iterations() * g.triangles.size()));
+}
+
+void BM_ShareEdges(benchmark::State& state) {
+    shareGridEdges(state, torus(int(state.range(0)), int(state.range(1))));
+}
+
+// A closed fan of range(0) triangles round one hub: the hub's edges outgrow
+// the per-vertex lists and the edges are made by the bucketed sort.
+void BM_ShareEdgesFan(benchmark::State& state) {
+    Grid fan;
+    const auto rim = std::uint16_t(state.range(0));
+    fan.points.assign(rim + 1u, {0, 0, 0});
+    for (std::uint16_t i = 1; i <= rim; ++i) {
+        fan.triangles.push_back({0, i, std::uint16_t(i % rim + 1)});
+    }
+    shareGridEdges(state, fan);
 }
 
 void BM_ShareEdgesListWalk(benchmark::State& state) {
@@ -97,7 +113,7 @@ void BM_LoadLwob(benchmark::State& state) {
 
 // Triangle counts 2400, 9600, 24000 (and 120000 for the index alone): the walk
 // grows with the square of the edge count, the index linearly.
-BENCHMARK(BM_ShareEdgesSorted)
+BENCHMARK(BM_ShareEdges)
     ->Args({40, 30})
     ->Args({80, 60})
     ->Args({120, 100})
@@ -110,6 +126,7 @@ BENCHMARK(BM_ShareEdgesListWalk)
     ->Unit(benchmark::kMillisecond);
 // The full-size walk takes tens of seconds: measured once.
 BENCHMARK(BM_ShareEdgesListWalk)->Args({300, 200})->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShareEdgesFan)->Arg(2400)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadLwob)->Args({300, 200})->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

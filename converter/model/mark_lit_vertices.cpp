@@ -137,6 +137,7 @@ LightFrame makeFrame(const Light& light, const ShadowIndex& index) {
         }
     }
     frame.pointRadius = widened(frame, 0);
+    frame.pointRounding = productRounding(4 * frame.scale);
     if (frame.cullable && frame.distant && frame.travel > 0) {
         for (int a = 0; a < 3; ++a) {
             frame.unitTravel[a] = frame.t[a] / frame.travel;
@@ -310,6 +311,26 @@ void testBeyondRange(const SceneModel& model, ShadowIndex& index, const LightFra
     index.farBudget -= static_cast<std::int64_t>(kept);
 }
 
+// True when the face can unlight only vertices beyond the range: the inside
+// test cannot pass for any crossing point of a vertex that the grid yields.
+// With a point light clear of the plane (or nearly so, as the grid takes it),
+// that point lies on the segment from the vertex to the light, to a few parts
+// in a million, so within the box of the scene and the light, 2 sqrt(3) scale
+// from any corner (pointRounding). A distant light's crossing lies |s / nt| |T|
+// from the vertex, with |s| bounded by planeScale.
+bool reachesOnlyBeyondRange(const LightFrame& light, const Occluder& o, double nt,
+                            double sideValue) {
+    if (!cannotEnclose(o, 0)) {
+        return false;
+    }
+    if (!light.distant) {
+        return std::fabs(sideValue) > 1e-10 * planeScale(light, o) &&
+               cannotEnclose(o, light.pointRounding);
+    }
+    const double reach = 4 * light.scale + 2 * planeScale(light, o) * light.travel / std::fabs(nt);
+    return cannotEnclose(o, productRounding(reach));
+}
+
 void tryOccluder(const SceneModel& model, ShadowIndex& index, const LightFrame& frame,
                  int faceIndex) {
     const Occluder& o = index.occluders[at(faceIndex)];
@@ -327,6 +348,13 @@ void tryOccluder(const SceneModel& model, ShadowIndex& index, const LightFrame& 
         sideValue = dot3(o.n, frame.q) + o.d;
         q.side = sideValue > 0 ? 1 : -1;
         q.processesNegative = q.side > 0;
+    }
+    if (frame.gridReady && o.finite && reachesOnlyBeyondRange(frame, o, q.nt, sideValue)) {
+        if (index.farRemaining > 0) {
+            testBeyondRange(model, index, frame, q);
+        }
+        testLooseVertices(model, index, frame, q);
+        return;
     }
     ShadowWindows windows;
     const bool inGrid =

@@ -214,8 +214,8 @@ void widenViewTriangle(const double* a, const double* b, const double* c, double
                        ViewTriangle& triangle) {
     const double* corners[3] = {a, b, c};
     for (int axis = 0; axis < 2; ++axis) {
-        triangle.lo[axis] = std::min({a[axis], b[axis], c[axis]}) - margin;
-        triangle.hi[axis] = std::max({a[axis], b[axis], c[axis]}) + margin;
+        triangle.lo[axis] = std::min(std::min(a[axis], b[axis]), c[axis]) - margin;
+        triangle.hi[axis] = std::max(std::max(a[axis], b[axis]), c[axis]) + margin;
     }
     const double ab[2] = {b[0] - a[0], b[1] - a[1]};
     const double ac[2] = {c[0] - a[0], c[1] - a[1]};
@@ -233,7 +233,7 @@ void widenViewTriangle(const double* a, const double* b, const double* c, double
     const double turn = area > 0 ? 1 : -1;
     for (int i = 0; i < 3; ++i) {
         const double* from = corners[i];
-        const double* to = corners[(i + 1) % 3];
+        const double* to = corners[i == 2 ? 0 : i + 1];
         // Points inward: n . p >= n . from inside. |n| is at most the sum of
         // its parts' magnitudes, so that sum times the margin moves the edge
         // out by at least the margin.

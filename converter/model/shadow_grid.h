@@ -29,12 +29,13 @@ struct ShadowGridPart {
 };
 
 // A rectangle of cells of one part: columns [column0, column1], rows [row0,
-// row1].
+// row1]. Left unset until cellsCovering fills it, as one is made for every
+// face tried.
 struct ShadowGridWindow {
-    std::int32_t firstCell = 0;
-    std::int32_t columns = 0;
-    std::int32_t column0 = 0, column1 = -1;
-    std::int32_t row0 = 0, row1 = -1;
+    std::int32_t firstCell;
+    std::int32_t columns;
+    std::int32_t column0, column1;
+    std::int32_t row0, row1;
 };
 
 // A triangle of the view widened by a margin, where a face's shadow may

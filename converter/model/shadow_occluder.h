@@ -16,6 +16,9 @@ struct Occluder {
     double k[3][3];
     double insideThreshold; // the inside test's products must exceed it
     double nearLight;       // a squared distance to the light within it is "on the light"
+    // Above the largest value the inside test's products can take, up to
+    // their rounding.
+    double peakProduct;
     bool relative;
     bool finite;
 };

@@ -57,10 +57,30 @@ inline Occluder makeOccluder(const SceneModel& model, const Face& face, ShadowTe
     // scale with them.
     o.insideThreshold = o.relative ? kInsideThreshold * doubledAreaSquared(o.k) : kInsideThreshold;
     o.nearLight = o.relative ? kPlaneTolerance * o.radiusSquared : kPlaneTolerance;
+    // Wherever P lies, the three cross products of the inside test sum to
+    // (K1 - K0) x (K2 - K0) = N, so the sum of their pairwise products is
+    // (|N|^2 - sum |Xi|^2) / 2 <= |N|^2 / 3, and the least of them is at most
+    // |N|^2 / 9. The factor takes in the rounding of |N|^2.
+    o.peakProduct = doubledAreaSquared(o.k) / 9 * (1 + 1e-6);
     o.finite = finite3(o.n) && std::isfinite(o.d) && finite3(o.c) &&
                std::isfinite(o.radiusSquared) && finite3(o.k[0]) && finite3(o.k[1]) &&
                finite3(o.k[2]);
     return o;
+}
+
+// The rounding of the inside test's products for a crossing point within
+// reach of every corner: 21 units in the last place of reach^4, taken
+// generously.
+inline double productRounding(double reach) {
+    const double reach2 = reach * reach;
+    return 1e-13 * (reach2 * reach2);
+}
+
+// True when no crossing point whose products round by at most rounding can
+// pass the inside test. Only the classic test has a threshold that a small
+// face cannot reach.
+inline bool cannotEnclose(const Occluder& o, double rounding) {
+    return !o.relative && o.peakProduct + rounding <= o.insideThreshold;
 }
 
 // The vertex stands on the light, where no face shadows it. The relative
@@ -102,6 +122,7 @@ struct LightFrame {
     double travel; // |t|
     double unitTravel[3];
     double distantMargin; // bounds every face's cylinder margin
+    double pointRounding; // productRounding of a point light's crossing points
     double pointRadius;   // a vertex as a sphere, for the node tests
     bool gridReady;       // the index's grid holds this light's view
 };

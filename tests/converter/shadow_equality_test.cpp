@@ -376,4 +376,38 @@ TEST(ShadowEquality, relativeTestGivesTheSameBytesAtEveryPowerOfTwoScale) {
     EXPECT_GT(classicChanges, 20);
 }
 
+// Scaled down, many faces of these scenes fall below the classic test's
+// threshold, some just, and are passed over as unable to cast: they must still
+// unlight the vertices beyond a range, and the faces just above it must cast.
+TEST(ShadowEquality, classicMarkingOfFacesAroundTheThresholdMatchesTheLiteral) {
+    auto owned = std::make_unique<SceneModel>();
+    SceneModel& model = *owned;
+    int tooSmall = 0;
+    int castable = 0;
+    int unlitSeen = 0;
+    kzo::ShadowIndex index;
+    for (std::uint32_t seed = 3000; seed < 3200; ++seed) {
+        for (const float scale : {0x1p-3f, 0x1p-4f, 0x1p-6f}) {
+            Random r(seed);
+            buildRandomScene(r, model);
+            scaleScene(model, scale);
+            kzo::prepareFacesForLighting(model);
+            const std::int32_t small = kzo::facesTooSmallToCast(model);
+            tooSmall += small;
+            castable += model.faceCount - small;
+            kzo::buildShadowIndex(model, index, kzo::ShadowTest::classic);
+            for (int light = 0; light < model.lightCount; ++light) {
+                kzo::markLitVertices(model, light, index);
+                const std::vector<int> fast = counters(model);
+                literalMarkLitVertices(model, light, kzo::ShadowTest::classic);
+                ASSERT_EQ(fast, counters(model)) << "seed " << seed << " scale " << scale;
+                unlitSeen += static_cast<int>(std::count(fast.begin(), fast.end(), 0));
+            }
+        }
+    }
+    EXPECT_GT(tooSmall, 5000);
+    EXPECT_GT(castable, 5000);
+    EXPECT_GT(unlitSeen, 1000);
+}
+
 } // namespace
