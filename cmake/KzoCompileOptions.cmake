@@ -12,7 +12,7 @@ if(KZO_SANITIZE)
 endif()
 
 function(kzo_set_options target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic ${KZO_FP_FLAGS})
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow ${KZO_FP_FLAGS})
     # GCC 12 at -O3 warns of overlapping copies inside std::string's own
     # operator+ ("x" + std::string), where none can happen (GCC bug 105329).
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)

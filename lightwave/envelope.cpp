@@ -25,7 +25,7 @@ double outgoingTangent(const Keys& keys, std::size_t i) {
     const EnvelopeKey* kp = i > 0 ? &keys[i - 1] : nullptr;
     const double d = k1.value - k0.value;
     switch (k0.shape) {
-    case KeyShape::Tcb: {
+    case KeyShape::tcb: {
         const double a = (1.0 - k0.tension) * (1.0 + k0.continuity) * (1.0 + k0.bias);
         const double b = (1.0 - k0.tension) * (1.0 - k0.continuity) * (1.0 - k0.bias);
         if (!kp) {
@@ -33,20 +33,20 @@ double outgoingTangent(const Keys& keys, std::size_t i) {
         }
         return (k1.time - k0.time) / (k1.time - kp->time) * (a * (k0.value - kp->value) + b * d);
     }
-    case KeyShape::Linear:
+    case KeyShape::linear:
         if (!kp) {
             return d;
         }
         return (k1.time - k0.time) / (k1.time - kp->time) * ((k0.value - kp->value) + d);
-    case KeyShape::Hermite:
-    case KeyShape::Bezier1d:
+    case KeyShape::hermite:
+    case KeyShape::bezier1d:
         if (!kp) {
             return k0.param[1];
         }
         return k0.param[1] * ((k1.time - k0.time) / (k1.time - kp->time));
-    case KeyShape::Bezier2d:
+    case KeyShape::bezier2d:
         return handleSlopeTimes(k0.param[3], k0.param[2], k1.time - k0.time);
-    case KeyShape::Stepped:
+    case KeyShape::stepped:
     default:
         return 0.0;
     }
@@ -59,7 +59,7 @@ double incomingTangent(const Keys& keys, std::size_t i) {
     const EnvelopeKey* kn = i + 1 < keys.size() ? &keys[i + 1] : nullptr;
     const double d = k1.value - k0.value;
     switch (k1.shape) {
-    case KeyShape::Tcb: {
+    case KeyShape::tcb: {
         const double a = (1.0 - k1.tension) * (1.0 - k1.continuity) * (1.0 + k1.bias);
         const double b = (1.0 - k1.tension) * (1.0 + k1.continuity) * (1.0 - k1.bias);
         if (!kn) {
@@ -67,20 +67,20 @@ double incomingTangent(const Keys& keys, std::size_t i) {
         }
         return (k1.time - k0.time) / (kn->time - k0.time) * (b * (kn->value - k1.value) + a * d);
     }
-    case KeyShape::Linear:
+    case KeyShape::linear:
         if (!kn) {
             return d;
         }
         return (k1.time - k0.time) / (kn->time - k0.time) * ((kn->value - k1.value) + d);
-    case KeyShape::Hermite:
-    case KeyShape::Bezier1d:
+    case KeyShape::hermite:
+    case KeyShape::bezier1d:
         if (!kn) {
             return k1.param[0];
         }
         return k1.param[0] * ((k1.time - k0.time) / (kn->time - k0.time));
-    case KeyShape::Bezier2d:
+    case KeyShape::bezier2d:
         return handleSlopeTimes(k1.param[1], k1.param[0], k1.time - k0.time);
-    case KeyShape::Stepped:
+    case KeyShape::stepped:
     default:
         return 0.0;
     }
@@ -109,7 +109,7 @@ double bezier(double x0, double x1, double x2, double x3, double u) {
 double bezier2dSpan(const EnvelopeKey& k0, const EnvelopeKey& k1, double t) {
     double t1 = 0.0;
     double v1 = 0.0;
-    if (k0.shape == KeyShape::Bezier2d) {
+    if (k0.shape == KeyShape::bezier2d) {
         t1 = k0.time + k0.param[2];
         v1 = k0.value + k0.param[3];
     } else {
@@ -151,7 +151,7 @@ double intoKeyedRange(const Keys& keys, EndBehavior behavior, double t, double& 
     }
     cycles = std::floor((t - first) / period);
     double mapped = t - period * cycles;
-    if (behavior == EndBehavior::Oscillate && std::fmod(cycles, 2.0) != 0.0) {
+    if (behavior == EndBehavior::oscillate && std::fmod(cycles, 2.0) != 0.0) {
         mapped = first + last - mapped;
     }
     return mapped;
@@ -177,26 +177,26 @@ double evaluateEnvelope(const Envelope& envelope, double time) {
         const EndBehavior behavior = before ? envelope.pre : envelope.post;
         const EnvelopeKey& end = before ? first : last;
         switch (behavior) {
-        case EndBehavior::Reset:
+        case EndBehavior::reset:
             return 0.0;
-        case EndBehavior::Linear:
+        case EndBehavior::linear:
             if (before) {
                 return first.value +
                        (t - first.time) * outgoingTangent(keys, 0) / (keys[1].time - first.time);
             }
             return last.value + (t - last.time) * incomingTangent(keys, keys.size() - 1) /
                                     (last.time - keys[keys.size() - 2].time);
-        case EndBehavior::Repeat:
-        case EndBehavior::Oscillate:
-        case EndBehavior::OffsetRepeat: {
+        case EndBehavior::repeat:
+        case EndBehavior::oscillate:
+        case EndBehavior::offsetRepeat: {
             double cycles = 0.0;
             t = intoKeyedRange(keys, behavior, t, cycles);
-            if (behavior == EndBehavior::OffsetRepeat) {
+            if (behavior == EndBehavior::offsetRepeat) {
                 offset = cycles * (last.value - first.value);
             }
             break;
         }
-        case EndBehavior::Constant:
+        case EndBehavior::constant:
         default:
             return end.value;
         }
@@ -219,11 +219,11 @@ double evaluateEnvelope(const Envelope& envelope, double time) {
     }
     const double s = (t - k0.time) / (k1.time - k0.time);
     switch (k1.shape) {
-    case KeyShape::Stepped:
+    case KeyShape::stepped:
         return k0.value + offset;
-    case KeyShape::Linear:
+    case KeyShape::linear:
         return k0.value + s * (k1.value - k0.value) + offset;
-    case KeyShape::Bezier2d:
+    case KeyShape::bezier2d:
         return bezier2dSpan(k0, k1, t) + offset;
     default:
         return hermite(s, k0.value, k1.value, outgoingTangent(keys, i1 - 1),

@@ -10,28 +10,28 @@ namespace kzo {
 
 // How the span that ends at a key is interpolated (the numbers of the files).
 enum class KeyShape : std::uint8_t {
-    Tcb = 0, // Kochanek-Bartels: tension, continuity, bias
-    Hermite = 1,
-    Bezier1d = 2, // obsolete; evaluated as Hermite
-    Linear = 3,
-    Stepped = 4,
-    Bezier2d = 5,
+    tcb = 0, // Kochanek-Bartels: tension, continuity, bias
+    hermite = 1,
+    bezier1d = 2, // obsolete; evaluated as hermite
+    linear = 3,
+    stepped = 4,
+    bezier2d = 5,
 };
 
 // What the envelope does before its first key and after its last one.
 enum class EndBehavior : std::uint8_t {
-    Reset = 0,        // value 0
-    Constant = 1,     // the end key's value
-    Repeat = 2,       // the keyed interval again and again
-    Oscillate = 3,    // as Repeat, every other copy backwards
-    OffsetRepeat = 4, // as Repeat, each copy shifted by (last - first value)
-    Linear = 5,       // straight on along the end key's tangent
+    reset = 0,        // value 0
+    constant = 1,     // the end key's value
+    repeat = 2,       // the keyed interval again and again
+    oscillate = 3,    // as repeat, every other copy backwards
+    offsetRepeat = 4, // as repeat, each copy shifted by (last - first value)
+    linear = 5,       // straight on along the end key's tangent
 };
 
 struct EnvelopeKey {
     double time = 0.0;
     double value = 0.0;
-    KeyShape shape = KeyShape::Tcb;
+    KeyShape shape = KeyShape::tcb;
     double tension = 0.0;
     double continuity = 0.0;
     double bias = 0.0;
@@ -44,8 +44,8 @@ struct EnvelopeKey {
 
 struct Envelope {
     std::vector<EnvelopeKey> keys; // in increasing time
-    EndBehavior pre = EndBehavior::Constant;
-    EndBehavior post = EndBehavior::Constant;
+    EndBehavior pre = EndBehavior::constant;
+    EndBehavior post = EndBehavior::constant;
 };
 
 // The envelope's value at time: 0 without keys, the key's value with one; at

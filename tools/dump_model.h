@@ -21,8 +21,8 @@ enum class FileKind { kzo, mot, cam, kzl };
 // A structural fault: the bytes cannot be read as the file kind at all.
 class DumpError : public std::runtime_error {
 public:
-    DumpError(std::size_t offset, const std::string& message)
-        : std::runtime_error(message), offset(offset) {}
+    DumpError(std::size_t at, const std::string& message)
+        : std::runtime_error(message), offset(at) {}
     std::size_t offset; // byte offset of the fault
 };
 

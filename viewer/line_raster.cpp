@@ -121,7 +121,7 @@ void drawLine(RasterImage& image, std::int32_t x0, std::int32_t y0, std::int32_t
         if (b < 0 || b > bMax) {
             break; // once the minor coordinate has left the image it does not come back
         }
-        if (paint == LinePaint::Replace || pixels[at] < color) {
+        if (paint == LinePaint::replace || pixels[at] < color) {
             pixels[at] = color;
         }
         at += majorStride;

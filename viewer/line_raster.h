@@ -42,14 +42,14 @@ inline std::optional<std::int32_t> pixelCoordinate(float value) {
 // the larger of the two values (for the greys of the wireframe, black <
 // grey < white, the brighter: drawing every line so gives the picture of
 // drawing the darker lines first and the brighter over them, in any order).
-enum class LinePaint { Replace, Brighter };
+enum class LinePaint { replace, brighter };
 
 // Draws the line into the image, clipped to it. Coordinates must lie within
 // +-kPixelCoordinateLimit. Time is bounded by the image size, not the length.
 void drawLine(RasterImage& image, std::int32_t x0, std::int32_t y0, std::int32_t x1,
-              std::int32_t y1, std::uint32_t color, LinePaint paint = LinePaint::Replace);
+              std::int32_t y1, std::uint32_t color, LinePaint paint = LinePaint::replace);
 
-// drawLine with LinePaint::Brighter for a line whose two ends lie inside the
+// drawLine with LinePaint::brighter for a line whose two ends lie inside the
 // image, without widening image.drawn: the caller marks the ends' box. Inline,
 // for the paint's hundreds of thousands of short edges.
 inline void drawLineInside(RasterImage& image, std::int32_t x0, std::int32_t y0, std::int32_t x1,

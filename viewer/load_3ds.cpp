@@ -237,7 +237,7 @@ void walkFile(Load3ds& load, bool counting) {
 detail::ParsedObject parse3ds(std::span<const std::uint8_t> bytes, const std::string& name,
                               ViewerDocument& doc, LoadScope scope) {
     Load3ds load{kzo::ByteReader(bytes), name, doc.mesh};
-    load.summary = scope == LoadScope::Summary;
+    load.summary = scope == LoadScope::summary;
     if (bytes.size() < 2 || load.in.u16le() != chunk3ds::kMain) {
         fatalError("Load3DS: 3ds 파일이 아닌가 봅니다.\n");
     }

@@ -96,7 +96,7 @@ detail::ParsedObject parseKzo(std::span<const std::uint8_t> bytes, const std::st
     checkCounts(header, bytes.size(), name);
 
     ViewerMesh& mesh = doc.mesh;
-    KzoLoad load{in, name, mesh, scope == LoadScope::Summary};
+    KzoLoad load{in, name, mesh, scope == LoadScope::summary};
     in.skip(std::size_t(header.imageCount) * kzo::kKzoImageRecordSize +
             std::size_t(header.materialCount) * kzo::kKzoMaterialRecordSize);
     const std::size_t facesStart =

@@ -277,7 +277,7 @@ bool isLayeredForm(std::span<const std::uint8_t> bytes) {
 detail::ParsedObject parseLwo(std::span<const std::uint8_t> bytes, const std::string& name,
                               ViewerDocument& doc, LoadScope scope) {
     LwoLoad load{kzo::ByteReader(bytes), name, doc.mesh};
-    load.summary = scope == LoadScope::Summary;
+    load.summary = scope == LoadScope::summary;
     if (bytes.size() < 4 || !isWord(bytes, "FORM")) {
         fatalError("LoadLWO: (" + name + ") file is not light wave object file\n");
     }

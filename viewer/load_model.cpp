@@ -56,7 +56,7 @@ void LoadModel(const std::string& name, ViewerDocument& doc, LoadScope scope) {
         std::string caption(FileTitle(name));
         caption += " " + std::to_string(model.faceCount()) + " faces " +
                    std::to_string(model.vertexCount()) + " vertices";
-        if (scope == LoadScope::Summary) {
+        if (scope == LoadScope::summary) {
             VertexBounds bounds;
             for (std::size_t v = 0; v < model.vertexCount(); ++v) {
                 addVertex(bounds, model.positions[3 * v], model.positions[3 * v + 1],

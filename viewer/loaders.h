@@ -19,27 +19,27 @@
 
 namespace kzoview {
 
-enum class LoadScope { WholeMesh, Summary };
+enum class LoadScope { wholeMesh, summary };
 
 // Chooses the loader by the name's last three characters, in any letter case;
 // any other name whose extension (after the last dot) the model import
 // library reads goes to LoadModel.
 void LoadObjectFile(const std::string& name, ViewerDocument& doc,
-                    LoadScope scope = LoadScope::WholeMesh);
+                    LoadScope scope = LoadScope::wholeMesh);
 
-void LoadKZO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
-void LoadLWO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
-void Load3DS(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::WholeMesh);
+void LoadKZO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::wholeMesh);
+void LoadLWO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::wholeMesh);
+void Load3DS(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::wholeMesh);
 // Through the model import module: the converter's triangles, welded, in the
 // 3DS reader's space.
 void LoadModel(const std::string& name, ViewerDocument& doc,
-               LoadScope scope = LoadScope::WholeMesh);
+               LoadScope scope = LoadScope::wholeMesh);
 
 void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
-                  LoadScope scope = LoadScope::WholeMesh);
+                  LoadScope scope = LoadScope::wholeMesh);
 void LoadLWOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
-                  LoadScope scope = LoadScope::WholeMesh);
+                  LoadScope scope = LoadScope::wholeMesh);
 void Load3DSBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
-                  LoadScope scope = LoadScope::WholeMesh);
+                  LoadScope scope = LoadScope::wholeMesh);
 
 } // namespace kzoview

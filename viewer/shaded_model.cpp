@@ -51,13 +51,13 @@ void readShadingData(kzo::ByteReader& in, const kzo::KzoHeader& header,
                      const std::vector<std::uint32_t>& firstTriangle, ShadedModel& model) {
     switch (header.shadingType) {
     case kzo::kRealtimeGouraud:
-        model.rule = ShadeRule::LitVertexNormals;
+        model.rule = ShadeRule::litVertexNormals;
         for (std::int32_t v = 0; v < header.vertexCount; ++v) {
             model.vertexNormals.push_back(unit(readVector(in)));
         }
         return;
     case kzo::kRealtimeFlat:
-        model.rule = ShadeRule::LitFaceNormal;
+        model.rule = ShadeRule::litFaceNormal;
         model.faceNormals.resize(model.triangles.size());
         for (std::int32_t f = 0; f < header.faceCount; ++f) {
             const Vec3f n = unit(readVector(in));
@@ -69,7 +69,7 @@ void readShadingData(kzo::ByteReader& in, const kzo::KzoHeader& header,
     case kzo::kPrecalcGouraud:
     case kzo::kPrecalcFlat: {
         const bool perCorner = header.shadingType == kzo::kPrecalcGouraud;
-        model.rule = perCorner ? ShadeRule::StoredCornerColor : ShadeRule::StoredFaceColor;
+        model.rule = perCorner ? ShadeRule::storedCornerColor : ShadeRule::storedFaceColor;
         for (std::int32_t f = 0; f < header.faceCount; ++f) {
             // Gouraud: red of the four slots, then green, then blue; flat: one
             // red, green, blue and a spare byte.
@@ -97,7 +97,7 @@ void readShadingData(kzo::ByteReader& in, const kzo::KzoHeader& header,
         return;
     }
     default:
-        model.rule = ShadeRule::MaterialFlat;
+        model.rule = ShadeRule::materialFlat;
         return;
     }
 }
@@ -194,7 +194,7 @@ ShadedModel loadShadedKzoFile(const std::string& name) {
 
 ShadedModel shadedModelFromMesh(const ViewerMesh& mesh) {
     ShadedModel model;
-    model.rule = ShadeRule::LitFaceNormal;
+    model.rule = ShadeRule::litFaceNormal;
     model.materials.push_back(ShadedMaterial{200, 200, 200, 255});
     for (std::int32_t v = 0; v < mesh.vertexCount; ++v) {
         const MeshVertex& mv = mesh.vertexArray[v];

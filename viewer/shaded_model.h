@@ -19,11 +19,11 @@ struct Vec3f {
 
 // How a triangle takes its colour.
 enum class ShadeRule : std::uint8_t {
-    MaterialFlat,      // the material colour, unlit (shading type 0)
-    LitVertexNormals,  // material colour under the head light, per vertex (type 1)
-    LitFaceNormal,     // material colour under the head light, per face (type 2)
-    StoredCornerColor, // the baked colour of each corner, interpolated (type 3)
-    StoredFaceColor,   // the baked colour of the face (type 4)
+    materialFlat,      // the material colour, unlit (shading type 0)
+    litVertexNormals,  // material colour under the head light, per vertex (type 1)
+    litFaceNormal,     // material colour under the head light, per face (type 2)
+    storedCornerColor, // the baked colour of each corner, interpolated (type 3)
+    storedFaceColor,   // the baked colour of the face (type 4)
 };
 
 struct ShadedMaterial {
@@ -48,7 +48,7 @@ struct ShadedPivot {
 };
 
 struct ShadedModel {
-    ShadeRule rule = ShadeRule::LitFaceNormal;
+    ShadeRule rule = ShadeRule::litFaceNormal;
     std::vector<Vec3f> positions;
     std::vector<ShadedTriangle> triangles;
     std::vector<ShadedMaterial> materials;

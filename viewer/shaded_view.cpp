@@ -130,7 +130,7 @@ struct Shading {
         const ShadedTriangle& tri = model.triangles[t];
         const ShadedMaterial& m = model.materials[tri.material];
         float faceLight = 1.0f;
-        if (model.rule == ShadeRule::LitFaceNormal) {
+        if (model.rule == ShadeRule::litFaceNormal) {
             faceLight = headLight(viewNormal(model.faceNormals[t], tri.v[0]));
         }
         for (int k = 0; k < 3; ++k) {
@@ -140,23 +140,23 @@ struct Shading {
             c.y = p.y;
             c.z = p.z;
             switch (model.rule) {
-            case ShadeRule::StoredCornerColor:
-            case ShadeRule::StoredFaceColor: {
-                const int from = model.rule == ShadeRule::StoredFaceColor ? 0 : k;
+            case ShadeRule::storedCornerColor:
+            case ShadeRule::storedFaceColor: {
+                const int from = model.rule == ShadeRule::storedFaceColor ? 0 : k;
                 c.red = tri.color[from][0];
                 c.green = tri.color[from][1];
                 c.blue = tri.color[from][2];
                 break;
             }
-            case ShadeRule::LitVertexNormals: {
+            case ShadeRule::litVertexNormals: {
                 const float light = headLight(viewNormal(model.vertexNormals[tri.v[k]], tri.v[k]));
                 c.red = m.red * light;
                 c.green = m.green * light;
                 c.blue = m.blue * light;
                 break;
             }
-            case ShadeRule::LitFaceNormal:
-            case ShadeRule::MaterialFlat:
+            case ShadeRule::litFaceNormal:
+            case ShadeRule::materialFlat:
                 c.red = m.red * faceLight;
                 c.green = m.green * faceLight;
                 c.blue = m.blue * faceLight;
@@ -178,7 +178,7 @@ std::uint32_t markerColor(const kzo::Light& light) {
 }
 
 void drawSegment(const ViewProjection& view, Vec3f a, Vec3f b, std::uint32_t color,
-                 RasterImage& image, LinePaint paint = LinePaint::Replace) {
+                 RasterImage& image, LinePaint paint = LinePaint::replace) {
     if (a.z < view.nearZ && b.z < view.nearZ) {
         return;
     }
@@ -325,7 +325,7 @@ void drawPosedEdges(const ShadedModel& model, const ShadedFrame& frame, const Vi
             allInFront && screenWinding(s[0].x, s[0].y, s[1].x, s[1].y, s[2].x, s[2].y) >= 0.0f;
         for (int k = 0; k < 3; ++k) {
             drawSegment(view, v[k], v[(k + 1) % 3], front ? kWhite : kGrey, image,
-                        LinePaint::Brighter);
+                        LinePaint::brighter);
         }
     }
 }

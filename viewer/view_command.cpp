@@ -66,7 +66,7 @@ std::string flag(bool& set) {
 
 ViewCommand invalid(std::string why) {
     ViewCommand c;
-    c.mode = ViewMode::Invalid;
+    c.mode = ViewMode::invalid;
     c.error = std::move(why);
     return c;
 }
@@ -127,10 +127,10 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
     kzo::cli::ParsedArguments parsed = kzo::cli::parseArguments(specs, args);
     switch (parsed.request) {
     case kzo::cli::Request::help:
-        c.mode = ViewMode::Help;
+        c.mode = ViewMode::help;
         return c;
     case kzo::cli::Request::version:
-        c.mode = ViewMode::Version;
+        c.mode = ViewMode::version;
         return c;
     case kzo::cli::Request::invalid:
         return invalid(parsed.error);
@@ -160,7 +160,7 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
                        : info   ? "--info needs exactly one object file"
                                 : "give exactly one object file");
     }
-    c.mode = snapshot ? ViewMode::Snapshot : info ? ViewMode::Info : ViewMode::Window;
+    c.mode = snapshot ? ViewMode::snapshot : info ? ViewMode::info : ViewMode::window;
     c.file = std::move(parsed.operands[0]);
     return c;
 }
@@ -224,7 +224,7 @@ ViewCommand parseViewCommand(const std::vector<std::string>& args) {
     }
     ViewCommand c;
     c.file = fileFromCommandLine(text);
-    c.mode = c.file.empty() ? ViewMode::Nothing : ViewMode::Window;
+    c.mode = c.file.empty() ? ViewMode::nothing : ViewMode::window;
     return c;
 }
 

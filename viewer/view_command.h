@@ -33,19 +33,19 @@ inline constexpr int kMaxFramesPerSecond = 1000;
 inline constexpr const char* kApplicationTitle = "kzRHO Object Viewer v1.0";
 
 enum class ViewMode {
-    Nothing,  // no file named: end at once, successfully
-    Window,   // show the turning wireframe
-    Snapshot, // write the first frame to snapshotPath
-    Info,     // print the caption
-    Help,     // print kUsageText
-    Version,  // print the application title
-    Invalid,  // a malformed option; error says why
+    nothing,  // no file named: end at once, successfully
+    window,   // show the turning wireframe
+    snapshot, // write the first frame to snapshotPath
+    info,     // print the caption
+    help,     // print kUsageText
+    version,  // print the application title
+    invalid,  // a malformed option; error says why
 };
 
 extern const char* const kUsageText;
 
 struct ViewCommand {
-    ViewMode mode = ViewMode::Nothing;
+    ViewMode mode = ViewMode::nothing;
     std::string file;
     std::string snapshotPath;
     int width = kFormClientWidth;

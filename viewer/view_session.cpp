@@ -155,8 +155,8 @@ std::string openSession(ViewSession& s, ViewerMesh& mesh, const ViewCommand& com
         if (command.autoShaded && isKzo(s.file)) {
             // Only a file with baked light has more to show than its edges.
             loadModel(s);
-            s.shaded = s.shaded || s.model->rule == ShadeRule::StoredCornerColor ||
-                       s.model->rule == ShadeRule::StoredFaceColor;
+            s.shaded = s.shaded || s.model->rule == ShadeRule::storedCornerColor ||
+                       s.model->rule == ShadeRule::storedFaceColor;
         }
         if (command.play) {
             loadMotion(s);
@@ -237,14 +237,14 @@ RasterImage renderSnapshot(ViewSession& s, int width, int height) {
 bool pressKey(ViewSession& s, ViewKey key) {
     s.notice.clear();
     switch (key) {
-    case ViewKey::Shaded:
+    case ViewKey::shaded:
         if (const std::string error = attempt([&] { loadModel(s); }); !error.empty()) {
             s.notice = error;
             return false;
         }
         s.shaded = !s.shaded;
         return true;
-    case ViewKey::Play:
+    case ViewKey::play:
         if (s.playing) {
             s.playing = false;
             return true;
@@ -257,15 +257,15 @@ bool pressKey(ViewSession& s, ViewKey key) {
         s.paused = false;
         s.sinceFrameMs = 0;
         return true;
-    case ViewKey::Pause:
+    case ViewKey::pause:
         s.paused = !s.paused;
         return false;
-    case ViewKey::NextFrame:
-    case ViewKey::PreviousFrame:
+    case ViewKey::nextFrame:
+    case ViewKey::previousFrame:
         if (!s.playing) {
             return false;
         }
-        s.frame = key == ViewKey::NextFrame ? (s.frame >= lastFrame(s) ? 0 : s.frame + 1)
+        s.frame = key == ViewKey::nextFrame ? (s.frame >= lastFrame(s) ? 0 : s.frame + 1)
                                             : (s.frame <= 0 ? lastFrame(s) : s.frame - 1);
         return true;
     }

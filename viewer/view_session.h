@@ -22,11 +22,11 @@
 namespace kzoview {
 
 enum class ViewKey {
-    Shaded,        // S: shaded or wireframe
-    Play,          // P: play the animation or stop it
-    Pause,         // Space: hold the current frame or go on
-    NextFrame,     // Right
-    PreviousFrame, // Left
+    shaded,        // S: shaded or wireframe
+    play,          // P: play the animation or stop it
+    pause,         // Space: hold the current frame or go on
+    nextFrame,     // Right
+    previousFrame, // Left
 };
 
 struct ViewSession {

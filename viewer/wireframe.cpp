@@ -93,7 +93,7 @@ void drawEdges(const ViewerMesh& mesh, RasterImage& image) {
             std::uint32_t(a.y) < height && std::uint32_t(b.y) < height) {
             drawLineInside(image, a.x, a.y, b.x, b.y, color);
         } else {
-            drawLine(image, a.x, a.y, b.x, b.y, color, LinePaint::Brighter);
+            drawLine(image, a.x, a.y, b.x, b.y, color, LinePaint::brighter);
         }
     }
     markDrawn(image, insideBox(mesh, image));

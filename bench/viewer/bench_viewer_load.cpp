@@ -19,12 +19,12 @@ void loadTori(benchmark::State& state, kzoview::LoadScope scope) {
 }
 
 void BM_Load3dsWhole(benchmark::State& state) {
-    loadTori(state, kzoview::LoadScope::WholeMesh);
+    loadTori(state, kzoview::LoadScope::wholeMesh);
 }
 BENCHMARK(BM_Load3dsWhole)->Unit(benchmark::kMillisecond);
 
 void BM_Load3dsSummary(benchmark::State& state) {
-    loadTori(state, kzoview::LoadScope::Summary);
+    loadTori(state, kzoview::LoadScope::summary);
 }
 BENCHMARK(BM_Load3dsSummary)->Unit(benchmark::kMillisecond);
 

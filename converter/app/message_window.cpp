@@ -33,9 +33,9 @@ public:
 
 protected:
     QMimeData* createMimeDataFromSelection() const override {
-        auto* data = new QMimeData;
-        data->setText(textCursor().selection().toPlainText());
-        return data;
+        auto* mime = new QMimeData;
+        mime->setText(textCursor().selection().toPlainText());
+        return mime;
     }
 };
 

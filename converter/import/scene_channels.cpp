@@ -18,11 +18,11 @@ std::string_view trimmedLine(const SceneText& text, std::size_t line) {
 namespace {
 
 EndBehavior behaviorOf(std::int32_t code) {
-    return code >= 0 && code <= 5 ? static_cast<EndBehavior>(code) : EndBehavior::Constant;
+    return code >= 0 && code <= 5 ? static_cast<EndBehavior>(code) : EndBehavior::constant;
 }
 
 KeyShape shapeOf(std::int32_t code) {
-    return code >= 0 && code <= 5 ? static_cast<KeyShape>(code) : KeyShape::Tcb;
+    return code >= 0 && code <= 5 ? static_cast<KeyShape>(code) : KeyShape::tcb;
 }
 
 void readBehaviors(LineScanner scanner, Envelope& envelope) {
@@ -53,7 +53,7 @@ EnvelopeKey parseKey(LineScanner scanner) {
     key.value = value;
     key.time = time;
     key.shape = shapeOf(shape);
-    if (key.shape == KeyShape::Bezier2d) {
+    if (key.shape == KeyShape::bezier2d) {
         key.param = {p[0], p[1], p[2], p[3]};
     } else {
         key.tension = p[0];

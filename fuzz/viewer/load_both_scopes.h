@@ -36,9 +36,9 @@ inline void loadBothScopes(LoadBytes load, const std::uint8_t* data, std::size_t
     // One document for the whole run, as the viewer keeps one: every load
     // must first release what the previous one left.
     static kzoview::ViewerDocument doc;
-    const std::string whole = outcome(load, data, size, name, doc, kzoview::LoadScope::WholeMesh);
+    const std::string whole = outcome(load, data, size, name, doc, kzoview::LoadScope::wholeMesh);
     kzoview::ViewerDocument summary;
-    if (outcome(load, data, size, name, summary, kzoview::LoadScope::Summary) != whole) {
+    if (outcome(load, data, size, name, summary, kzoview::LoadScope::summary) != whole) {
         std::abort();
     }
 }

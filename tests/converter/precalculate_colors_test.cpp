@@ -397,8 +397,8 @@ TEST_F(MarkLitVertices, classicTestNamesTheFacesTooSmallToCastWhenMoreThanATenth
     for (const Case& c : {Case{1, true, kzo::ShadowTest::classic, {}},
                           Case{2, false, kzo::ShadowTest::classic, {line}},
                           Case{2, false, kzo::ShadowTest::relative, {}}}) {
-        kzo::ConversionSettings settings = startLitScene(model, 3);
-        settings.shadows = {c.test, 1};
+        kzo::ConversionSettings litSettings = startLitScene(model, 3);
+        litSettings.shadows = {c.test, 1};
         std::vector<std::string> lines;
         model.sink = [&lines](const std::string& text) { lines.push_back(text); };
         std::vector<int> smallProbes, largeProbes;
@@ -414,7 +414,7 @@ TEST_F(MarkLitVertices, classicTestNamesTheFacesTooSmallToCastWhenMoreThanATenth
         }
         addLight(model, distantLight(0, 0, 1));
         setFaceNormals(model);
-        kzo::precalculateColors(model, settings);
+        kzo::precalculateColors(model, litSettings);
         EXPECT_EQ(lines, c.expected) << c.smallFaces;
 
         kzo::ShadowIndex index;

@@ -16,7 +16,7 @@ using kzo::KeyShape;
 
 namespace {
 
-EnvelopeKey key(double time, double value, KeyShape shape = KeyShape::Tcb) {
+EnvelopeKey key(double time, double value, KeyShape shape = KeyShape::tcb) {
     EnvelopeKey k;
     k.time = time;
     k.value = value;
@@ -63,7 +63,7 @@ TEST(Envelope, tcbSplinesFollowTensionContinuityAndBias) {
 
 TEST(Envelope, spanShapeIsTheShapeOfTheKeyItEndsAt) {
     Envelope e;
-    e.keys = {key(0, 2), key(2, 10, KeyShape::Linear), key(4, 0, KeyShape::Stepped)};
+    e.keys = {key(0, 2), key(2, 10, KeyShape::linear), key(4, 0, KeyShape::stepped)};
     EXPECT_DOUBLE_EQ(evaluateEnvelope(e, 0.5), 4.0);
     EXPECT_DOUBLE_EQ(evaluateEnvelope(e, 3.9), 10.0);
     EXPECT_DOUBLE_EQ(evaluateEnvelope(e, 4.0), 0.0);
@@ -71,17 +71,17 @@ TEST(Envelope, spanShapeIsTheShapeOfTheKeyItEndsAt) {
     // Hermite tangents as stored: outgoing 4 at the first key, incoming 0 at
     // the second: 0.5*2 + 0.125*4.
     Envelope h;
-    h.keys = {key(0, 0, KeyShape::Hermite), key(1, 2, KeyShape::Hermite)};
+    h.keys = {key(0, 0, KeyShape::hermite), key(1, 2, KeyShape::hermite)};
     h.keys[0].param[1] = 4.0;
     EXPECT_DOUBLE_EQ(evaluateEnvelope(h, 0.5), 1.5);
     // A 1D Bezier key is evaluated as a Hermite one.
-    h.keys[1].shape = KeyShape::Bezier1d;
+    h.keys[1].shape = KeyShape::bezier1d;
     EXPECT_DOUBLE_EQ(evaluateEnvelope(h, 0.5), 1.5);
 
     // 2D Bezier handles a third of the span long and flat: the time follows
     // the curve parameter, the value is smoothstep 3u^2 - 2u^3.
     Envelope b;
-    b.keys = {key(0, 0, KeyShape::Bezier2d), key(1, 1, KeyShape::Bezier2d)};
+    b.keys = {key(0, 0, KeyShape::bezier2d), key(1, 1, KeyShape::bezier2d)};
     b.keys[0].param = {0, 0, 1.0 / 3.0, 0};
     b.keys[1].param = {-1.0 / 3.0, 0, 0, 0};
     EXPECT_DOUBLE_EQ(evaluateEnvelope(b, 0.25), 0.15625);
@@ -98,42 +98,42 @@ TEST(Envelope, spanShapeIsTheShapeOfTheKeyItEndsAt) {
 TEST(Envelope, behavioursBeforeTheFirstAndAfterTheLastKey) {
     // A straight line from (1, 2) to (3, 10): slope 4.
     Envelope e;
-    e.keys = {key(1, 2, KeyShape::Linear), key(3, 10, KeyShape::Linear)};
+    e.keys = {key(1, 2, KeyShape::linear), key(3, 10, KeyShape::linear)};
     const auto at = [&](EndBehavior b, double t) {
         e.pre = e.post = b;
         return evaluateEnvelope(e, t);
     };
-    EXPECT_EQ(at(EndBehavior::Reset, 0.5), 0.0);
-    EXPECT_EQ(at(EndBehavior::Reset, 3.5), 0.0);
-    EXPECT_EQ(at(EndBehavior::Constant, 0.5), 2.0);
-    EXPECT_EQ(at(EndBehavior::Constant, 3.5), 10.0);
-    EXPECT_EQ(at(EndBehavior::Repeat, 3.5), 4.0); // as at 1.5
-    EXPECT_EQ(at(EndBehavior::Repeat, 0.5), 8.0); // as at 2.5
+    EXPECT_EQ(at(EndBehavior::reset, 0.5), 0.0);
+    EXPECT_EQ(at(EndBehavior::reset, 3.5), 0.0);
+    EXPECT_EQ(at(EndBehavior::constant, 0.5), 2.0);
+    EXPECT_EQ(at(EndBehavior::constant, 3.5), 10.0);
+    EXPECT_EQ(at(EndBehavior::repeat, 3.5), 4.0); // as at 1.5
+    EXPECT_EQ(at(EndBehavior::repeat, 0.5), 8.0); // as at 2.5
     // Every other copy runs backwards, whether or not the first key is at 0.
-    EXPECT_EQ(at(EndBehavior::Oscillate, 3.5), 8.0); // as at 2.5
-    EXPECT_EQ(at(EndBehavior::Oscillate, 0.5), 4.0); // as at 1.5
-    EXPECT_EQ(at(EndBehavior::Oscillate, 5.5), 4.0); // forwards again
-    EXPECT_EQ(at(EndBehavior::OffsetRepeat, 4.0), 14.0);
-    EXPECT_EQ(at(EndBehavior::OffsetRepeat, 0.0), -2.0);
-    EXPECT_EQ(at(EndBehavior::OffsetRepeat, 7.0), 26.0);
-    EXPECT_EQ(at(EndBehavior::Linear, 0.0), -2.0);
-    EXPECT_EQ(at(EndBehavior::Linear, 4.0), 14.0);
+    EXPECT_EQ(at(EndBehavior::oscillate, 3.5), 8.0); // as at 2.5
+    EXPECT_EQ(at(EndBehavior::oscillate, 0.5), 4.0); // as at 1.5
+    EXPECT_EQ(at(EndBehavior::oscillate, 5.5), 4.0); // forwards again
+    EXPECT_EQ(at(EndBehavior::offsetRepeat, 4.0), 14.0);
+    EXPECT_EQ(at(EndBehavior::offsetRepeat, 0.0), -2.0);
+    EXPECT_EQ(at(EndBehavior::offsetRepeat, 7.0), 26.0);
+    EXPECT_EQ(at(EndBehavior::linear, 0.0), -2.0);
+    EXPECT_EQ(at(EndBehavior::linear, 4.0), 14.0);
 
     // Linear behaviour along a TCB end: the tangent of a first key is b*d.
-    e.keys[0].shape = e.keys[1].shape = KeyShape::Tcb;
+    e.keys[0].shape = e.keys[1].shape = KeyShape::tcb;
     e.keys[0].tension = 0.5;
-    EXPECT_EQ(at(EndBehavior::Linear, 0.0), 2.0 - 0.5 * 8.0 / 2.0);
+    EXPECT_EQ(at(EndBehavior::linear, 0.0), 2.0 - 0.5 * 8.0 / 2.0);
 
     // No keys: 0; one key: its value everywhere, whatever the behaviours.
     Envelope one;
     EXPECT_EQ(evaluateEnvelope(one, 1.0), 0.0);
     one.keys = {key(5, 7)};
-    one.pre = one.post = EndBehavior::Reset;
+    one.pre = one.post = EndBehavior::reset;
     EXPECT_EQ(evaluateEnvelope(one, 0.0), 7.0);
     EXPECT_EQ(evaluateEnvelope(one, 9.0), 7.0);
 
     // Times that are not numbers give no number, and no hang.
-    e.pre = e.post = EndBehavior::Repeat;
+    e.pre = e.post = EndBehavior::repeat;
     EXPECT_TRUE(std::isnan(evaluateEnvelope(e, std::nan(""))));
     EXPECT_FALSE(std::isfinite(evaluateEnvelope(e, std::numeric_limits<double>::infinity())));
 }

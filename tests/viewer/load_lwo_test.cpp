@@ -132,7 +132,7 @@ TEST(LoadLwo, lwo2ObjectsGiveEveryLayersPointsAndSurfacePolygons) {
     expectFaceEdgesConsistent(doc.mesh);
 
     ViewerDocument summary;
-    LoadLWOBytes(file.data, "two.lwo", summary, kzoview::LoadScope::Summary);
+    LoadLWOBytes(file.data, "two.lwo", summary, kzoview::LoadScope::summary);
     EXPECT_EQ(summary.captionText, doc.captionText);
 
     EXPECT_EQ(

@@ -91,7 +91,7 @@ TEST_F(LoadObjectFileTest, readsModelsOfOtherFormatsThroughTheImportModule) {
     EXPECT_EQ(doc.captionText, "quad.Obj 2 faces 4 vertices");
     EXPECT_EQ(doc.mesh.edgeCount, 5u);
     ViewerDocument summary;
-    LoadObjectFile(path, summary, kzoview::LoadScope::Summary);
+    LoadObjectFile(path, summary, kzoview::LoadScope::summary);
     EXPECT_EQ(summary.captionText, doc.captionText);
     EXPECT_EQ(summary.mesh.edgeCount, 0u);
 

@@ -6,14 +6,14 @@ using kzoview::parseViewCommand;
 using kzoview::ViewMode;
 
 TEST(ViewCommand, noFileMeansEndAtOnce) {
-    EXPECT_EQ(parseViewCommand({}).mode, ViewMode::Nothing);
-    EXPECT_EQ(parseViewCommand({"\"\""}).mode, ViewMode::Nothing);
-    EXPECT_EQ(parseViewCommand({"\""}).mode, ViewMode::Nothing);
+    EXPECT_EQ(parseViewCommand({}).mode, ViewMode::nothing);
+    EXPECT_EQ(parseViewCommand({"\"\""}).mode, ViewMode::nothing);
+    EXPECT_EQ(parseViewCommand({"\""}).mode, ViewMode::nothing);
 }
 
 TEST(ViewCommand, wholeCommandLineIsOnePathWithoutItsQuotes) {
     const auto quoted = parseViewCommand({"\"C:\\my", "objects\\ship.kzo\""});
-    EXPECT_EQ(quoted.mode, ViewMode::Window);
+    EXPECT_EQ(quoted.mode, ViewMode::window);
     EXPECT_EQ(quoted.file, "C:\\my objects\\ship.kzo");
     EXPECT_EQ(parseViewCommand({"my", "ship.kzo"}).file, "my ship.kzo");
     EXPECT_EQ(parseViewCommand({"objects/ship \"two\".kzo"}).file, "objects/ship \"two\".kzo");
@@ -22,14 +22,14 @@ TEST(ViewCommand, wholeCommandLineIsOnePathWithoutItsQuotes) {
 
 TEST(ViewCommand, snapshotTakesOutputOptionalSizeAndOneFile) {
     const auto sized = parseViewCommand({"--snapshot", "out.png", "--size", "64x48", "a b.lwo"});
-    EXPECT_EQ(sized.mode, ViewMode::Snapshot);
+    EXPECT_EQ(sized.mode, ViewMode::snapshot);
     EXPECT_EQ(sized.snapshotPath, "out.png");
     EXPECT_EQ(sized.file, "a b.lwo");
     EXPECT_EQ(sized.width, 64);
     EXPECT_EQ(sized.height, 48);
 
     const auto plain = parseViewCommand({"--snapshot", "out.png", "ship.kzo"});
-    EXPECT_EQ(plain.mode, ViewMode::Snapshot);
+    EXPECT_EQ(plain.mode, ViewMode::snapshot);
     EXPECT_EQ(plain.width, kzoview::kFormClientWidth);
     EXPECT_EQ(plain.height, kzoview::kFormClientHeight);
 
@@ -45,38 +45,38 @@ TEST(ViewCommand, snapshotTakesOutputOptionalSizeAndOneFile) {
              {"--info"},
              {"--info", "a.kzo", "b.kzo"}}) {
         const auto c = parseViewCommand(bad);
-        EXPECT_EQ(c.mode, ViewMode::Invalid) << bad.size();
+        EXPECT_EQ(c.mode, ViewMode::invalid) << bad.size();
         EXPECT_FALSE(c.error.empty());
     }
-    EXPECT_EQ(parseViewCommand({"--info", "ship.kzo"}).mode, ViewMode::Info);
+    EXPECT_EQ(parseViewCommand({"--info", "ship.kzo"}).mode, ViewMode::info);
 }
 
 TEST(ViewCommand, optionsFollowTheToolChainsConvention) {
     const auto any = parseViewCommand({"a.kzo", "--size=8x6", "--snapshot=out.png"});
-    EXPECT_EQ(any.mode, ViewMode::Snapshot);
+    EXPECT_EQ(any.mode, ViewMode::snapshot);
     EXPECT_EQ(any.file, "a.kzo");
     EXPECT_EQ(any.snapshotPath, "out.png");
     EXPECT_EQ(any.width, 8);
     const auto dashed = parseViewCommand({"--", "-ship.kzo"});
-    EXPECT_EQ(dashed.mode, ViewMode::Window);
+    EXPECT_EQ(dashed.mode, ViewMode::window);
     EXPECT_EQ(dashed.file, "-ship.kzo");
-    EXPECT_EQ(parseViewCommand({"--help"}).mode, ViewMode::Help);
-    EXPECT_EQ(parseViewCommand({"-h", "a.kzo"}).mode, ViewMode::Help);
-    EXPECT_EQ(parseViewCommand({"--version"}).mode, ViewMode::Version);
+    EXPECT_EQ(parseViewCommand({"--help"}).mode, ViewMode::help);
+    EXPECT_EQ(parseViewCommand({"-h", "a.kzo"}).mode, ViewMode::help);
+    EXPECT_EQ(parseViewCommand({"--version"}).mode, ViewMode::version);
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--bogus"},
                                                {"my", "-ship.kzo"},
                                                {"--size", "8x6", "a.kzo"},
                                                {"--info", "--snapshot", "out.png", "a.kzo"},
                                                {"--", "a", "b.kzo"}}) {
-        EXPECT_EQ(parseViewCommand(bad).mode, ViewMode::Invalid) << bad[0];
+        EXPECT_EQ(parseViewCommand(bad).mode, ViewMode::invalid) << bad[0];
     }
 }
 
 TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
     const auto all = parseViewCommand({"--snapshot", "o.png", "--shaded", "--frame", "12", "--fps",
                                        "25", "--lights", "--scale=0.5", "s.kzo"});
-    EXPECT_EQ(all.mode, ViewMode::Snapshot);
+    EXPECT_EQ(all.mode, ViewMode::snapshot);
     EXPECT_TRUE(all.shaded);
     EXPECT_TRUE(all.play); // a frame is asked for: the scene plays
     EXPECT_EQ(all.frame, 12);
@@ -85,7 +85,7 @@ TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
     EXPECT_FLOAT_EQ(all.lightScale, 0.5f);
 
     const auto plain = parseViewCommand({"--play", "s.kzo"});
-    EXPECT_EQ(plain.mode, ViewMode::Window);
+    EXPECT_EQ(plain.mode, ViewMode::window);
     EXPECT_EQ(plain.frame, 0);
     EXPECT_EQ(plain.framesPerSecond, 30);
     EXPECT_FALSE(plain.shaded);
@@ -104,7 +104,7 @@ TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
                                                {"--info", "--shaded", "s.kzo"},
                                                {"--info", "--auto-shaded", "s.kzo"}}) {
         const auto c = parseViewCommand(bad);
-        EXPECT_EQ(c.mode, ViewMode::Invalid) << bad[0] << " " << bad[1];
+        EXPECT_EQ(c.mode, ViewMode::invalid) << bad[0] << " " << bad[1];
         EXPECT_FALSE(c.error.empty());
     }
 }

@@ -96,19 +96,19 @@ TEST(ViewSession, playKeysAndPassingTimeStepTheFramesRoundTheScene) {
     open(o, {file});
     ASSERT_EQ(o.error, "");
     ViewSession& s = o.session;
-    EXPECT_FALSE(pressKey(s, ViewKey::NextFrame)); // nothing plays yet
+    EXPECT_FALSE(pressKey(s, ViewKey::nextFrame)); // nothing plays yet
     EXPECT_FALSE(advancePlay(s, 1000));
-    EXPECT_TRUE(pressKey(s, ViewKey::Play));
+    EXPECT_TRUE(pressKey(s, ViewKey::play));
     EXPECT_TRUE(s.playing);
-    EXPECT_TRUE(pressKey(s, ViewKey::NextFrame));
+    EXPECT_TRUE(pressKey(s, ViewKey::nextFrame));
     EXPECT_EQ(s.frame, 1);
-    pressKey(s, ViewKey::PreviousFrame);
-    pressKey(s, ViewKey::PreviousFrame);
+    pressKey(s, ViewKey::previousFrame);
+    pressKey(s, ViewKey::previousFrame);
     EXPECT_EQ(s.frame, 20); // back past the first frame to the last
 
-    pressKey(s, ViewKey::Pause);
+    pressKey(s, ViewKey::pause);
     EXPECT_FALSE(advancePlay(s, 1000));
-    pressKey(s, ViewKey::Pause);
+    pressKey(s, ViewKey::pause);
     // 30 frames a second: 100 ms are three frames, and the loop starts again at 0.
     EXPECT_TRUE(advancePlay(s, 100));
     EXPECT_EQ(s.frame, 2);
@@ -116,16 +116,16 @@ TEST(ViewSession, playKeysAndPassingTimeStepTheFramesRoundTheScene) {
     EXPECT_TRUE(advancePlay(s, 20));
     EXPECT_EQ(s.frame, 3);
 
-    EXPECT_TRUE(pressKey(s, ViewKey::Shaded));
+    EXPECT_TRUE(pressKey(s, ViewKey::shaded));
     EXPECT_TRUE(s.shaded);
-    EXPECT_TRUE(pressKey(s, ViewKey::Play));
+    EXPECT_TRUE(pressKey(s, ViewKey::play));
     EXPECT_FALSE(s.playing);
 
     // Without its motion file the scene does not play, and says why.
     Open plain;
     std::filesystem::remove(std::filesystem::path(file).replace_extension("mot"));
     open(plain, {file});
-    EXPECT_FALSE(pressKey(plain.session, ViewKey::Play));
+    EXPECT_FALSE(pressKey(plain.session, ViewKey::play));
     EXPECT_NE(plain.session.notice.find("bars.mot"), std::string::npos);
     Open asked;
     open(asked, {"--play", file});
@@ -149,18 +149,18 @@ TEST(ViewSession, theWireframeStaysAsItWasWhateverViewWasShownBetween) {
     RasterImage image;
     paintSession(o.session, 40, 40, image);
     const std::vector<std::uint32_t> before = image.pixels;
-    pressKey(o.session, ViewKey::Shaded);
+    pressKey(o.session, ViewKey::shaded);
     paintSession(o.session, 40, 40, image);
     EXPECT_NE(image.pixels, before);
-    pressKey(o.session, ViewKey::Shaded);
+    pressKey(o.session, ViewKey::shaded);
     paintSession(o.session, 40, 40, image);
     EXPECT_EQ(image.pixels, before);
 
     // Turns made while shaded reach the wireframe's vertices when it returns.
-    pressKey(o.session, ViewKey::Shaded);
+    pressKey(o.session, ViewKey::shaded);
     o.session.view.rotation = verticalStep(512); // half a turn
     paintSession(o.session, 40, 40, image);
-    pressKey(o.session, ViewKey::Shaded);
+    pressKey(o.session, ViewKey::shaded);
     paintSession(o.session, 40, 40, image);
     EXPECT_NEAR(o.doc.mesh.vertexArray[1].x, -2.0f, 1e-4f);
 }

@@ -35,8 +35,8 @@ inline void expectEmpty(const kzoview::ViewerDocument& doc) {
 inline std::string loadError(LoadBytes load, const Bytes& bytes, const std::string& name) {
     std::string messages[2];
     std::string captions[2];
-    const kzoview::LoadScope scopes[2] = {kzoview::LoadScope::WholeMesh,
-                                          kzoview::LoadScope::Summary};
+    const kzoview::LoadScope scopes[2] = {kzoview::LoadScope::wholeMesh,
+                                          kzoview::LoadScope::summary};
     for (int i = 0; i < 2; ++i) {
         kzoview::ViewerDocument doc;
         try {
@@ -59,7 +59,7 @@ inline void expectEveryTruncationFails(LoadBytes load, const Bytes& whole,
                                        const std::string& name) {
     for (std::size_t length = 0; length < whole.size(); ++length) {
         std::vector<std::uint8_t> prefix(whole.data.begin(), whole.data.begin() + length);
-        for (const auto scope : {kzoview::LoadScope::WholeMesh, kzoview::LoadScope::Summary}) {
+        for (const auto scope : {kzoview::LoadScope::wholeMesh, kzoview::LoadScope::summary}) {
             kzoview::ViewerDocument doc;
             EXPECT_THROW(load(prefix, name, doc, scope), kzoview::FatalError)
                 << "length " << length;

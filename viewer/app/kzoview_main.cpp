@@ -30,7 +30,7 @@ constexpr int kExitLoadFailed = 1;
 // Loads cmd.file into doc; on failure returns the message to show after
 // "ERROR: ", with doc empty and its memory released.
 std::string load(const ViewCommand& cmd, ViewerDocument& doc,
-                 kzoview::LoadScope scope = kzoview::LoadScope::WholeMesh) {
+                 kzoview::LoadScope scope = kzoview::LoadScope::wholeMesh) {
     try {
         kzoview::LoadObjectFile(cmd.file, doc, scope);
         return {};
@@ -43,7 +43,7 @@ std::string load(const ViewCommand& cmd, ViewerDocument& doc,
 
 int runInfo(const ViewCommand& cmd) {
     ViewerDocument doc;
-    if (const std::string error = load(cmd, doc, kzoview::LoadScope::Summary); !error.empty()) {
+    if (const std::string error = load(cmd, doc, kzoview::LoadScope::summary); !error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
         return kExitLoadFailed;
     }
@@ -117,22 +117,22 @@ int main(int argc, char** argv) {
     const ViewCommand cmd =
         kzoview::parseViewCommand(std::vector<std::string>(argv + 1, argv + argc));
     switch (cmd.mode) {
-    case kzoview::ViewMode::Nothing:
+    case kzoview::ViewMode::nothing:
         return 0;
-    case kzoview::ViewMode::Help:
+    case kzoview::ViewMode::help:
         std::cout << kzoview::kUsageText;
         return 0;
-    case kzoview::ViewMode::Version:
+    case kzoview::ViewMode::version:
         std::cout << kzoview::kApplicationTitle << '\n';
         return 0;
-    case kzoview::ViewMode::Invalid:
+    case kzoview::ViewMode::invalid:
         std::cerr << kzo::cli::usageErrorText("kzoview", cmd.error);
         return kzo::cli::kExitUsage;
-    case kzoview::ViewMode::Info:
+    case kzoview::ViewMode::info:
         return runInfo(cmd);
-    case kzoview::ViewMode::Snapshot:
+    case kzoview::ViewMode::snapshot:
         return runSnapshot(cmd);
-    case kzoview::ViewMode::Window:
+    case kzoview::ViewMode::window:
         return runWindow(argc, argv, cmd);
     }
     return kzo::cli::kExitUsage;

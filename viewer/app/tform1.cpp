@@ -110,19 +110,19 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     ViewKey key;
     switch (event->key()) {
     case Qt::Key_S:
-        key = ViewKey::Shaded;
+        key = ViewKey::shaded;
         break;
     case Qt::Key_P:
-        key = ViewKey::Play;
+        key = ViewKey::play;
         break;
     case Qt::Key_Space:
-        key = ViewKey::Pause;
+        key = ViewKey::pause;
         break;
     case Qt::Key_Right:
-        key = ViewKey::NextFrame;
+        key = ViewKey::nextFrame;
         break;
     case Qt::Key_Left:
-        key = ViewKey::PreviousFrame;
+        key = ViewKey::previousFrame;
         break;
     default:
         QWidget::keyPressEvent(event);
