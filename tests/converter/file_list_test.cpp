@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 using namespace kzo;
 using Paths = std::vector<std::string>;
@@ -40,7 +41,8 @@ TEST(ConversionRun, outputPathIsExportPrefixAndFileTitle) {
 }
 
 TEST(ConversionRun, convertsInListOrderAndMakesEachFilesDirectoryCurrent) {
-    const auto base = std::filesystem::temp_directory_path() / "kzomaker_run_test";
+    const auto base = std::filesystem::temp_directory_path() /
+                      ("kzomaker_run_test_" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(base / "one");
     std::filesystem::create_directories(base / "two");
     const std::filesystem::path before = std::filesystem::current_path();

@@ -10,13 +10,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 fs::path freshDirectory(const std::string& name) {
-    fs::path dir = fs::temp_directory_path() / ("kzo_file_io_" + name);
+    fs::path dir = fs::temp_directory_path() /
+                   ("kzo_file_io_" + name + "_" + std::to_string(std::random_device{}()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

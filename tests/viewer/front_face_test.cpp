@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 using namespace kzotest;
 
@@ -58,9 +59,8 @@ int count(const kzoview::RasterImage& image, std::uint32_t color) {
 } // namespace
 
 TEST(FrontFace, aConvertedTriangleShowsItsFrontLitAndHidesItsBack) {
-    const auto dir =
-        std::filesystem::temp_directory_path() /
-        ("kzoview_front_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("kzoview_front_" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir);
 
     const Views front = views(convertTriangle(dir, "front", {0, 1, 2}));

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 using namespace kzotest;
 
@@ -14,9 +15,9 @@ namespace {
 
 std::filesystem::path scratchDirectory() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    auto dir = std::filesystem::temp_directory_path() /
-               ("kzoview_roundtrip_" + std::string(test->name()) + "_" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("kzoview_roundtrip_" + std::string(test->name()) +
+                                                  "_" + std::to_string(std::random_device{}()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;

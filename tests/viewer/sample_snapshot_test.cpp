@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 
 namespace fs = std::filesystem;
 
@@ -17,8 +18,7 @@ namespace {
 
 fs::path scratchDirectory() {
     auto dir =
-        fs::temp_directory_path() /
-        ("kzoview_sample_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        fs::temp_directory_path() / ("kzoview_sample_" + std::to_string(std::random_device{}()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

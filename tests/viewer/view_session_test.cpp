@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 using namespace kzotest;
 using namespace kzoview;
@@ -18,9 +19,9 @@ namespace {
 
 std::filesystem::path scratchDirectory() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    auto dir = std::filesystem::temp_directory_path() /
-               ("kzoview_session_" + std::string(test->name()) + "_" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("kzoview_session_" + std::string(test->name()) +
+                                                  "_" + std::to_string(std::random_device{}()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 using namespace kzo;
 namespace fs = std::filesystem;
@@ -17,7 +18,8 @@ struct SceneDir : ::testing::Test {
     void SetUp() override {
         root = fs::temp_directory_path() /
                ("kzo_object_path_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                std::to_string(std::random_device{}()));
         fs::remove_all(root);
         fs::create_directories(root / "scene" / "objects");
         fs::create_directories(root / "scene" / "old");

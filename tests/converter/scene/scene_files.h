@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace kzotest {
@@ -15,10 +16,13 @@ namespace kzotest {
 struct SceneFiles {
     std::filesystem::path root;
 
+    // The name is unique per run: the same test may run at once in another
+    // build tree (a sanitizer build beside the plain one).
     SceneFiles() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         root = std::filesystem::temp_directory_path() /
-               ("kzo_scene_" + std::string(info->test_suite_name()) + "_" + info->name());
+               ("kzo_scene_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+                std::to_string(std::random_device{}()));
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
     }
