@@ -86,12 +86,4 @@ void markLightsOnThreads(const SceneModel& model, ShadowTest test,
     }
 }
 
-void setCountersFromMarks(SceneModel& model, const LightMarks& marks, int lightIndex) {
-    const std::uint64_t* row = marks.bits.data() + at(lightIndex) * marks.wordsPerLight;
-    for (std::int32_t i = 0; i < model.vertexCount; ++i) {
-        model.vertices[at(i)].counter =
-            static_cast<std::int32_t>((row[at(i) / 64] >> (i % 64)) & 1);
-    }
-}
-
 } // namespace kzo

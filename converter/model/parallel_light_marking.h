@@ -26,7 +26,4 @@ struct LightMarks {
 void markLightsOnThreads(const SceneModel& model, ShadowTest test,
                          std::vector<ShadowIndex>& indexes, int threads, LightMarks& marks);
 
-// Sets every vertex's counter to 1 where the light's row marks it lit, else 0.
-void setCountersFromMarks(SceneModel& model, const LightMarks& marks, int lightIndex);
-
 } // namespace kzo

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <thread>
+#include <vector>
 
 namespace kzo {
 
@@ -211,19 +214,30 @@ bool lightAddsLight(const Light& light) {
     }
 }
 
-void applyLight(SceneModel& model, int lightIndex) {
+namespace {
+
+// Adds the light's share to faces [first, end), at the corners whose vertex
+// isLit says the light reaches. A face whose corners it all misses gets
+// nothing whatever its factor, so the factor is left uncomputed.
+template <class IsLit>
+void applyLightToFaces(SceneModel& model, int lightIndex, int first, int end, IsLit&& isLit) {
     const Light& light = model.lights[at(lightIndex)];
     const float color[3] = {static_cast<float>(light.color[0]), static_cast<float>(light.color[1]),
                             static_cast<float>(light.color[2])};
-    for (int i = 0; i < model.faceCount; ++i) {
+    for (int i = first; i < end; ++i) {
         Face& face = model.faces[at(i)];
+        const bool lit[3] = {isLit(face.vertexIndex[0]), isLit(face.vertexIndex[1]),
+                             isLit(face.vertexIndex[2])};
+        if (!lit[0] && !lit[1] && !lit[2]) {
+            continue;
+        }
         const float f = lightFactor(light, face);
         // Written so that a NaN factor adds nothing either.
         if (!(f > 0.0f)) {
             continue;
         }
         for (int k = 0; k < 3; ++k) {
-            if (model.vertices[face.vertexIndex[k]].counter == 0) {
+            if (!lit[k]) {
                 continue;
             }
             face.lightSum[k] += color[0] * f;
@@ -231,6 +245,41 @@ void applyLight(SceneModel& model, int lightIndex) {
             face.lightSum[6 + k] += color[2] * f;
         }
     }
+}
+
+// Every light that adds light, in index order, to each face: blocks of faces
+// on threads threads, as every face's sums take the lights in the same order
+// on any of them.
+void applyMarkedLights(SceneModel& model, const LightMarks& marks, int threads) {
+    auto applyBlock = [&model, &marks](int first, int end) {
+        for (int i = 0; i < model.lightCount; ++i) {
+            if (!lightAddsLight(model.lights[at(i)])) {
+                continue;
+            }
+            const std::uint64_t* row = marks.bits.data() + at(i) * marks.wordsPerLight;
+            applyLightToFaces(model, i, first, end, [row](std::uint16_t vertex) {
+                return ((row[vertex / 64] >> (vertex % 64)) & 1) != 0;
+            });
+        }
+    };
+    const int faces = model.faceCount;
+    auto blockStart = [faces, threads](int t) {
+        return static_cast<int>(static_cast<std::int64_t>(faces) * t / threads);
+    };
+    std::vector<std::jthread> helpers;
+    helpers.reserve(at(threads - 1));
+    for (int t = 1; t < threads; ++t) {
+        helpers.emplace_back(applyBlock, blockStart(t), blockStart(t + 1));
+    }
+    applyBlock(0, blockStart(1));
+}
+
+} // namespace
+
+void applyLight(SceneModel& model, int lightIndex) {
+    applyLightToFaces(model, lightIndex, 0, model.faceCount, [&model](std::uint16_t vertex) {
+        return model.vertices[vertex].counter != 0;
+    });
 }
 
 void storeColors(SceneModel& model, const ConversionSettings& settings) {
@@ -273,12 +322,7 @@ void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
     if (threads > 1) {
         LightMarks marks;
         markLightsOnThreads(model, options.test, model.shadowIndexes, threads, marks);
-        for (int i = 0; i < model.lightCount; ++i) {
-            if (lightAddsLight(model.lights[at(i)])) {
-                setCountersFromMarks(model, marks, i);
-                applyLight(model, i);
-            }
-        }
+        applyMarkedLights(model, marks, threads);
     } else {
         ShadowIndex& index = model.shadowIndexes.front();
         buildShadowIndex(model, index, options.test);
