@@ -122,7 +122,7 @@ for option in "--shading precalc-flat" "--scale 2.5" "--shadow-test relative" --
     [[ " $command " == *" $option "* ]] || fail "kzo_add_models passes no '$option': $command"
 done
 
-cmake -S "$assets" -B "$work/tree" -G "Unix Makefiles" -DKzoTools_DIR="$build" ||
+cmake -S "$assets" -B "$work/tree" -G "Unix Makefiles" -DKzoTools_DIR="$build" >/dev/null ||
     fail "configuring against the build tree"
 check_way "kzo_add_models (build tree, Make)" "$work/tree/assets" cmake --build "$work/tree"
 
