@@ -224,7 +224,8 @@ void widenViewTriangle(const double* a, const double* b, const double* c, double
     // product of the sides; far above that its sign is the turning direction.
     const double sides =
         (std::fabs(ab[0]) + std::fabs(ab[1])) * (std::fabs(ac[0]) + std::fabs(ac[1]));
-    if (!(std::fabs(area) > 1e-9 * sides)) {
+    triangle.thin = !(std::fabs(area) > 1e-9 * sides);
+    if (triangle.thin) {
         for (int i = 0; i < 3; ++i) {
             triangle.edgeNormal[i][0] = triangle.edgeNormal[i][1] = triangle.edgeOffset[i] = 0;
         }
