@@ -11,6 +11,15 @@ if(KZO_SANITIZE)
     add_link_options(${KZO_SANITIZER_FLAGS})
 endif()
 
+# The hardening Debian builds its packages with: fortified libc calls where
+# the optimiser can see buffer sizes, and relocations made read-only before
+# the program runs. The sanitizers bring their own checks of the same calls.
+if(NOT KZO_SANITIZE AND NOT KZO_FUZZ)
+    add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+    add_compile_options(-fstack-protector-strong)
+    add_link_options(LINKER:-z,relro LINKER:-z,now)
+endif()
+
 function(kzo_set_options target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow ${KZO_FP_FLAGS})
     # GCC 12 at -O3 warns of overlapping copies inside std::string's own

@@ -1,4 +1,4 @@
-# Installation of the three programs and a Debian package of them.
+# Installation of the three programs and the Debian packages of them.
 #
 # Every file installs in one of two components: "cli", what the command lines
 # need (the programs and the model import module; no Qt), and "desktop", the
@@ -28,24 +28,5 @@ endforeach()
 
 include(${CMAKE_CURRENT_LIST_DIR}/KzoCMakePackage.cmake)
 
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME kzo-toolchain)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "KZO tool chain developers")
-set(CPACK_PACKAGE_CONTACT "KZO tool chain developers <kzo-toolchain@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Asset tool chain of the KZO engine: converter, wireframe viewer, file inspector")
-set(CPACK_PACKAGE_DESCRIPTION
-    "kzomaker converts 3D Studio files and LightWave scenes into KZO engine objects \
-with animation, camera and light side files; kzoview shows KZO, 3DS and LightWave \
-objects as turning wireframes and makes thumbnails of them; kzodump prints and \
-validates the engine's files.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The Qt 6 runtime the two windows need (qpa plugins: without them no window
-# can open), the model import module's libraries, and the C++ runtime.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins (>= 6.4), libassimp5 (>= 5.2), libmeshoptimizer2d (>= 0.18), libc6, libstdc++6, libgcc-s1")
+include(${CMAKE_CURRENT_LIST_DIR}/KzoDebianPackages.cmake)
 include(CPack)

@@ -72,6 +72,11 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         out << kVersionText;
         return kExitConverted;
     }
+    if (options.window) {
+        // The program opens the window before it gets here (main.cpp).
+        err << "kzomaker: --gui needs the window, which this run does not open\n";
+        return kExitUsage;
+    }
     if (options.files.empty()) {
         err << kUsageText;
         return kExitUsage;

@@ -13,6 +13,7 @@ namespace kzo {
 
 const char* const kUsageText =
     "Usage: kzomaker [options] FILE...\n"
+    "       kzomaker [--gui FILE...]\n"
     "Converts 3D Studio (.3ds) files, LightWave scenes (.lws, versions 1 to 5, their\n"
     "objects read from .3ds twins or .lwo files), LightWave objects (.lwo: LWO2,\n"
     "LWOB, every layer, LightWave's axes kept) and models of every other format\n"
@@ -46,6 +47,8 @@ const char* const kUsageText =
     "      --threads N       threads that mark one file's lights (default: the\n"
     "                        processor's cores divided among the files at a time)\n"
     "  -q, --quiet           print only the error lines and why files are rejected\n"
+    "      --gui             open the window with the files listed, converting nothing\n"
+    "                        (no other option with it; needs a display)\n"
     "  -h, --help            print this help and exit\n"
     "      --version         print the version and exit\n"
     "\n"
@@ -148,7 +151,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     ParsedCommandLine result;
     CommandLineOptions& o = result.options;
     bool standsAlone = false;
-    const std::vector<cli::OptionSpec> specs = {
+    std::vector<cli::OptionSpec> specs = {
         {'o', "output-dir", true,
          [&o](const std::string& value) {
              o.outputDirectory = value;
@@ -192,7 +195,24 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
              return std::string();
          }},
     };
+    // The window takes its options from its own controls: any option beside
+    // --gui would be silently lost, so it is refused.
+    bool conversionOption = false;
+    for (cli::OptionSpec& spec : specs) {
+        spec.apply = [apply = std::move(spec.apply), &conversionOption](const std::string& value) {
+            conversionOption = true;
+            return apply(value);
+        };
+    }
+    specs.push_back({0, "gui", false, [&o](const std::string&) {
+                         o.window = true;
+                         return std::string();
+                     }});
     cli::ParsedArguments parsed = cli::parseArguments(specs, args);
+    if (parsed.request == cli::Request::run && o.window && conversionOption) {
+        parsed.request = cli::Request::invalid;
+        parsed.error = "--gui takes only the files to list; the window sets the options";
+    }
     switch (parsed.request) {
     case cli::Request::help:
         o.help = true;

@@ -17,6 +17,8 @@ struct CommandLineOptions {
     // divided among the workers.
     std::optional<int> threads;
     bool quiet = false;
+    // --gui: open the window with the files listed instead of converting them.
+    bool window = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> files;

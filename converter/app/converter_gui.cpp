@@ -16,13 +16,14 @@ ConverterGui::ConverterGui() : form1(model) {
     form1.attachForms(form2, form3);
 }
 
-int runConverterGui(int argc, char** argv) {
+int runConverterGui(int argc, char** argv, const std::vector<std::string>& files) {
     std::optional<PlatformFailureExit> guard(std::in_place, kExitUsage, kConverterNoDisplay);
     QApplication application(argc, argv);
     guard.reset();
     QApplication::setApplicationName(kConverterTitle);
     try {
         ConverterGui gui;
+        gui.form1.addPaths(files);
         gui.form1.show();
         return QApplication::exec();
     } catch (const std::exception& error) {

@@ -8,6 +8,9 @@
 #include "converter/app/message_window.h"
 #include "converter/model/scene_model.h"
 
+#include <string>
+#include <vector>
+
 namespace kzo {
 
 inline constexpr const char* kConverterTitle = "KZO file maker v1.0";
@@ -21,7 +24,8 @@ struct ConverterGui {
     MessageWindow form3;
 };
 
-// Starts the GUI and runs it until the main form closes. Needs a display.
-int runConverterGui(int argc, char** argv);
+// Starts the GUI with the files listed and runs it until the main form
+// closes. Needs a display.
+int runConverterGui(int argc, char** argv, const std::vector<std::string>& files = {});
 
 } // namespace kzo

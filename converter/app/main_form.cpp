@@ -249,6 +249,10 @@ void MainForm::addFiles() {
     for (const QString& path : chosen) {
         paths.push_back(pathBytes(path));
     }
+    addPaths(paths);
+}
+
+void MainForm::addPaths(const std::vector<std::string>& paths) {
     std::vector<std::string> list = files();
     for (const std::string& added : appendNewPaths(list, paths)) {
         addListItem(pathText(added));

@@ -50,7 +50,9 @@ public:
     std::function<QStringList(QWidget* parent)> chooseInputFiles;
     FileConverter convertOne;
 
-    void addFiles();              // "Add Files"
+    void addFiles(); // "Add Files"
+    // Appends the paths the list does not hold yet, in their order.
+    void addPaths(const std::vector<std::string>& paths);
     void removeSelectedFiles();   // "Remove"
     void removeAllFiles();        // "Remove All"
     void chooseExportDirectory(); // "..."

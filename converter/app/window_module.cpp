@@ -4,13 +4,15 @@
 #include "converter/app/window_module_api.h"
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace kzo {
 namespace {
 
-int run(int* argc, char** argv) {
+int run(int* argc, char** argv, const char* const* files, int fileCount) {
     try {
-        return runConverterGui(*argc, argv);
+        return runConverterGui(*argc, argv, std::vector<std::string>(files, files + fileCount));
     } catch (...) {
         // runConverterGui shows every failure of the forms itself; this is Qt
         // failing before there is anything to show it on.

@@ -6,7 +6,7 @@
 
 namespace kzo {
 
-inline constexpr int kConverterWindowVersion = 1;
+inline constexpr int kConverterWindowVersion = 2;
 inline constexpr const char* kConverterWindowFile = "kzomaker-window.so";
 // Name of the exported ConverterWindowApi object.
 inline constexpr const char* kConverterWindowSymbol = "kzomakerWindowApi";
@@ -17,10 +17,11 @@ inline constexpr const char* kConverterNoDisplay =
 struct ConverterWindowApi {
     int version;
     // Runs the window until the main form closes; returns the exit status.
-    // argc and argv are the program's own (Qt keeps referring to them). A
-    // window system that does not answer ends the program with
-    // kConverterNoDisplay and exit status 2. Throws nothing.
-    int (*run)(int* argc, char** argv);
+    // argc and argv are for Qt (it keeps referring to them); the main form
+    // starts with the fileCount paths of files listed. A window system that
+    // does not answer ends the program with kConverterNoDisplay and exit
+    // status 2. Throws nothing.
+    int (*run)(int* argc, char** argv, const char* const* files, int fileCount);
 };
 
 } // namespace kzo

@@ -28,7 +28,7 @@ _kzomaker() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
-            --light --deps --fit --shadow-test= --jobs= --threads= --quiet --help
+            --light --deps --fit --shadow-test= --jobs= --threads= --quiet --gui --help
             --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return

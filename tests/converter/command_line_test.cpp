@@ -259,6 +259,7 @@ TEST(CommandLine, usageErrorsGiveStatusTwoAndConvertNothing) {
         {"--threads", "0", file},
         {file, "-o"},
         {"-s"},
+        {"--gui", file}, // with -o: the window sets its options itself
     };
     for (auto args : bad) {
         args.insert(args.begin(), {"-o", out});
@@ -272,6 +273,20 @@ TEST(CommandLine, usageErrorsGiveStatusTwoAndConvertNothing) {
     const CliRun none = kzomaker({});
     EXPECT_EQ(none.status, 2);
     EXPECT_NE(none.err.find("Usage: kzomaker"), std::string::npos);
+}
+
+TEST(CommandLine, guiAsksForTheWindowWithTheFilesListed) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--gui", "a.lws", "b.3ds"}, {"a.lws", "--gui", "--", "b.3ds"}}) {
+        const ParsedCommandLine parsed = parseCommandLine(args);
+        ASSERT_FALSE(parsed.error) << parsed.error->message;
+        EXPECT_TRUE(parsed.options.window);
+        EXPECT_EQ(parsed.options.files, (std::vector<std::string>{"a.lws", "b.3ds"}));
+    }
+    EXPECT_FALSE(parseCommandLine({"a.lws"}).options.window);
+    const ParsedCommandLine withOption = parseCommandLine({"--gui", "--light", "a.lws"});
+    ASSERT_TRUE(withOption.error);
+    EXPECT_NE(withOption.error->message.find("--gui"), std::string::npos);
 }
 
 TEST(CommandLine, scaleOutsideTheRangeAfterRoundingToFloatIsRefused) {

@@ -157,6 +157,10 @@ TEST_F(MainFormTest, addFilesSkipsPathsAlreadyListedExactly) {
 
     chooseFiles({}); // cancelled
     EXPECT_EQ(listed().size(), 4);
+
+    // kzomaker --gui FILE... lists its files the same way.
+    gui->form1.addPaths({"/c/z.3DS", "/d/w.lwo", "/d/w.lwo"});
+    EXPECT_EQ(listed(), (QStringList{"/a/x.lws", "/b/y.3ds", "/A/X.LWS", "/c/z.3DS", "/d/w.lwo"}));
 }
 
 TEST_F(MainFormTest, theFileListScrollsToTheEndOfEveryPathAndShowsItWhole) {
