@@ -1,5 +1,6 @@
 # kzo_add_models(TARGET name OUTPUT_DIR dir
-#                [SHADING type] [SCALE f] [ANIMATION] [CAMERA] [LIGHT] [FIT] [ALL]
+#                [SHADING type] [SCALE f] [SHADOW_TEST test]
+#                [ANIMATION] [CAMERA] [LIGHT] [FIT] [ALL]
 #                SOURCES file...)
 #
 # Converts each source with Kzo::kzomaker into OUTPUT_DIR (relative to the
@@ -17,7 +18,7 @@ set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
     cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;FIT;ALL"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE" "SOURCES")
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST" "SOURCES")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -37,6 +38,9 @@ function(kzo_add_models)
     endif()
     if(DEFINED ARG_SCALE)
         list(APPEND options --scale ${ARG_SCALE})
+    endif()
+    if(DEFINED ARG_SHADOW_TEST)
+        list(APPEND options --shadow-test ${ARG_SHADOW_TEST})
     endif()
     foreach(flag ANIMATION CAMERA LIGHT FIT)
         if(ARG_${flag})

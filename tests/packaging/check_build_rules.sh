@@ -105,6 +105,23 @@ cmake -S "$assets" -B "$work/installed" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >
 check_way "kzo_add_models (installed, Ninja)" "$work/installed/assets" \
     cmake --build "$work/installed"
 
+# Every option of the function reaches the converter's command line.
+mkdir "$work/options"
+cat >"$work/options/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
+project(options NONE)
+find_package(KzoTools REQUIRED)
+kzo_add_models(TARGET models OUTPUT_DIR out SHADING precalc-flat SCALE 2.5 SHADOW_TEST relative
+    ANIMATION CAMERA LIGHT FIT SOURCES "$assets/robot.lws")
+CMAKE
+cmake -S "$work/options" -B "$work/options/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null ||
+    fail "configuring a project with every option"
+command=$(ninja -C "$work/options/build" -t commands models | grep -F "$kzomaker")
+for option in "--shading precalc-flat" "--scale 2.5" "--shadow-test relative" --animation \
+    --camera --light --fit --deps; do
+    [[ " $command " == *" $option "* ]] || fail "kzo_add_models passes no '$option': $command"
+done
+
 cmake -S "$assets" -B "$work/tree" -G "Unix Makefiles" -DKzoTools_DIR="$build" ||
     fail "configuring against the build tree"
 check_way "kzo_add_models (build tree, Make)" "$work/tree/assets" cmake --build "$work/tree"
