@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <latch>
 #include <mutex>
 #include <thread>
 
@@ -35,6 +36,14 @@ void storeRow(const ShadowIndex& index, std::int32_t vertexCount, std::uint64_t*
     }
 }
 
+void recordFailure(SharedRun& run) {
+    const std::lock_guard<std::mutex> guard(run.failureLock);
+    if (!run.failure) {
+        run.failure = std::current_exception();
+    }
+    run.failed.store(true);
+}
+
 void markLights(SharedRun& run, ShadowIndex& index) {
     try {
         for (;;) {
@@ -50,12 +59,25 @@ void markLights(SharedRun& run, ShadowIndex& index) {
                      run.marks.bits.data() + at(light) * run.marks.wordsPerLight);
         }
     } catch (...) {
-        const std::lock_guard<std::mutex> guard(run.failureLock);
-        if (!run.failure) {
-            run.failure = std::current_exception();
-        }
-        run.failed.store(true);
+        recordFailure(run);
     }
+}
+
+// Each thread builds its own index; the first index's trees then serve all,
+// so none may be built before every index has been built (and its trees
+// reset).
+void buildAndMark(SharedRun& run, std::vector<ShadowIndex>& indexes, int thread,
+                  std::latch& built) {
+    ShadowIndex& index = indexes[at(thread)];
+    try {
+        buildShadowIndex(run.model, index, run.test);
+        index.sharedTrees = thread > 0 ? &indexes.front().ownTrees : nullptr;
+        index.treeLock = &run.treeLock;
+    } catch (...) {
+        recordFailure(run);
+    }
+    built.arrive_and_wait();
+    markLights(run, index);
 }
 
 } // namespace
@@ -65,21 +87,23 @@ void markLightsOnThreads(const SceneModel& model, ShadowTest test,
     marks.wordsPerLight = (at(std::max(model.vertexCount, 0)) + 63) / 64;
     marks.bits.assign(marks.wordsPerLight * at(std::max(model.lightCount, 0)), 0);
     SharedRun run(model, test, marks);
-    // Built here, before any thread runs; the first index's trees serve all.
-    for (int t = 0; t < threads; ++t) {
-        ShadowIndex& index = indexes[at(t)];
-        buildShadowIndex(model, index, test);
-        index.sharedTrees = t > 0 ? &indexes.front().ownTrees : nullptr;
-        index.treeLock = &run.treeLock;
-    }
+    std::latch built(threads);
     {
         std::vector<std::jthread> helpers;
-        helpers.reserve(at(threads - 1));
-        for (int t = 1; t < threads; ++t) {
-            ShadowIndex& index = indexes[at(t)];
-            helpers.emplace_back([&run, &index] { markLights(run, index); });
+        int started = 1;
+        try {
+            helpers.reserve(at(threads - 1));
+            for (; started < threads; ++started) {
+                const int t = started;
+                helpers.emplace_back(
+                    [&run, &indexes, t, &built] { buildAndMark(run, indexes, t, built); });
+            }
+        } catch (...) {
+            // The threads that did start must not wait for the others.
+            recordFailure(run);
+            built.count_down(threads - started);
         }
-        markLights(run, indexes.front());
+        buildAndMark(run, indexes, 0, built);
     } // the helpers join here
     if (run.failure) {
         std::rethrow_exception(run.failure);

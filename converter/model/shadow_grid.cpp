@@ -212,19 +212,23 @@ void bucketLitVertices(ShadowGrid& grid, const std::uint8_t* lit, std::int32_t v
 
 void widenViewTriangle(const double* a, const double* b, const double* c, double margin,
                        ViewTriangle& triangle) {
-    const double* corners[3] = {a, b, c};
-    for (int axis = 0; axis < 2; ++axis) {
-        triangle.lo[axis] = std::min(std::min(a[axis], b[axis]), c[axis]) - margin;
-        triangle.hi[axis] = std::max(std::max(a[axis], b[axis]), c[axis]) + margin;
-    }
-    const double ab[2] = {b[0] - a[0], b[1] - a[1]};
-    const double ac[2] = {c[0] - a[0], c[1] - a[1]};
+    // Copied first: the triangle could alias the corners, as far as the
+    // compiler knows, and would have them read again after every store.
+    const double x[3] = {a[0], b[0], c[0]};
+    const double y[3] = {a[1], b[1], c[1]};
+    triangle.lo[0] = std::min(std::min(x[0], x[1]), x[2]) - margin;
+    triangle.lo[1] = std::min(std::min(y[0], y[1]), y[2]) - margin;
+    triangle.hi[0] = std::max(std::max(x[0], x[1]), x[2]) + margin;
+    triangle.hi[1] = std::max(std::max(y[0], y[1]), y[2]) + margin;
+    const double ab[2] = {x[1] - x[0], y[1] - y[0]};
+    const double ac[2] = {x[2] - x[0], y[2] - y[0]};
     const double area = ab[0] * ac[1] - ab[1] * ac[0];
     // The computed area is off by a few units in the last place of the
     // product of the sides; far above that its sign is the turning direction.
     const double sides =
         (std::fabs(ab[0]) + std::fabs(ab[1])) * (std::fabs(ac[0]) + std::fabs(ac[1]));
-    if (!(std::fabs(area) > 1e-9 * sides)) {
+    triangle.thin = !(std::fabs(area) > 1e-9 * sides);
+    if (triangle.thin) {
         for (int i = 0; i < 3; ++i) {
             triangle.edgeNormal[i][0] = triangle.edgeNormal[i][1] = triangle.edgeOffset[i] = 0;
         }
@@ -232,16 +236,15 @@ void widenViewTriangle(const double* a, const double* b, const double* c, double
     }
     const double turn = area > 0 ? 1 : -1;
     for (int i = 0; i < 3; ++i) {
-        const double* from = corners[i];
-        const double* to = corners[i == 2 ? 0 : i + 1];
+        const int to = i == 2 ? 0 : i + 1;
         // Points inward: n . p >= n . from inside. |n| is at most the sum of
         // its parts' magnitudes, so that sum times the margin moves the edge
         // out by at least the margin.
-        double* n = triangle.edgeNormal[i];
-        n[0] = -(to[1] - from[1]) * turn;
-        n[1] = (to[0] - from[0]) * turn;
-        triangle.edgeOffset[i] =
-            n[0] * from[0] + n[1] * from[1] - margin * (std::fabs(n[0]) + std::fabs(n[1]));
+        const double n0 = -(y[to] - y[i]) * turn;
+        const double n1 = (x[to] - x[i]) * turn;
+        triangle.edgeNormal[i][0] = n0;
+        triangle.edgeNormal[i][1] = n1;
+        triangle.edgeOffset[i] = n0 * x[i] + n1 * y[i] - margin * (std::fabs(n0) + std::fabs(n1));
     }
 }
 

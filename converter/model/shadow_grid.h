@@ -47,6 +47,7 @@ struct ViewTriangle {
     double hi[2];
     double edgeNormal[3][2];
     double edgeOffset[3];
+    bool thin; // only the box tells
 };
 
 struct ShadowGrid {
@@ -107,30 +108,41 @@ bool cellsCovering(const ShadowGrid& grid, int part, const ViewTriangle& triangl
                    ShadowGridWindow& window);
 
 // Calls visit(vertex) for every vertex of the window's cells that the
-// triangle may hold: viewTriangleHolds with the triangle kept in registers
-// for the whole window, as it runs for every item of every face.
+// triangle may hold. It runs for every item of every face, so it keeps the
+// triangle in registers, and tries only the edges of a triangle that has
+// them: each widened edge alone holds every point within the margin, the box
+// only narrows that near sharp corners.
 template <class Visit>
 void forEachVertexInTriangle(const ShadowGrid& grid, const ViewTriangle& triangle,
                              const ShadowGridWindow& window, Visit&& visit) {
-    const double lo0 = triangle.lo[0], lo1 = triangle.lo[1];
-    const double hi0 = triangle.hi[0], hi1 = triangle.hi[1];
+    const double* view = grid.itemView.data();
+    const std::int32_t* items = grid.items.data();
+    const std::int32_t* cellBegin = grid.cellBegin.data();
+    if (triangle.thin) {
+        for (std::int32_t row = window.row0; row <= window.row1; ++row) {
+            const std::int32_t rowStart = window.firstCell + row * window.columns;
+            const std::int32_t end = cellBegin[rowStart + window.column1 + 1];
+            for (std::int32_t i = cellBegin[rowStart + window.column0]; i < end; ++i) {
+                if (viewTriangleHolds(triangle, &view[2 * i])) {
+                    visit(items[i]);
+                }
+            }
+        }
+        return;
+    }
     const double a0 = triangle.edgeNormal[0][0], b0 = triangle.edgeNormal[0][1];
     const double a1 = triangle.edgeNormal[1][0], b1 = triangle.edgeNormal[1][1];
     const double a2 = triangle.edgeNormal[2][0], b2 = triangle.edgeNormal[2][1];
     const double c0 = triangle.edgeOffset[0], c1 = triangle.edgeOffset[1];
     const double c2 = triangle.edgeOffset[2];
-    const double* view = grid.itemView.data();
-    const std::int32_t* items = grid.items.data();
-    const std::int32_t* cellBegin = grid.cellBegin.data();
     for (std::int32_t row = window.row0; row <= window.row1; ++row) {
         const std::int32_t rowStart = window.firstCell + row * window.columns;
         const std::int32_t end = cellBegin[rowStart + window.column1 + 1];
         for (std::int32_t i = cellBegin[rowStart + window.column0]; i < end; ++i) {
             const double x = view[2 * i];
             const double y = view[2 * i + 1];
-            const bool holds = (x >= lo0) & (x <= hi0) & (y >= lo1) & (y <= hi1) &
-                               (a0 * x + b0 * y >= c0) & (a1 * x + b1 * y >= c1) &
-                               (a2 * x + b2 * y >= c2);
+            const bool holds =
+                (a0 * x + b0 * y >= c0) & (a1 * x + b1 * y >= c1) & (a2 * x + b2 * y >= c2);
             if (holds) {
                 visit(items[i]);
             }
