@@ -7,12 +7,12 @@
 namespace kzo::cli {
 namespace {
 
-std::string optionNames(const OptionSpec& spec) {
+std::string optionNames(const OptionRule& rule) {
     std::string names;
-    if (spec.shortName != 0) {
-        names = std::string("-") + spec.shortName + ",";
+    if (rule.shortName != 0) {
+        names = std::string("-") + rule.shortName + ",";
     }
-    return names + "--" + spec.longName;
+    return names + "--" + rule.longName;
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -21,15 +21,15 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 
 // The library names the option at the start of its messages; say it in the
 // words of our other usage errors where we can tell which case it is.
-std::string describe(const CLI::ParseError& e, const std::vector<OptionSpec>& options) {
+std::string describe(const CLI::ParseError& e, const std::vector<OptionRule>& options) {
     const std::string_view what = e.what();
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr) {
-        for (const OptionSpec& spec : options) {
-            if (spec.takesValue && startsWith(what, "--" + spec.longName + ":")) {
-                return "option '--" + spec.longName + "' needs a value";
+        for (const OptionRule& rule : options) {
+            if (rule.takesValue && startsWith(what, "--" + rule.longName + ":")) {
+                return "option '--" + rule.longName + "' needs a value";
             }
-            if (!spec.takesValue && startsWith(what, spec.longName + " was given")) {
-                return "option '--" + spec.longName + "' takes no value";
+            if (!rule.takesValue && startsWith(what, rule.longName + " was given")) {
+                return "option '--" + rule.longName + "' takes no value";
             }
         }
     }
@@ -38,7 +38,7 @@ std::string describe(const CLI::ParseError& e, const std::vector<OptionSpec>& op
 
 } // namespace
 
-ParsedArguments parseArguments(const std::vector<OptionSpec>& options,
+ParsedArguments parseArguments(const std::vector<OptionRule>& options,
                                const std::vector<std::string>& args) {
     CLI::App app;
     app.set_help_flag();
@@ -48,11 +48,11 @@ ParsedArguments parseArguments(const std::vector<OptionSpec>& options,
     CLI::Option* version = app.add_flag("--version")->disable_flag_override();
     std::deque<std::string> values; // stable addresses for the library to fill
     std::vector<CLI::Option*> given;
-    for (const OptionSpec& spec : options) {
-        if (spec.takesValue) {
-            given.push_back(app.add_option(optionNames(spec), values.emplace_back()));
+    for (const OptionRule& rule : options) {
+        if (rule.takesValue) {
+            given.push_back(app.add_option(optionNames(rule), values.emplace_back()));
         } else {
-            given.push_back(app.add_flag(optionNames(spec))->disable_flag_override());
+            given.push_back(app.add_flag(optionNames(rule))->disable_flag_override());
             values.emplace_back();
         }
     }

@@ -18,7 +18,7 @@ namespace kzo::cli {
 
 inline constexpr int kExitUsage = 2;
 
-struct OptionSpec {
+struct OptionRule {
     char shortName = 0;   // 'o' for -o; 0 for none
     std::string longName; // "output-dir" for --output-dir
     bool takesValue = false;
@@ -43,7 +43,7 @@ struct ParsedArguments {
 // args are the arguments after the program's name. --help wins over
 // --version, and both over other options' values; no apply is called for
 // them.
-ParsedArguments parseArguments(const std::vector<OptionSpec>& options,
+ParsedArguments parseArguments(const std::vector<OptionRule>& options,
                                const std::vector<std::string>& args);
 
 // "PROGRAM: ERROR" and a line that points at --help.

@@ -52,7 +52,7 @@ std::variant<Options, int> parseCommandLine(int argc, char** argv) {
             return std::string();
         };
     };
-    const std::vector<kzo::cli::OptionSpec> specs = {
+    const std::vector<kzo::cli::OptionRule> rules = {
         {0, "json", false, action(Options::Action::json)},
         {0, "summary", false, action(Options::Action::summary)},
         {0, "check", false, action(Options::Action::check)},
@@ -64,7 +64,7 @@ std::variant<Options, int> parseCommandLine(int argc, char** argv) {
          }},
     };
     kzo::cli::ParsedArguments parsed =
-        kzo::cli::parseArguments(specs, std::vector<std::string>(argv + 1, argv + argc));
+        kzo::cli::parseArguments(rules, std::vector<std::string>(argv + 1, argv + argc));
     switch (parsed.request) {
     case kzo::cli::Request::help:
         std::fputs(kUsage, stdout);

@@ -79,7 +79,7 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
     bool framed = false;
     bool paced = false;
     bool scaled = false;
-    const std::vector<kzo::cli::OptionSpec> specs = {
+    const std::vector<kzo::cli::OptionRule> rules = {
         {0, "info", false,
          [&info](const std::string&) {
              info = true;
@@ -124,7 +124,7 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
                                                      : "--scale needs a number above 0";
          }},
     };
-    kzo::cli::ParsedArguments parsed = kzo::cli::parseArguments(specs, args);
+    kzo::cli::ParsedArguments parsed = kzo::cli::parseArguments(rules, args);
     switch (parsed.request) {
     case kzo::cli::Request::help:
         c.mode = ViewMode::help;

@@ -151,7 +151,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     ParsedCommandLine result;
     CommandLineOptions& o = result.options;
     bool standsAlone = false;
-    std::vector<cli::OptionSpec> specs = {
+    std::vector<cli::OptionRule> rules = {
         {'o', "output-dir", true,
          [&o](const std::string& value) {
              o.outputDirectory = value;
@@ -198,17 +198,17 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     // The window takes its options from its own controls: any option beside
     // --gui would be silently lost, so it is refused.
     bool conversionOption = false;
-    for (cli::OptionSpec& spec : specs) {
-        spec.apply = [apply = std::move(spec.apply), &conversionOption](const std::string& value) {
+    for (cli::OptionRule& rule : rules) {
+        rule.apply = [apply = std::move(rule.apply), &conversionOption](const std::string& value) {
             conversionOption = true;
             return apply(value);
         };
     }
-    specs.push_back({0, "gui", false, [&o](const std::string&) {
+    rules.push_back({0, "gui", false, [&o](const std::string&) {
                          o.window = true;
                          return std::string();
                      }});
-    cli::ParsedArguments parsed = cli::parseArguments(specs, args);
+    cli::ParsedArguments parsed = cli::parseArguments(rules, args);
     if (parsed.request == cli::Request::run && o.window && conversionOption) {
         parsed.request = cli::Request::invalid;
         parsed.error = "--gui takes only the files to list; the window sets the options";

@@ -3,7 +3,7 @@
 // channel in seconds; version 3 in channel envelope blocks with radians and
 // colours 0..1; versions 4 and 5 with ids on the item lines as well.
 //
-//   SceneSpec spec; spec.objects.push_back({...}); sceneInVersion(spec, 3)
+//   SceneOutline outline; outline.objects.push_back({...}); sceneInVersion(outline, 3)
 #pragma once
 
 #include "tests/converter/scene/build_lws.h"
@@ -34,7 +34,7 @@ struct SpecLight {
     Key key;
 };
 
-struct SceneSpec {
+struct SceneOutline {
     int lastFrame = 60;
     double framesPerSecond = 30.0;
     std::vector<SpecObject> objects;
@@ -64,8 +64,8 @@ inline std::string hexId(std::uint32_t id) {
 namespace lwsdetail {
 
 // Version 3 numbers items by their order; later versions declare the ids.
-inline std::uint32_t objectId(const SceneSpec& spec, int number, int version) {
-    const SpecObject& o = spec.objects[std::size_t(number - 1)];
+inline std::uint32_t objectId(const SceneOutline& outline, int number, int version) {
+    const SpecObject& o = outline.objects[std::size_t(number - 1)];
     return o.id && version >= 4 ? o.id : 0x10000000u + std::uint32_t(number - 1);
 }
 
@@ -76,7 +76,7 @@ inline double channelValue(const Key& k, int c, int version) {
 }
 
 inline std::string motion(const std::string& keyword, const std::vector<Key>& keys,
-                          const SceneSpec& spec, int version) {
+                          const SceneOutline& outline, int version) {
     std::string out = keyword;
     if (version == 1) {
         out += " (unnamed)\n9\n" + std::to_string(keys.size()) + "\n";
@@ -98,7 +98,7 @@ inline std::string motion(const std::string& keyword, const std::vector<Key>& ke
         }
         for (const Key& k : keys) {
             const std::string value = num(channelValue(k, c, version));
-            const std::string time = num(k.frameNumber / spec.framesPerSecond);
+            const std::string time = num(k.frameNumber / outline.framesPerSecond);
             out += version == 2 ? "  " + value + " " + time + " 0 0 0 0\n"
                                 : "  Key " + value + " " + time + " 0 0 0 0 0 0 0\n";
         }
@@ -107,14 +107,14 @@ inline std::string motion(const std::string& keyword, const std::vector<Key>& ke
     return out;
 }
 
-inline std::string parentLine(const SceneSpec& spec, int number, int version,
+inline std::string parentLine(const SceneOutline& outline, int number, int version,
                               const char* oldKeyword, const char* newKeyword) {
     if (number == 0) {
         return "";
     }
     return version <= 2
                ? std::string(oldKeyword) + " " + std::to_string(number) + "\n"
-               : std::string(newKeyword) + " " + hexId(objectId(spec, number, version)) + "\n";
+               : std::string(newKeyword) + " " + hexId(objectId(outline, number, version)) + "\n";
 }
 
 inline std::string colour(const std::array<int, 3>& c, int version) {
@@ -127,16 +127,17 @@ inline std::string colour(const std::array<int, 3>& c, int version) {
 
 } // namespace lwsdetail
 
-inline Lws sceneInVersion(const SceneSpec& spec, int version) {
+inline Lws sceneInVersion(const SceneOutline& outline, int version) {
     using namespace lwsdetail;
     std::string out = "LWSC\n" + std::to_string(version) + "\n\nFirstFrame 1\nLastFrame " +
-                      std::to_string(spec.lastFrame) + "\nFrameStep 1\n";
+                      std::to_string(outline.lastFrame) + "\nFrameStep 1\n";
     if (version >= 2) {
-        out += "FramesPerSecond " + num(spec.framesPerSecond) + "\n";
+        out += "FramesPerSecond " + num(outline.framesPerSecond) + "\n";
     }
-    for (std::size_t i = 0; i < spec.objects.size(); ++i) {
-        const SpecObject& o = spec.objects[i];
-        const std::string id = version >= 4 ? hexId(objectId(spec, int(i + 1), version)) + " " : "";
+    for (std::size_t i = 0; i < outline.objects.size(); ++i) {
+        const SpecObject& o = outline.objects[i];
+        const std::string id =
+            version >= 4 ? hexId(objectId(outline, int(i + 1), version)) + " " : "";
         if (o.path.empty()) {
             out += "AddNullObject " + id + "Null\n";
         } else if (version <= 2) {
@@ -144,22 +145,22 @@ inline Lws sceneInVersion(const SceneSpec& spec, int version) {
         } else {
             out += "LoadObjectLayer 1 " + id + o.path + "\n";
         }
-        out += "ShowObject 6 7\n" + motion("ObjectMotion", o.keys, spec, version);
+        out += "ShowObject 6 7\n" + motion("ObjectMotion", o.keys, outline, version);
         // Version 1 reads the line behind PivotPoint as its ParentObject line,
         // whatever it holds.
         out += (version <= 2 ? "PivotPoint " : "PivotPosition ") + num(o.pivot[0]) + " " +
                num(o.pivot[1]) + " " + num(o.pivot[2]) + "\n";
         const std::string parent =
-            parentLine(spec, o.parent, version, "ParentObject", "ParentItem");
+            parentLine(outline, o.parent, version, "ParentObject", "ParentItem");
         out += parent.empty() ? "ShadowOptions 7\n" : parent;
     }
-    out += "AmbientColor" + colour(spec.ambient, version);
-    out +=
-        (version <= 2 ? "AmbIntensity " : "AmbientIntensity ") + num(spec.ambientIntensity) + "\n";
-    for (std::size_t i = 0; i < spec.lights.size(); ++i) {
-        const SpecLight& l = spec.lights[i];
+    out += "AmbientColor" + colour(outline.ambient, version);
+    out += (version <= 2 ? "AmbIntensity " : "AmbientIntensity ") + num(outline.ambientIntensity) +
+           "\n";
+    for (std::size_t i = 0; i < outline.lights.size(); ++i) {
+        const SpecLight& l = outline.lights[i];
         out += "AddLight" + (version >= 4 ? " " + hexId(0x20000000u + std::uint32_t(i)) : "") +
-               "\nLightName Light\n" + motion("LightMotion", {l.key}, spec, version);
+               "\nLightName Light\n" + motion("LightMotion", {l.key}, outline, version);
         out += "LightColor" + colour(l.color, version);
         out += (version <= 2 ? "LgtIntensity " : "LightIntensity ") + num(l.intensity) + "\n";
         out += "LightType " + std::to_string(l.type) + "\n";
@@ -173,9 +174,9 @@ inline Lws sceneInVersion(const SceneSpec& spec, int version) {
     if (version >= 3) {
         out += "AddCamera" + (version >= 4 ? std::string(" 30000000") : "") + "\nCameraName C\n";
     }
-    out += "ShowCamera 1 2\n" + motion("CameraMotion", spec.cameraKeys, spec, version);
-    out += parentLine(spec, spec.cameraParent, version, "ParentObject", "ParentItem");
-    out += parentLine(spec, spec.cameraTarget, version, "TargetObject", "TargetItem");
+    out += "ShowCamera 1 2\n" + motion("CameraMotion", outline.cameraKeys, outline, version);
+    out += parentLine(outline, outline.cameraParent, version, "ParentObject", "ParentItem");
+    out += parentLine(outline, outline.cameraTarget, version, "TargetObject", "TargetItem");
     return Lws{out};
 }
 

@@ -72,8 +72,8 @@ Bytes lwob(const Mesh& mesh) {
         lwoChunk("SURF", s0("Paint") + subchunk("COLR", Bytes().u8(200).u8(0).u8(255).u8(0))));
 }
 
-SceneSpec spec(bool rotations) {
-    SceneSpec s;
+SceneOutline outline(bool rotations) {
+    SceneOutline s;
     s.lastFrame = 40;
     Key boxEnd = key(2, 3, 1).frame(40).scale(2, 2, 2);
     if (rotations) {
@@ -107,7 +107,7 @@ SceneSpec spec(bool rotations) {
 }
 
 // Converts the scene of the given version and returns its output files.
-std::map<std::string, std::vector<std::uint8_t>> convert(const SceneSpec& s, int version,
+std::map<std::string, std::vector<std::uint8_t>> convert(const SceneOutline& s, int version,
                                                          const std::vector<std::string>& options) {
     TempDir in, out;
     std::filesystem::create_directories(in.path() / "Objects");
@@ -148,21 +148,21 @@ TEST(SceneVersions, oneSceneInEveryVersionGivesTheSameFiles) {
     for (const auto& options : std::vector<std::vector<std::string>>{
              {"--animation", "--camera", "--light"},
              {"--shading", "precalc-gouraud", "--camera", "--light"}}) {
-        const auto v1 = convert(spec(false), 1, options);
+        const auto v1 = convert(outline(false), 1, options);
         ASSERT_EQ(v1.size(), options[0] == "--animation" ? 4u : 3u);
         for (int version : {2, 3, 5}) {
             SCOPED_TRACE(version);
-            EXPECT_EQ(convert(spec(false), version, options), v1);
+            EXPECT_EQ(convert(outline(false), version, options), v1);
         }
     }
 }
 
 TEST(SceneVersions, radiansGiveTheDegreesOfVersionOneWithinOneUnitInTheLastPlace) {
     const std::vector<std::string> options = {"--animation"};
-    const auto v1 = convert(spec(true), 1, options);
+    const auto v1 = convert(outline(true), 1, options);
     for (int version : {3, 5}) {
         SCOPED_TRACE(version);
-        const auto later = convert(spec(true), version, options);
+        const auto later = convert(outline(true), version, options);
         EXPECT_EQ(later.at("scene.kzo"), v1.at("scene.kzo"));
         const std::vector<std::uint8_t>& a = v1.at("scene.mot");
         const std::vector<std::uint8_t>& b = later.at("scene.mot");
