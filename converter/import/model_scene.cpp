@@ -1,5 +1,6 @@
 #include "converter/import/model_scene.h"
 
+#include "converter/import/material_table.h"
 #include "converter/model/scene_model.h"
 
 #include <vector>
@@ -7,31 +8,19 @@
 namespace kzo {
 namespace {
 
+// A name over the table's length cannot be stored: said here with the file's
+// name, before the shared table takes it.
 std::int16_t storeImage(SceneModel& model, const std::string& name, const std::string& path) {
-    for (std::int32_t i = 0; i < model.imageCount; ++i) {
-        if (model.images[static_cast<std::size_t>(i)].name == name) {
-            return static_cast<std::int16_t>(i);
-        }
-    }
     if (name.size() > kMaxNameLength) {
         fatalError(model.sink, "'%s' names a texture of more than %zu characters", path.c_str(),
                    kMaxNameLength);
     }
-    if (model.imageCount >= kMaxImages) {
-        fatalError(model.sink, "'%s' has more than %d images", path.c_str(), kMaxImages);
-    }
-    model.images[static_cast<std::size_t>(model.imageCount)].name = name;
-    return static_cast<std::int16_t>(model.imageCount++);
-}
-
-bool sameMaterial(const Material& a, const Material& b) {
-    return a.red == b.red && a.green == b.green && a.blue == b.blue &&
-           a.transparency == b.transparency && a.imageIndex == b.imageIndex && a.flags == b.flags;
+    return storeImageName(model, name, path);
 }
 
 // The material's index in the table: an equal one stored earlier, or a new one.
-std::int16_t storeMaterial(SceneModel& model, const ImportedMaterial& source,
-                           const std::string& path) {
+std::int16_t storeImportedMaterial(SceneModel& model, const ImportedMaterial& source,
+                                   const std::string& path) {
     Material material;
     material.red = source.red;
     material.green = source.green;
@@ -43,16 +32,7 @@ std::int16_t storeMaterial(SceneModel& model, const ImportedMaterial& source,
         material.imageIndex = storeImage(model, source.imageName, path);
         material.flags |= kMaterialTextured | kMaterialTextured40 | kMaterialTextured80;
     }
-    for (std::int32_t i = 0; i < model.materialCount; ++i) {
-        if (sameMaterial(model.materials[static_cast<std::size_t>(i)], material)) {
-            return static_cast<std::int16_t>(i);
-        }
-    }
-    if (model.materialCount >= kMaxMaterials) {
-        fatalError(model.sink, "'%s' has more than %d materials", path.c_str(), kMaxMaterials);
-    }
-    model.materials[static_cast<std::size_t>(model.materialCount)] = material;
-    return static_cast<std::int16_t>(model.materialCount++);
+    return storeMaterial(model, material, path);
 }
 
 float texel(float coordinate) {
@@ -72,7 +52,7 @@ void fillSceneModel(SceneModel& model, const ImportedModel& imported, const std:
     }
     std::vector<std::int16_t> materialIndex;
     for (const ImportedMaterial& material : imported.materials) {
-        materialIndex.push_back(storeMaterial(model, material, path));
+        materialIndex.push_back(storeImportedMaterial(model, material, path));
     }
     for (std::size_t v = 0; v < imported.vertexCount(); ++v) {
         Vertex vertex;
