@@ -281,11 +281,8 @@ bool distantShadowWindows(const ShadowGrid& grid, const LightFrame& light, const
 
 void testWindow(const SceneModel& model, ShadowIndex& index, const LightFrame& light,
                 const Query& q, const ViewTriangle& triangle, const ShadowGridWindow& window) {
-    // The face's own corners lie in its triangle: most of what it holds.
-    forEachVertexInTriangle(index.grid, triangle, window, [&](std::int32_t vertex) {
-        if (!isCorner(*q.o, vertex)) {
-            testVertex(model, index, light, q, vertex);
-        }
+    forEachVertexInTriangle(index.grid, triangle, window, q.o->corners, [&](std::int32_t vertex) {
+        testVertex(model, index, light, q, vertex);
     });
 }
 

@@ -108,13 +108,15 @@ bool cellsCovering(const ShadowGrid& grid, int part, const ViewTriangle& triangl
                    ShadowGridWindow& window);
 
 // Calls visit(vertex) for every vertex of the window's cells that the
-// triangle may hold. It runs for every item of every face, so it keeps the
-// triangle in registers, and tries only the edges of a triangle that has
-// them: each widened edge alone holds every point within the margin, the box
-// only narrows that near sharp corners.
+// triangle may hold, except the three of skip (a face's own corners, which
+// its triangle always holds). It runs for every item of every face, so it
+// keeps the triangle in registers, and tries only the edges of a triangle
+// that has them: each widened edge alone holds every point within the
+// margin, the box only narrows that near sharp corners.
 template <class Visit>
 void forEachVertexInTriangle(const ShadowGrid& grid, const ViewTriangle& triangle,
-                             const ShadowGridWindow& window, Visit&& visit) {
+                             const ShadowGridWindow& window, const std::int32_t (&skip)[3],
+                             Visit&& visit) {
     const double* view = grid.itemView.data();
     const std::int32_t* items = grid.items.data();
     const std::int32_t* cellBegin = grid.cellBegin.data();
@@ -123,8 +125,10 @@ void forEachVertexInTriangle(const ShadowGrid& grid, const ViewTriangle& triangl
             const std::int32_t rowStart = window.firstCell + row * window.columns;
             const std::int32_t end = cellBegin[rowStart + window.column1 + 1];
             for (std::int32_t i = cellBegin[rowStart + window.column0]; i < end; ++i) {
-                if (viewTriangleHolds(triangle, &view[2 * i])) {
-                    visit(items[i]);
+                const std::int32_t item = items[i];
+                if (viewTriangleHolds(triangle, &view[2 * i]) && item != skip[0] &&
+                    item != skip[1] && item != skip[2]) {
+                    visit(item);
                 }
             }
         }
@@ -135,18 +139,34 @@ void forEachVertexInTriangle(const ShadowGrid& grid, const ViewTriangle& triangl
     const double a2 = triangle.edgeNormal[2][0], b2 = triangle.edgeNormal[2][1];
     const double c0 = triangle.edgeOffset[0], c1 = triangle.edgeOffset[1];
     const double c2 = triangle.edgeOffset[2];
+    const std::int32_t s0 = skip[0], s1 = skip[1], s2 = skip[2];
+    // The items that pass are gathered without a branch on the outcome,
+    // which is all but random, and visited after the scan: a visit changes
+    // only its own item.
+    constexpr int kBatch = 64;
+    std::int32_t found[kBatch];
+    int count = 0;
     for (std::int32_t row = window.row0; row <= window.row1; ++row) {
         const std::int32_t rowStart = window.firstCell + row * window.columns;
         const std::int32_t end = cellBegin[rowStart + window.column1 + 1];
         for (std::int32_t i = cellBegin[rowStart + window.column0]; i < end; ++i) {
             const double x = view[2 * i];
             const double y = view[2 * i + 1];
-            const bool holds =
-                (a0 * x + b0 * y >= c0) & (a1 * x + b1 * y >= c1) & (a2 * x + b2 * y >= c2);
-            if (holds) {
-                visit(items[i]);
+            const std::int32_t item = items[i];
+            const bool holds = (a0 * x + b0 * y >= c0) & (a1 * x + b1 * y >= c1) &
+                               (a2 * x + b2 * y >= c2) & (item != s0) & (item != s1) & (item != s2);
+            found[count] = item;
+            count += holds ? 1 : 0;
+            if (count == kBatch) {
+                for (const std::int32_t vertex : found) {
+                    visit(vertex);
+                }
+                count = 0;
             }
         }
+    }
+    for (int k = 0; k < count; ++k) {
+        visit(found[k]);
     }
 }
 
