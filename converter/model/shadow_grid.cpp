@@ -100,8 +100,8 @@ void sizeShadowGrid(ShadowGrid& grid, std::int32_t vertexCount) {
     const auto count = at(std::max(vertexCount, 0));
     grid.part.assign(count, -1);
     grid.view.assign(2 * count, 0);
-    grid.items.assign(count, 0);
-    grid.itemView.assign(2 * count, 0);
+    grid.items.assign(count + 1, 0);
+    grid.itemView.assign(2 * (count + 1), NAN);
     grid.slotOf.assign(count, -1);
     // Each part's cells number at most its vertices * kCellsPerVertex + 1.
     const auto cells =
