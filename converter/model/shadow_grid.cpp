@@ -47,15 +47,12 @@ void unitOrX(const double* v, double* out) {
 }
 
 // Index of the cell along one axis. Monotone in x, so a query span that holds
-// a vertex's coordinate also holds its cell; NaN goes to cell 0.
+// a vertex's coordinate also holds its cell; NaN goes to cell 0. Clamped in
+// double, without branches: a face's window takes four of these.
 std::int32_t clampIndex(double x, std::int32_t count) {
-    if (!(x >= 0)) {
-        return 0;
-    }
-    if (x >= static_cast<double>(count)) {
-        return count - 1;
-    }
-    return std::min(static_cast<std::int32_t>(x), count - 1);
+    const double low = 0 < x ? x : 0.0; // NaN fails the comparison
+    const double last = static_cast<double>(count - 1);
+    return static_cast<std::int32_t>(low < last ? low : last);
 }
 
 std::int32_t cellFor(const ShadowGridPart& p, const double* view) {
@@ -235,8 +232,8 @@ void widenViewTriangle(const double* a, const double* b, const double* c, double
         return;
     }
     const double turn = area > 0 ? 1 : -1;
-    for (int i = 0; i < 3; ++i) {
-        const int to = i == 2 ? 0 : i + 1;
+    // Written out per edge: this runs for every face tried.
+    auto edge = [&](int i, int to) {
         // Points inward: n . p >= n . from inside. |n| is at most the sum of
         // its parts' magnitudes, so that sum times the margin moves the edge
         // out by at least the margin.
@@ -245,7 +242,10 @@ void widenViewTriangle(const double* a, const double* b, const double* c, double
         triangle.edgeNormal[i][0] = n0;
         triangle.edgeNormal[i][1] = n1;
         triangle.edgeOffset[i] = n0 * x[i] + n1 * y[i] - margin * (std::fabs(n0) + std::fabs(n1));
-    }
+    };
+    edge(0, 1);
+    edge(1, 2);
+    edge(2, 0);
 }
 
 bool cellsCovering(const ShadowGrid& grid, int part, const ViewTriangle& triangle,

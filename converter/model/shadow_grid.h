@@ -145,7 +145,7 @@ void scanEdges(const double* view, const std::int32_t* items, const std::int32_t
             found[count] = items[i];
             count += holds[0] != 0 ? 1 : 0;
             found[count] = items[i + 1];
-            count += (holds[1] != 0) & (i + 1 < end) ? 1 : 0;
+            count += ((holds[1] != 0) & (i + 1 < end)) ? 1 : 0;
             if (count > kBatch - 2) {
                 for (int k = 0; k < count; ++k) {
                     visit(found[k]);
