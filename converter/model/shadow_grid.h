@@ -12,7 +12,6 @@
 // the span of its vertices.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -114,12 +113,16 @@ bool cellsCovering(const ShadowGrid& grid, int part, const ViewTriangle& triangl
 // at a time, in the two lanes of the compilers' vector type (SSE2 on x86-64,
 // NEON on arm64), each lane computing exactly what the scalar test would.
 // The items that pass are gathered without a branch on the outcome, which is
-// all but random, and visited after the scan: a visit changes only its own
-// item. A row of odd length reads one item past its end (the lists are padded
-// for the last row), which its lane leaves out.
+// all but random, and visited after the scan (a visit changes only its own
+// item), less the skipped ones, which pass for every face. A row of odd
+// length reads one item past its end (the lists are padded for the last row),
+// which its lane leaves out.
 template <class Visit>
-void scanEdges(const double* view, const std::int32_t* items, const std::int32_t* cellBegin,
-               const ViewTriangle& triangle, const ShadowGridWindow& window, Visit& visit) {
+void scanEdges(const ShadowGrid& grid, const ViewTriangle& triangle, const ShadowGridWindow& window,
+               const std::int32_t (&skip)[3], Visit& visit) {
+    const double* view = grid.itemView.data();
+    const std::int32_t* items = grid.items.data();
+    const std::int32_t* cellBegin = grid.cellBegin.data();
     using Double2 = double __attribute__((vector_size(16)));
     auto lanes = [](double value) { return Double2{value, value}; };
     const Double2 a0 = lanes(triangle.edgeNormal[0][0]), b0 = lanes(triangle.edgeNormal[0][1]);
@@ -130,6 +133,18 @@ void scanEdges(const double* view, const std::int32_t* items, const std::int32_t
     constexpr int kBatch = 64;
     std::int32_t found[kBatch];
     int count = 0;
+    auto visitFound = [&] {
+        int kept = 0;
+        for (int k = 0; k < count; ++k) {
+            const std::int32_t vertex = found[k];
+            found[kept] = vertex;
+            kept += ((vertex != skip[0]) & (vertex != skip[1]) & (vertex != skip[2])) ? 1 : 0;
+        }
+        for (int k = 0; k < kept; ++k) {
+            visit(found[k]);
+        }
+        count = 0;
+    };
     for (std::int32_t row = window.row0; row <= window.row1; ++row) {
         const std::int32_t rowStart = window.firstCell + row * window.columns;
         const std::int32_t end = cellBegin[rowStart + window.column1 + 1];
@@ -147,16 +162,11 @@ void scanEdges(const double* view, const std::int32_t* items, const std::int32_t
             found[count] = items[i + 1];
             count += ((holds[1] != 0) & (i + 1 < end)) ? 1 : 0;
             if (count > kBatch - 2) {
-                for (int k = 0; k < count; ++k) {
-                    visit(found[k]);
-                }
-                count = 0;
+                visitFound();
             }
         }
     }
-    for (int k = 0; k < count; ++k) {
-        visit(found[k]);
-    }
+    visitFound();
 }
 
 // Calls visit(vertex) for every vertex of the window's cells that the
@@ -164,44 +174,27 @@ void scanEdges(const double* view, const std::int32_t* items, const std::int32_t
 // its triangle always holds). It runs for every item of every face, so it
 // keeps the triangle in registers, and tries only the edges of a triangle
 // that has them: each widened edge alone holds every point within the
-// margin, the box only narrows that near sharp corners. The skipped items
-// are hidden (NaN) for the scan and restored after it; visit must not take
-// them out of the grid.
+// margin, the box only narrows that near sharp corners.
 template <class Visit>
-void forEachVertexInTriangle(ShadowGrid& grid, const ViewTriangle& triangle,
+void forEachVertexInTriangle(const ShadowGrid& grid, const ViewTriangle& triangle,
                              const ShadowGridWindow& window, const std::int32_t (&skip)[3],
                              Visit&& visit) {
-    double* view = grid.itemView.data();
+    if (!triangle.thin) {
+        scanEdges(grid, triangle, window, skip, visit);
+        return;
+    }
+    const double* view = grid.itemView.data();
     const std::int32_t* items = grid.items.data();
     const std::int32_t* cellBegin = grid.cellBegin.data();
-    double hidden[3][2];
-    for (int k = 0; k < 3; ++k) {
-        const std::int32_t slot = grid.slotOf[static_cast<std::size_t>(skip[k])];
-        if (slot >= 0) {
-            hidden[k][0] = view[2 * slot];
-            hidden[k][1] = view[2 * slot + 1];
-            view[2 * slot] = view[2 * slot + 1] = NAN;
-        }
-    }
-    if (triangle.thin) {
-        for (std::int32_t row = window.row0; row <= window.row1; ++row) {
-            const std::int32_t rowStart = window.firstCell + row * window.columns;
-            const std::int32_t end = cellBegin[rowStart + window.column1 + 1];
-            for (std::int32_t i = cellBegin[rowStart + window.column0]; i < end; ++i) {
-                if (viewTriangleHolds(triangle, &view[2 * i])) {
-                    visit(items[i]);
-                }
+    for (std::int32_t row = window.row0; row <= window.row1; ++row) {
+        const std::int32_t rowStart = window.firstCell + row * window.columns;
+        const std::int32_t end = cellBegin[rowStart + window.column1 + 1];
+        for (std::int32_t i = cellBegin[rowStart + window.column0]; i < end; ++i) {
+            const std::int32_t item = items[i];
+            if (viewTriangleHolds(triangle, &view[2 * i]) && item != skip[0] && item != skip[1] &&
+                item != skip[2]) {
+                visit(item);
             }
-        }
-    } else {
-        scanEdges(view, items, cellBegin, triangle, window, visit);
-    }
-    for (int k = 2; k >= 0; --k) {
-        // From the last: a corner named twice was hidden twice.
-        const std::int32_t slot = grid.slotOf[static_cast<std::size_t>(skip[k])];
-        if (slot >= 0) {
-            view[2 * slot] = hidden[k][0];
-            view[2 * slot + 1] = hidden[k][1];
         }
     }
 }
