@@ -115,11 +115,20 @@ void viewFromPoint(ShadowGrid& grid, const SceneModel& model, const double* q,
     for (int a = 0; a < 3; ++a) {
         grid.origin[a] = q[a];
     }
+    // Copied to locals: the part numbers stored below are bytes, which the
+    // compiler must take to alias the axes and the light.
+    const double x[3] = {axes[0][0], axes[0][1], axes[0][2]};
+    const double y[3] = {axes[1][0], axes[1][1], axes[1][2]};
+    const double z[3] = {axes[2][0], axes[2][1], axes[2][2]};
+    const double origin[3] = {q[0], q[1], q[2]};
+    std::int8_t* parts = grid.part.data();
+    double* view = grid.view.data();
+    const Vertex* vertices = model.vertices.data();
     for (std::int32_t i = 0; i < model.vertexCount; ++i) {
-        const Vertex& v = model.vertices[at(i)];
-        const double d[3] = {v.x - q[0], v.y - q[1], v.z - q[2]};
-        const double c[3] = {dot3(d, axes[0]), dot3(d, axes[1]), dot3(d, axes[2])};
-        grid.part[at(i)] = -1;
+        const Vertex& v = vertices[i];
+        const double d[3] = {v.x - origin[0], v.y - origin[1], v.z - origin[2]};
+        const double c[3] = {dot3(d, x), dot3(d, y), dot3(d, z)};
+        parts[i] = -1;
         if (!finite3(c)) {
             continue;
         }
@@ -133,9 +142,9 @@ void viewFromPoint(ShadowGrid& grid, const SceneModel& model, const double* q,
         if (!(depth > 0)) {
             continue;
         }
-        grid.part[at(i)] = static_cast<std::int8_t>(2 * major + (c[major] < 0 ? 1 : 0));
-        grid.view[2 * at(i)] = c[major == 0 ? 1 : 0] / depth;
-        grid.view[2 * at(i) + 1] = c[major == 2 ? 1 : 2] / depth;
+        parts[i] = static_cast<std::int8_t>(2 * major + (c[major] < 0 ? 1 : 0));
+        view[2 * at(i)] = c[major == 0 ? 1 : 0] / depth;
+        view[2 * at(i) + 1] = c[major == 2 ? 1 : 2] / depth;
     }
 }
 
@@ -160,17 +169,33 @@ void bucketLitVertices(ShadowGrid& grid, const std::uint8_t* lit, std::int32_t v
         p.lo[0] = p.lo[1] = INFINITY;
         p.hi[0] = p.hi[1] = -INFINITY;
     }
+    // The spans gathered in locals: the part numbers are bytes, which the
+    // compiler must take to alias the parts in the grid.
+    double lo[kPartCount][2];
+    double hi[kPartCount][2];
+    for (int part = 0; part < kPartCount; ++part) {
+        lo[part][0] = lo[part][1] = INFINITY;
+        hi[part][0] = hi[part][1] = -INFINITY;
+    }
+    const std::int8_t* parts = grid.part.data();
+    const double* view = grid.view.data();
     for (std::int32_t i = 0; i < vertexCount; ++i) {
-        grid.slotOf[at(i)] = -1;
-        const int part = grid.part[at(i)];
+        const int part = parts[i];
         if (part < 0 || lit[i] == 0) {
             continue;
         }
         ++counts[part];
-        ShadowGridPart& p = grid.parts[part];
+        const double x = view[2 * at(i)];
+        const double y = view[2 * at(i) + 1];
+        lo[part][0] = std::min(lo[part][0], x);
+        lo[part][1] = std::min(lo[part][1], y);
+        hi[part][0] = std::max(hi[part][0], x);
+        hi[part][1] = std::max(hi[part][1], y);
+    }
+    for (int part = 0; part < kPartCount; ++part) {
         for (int a = 0; a < 2; ++a) {
-            p.lo[a] = std::min(p.lo[a], grid.view[2 * at(i) + at(a)]);
-            p.hi[a] = std::max(p.hi[a], grid.view[2 * at(i) + at(a)]);
+            grid.parts[part].lo[a] = lo[part][a];
+            grid.parts[part].hi[a] = hi[part][a];
         }
     }
     std::int32_t cells = 0;
@@ -185,7 +210,8 @@ void bucketLitVertices(ShadowGrid& grid, const std::uint8_t* lit, std::int32_t v
     // each vertex's cell until it is placed.
     std::fill(grid.cellBegin.begin(), grid.cellBegin.begin() + cells + 1, 0);
     for (std::int32_t i = 0; i < vertexCount; ++i) {
-        const int part = grid.part[at(i)];
+        const int part = parts[i];
+        grid.slotOf[at(i)] = -1;
         if (part >= 0 && lit[i] != 0) {
             const std::int32_t cell = cellFor(grid.parts[part], &grid.view[2 * at(i)]);
             grid.slotOf[at(i)] = cell;
