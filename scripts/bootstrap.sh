@@ -9,7 +9,8 @@ packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-d
 
 missing=()
 for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ $status == *"install ok installed"* ]] || missing+=("$p")
 done
 if ((${#missing[@]} == 0)); then
     exit 0

@@ -74,12 +74,16 @@ for deb in "${dbgsyms[@]}"; do
         fail "${deb##*/}: md5sums do not match its files"
 done
 for elf in "$work"/kzo-tools/usr/bin/* "$work"/kzo-tools*/usr/lib/kzo-tools/*.so; do
-    readelf -S "$elf" | grep -q '\.debug_info\|\.symtab' && fail "${elf##*/} is not stripped"
+    # Read whole before matching: grep -q would stop reading at the first
+    # match, and readelf's next write would fail the pipeline (pipefail).
+    sections=$(readelf -S "$elf")
+    grep -q '\.debug_info\|\.symtab' <<<"$sections" && fail "${elf##*/} is not stripped"
     id=$(readelf -n "$elf" | sed -n 's/^ *Build ID: //p')
     [[ -n $id ]] || fail "${elf##*/} has no build id"
     debug=$work/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug
-    [[ -f $debug ]] && readelf -S "$debug" | grep -q '\.debug_info' ||
-        fail "no -dbgsym package has the symbols of ${elf##*/}"
+    [[ -f $debug ]] || fail "no -dbgsym package holds ${elf##*/}'s build id"
+    sections=$(readelf -S "$debug")
+    grep -q '\.debug_info' <<<"$sections" || fail "no -dbgsym package has the symbols of ${elf##*/}"
 done
 
 if command -v lintian >/dev/null; then

@@ -23,8 +23,12 @@ for program in "${programs[@]}"; do
     fi
     echo "$(basename "$program"): $(wc -l <<<"$libs") libraries, no Qt, no assimp"
 done
+# Listed whole before matching: grep -q stops reading at the first match,
+# which can fail the pipeline under pipefail.
 for module in "${window_modules[@]}"; do
-    libraries "$module" | grep -q '^libQt6Widgets' || fail "$module does not link Qt Widgets"
+    libs=$(libraries "$module")
+    grep -q '^libQt6Widgets' <<<"$libs" || fail "$module does not link Qt Widgets"
 done
-libraries "$model_module" | grep -q '^libassimp' || fail "$model_module does not link assimp"
+libs=$(libraries "$model_module")
+grep -q '^libassimp' <<<"$libs" || fail "$model_module does not link assimp"
 echo "modules: Qt in ${#window_modules[@]} window modules, assimp in $(basename "$model_module")"
