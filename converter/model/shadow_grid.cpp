@@ -164,11 +164,6 @@ void viewAlong(ShadowGrid& grid, const SceneModel& model, const double* travel) 
 
 void bucketLitVertices(ShadowGrid& grid, const std::uint8_t* lit, std::int32_t vertexCount) {
     std::int32_t counts[kPartCount] = {};
-    for (ShadowGridPart& p : grid.parts) {
-        p = ShadowGridPart{};
-        p.lo[0] = p.lo[1] = INFINITY;
-        p.hi[0] = p.hi[1] = -INFINITY;
-    }
     // The spans gathered in locals: the part numbers are bytes, which the
     // compiler must take to alias the parts in the grid.
     double lo[kPartCount][2];
@@ -193,9 +188,11 @@ void bucketLitVertices(ShadowGrid& grid, const std::uint8_t* lit, std::int32_t v
         hi[part][1] = std::max(hi[part][1], y);
     }
     for (int part = 0; part < kPartCount; ++part) {
+        ShadowGridPart& p = grid.parts[part];
+        p = ShadowGridPart{};
         for (int a = 0; a < 2; ++a) {
-            grid.parts[part].lo[a] = lo[part][a];
-            grid.parts[part].hi[a] = hi[part][a];
+            p.lo[a] = lo[part][a];
+            p.hi[a] = hi[part][a];
         }
     }
     std::int32_t cells = 0;
