@@ -3,6 +3,7 @@
 #include "format/module_loader.h"
 
 #include <filesystem>
+#include <utility>
 
 namespace kzo {
 namespace {
@@ -28,7 +29,7 @@ bool modelExtensionSupported(const std::string& extension) {
     return modelModule().supportsExtension(extension.c_str());
 }
 
-ImportedModel readModelFile(const std::string& path) {
+ImportedModel readModelFile(const std::string& path, const ModelReadOptions& options) {
     // The library opens the file itself: a device would be read without end,
     // a FIFO waited on.
     std::error_code ec;
@@ -39,19 +40,11 @@ ImportedModel readModelFile(const std::string& path) {
     }
     ImportedModel model;
     std::string error;
-    if (!modelModule().readModel(path.c_str(), &model, &error)) {
-        throw ModelImportError(error);
+    ModelErrorStage stage = ModelErrorStage::read;
+    if (!modelModule().readModel(path.c_str(), &options, &model, &error, &stage)) {
+        throw ModelImportError(error, stage, std::move(model.warnings));
     }
     return model;
-}
-
-FitReport fitModel(ImportedModel& model, const FitLimits& limits) {
-    FitReport report;
-    std::string error;
-    if (!modelModule().fitModel(&model, &limits, &report, &error)) {
-        throw ModelImportError(error);
-    }
-    return report;
 }
 
 } // namespace kzo

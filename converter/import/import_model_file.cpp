@@ -9,7 +9,23 @@
 namespace kzo {
 namespace {
 
-ImportedModel readModel(SceneModel& model, const std::string& path) {
+void printWarnings(const SceneModel& model, const std::vector<std::string>& warnings,
+                   const std::string& path) {
+    for (const std::string& warning : warnings) {
+        printMessage(model.sink, "'%s' %s", path.c_str(), warning.c_str());
+    }
+}
+
+ModelReadOptions readOptionsFor(const ConversionSettings& settings) {
+    ModelReadOptions options;
+    if (settings.fitToCapacity != 0) {
+        options.fit = {static_cast<std::size_t>(kMaxVertices), static_cast<std::size_t>(kMaxFaces)};
+    }
+    return options;
+}
+
+ImportedModel readModel(SceneModel& model, const std::string& path,
+                        const ConversionSettings& settings) {
     // The library opens the file itself: a device would be read without end,
     // a FIFO waited on.
     std::error_code ec;
@@ -21,20 +37,17 @@ ImportedModel readModel(SceneModel& model, const std::string& path) {
         fatalError(model.sink, "cannot open '%s': not a regular file", path.c_str());
     }
     try {
-        return readModelFile(path);
+        return readModelFile(path, readOptionsFor(settings));
     } catch (const ModelImportError& e) {
+        if (e.stage() == ModelErrorStage::fit) {
+            printWarnings(model, e.warnings(), path);
+            fatalError(model.sink, "'%s' %s", path.c_str(), e.what());
+        }
         fatalError(model.sink, "cannot read '%s': %s", path.c_str(), e.what());
     }
 }
 
-void fitToTables(SceneModel& model, ImportedModel& imported, const std::string& path) {
-    FitReport report;
-    try {
-        report = fitModel(imported, {static_cast<std::size_t>(kMaxVertices),
-                                     static_cast<std::size_t>(kMaxFaces)});
-    } catch (const ModelImportError& e) {
-        fatalError(model.sink, "'%s' %s", path.c_str(), e.what());
-    }
+void reportFit(const SceneModel& model, const FitReport& report, const std::string& path) {
     if (report.facesAfter < report.facesBefore) {
         printMessage(model.sink,
                      "'%s' simplified to fit: %zu of %zu faces removed, %zu vertices remain",
@@ -48,13 +61,9 @@ void fitToTables(SceneModel& model, ImportedModel& imported, const std::string& 
 ImportedInput importModelFile(SceneModel& model, const std::string& path,
                               const ConversionSettings& settings) {
     warnOfSideFiles(model.sink, path, settings);
-    ImportedModel imported = readModel(model, path);
-    for (const std::string& warning : imported.warnings) {
-        printMessage(model.sink, "'%s' %s", path.c_str(), warning.c_str());
-    }
-    if (settings.fitToCapacity != 0) {
-        fitToTables(model, imported, path);
-    }
+    ImportedModel imported = readModel(model, path, settings);
+    printWarnings(model, imported.warnings, path);
+    reportFit(model, imported.fit, path);
     fillSceneModel(model, imported, path);
     ImportedInput input;
     input.filesRead = std::move(imported.filesRead);

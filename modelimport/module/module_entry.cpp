@@ -33,13 +33,17 @@ bool supportsExtension(const char* extension) {
     }
 }
 
-bool readModel(const char* path, ImportedModel* model, std::string* error) {
-    return guarded(error, [&] { *model = readModelWithLibrary(path); });
-}
-
-bool fitModel(ImportedModel* model, const FitLimits* limits, FitReport* report,
-              std::string* error) {
-    return guarded(error, [&] { *report = fitModelToLimits(*model, *limits); });
+bool readModel(const char* path, const ModelReadOptions* options, ImportedModel* model,
+               std::string* error, ModelErrorStage* errorStage) {
+    *errorStage = ModelErrorStage::read;
+    if (!guarded(error, [&] { *model = readModelWithLibrary(path, *options); })) {
+        return false;
+    }
+    if (options->fit.maxVertices == 0 && options->fit.maxFaces == 0) {
+        return true;
+    }
+    *errorStage = ModelErrorStage::fit;
+    return guarded(error, [&] { model->fit = fitModelToLimits(*model, options->fit); });
 }
 
 } // namespace
@@ -48,5 +52,5 @@ bool fitModel(ImportedModel* model, const FitLimits* limits, FitReport* report,
 extern "C" {
 __attribute__((visibility("default"))) extern const kzo::ModelModuleApi kzoModelModuleApi;
 const kzo::ModelModuleApi kzoModelModuleApi = {kzo::kModelModuleVersion, &kzo::supportsExtension,
-                                               &kzo::readModel, &kzo::fitModel};
+                                               &kzo::readModel};
 }

@@ -144,7 +144,8 @@ bool libraryReadsExtension(const std::string& extension) {
     return importer.IsExtensionSupported("." + lowerCase(extension));
 }
 
-ImportedModel readModelWithLibrary(const std::string& path) {
+ImportedModel readModelWithLibrary(const std::string& path, const ModelReadOptions& options) {
+    static_cast<void>(options); // the scene options are read by the mapping to come
     checkInputFile(path);
     std::vector<std::string> opened{path};
     Assimp::Importer importer;

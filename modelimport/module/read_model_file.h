@@ -2,6 +2,7 @@
 #pragma once
 
 #include "modelimport/imported_model.h"
+#include "modelimport/model_module_api.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -27,6 +28,6 @@ bool libraryReadsExtension(const std::string& extension);
 // Reads, triangulates and validates the file with the library, then maps its
 // scene (scene_mapping.h). FBX files are turned y-up first by the axes they
 // declare. Throws ModelReadError.
-ImportedModel readModelWithLibrary(const std::string& path);
+ImportedModel readModelWithLibrary(const std::string& path, const ModelReadOptions& options = {});
 
 } // namespace kzo
