@@ -1,6 +1,6 @@
 # kzo_add_models(TARGET name OUTPUT_DIR dir
 #                [SHADING type] [SCALE f] [SHADOW_TEST test]
-#                [ANIMATION] [CAMERA] [LIGHT] [FIT] [ALL]
+#                [ANIMATION] [CAMERA] [LIGHT] [EMPTY_LIGHT_FILE] [FIT] [ALL]
 #                SOURCES file...)
 #
 # Converts each source with Kzo::kzomaker into OUTPUT_DIR (relative to the
@@ -11,13 +11,15 @@
 # `name` depends on every output; ALL adds it to the default build.
 # The property KZO_OUTPUTS of the target lists the files it always makes: each
 # .kzo and, for a LightWave scene, the .mot and .cam asked for. A scene's .kzl
-# (LIGHT) is written only when the scene has lights.
+# (LIGHT) is written only when the scene has lights, unless EMPTY_LIGHT_FILE
+# makes every scene write one (holding no light when it has none), which is
+# then an output like the others.
 include_guard(GLOBAL)
 
 set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;FIT;ALL"
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;EMPTY_LIGHT_FILE;FIT;ALL"
                           "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST" "SOURCES")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
@@ -42,9 +44,10 @@ function(kzo_add_models)
     if(DEFINED ARG_SHADOW_TEST)
         list(APPEND options --shadow-test ${ARG_SHADOW_TEST})
     endif()
-    foreach(flag ANIMATION CAMERA LIGHT FIT)
+    foreach(flag ANIMATION CAMERA LIGHT EMPTY_LIGHT_FILE FIT)
         if(ARG_${flag})
             string(TOLOWER ${flag} name)
+            string(REPLACE "_" "-" name ${name})
             list(APPEND options --${name})
         endif()
     endforeach()
@@ -73,7 +76,9 @@ function(kzo_add_models)
             if(ARG_CAMERA)
                 list(APPEND outputs ${side_files}cam)
             endif()
-            if(ARG_LIGHT)
+            if(ARG_LIGHT AND ARG_EMPTY_LIGHT_FILE)
+                list(APPEND outputs ${side_files}kzl)
+            elseif(ARG_LIGHT)
                 list(APPEND clean_files ${side_files}kzl)
                 set(after_conversion
                     COMMAND ${CMAKE_COMMAND} -DDEPFILE=${kzo}.d -DLIGHT_FILE=${side_files}kzl

@@ -9,10 +9,10 @@
 namespace kzo {
 namespace {
 
-void printWarnings(const SceneModel& model, const std::vector<std::string>& warnings,
+void printWarnings(const MessageSink& sink, const std::vector<std::string>& warnings,
                    const std::string& path) {
     for (const std::string& warning : warnings) {
-        printMessage(model.sink, "'%s' %s", path.c_str(), warning.c_str());
+        printMessage(sink, "'%s' %s", path.c_str(), warning.c_str());
     }
 }
 
@@ -24,26 +24,26 @@ ModelReadOptions readOptionsFor(const ConversionSettings& settings) {
     return options;
 }
 
-ImportedModel readModel(SceneModel& model, const std::string& path,
+ImportedModel readModel(const MessageSink& sink, const std::string& path,
                         const ConversionSettings& settings) {
     // The library opens the file itself: a device would be read without end,
     // a FIFO waited on.
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
-        fatalError(model.sink, "cannot open '%s'", path.c_str());
+        fatalError(sink, "cannot open '%s'", path.c_str());
     }
     if (!std::filesystem::is_regular_file(status)) {
-        fatalError(model.sink, "cannot open '%s': not a regular file", path.c_str());
+        fatalError(sink, "cannot open '%s': not a regular file", path.c_str());
     }
     try {
         return readModelFile(path, readOptionsFor(settings));
     } catch (const ModelImportError& e) {
         if (e.stage() == ModelErrorStage::fit) {
-            printWarnings(model, e.warnings(), path);
-            fatalError(model.sink, "'%s' %s", path.c_str(), e.what());
+            printWarnings(sink, e.warnings(), path);
+            fatalError(sink, "'%s' %s", path.c_str(), e.what());
         }
-        fatalError(model.sink, "cannot read '%s': %s", path.c_str(), e.what());
+        fatalError(sink, "cannot read '%s': %s", path.c_str(), e.what());
     }
 }
 
@@ -61,13 +61,22 @@ void reportFit(const SceneModel& model, const FitReport& report, const std::stri
 ImportedInput importModelFile(SceneModel& model, const std::string& path,
                               const ConversionSettings& settings) {
     warnOfSideFiles(model.sink, path, settings);
-    ImportedModel imported = readModel(model, path, settings);
-    printWarnings(model, imported.warnings, path);
+    ImportedModel imported = readModel(model.sink, path, settings);
+    printWarnings(model.sink, imported.warnings, path);
     reportFit(model, imported.fit, path);
     fillSceneModel(model, imported, path);
     ImportedInput input;
     input.filesRead = std::move(imported.filesRead);
     return input;
+}
+
+std::vector<std::string> listModelFileInputs(const std::string& path,
+                                             const ConversionSettings& settings,
+                                             const MessageSink& sink) {
+    // What the library opens does not depend on the fitting, which is left out.
+    ConversionSettings reading = settings;
+    reading.fitToCapacity = 0;
+    return readModel(sink, path, reading).filesRead;
 }
 
 } // namespace kzo

@@ -8,6 +8,7 @@
 #include "converter/model/conversion_settings.h"
 
 #include <string>
+#include <vector>
 
 namespace kzo {
 
@@ -19,5 +20,14 @@ namespace kzo {
 // The files read are the model file and those the library opened beside it.
 ImportedInput importModelFile(SceneModel& model, const std::string& path,
                               const ConversionSettings& settings);
+
+// The files importModelFile would read for the model at path: the library
+// reads the model (it learns which buffers and material libraries a model
+// names only by reading it), with the same fatal errors for a file it cannot
+// open or read; it is not fitted, nothing goes into a scene model and no
+// warning is printed.
+std::vector<std::string> listModelFileInputs(const std::string& path,
+                                             const ConversionSettings& settings,
+                                             const MessageSink& sink);
 
 } // namespace kzo

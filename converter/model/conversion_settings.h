@@ -19,6 +19,10 @@ struct ConversionSettings {
     float scaleFactor = 1.0f;
     std::int32_t cameraFile = 0;
     std::int32_t lightFile = 0;
+    // With lightFile, a scene without lights writes its .kzl too, holding no
+    // light, so that a build can declare it (the command line's
+    // --empty-light-file; not one of the window's options).
+    std::int32_t emptyLightFile = 0;
     // Not one of the window's options: a Make-style dependency file beside
     // each converted file's outputs (the command line's --deps).
     std::int32_t dependencyFile = 0;

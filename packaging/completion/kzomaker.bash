@@ -28,8 +28,8 @@ _kzomaker() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
-            --light --deps --fit --shadow-test= --jobs= --threads= --quiet --gui --help
-            --version' -- "$cur"))
+            --light --empty-light-file --deps --fit --shadow-test= --list-inputs --jobs=
+            --threads= --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

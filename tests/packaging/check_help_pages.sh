@@ -45,7 +45,7 @@ for path in "$@"; do
     if [[ $program == kzomaker ]]; then
         for option in $options; do
             case $option in
-            --output-dir | --deps | --jobs | --threads | --quiet | --gui | --help | --version) continue ;;
+            --output-dir | --deps | --jobs | --threads | --quiet | --gui | --list-inputs | --help | --version) continue ;;
             esac
             keyword=$(tr 'a-z-' 'A-Z_' <<<"${option#--}")
             grep -qw -- "$keyword" "$source/cmake/KzoAddModels.cmake" ||
