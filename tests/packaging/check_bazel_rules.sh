@@ -85,6 +85,20 @@ f 1 2 3
 f 1 3 4
 OBJ
 printf 'newmtl paint\nKd 0.5 0.25 1\n' >"$assets/car.mtl"
+# levels/ is a package of its own whose scene loads an object of assets/.
+mkdir "$ws/levels"
+sed 's/^LoadObject .*/LoadObject ..\\assets\\Objects\\floor.lwo/' "$assets/floor.lws" >"$ws/levels/level.lws"
+cat >"$ws/levels/BUILD.bazel" <<'BUILD'
+load("@kzo_tools//:kzo.bzl", "kzo_model")
+load(":kzo_inputs.bzl", "KZO_INPUTS")
+
+kzo_model(
+    name = "level",
+    src = "level.lws",
+    inputs = KZO_INPUTS["level.lws"],
+    shading = "precalc-flat",
+)
+BUILD
 
 # bazel_in BASE COMMAND ARG...: Bazel in the workspace (or the folder of it
 # the test is in) with modest memory, its outputs under the test's folder,
@@ -120,6 +134,10 @@ expected='KZO_INPUTS = {
 }'
 [[ $(grep -v '^#' "$assets/kzo_inputs.bzl") == "$expected" ]] ||
     fail "kzo_inputs.sh wrote:"$'\n'"$(cat "$assets/kzo_inputs.bzl")"
+(cd "$ws/levels" && "$rules/kzo_inputs.sh" level.lws) >"$ws/levels/kzo_inputs.bzl" ||
+    fail "kzo_inputs.sh failed in levels/"
+grep -qxF '        "//assets:Objects/floor.3ds",' "$ws/levels/kzo_inputs.bzl" ||
+    fail "kzo_inputs.sh names an object of another package otherwise:"$'\n'"$(cat "$ws/levels/kzo_inputs.bzl")"
 run_out=$(cd "$assets" && bazel_in "$work/base1" run --nosandbox_debug --color=no --curses=no \
     @kzo_tools//:kzo_inputs -- robot.lws floor.lws car.obj shapes.3ds 2>"$work/run.log") ||
     { cat "$work/run.log"; fail "bazel run @kzo_tools//:kzo_inputs failed"; }
@@ -156,41 +174,47 @@ PY
 build_assets() {
     local base=$1 wanted=$2 log=$work/build.log
     shift 2
+    local targets=("$@")
+    ((${#targets[@]})) || targets=(//assets:all //levels:all)
     bazel_in "$base" build "${build_flags[@]}" --execution_log_json_file="$work/exec.json" \
-        "${@:-//assets:all}" >"$log" 2>&1 || { cat "$log"; fail "bazel build failed"; }
+        "${targets[@]}" >"$log" 2>&1 || { cat "$log"; fail "bazel build failed"; }
     local got
     got=$(conversions "$work/exec.json")
     [[ $got == "$wanted" ]] || { cat "$log"; fail "the build gave '$got', not '$wanted'"; }
 }
 
 # 2. The first build converts everything; the outputs are a direct run's.
-build_assets "$work/base1" "car ran floor ran robot ran shapes ran"
+build_assets "$work/base1" "car ran floor ran level ran robot ran shapes ran"
 reference=$work/reference
-mkdir "$reference"
-(cd "$assets" && "$kzomaker" -q --shading precalc-gouraud --light -o "$reference" robot.lws &&
-    "$kzomaker" -q --animation --camera --light --empty-light-file -o "$reference" floor.lws &&
-    "$kzomaker" -q --shading gouraud --scale 0.5 -o "$reference" shapes.3ds &&
-    "$kzomaker" -q --shading flat -o "$reference" car.obj)
-bin=$(bazel_in "$work/base1" info bazel-bin 2>/dev/null)/assets
-outputs="car.kzo floor.cam floor.kzl floor.kzo floor.mot robot.kzl robot.kzo shapes.kzo"
+mkdir -p "$reference/assets" "$reference/levels"
+(cd "$assets" && "$kzomaker" -q --shading precalc-gouraud --light -o "$reference/assets" robot.lws &&
+    "$kzomaker" -q --animation --camera --light --empty-light-file -o "$reference/assets" floor.lws &&
+    "$kzomaker" -q --shading gouraud --scale 0.5 -o "$reference/assets" shapes.3ds &&
+    "$kzomaker" -q --shading flat -o "$reference/assets" car.obj &&
+    cd ../levels && "$kzomaker" -q --shading precalc-flat -o "$reference/levels" level.lws)
+outputs="assets/car.kzo assets/floor.cam assets/floor.kzl assets/floor.kzo assets/floor.mot
+    assets/robot.kzl assets/robot.kzo assets/shapes.kzo levels/level.kzo"
+# compare_outputs BASE: bazel-bin holds the outputs above, nothing else, each
+# as the direct run wrote it.
 compare_outputs() {
-    local f
-    [[ $(cd "$bin" && ls | grep -v '\.runfiles' | xargs) == "$outputs" ]] ||
-        fail "bazel-bin/assets holds $(ls "$bin" | xargs), not $outputs"
+    local f made
+    bin=$(bazel_in "$1" info bazel-bin 2>/dev/null)
+    made=$(cd "$bin" && find assets levels -type f | sort | xargs)
+    [[ $made == "$(echo $outputs)" ]] || fail "bazel-bin holds $made, not $(echo $outputs)"
     for f in $outputs; do
         cmp -s "$reference/$f" "$bin/$f" || fail "$f differs from a direct conversion"
     done
 }
-compare_outputs
-[[ $(od -An -tx1 "$bin/floor.kzl" | xargs) == "00 00 00 00" ]] ||
+compare_outputs "$work/base1"
+[[ $(od -An -tx1 "$bin/assets/floor.kzl" | xargs) == "00 00 00 00" ]] ||
     fail "floor.kzl, of a scene without lights, does not hold zero lights"
-"$prefix/bin/kzodump" --check "$bin/floor.kzl" >/dev/null || fail "kzodump --check refuses floor.kzl"
+"$prefix/bin/kzodump" --check "$bin/assets/floor.kzl" >/dev/null ||
+    fail "kzodump --check refuses floor.kzl"
 echo "first build: every model converted, each output as a direct run's"
 
 # 3. A fresh output base with the same disk cache converts nothing.
-build_assets "$work/base2" "car cached floor cached robot cached shapes cached"
-bin=$(bazel_in "$work/base2" info bazel-bin 2>/dev/null)/assets
-compare_outputs
+build_assets "$work/base2" "car cached floor cached level cached robot cached shapes cached"
+compare_outputs "$work/base2"
 echo "fresh output base: every conversion a cache hit, the same bytes"
 
 # 4. An edited object reconverts the one scene that loads it.
@@ -200,7 +224,7 @@ echo "edited object: only its scene reconverted"
 
 # 5. Another kzomaker is another key: everything reconverts, cache or not.
 printf '\0' >>"$kzomaker"
-build_assets "$work/base2" "car ran floor ran robot ran shapes ran"
+build_assets "$work/base2" "car ran floor ran level ran robot ran shapes ran"
 echo "changed kzomaker: every model reconverted"
 
 # 6. A scene whose inputs leave an object out fails in the sandbox, with
