@@ -76,7 +76,9 @@ int listInputFiles(const CommandLineOptions& options, std::ostream& out, std::os
                 listInputs(kind, file, options.settings, errorsOnly);
             for (const std::string& path : read) {
                 if (path.find_first_of("\n\r") != std::string::npos) {
-                    fatalError(errorsOnly, "'%s' reads '%s', whose name breaks the line",
+                    fatalError(errorsOnly,
+                               "'%s' reads '%s', whose name holds a line break: it cannot be "
+                               "listed one per line",
                                file.c_str(), path.c_str());
                 }
             }

@@ -167,6 +167,14 @@ TEST(ListInputs, aFileThatCannotBeFoundIsTheConversionsError) {
     EXPECT_EQ(converted.err,
               "ERROR: cannot open 'Objects\\gone.3ds'\nERROR: cannot open 'absent.3ds'\n");
 
+    // One path a line cannot hold a name with a line break.
+    writeBytes(dir / "two\nlines.3ds", triangle3ds("p", {0, 0, 0}, {1, 0, 0}, {0, 0, 1}).data);
+    const CliRun broken = kzomakerIn(dir, {"--list-inputs", "two\nlines.3ds", "plain.3ds"});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_EQ(broken.out, "plain.3ds\n");
+    EXPECT_EQ(broken.err, "ERROR: 'two\nlines.3ds' reads 'two\nlines.3ds', whose name holds a "
+                          "line break: it cannot be listed one per line\n");
+
     // A material library the model names but that does not exist is not read
     // by the conversion either: the model is listed without it.
     const CliRun model = kzomakerIn(dir, {"--list-inputs", "models/lost.obj"});
