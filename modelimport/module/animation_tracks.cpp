@@ -117,8 +117,9 @@ void valueAt(const ChannelTrack& track, int width, double t, double* out) {
         const double* outTangent = &track.outTangents[span.key * width];
         const double* inTangent = &track.inTangents[(span.key + 1) * width];
         for (int k = 0; k < width; ++k) {
-            out[k] = (2 * u3 - 3 * u2 + 1) * a[k] + (u3 - 2 * u2 + u) * span.length * outTangent[k] +
-                     (-2 * u3 + 3 * u2) * b[k] + (u3 - u2) * span.length * inTangent[k];
+            out[k] = (2 * u3 - 3 * u2 + 1) * a[k] +
+                     (u3 - 2 * u2 + u) * span.length * outTangent[k] + (-2 * u3 + 3 * u2) * b[k] +
+                     (u3 - u2) * span.length * inTangent[k];
         }
         return;
     }
@@ -152,10 +153,10 @@ NodeTracks readNodeTracks(const aiAnimation& animation, double ticksAsFrames,
             continue;
         }
         NodeTrack track;
-        track.channels[kTranslation] = trackOf(channel->mPositionKeys, channel->mNumPositionKeys,
-                                               ticks, vectorValues);
-        track.channels[kRotation] = trackOf(channel->mRotationKeys, channel->mNumRotationKeys,
-                                            ticks, rotationValues);
+        track.channels[kTranslation] =
+            trackOf(channel->mPositionKeys, channel->mNumPositionKeys, ticks, vectorValues);
+        track.channels[kRotation] =
+            trackOf(channel->mRotationKeys, channel->mNumRotationKeys, ticks, rotationValues);
         track.channels[kScale] =
             trackOf(channel->mScalingKeys, channel->mNumScalingKeys, ticks, vectorValues);
         out.byName.emplace(name, out.tracks.size());
@@ -171,10 +172,10 @@ NodeTracks readNodeTracks(const aiAnimation& animation, double ticksAsFrames,
             out.tracks[it->second].channels[o.channel].interpolation = Interpolation::step;
             continue;
         }
-        const bool whole = !t.seconds.empty() && t.values.size() == width * t.seconds.size() &&
-                           (t.interpolation != Interpolation::cubicSpline ||
-                            (t.inTangents.size() == t.values.size() &&
-                             t.outTangents.size() == t.values.size()));
+        const bool whole =
+            !t.seconds.empty() && t.values.size() == width * t.seconds.size() &&
+            (t.interpolation != Interpolation::cubicSpline ||
+             (t.inTangents.size() == t.values.size() && t.outTangents.size() == t.values.size()));
         if (it == out.byName.end() || !whole) {
             continue;
         }

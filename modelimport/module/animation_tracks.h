@@ -47,7 +47,7 @@ struct ChannelOverride {
 
 struct NodeTracks {
     std::vector<NodeTrack> tracks;
-    std::vector<std::string> names; // of each track's node
+    std::vector<std::string> names;                      // of each track's node
     std::unordered_map<std::string, std::size_t> byName; // the first channel of each name
 };
 

@@ -15,9 +15,9 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr std::uint32_t kGlbMagic = 0x46546C67;     // "glTF"
-constexpr std::uint32_t kJsonChunk = 0x4E4F534A;    // "JSON"
-constexpr std::uint32_t kBinaryChunk = 0x004E4942;  // "BIN\0"
+constexpr std::uint32_t kGlbMagic = 0x46546C67;    // "glTF"
+constexpr std::uint32_t kJsonChunk = 0x4E4F534A;   // "JSON"
+constexpr std::uint32_t kBinaryChunk = 0x004E4942; // "BIN\0"
 constexpr std::uint64_t kMaxAccessorCount = 1u << 26;
 
 // A channel the reader cannot follow; the text says why.
@@ -33,7 +33,8 @@ const Json* member(const Json& object, const char* key) {
     return it == object.end() ? nullptr : &*it;
 }
 
-std::uint64_t index(const Json& object, const char* key, std::optional<std::uint64_t> fallback = {}) {
+std::uint64_t index(const Json& object, const char* key,
+                    std::optional<std::uint64_t> fallback = {}) {
     const Json* value = member(object, key);
     if (value == nullptr && fallback) {
         return *fallback;
@@ -129,7 +130,8 @@ std::vector<std::uint8_t> decodeBase64(std::string_view text) {
 std::string decodedUri(const std::string& uri) {
     std::string out;
     for (std::size_t i = 0; i < uri.size(); ++i) {
-        if (uri[i] == '%' && i + 2 < uri.size() && std::isxdigit(static_cast<unsigned char>(uri[i + 1])) &&
+        if (uri[i] == '%' && i + 2 < uri.size() &&
+            std::isxdigit(static_cast<unsigned char>(uri[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(uri[i + 2]))) {
             out += static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16));
             i += 2;
@@ -331,9 +333,9 @@ void readChannel(const Json& root, const Json& animation, const Json& channel,
     }
     const Json& sampler = entry(animation, "samplers", index(channel, "sampler"));
     const Json* interpolation = member(sampler, "interpolation");
-    const std::string mode =
-        interpolation != nullptr && interpolation->is_string() ? interpolation->get<std::string>()
-                                                              : "LINEAR";
+    const std::string mode = interpolation != nullptr && interpolation->is_string()
+                                 ? interpolation->get<std::string>()
+                                 : "LINEAR";
     if (mode != "STEP" && mode != "CUBICSPLINE") {
         return;
     }
@@ -380,11 +382,11 @@ GltfChannels readGltfChannels(std::span<const std::uint8_t> file, bool binary,
             out.warnings.push_back(
                 "the interpolation of an animation channel is taken as linear: it is not read");
         } catch (const Unreadable& e) {
-            out.warnings.push_back("the interpolation of an animation channel is taken as linear: " +
-                                   e.why);
-        } catch (const OutOfData&) {
             out.warnings.push_back(
-                "the interpolation of an animation channel is taken as linear: its data ends early");
+                "the interpolation of an animation channel is taken as linear: " + e.why);
+        } catch (const OutOfData&) {
+            out.warnings.push_back("the interpolation of an animation channel is taken as linear: "
+                                   "its data ends early");
         }
     }
     return out;

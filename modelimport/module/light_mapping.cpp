@@ -142,8 +142,8 @@ MappedLights mapLights(const std::vector<PlacedLight>& placed, const SceneBounds
         const double shines[3] = {light.mDirection.x, light.mDirection.y, light.mDirection.z};
         applyVector(p.place, shines, direction);
         toEngine(direction);
-        const double length = std::sqrt(direction[0] * direction[0] +
-                                        direction[1] * direction[1] + direction[2] * direction[2]);
+        const double length = std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] +
+                                        direction[2] * direction[2]);
         if (length > 0 && std::isfinite(length)) {
             for (double& d : direction) {
                 d = -d / length;

@@ -40,14 +40,14 @@ struct SceneBounds {
 
 struct PlacedLight {
     const aiLight* light = nullptr;
-    Transform place; // the light's node in the library's scene space, at rest
+    Transform place;   // the light's node in the library's scene space, at rest
     double range = -1; // the file's cut-off distance, negative: none
 };
 
 struct MappedLights {
     std::vector<Light> lights;
     std::array<float, 3> ambient = {}; // 0..255
-    std::vector<std::string> leftOut; // names of lights of kinds the engine has not
+    std::vector<std::string> leftOut;  // names of lights of kinds the engine has not
 };
 
 // halfAngles: the file gives a spot light's cone as the angle from its axis

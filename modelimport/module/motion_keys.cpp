@@ -99,8 +99,7 @@ std::vector<MotionKey> motionKeys(const PlaceCurve& curve, double fps, KeyBudget
         return {toMotionKey(rest, 0)};
     }
     const auto first = static_cast<std::int64_t>(std::floor(keyFrames.first + 1e-4));
-    const auto last =
-        std::max(first, static_cast<std::int64_t>(std::ceil(keyFrames.last - 1e-4)));
+    const auto last = std::max(first, static_cast<std::int64_t>(std::ceil(keyFrames.last - 1e-4)));
     const auto count = static_cast<std::size_t>(last - first + 1);
     // Every frame is evaluated whatever the keys turn out to be, so the span
     // itself is charged.

@@ -116,15 +116,17 @@ double fbxFrameRate(const aiScene& scene) {
     if (scene.mMetaData == nullptr || !scene.mMetaData->Get("FrameRate", mode)) {
         return 0;
     }
-    static constexpr double kRates[] = {0,      120, 100, 60,   50, 48, 30, 30,    29.9700262, 29.9700262,
-                                        25,     24,  1000, 23.976, 0, 96, 72, 59.94, 119.88};
+    static constexpr double kRates[] = {0,  120,        100,        60,    50,    48,   30,
+                                        30, 29.9700262, 29.9700262, 25,    24,    1000, 23.976,
+                                        0,  96,         72,         59.94, 119.88};
     if (mode == 14) {
         return scene.mMetaData->Get("CustomFrameRate", custom) && custom > 0 ? custom : 0;
     }
     return mode >= 0 && mode < std::int32_t(std::size(kRates)) ? kRates[mode] : 0;
 }
 
-std::optional<std::vector<std::uint8_t>> readThrough(Assimp::IOSystem& io, const std::string& path) {
+std::optional<std::vector<std::uint8_t>> readThrough(Assimp::IOSystem& io,
+                                                     const std::string& path) {
     Assimp::IOStream* stream = io.Open(path.c_str(), "rb");
     if (stream == nullptr) {
         return std::nullopt;
@@ -148,9 +150,10 @@ void readGltfAnimation(Assimp::IOSystem& io, const std::string& path, SceneFacts
         return;
     }
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    GltfChannels read = readGltfChannels(*file, extensionOf(path) == "glb", [&](const std::string& uri) {
-        return readThrough(io, (folder / uri).string());
-    });
+    GltfChannels read =
+        readGltfChannels(*file, extensionOf(path) == "glb", [&](const std::string& uri) {
+            return readThrough(io, (folder / uri).string());
+        });
     facts.channels = std::move(read.channels);
     warnings.insert(warnings.end(), read.warnings.begin(), read.warnings.end());
     if (read.animatesProperties) {

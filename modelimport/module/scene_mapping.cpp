@@ -77,8 +77,8 @@ class SceneMapper {
 public:
     SceneMapper(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits,
                 const ModelReadOptions& options)
-        : scene_(scene), facts_(facts), limits_(limits), options_(options),
-          images_{facts.gltf, model_.embeddedImages, {}, model_.warnings},
+        : scene_(scene), facts_(facts), limits_(limits),
+          options_(options), images_{facts.gltf, model_.embeddedImages, {}, model_.warnings},
           welder_(std::make_unique<PositionWelder>(model_.positions)) {}
 
     ImportedModel run() {
@@ -346,9 +346,9 @@ private:
     void addMeshWarnings() {
         const LeftOutParts& p = leftOut_;
         if (p.skinned > 0) {
-            model_.warnings.push_back(plural(p.skinned, "skinned mesh", "skinned meshes") +
-                                      (p.skinned == 1 ? " converted in its bind pose"
-                                                      : " converted in their bind pose"));
+            model_.warnings.push_back(
+                plural(p.skinned, "skinned mesh", "skinned meshes") +
+                (p.skinned == 1 ? " converted in its bind pose" : " converted in their bind pose"));
         }
         const std::pair<std::size_t, const char*> parts[] = {
             {p.morphed, "morph targets of "},

@@ -43,7 +43,9 @@ Transform axesTransform(const SceneAxes& axes) {
 Transform cameraFrame(const aiCamera& camera, bool ownPosition) {
     double look[3] = {camera.mLookAt.x, camera.mLookAt.y, camera.mLookAt.z};
     double up[3] = {camera.mUp.x, camera.mUp.y, camera.mUp.z};
-    auto length = [](const double v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); };
+    auto length = [](const double v[3]) {
+        return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    };
     if (!(length(look) > 1e-12) || !std::isfinite(length(look))) {
         look[0] = look[1] = 0;
         look[2] = -1;
@@ -90,8 +92,8 @@ class ScenePlacer {
 public:
     ScenePlacer(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits,
                 const ModelReadOptions& options, const SceneWalk& walk, ImportedModel& model)
-        : scene_(scene), facts_(facts), options_(options), walk_(walk), model_(model),
-          budget_{{limits.maxFrame, limits.maxKeys}, 0} {}
+        : scene_(scene), facts_(facts), options_(options), walk_(walk),
+          model_(model), budget_{{limits.maxFrame, limits.maxKeys}, 0} {}
 
     void run() {
         fps_ = facts_.framesPerSecond > 0 && std::isfinite(facts_.framesPerSecond)
@@ -102,17 +104,22 @@ public:
         for (const NodeVisit& v : walk_.visits) {
             nodeNames_.insert(libraryText(v.node->mName));
         }
-        guarded("motion", [&] {
-            readAnimation();
-            placeMotion();
-        }, [&] {
-            tracks_ = NodeTracks{};
-            placeMotion();
-        });
-        guarded("lights", [&] { placeLights(); }, [&] {
-            model_.lights.clear();
-            placeAmbient({});
-        });
+        guarded(
+            "motion",
+            [&] {
+                readAnimation();
+                placeMotion();
+            },
+            [&] {
+                tracks_ = NodeTracks{};
+                placeMotion();
+            });
+        guarded(
+            "lights", [&] { placeLights(); },
+            [&] {
+                model_.lights.clear();
+                placeAmbient({});
+            });
     }
 
 private:
@@ -147,9 +154,9 @@ private:
             later.push_back(anim != nullptr ? libraryText(anim->mName) : std::string());
         }
         if (!later.empty()) {
-            model_.warnings.push_back(
-                (later.size() == 1 ? "animation " : "animations ") + nameList(later) +
-                " left out: only the first, '" + libraryText(first.mName) + "', is converted");
+            model_.warnings.push_back((later.size() == 1 ? "animation " : "animations ") +
+                                      nameList(later) + " left out: only the first, '" +
+                                      libraryText(first.mName) + "', is converted");
         }
         if (first.mNumMeshChannels > 0 || first.mNumMorphMeshChannels > 0) {
             model_.warnings.push_back("the animation of meshes and morph weights is left out");
@@ -230,8 +237,8 @@ private:
             bool root = false;
             auto chain = chainOf(walk_.objectVisits[o], true, root);
             const Transform top = root ? axesTransform(facts_.axes) : Transform{};
-            model_.objects[o].keys = motionKeys(curveOf(std::move(chain), top, Transform{}), fps_,
-                                                budget_);
+            model_.objects[o].keys =
+                motionKeys(curveOf(std::move(chain), top, Transform{}), fps_, budget_);
             note(model_.objects[o].keys);
         }
         placeCamera(note);

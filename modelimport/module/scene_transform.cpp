@@ -115,7 +115,8 @@ void chooseNearest(double angles[3], const KeyValues& previous) {
 } // namespace
 
 Transform fromLibrary(const aiMatrix4x4& t) {
-    return Transform{{{t.a1, t.a2, t.a3, t.a4}, {t.b1, t.b2, t.b3, t.b4}, {t.c1, t.c2, t.c3, t.c4}}};
+    return Transform{
+        {{t.a1, t.a2, t.a3, t.a4}, {t.b1, t.b2, t.b3, t.b4}, {t.c1, t.c2, t.c3, t.c4}}};
 }
 
 Transform compose(const Transform& parent, const Transform& local) {
@@ -232,15 +233,12 @@ KeyValues keyOf(const Transform& engine, const KeyValues* previous) {
 
 Transform transformOf(const KeyValues& key) {
     const double h = key.v[3] / kDegrees, p = key.v[4] / kDegrees, b = key.v[5] / kDegrees;
-    const Transform heading{{{std::cos(h), 0, std::sin(h), 0},
-                             {0, 1, 0, 0},
-                             {-std::sin(h), 0, std::cos(h), 0}}};
-    const Transform pitch{{{1, 0, 0, 0},
-                           {0, std::cos(p), -std::sin(p), 0},
-                           {0, std::sin(p), std::cos(p), 0}}};
-    const Transform bank{{{std::cos(b), -std::sin(b), 0, 0},
-                          {std::sin(b), std::cos(b), 0, 0},
-                          {0, 0, 1, 0}}};
+    const Transform heading{
+        {{std::cos(h), 0, std::sin(h), 0}, {0, 1, 0, 0}, {-std::sin(h), 0, std::cos(h), 0}}};
+    const Transform pitch{
+        {{1, 0, 0, 0}, {0, std::cos(p), -std::sin(p), 0}, {0, std::sin(p), std::cos(p), 0}}};
+    const Transform bank{
+        {{std::cos(b), -std::sin(b), 0, 0}, {std::sin(b), std::cos(b), 0, 0}, {0, 0, 1, 0}}};
     const Transform rotation = compose(compose(heading, pitch), bank);
     return compose(translation(key.v), compose(rotation, scaling(key.v + 6)));
 }

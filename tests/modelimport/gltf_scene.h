@@ -43,19 +43,25 @@ struct GltfScene {
     Bytes bin;
     std::vector<std::string> views, accessors, meshes, nodes, samplers, channels, cameras, lights;
     std::vector<int> roots;
+    // Further animations, each as JSON text, after the first.
+    std::vector<std::string> moreAnimations;
 
     // Float values as an accessor of the given type ("SCALAR", "VEC3", ...).
     int accessor(const std::vector<float>& values, const char* type, int width,
                  bool bounds = false) {
+        while (bin.size() % 4 != 0) {
+            bin.u8(0);
+        }
         const std::size_t offset = bin.size();
         for (float v : values) {
             bin.f32le(v);
         }
         views.push_back("{\"buffer\":0,\"byteOffset\":" + std::to_string(offset) +
                         ",\"byteLength\":" + std::to_string(values.size() * 4) + "}");
-        std::string text = "{\"bufferView\":" + std::to_string(views.size() - 1) +
-                           ",\"componentType\":5126,\"count\":" +
-                           std::to_string(values.size() / width) + ",\"type\":\"" + type + "\"";
+        std::string text =
+            "{\"bufferView\":" + std::to_string(views.size() - 1) +
+            ",\"componentType\":5126,\"count\":" + std::to_string(values.size() / width) +
+            ",\"type\":\"" + type + "\"";
         if (bounds) {
             std::vector<float> lo(width, 1e30f), hi(width, -1e30f);
             for (std::size_t i = 0; i < values.size(); ++i) {
@@ -77,6 +83,21 @@ struct GltfScene {
 
     // A mesh of one primitive per list of triangle corners; extra is added to
     // each primitive's JSON (",\"material\":0").
+    // Bytes as an accessor of any component type.
+    int accessorOf(const Bytes& bytes, int componentType, int count, const char* type) {
+        while (bin.size() % 4 != 0) {
+            bin.u8(0);
+        }
+        const std::size_t offset = bin.size();
+        bin.append(bytes);
+        views.push_back("{\"buffer\":0,\"byteOffset\":" + std::to_string(offset) +
+                        ",\"byteLength\":" + std::to_string(bytes.size()) + "}");
+        accessors.push_back("{\"bufferView\":" + std::to_string(views.size() - 1) +
+                            ",\"componentType\":" + std::to_string(componentType) +
+                            ",\"count\":" + std::to_string(count) + ",\"type\":\"" + type + "\"}");
+        return static_cast<int>(accessors.size() - 1);
+    }
+
     int mesh(const std::vector<std::vector<Point>>& primitives, const std::string& extra = "") {
         std::vector<std::string> parts;
         for (const auto& corners : primitives) {
@@ -103,9 +124,9 @@ struct GltfScene {
         const int width = std::string(path) == "rotation" ? 4 : 3;
         const int input = accessor(seconds, "SCALAR", 1, true);
         const int output = accessor(values, width == 4 ? "VEC4" : "VEC3", width);
-        samplers.push_back("{\"input\":" + std::to_string(input) + ",\"output\":" +
-                           std::to_string(output) + ",\"interpolation\":\"" + interpolation +
-                           "\"}");
+        samplers.push_back("{\"input\":" + std::to_string(input) +
+                           ",\"output\":" + std::to_string(output) + ",\"interpolation\":\"" +
+                           interpolation + "\"}");
         channels.push_back("{\"sampler\":" + std::to_string(samplers.size() - 1) +
                            ",\"target\":{\"node\":" + std::to_string(target) + ",\"path\":\"" +
                            path + "\"}}");
@@ -122,8 +143,11 @@ struct GltfScene {
             text += ",\"meshes\":[" + joined(meshes) + "]";
         }
         if (!channels.empty()) {
-            text += ",\"animations\":[{\"name\":\"first\",\"samplers\":[" + joined(samplers) +
-                    "],\"channels\":[" + joined(channels) + "]}]";
+            std::vector<std::string> all = {"{\"name\":\"first\",\"samplers\":[" +
+                                            joined(samplers) + "],\"channels\":[" +
+                                            joined(channels) + "]}"};
+            all.insert(all.end(), moreAnimations.begin(), moreAnimations.end());
+            text += ",\"animations\":[" + joined(all) + "]";
         }
         if (!cameras.empty()) {
             text += ",\"cameras\":[" + joined(cameras) + "]";

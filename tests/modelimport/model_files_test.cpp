@@ -131,7 +131,8 @@ TEST(ModelFilesTest, gltfNodesInstancesMirrorsAndDefaultMaterial) {
     ASSERT_EQ(model.embeddedImages.size(), 1u);
     EXPECT_EQ(model.embeddedImages[0].extension, "png");
     const std::vector<std::uint8_t> bin = nodesBin().data;
-    EXPECT_EQ(model.embeddedImages[0].bytes, std::vector<std::uint8_t>(bin.begin() + 60, bin.end()));
+    EXPECT_EQ(model.embeddedImages[0].bytes,
+              std::vector<std::uint8_t>(bin.begin() + 60, bin.end()));
     EXPECT_EQ(model.warnings, std::vector<std::string>{});
 }
 
