@@ -346,9 +346,11 @@ private:
                 (mapped.leftOut.size() == 1 ? "light " : "lights ") + nameList(mapped.leftOut) +
                 " left out: only point, spot and directional lights are converted");
         }
+        unplaced.insert(unplaced.end(), mapped.unplaced.begin(), mapped.unplaced.end());
         if (!unplaced.empty()) {
             model_.warnings.push_back((unplaced.size() == 1 ? "light " : "lights ") +
-                                      nameList(unplaced) + " left out: no node places them");
+                                      nameList(unplaced) +
+                                      " left out: no node places them at a finite point");
         }
         if (!moving.empty()) {
             model_.warnings.push_back("the motion of " +
