@@ -13,7 +13,9 @@ namespace {
 
 // The model with its corners split wherever the texture coordinates or the
 // material differ, as the simplifier wants it: it keeps the edges between
-// split vertices that share a position as seams.
+// split vertices that share a position as seams. The objects of a hierarchy
+// share no vertex, so no edge joins two of them and no collapse moves a
+// vertex of one onto another's.
 struct SplitMesh {
     std::vector<float> positions;       // x, y, z per split vertex
     std::vector<std::uint32_t> vertex;  // the model's vertex of each split vertex
@@ -109,10 +111,15 @@ void rebuildModel(ImportedModel& model, const SplitMesh& split,
         }
     }
     std::vector<float> positions;
+    std::vector<std::uint32_t> vertexObjects;
+    const bool hierarchy = !model.vertexObjects.empty();
     for (std::size_t v = 0; v < vertexCount; ++v) {
         if (renumbered[v] == 0) {
             renumbered[v] = static_cast<std::uint32_t>(positions.size() / 3);
             positions.insert(positions.end(), &model.positions[3 * v], &model.positions[3 * v] + 3);
+            if (hierarchy) {
+                vertexObjects.push_back(model.vertexObjects[v]);
+            }
         }
     }
     std::vector<std::uint32_t> triangles;
@@ -132,6 +139,7 @@ void rebuildModel(ImportedModel& model, const SplitMesh& split,
         faceMaterials.push_back(split.material[result[i]]);
     }
     model.positions = std::move(positions);
+    model.vertexObjects = std::move(vertexObjects);
     model.triangles = std::move(triangles);
     model.cornerUvs = std::move(cornerUvs);
     model.faceMaterials = std::move(faceMaterials);
