@@ -3,6 +3,7 @@
 // files a LightWave scene of the same objects gives, its limits are errors
 // naming them, its embedded textures are outputs of their own.
 #include "converter/import/embedded_textures.h"
+#include "converter/import/import_lws_scene.h"
 #include "converter/import/import_model_file.h"
 #include "converter/pipeline/convert_file.h"
 #include "tests/converter/collecting_converter.h"
@@ -19,6 +20,95 @@ using namespace kzo;
 using namespace kzotest;
 
 namespace {
+
+kzo::MotionKey motionKey(const Key& k) {
+    kzo::MotionKey m;
+    m.frame = k.frameNumber;
+    for (int c = 0; c < 3; ++c) {
+        m.position[c] = k.v[c];
+        m.scale[c] = k.v[6 + c];
+    }
+    m.heading = k.v[3];
+    m.pitch = k.v[4];
+    m.bank = k.v[5];
+    return m;
+}
+
+// The record of a model file holding the scene, as the module would give it.
+// Its lights are the records
+// the LightWave scene's lights give (the module hands them over finished);
+// with hierarchy each object's vertices are in its own space, interleaved
+// across the objects so that their order has to be mended; without it they
+// are placed at the objects' first keys, object after object.
+kzo::ImportedModel asImportedModel(const SameScene& s, bool hierarchy) {
+    const kzo::SceneDescription lightWave = kzo::parseSceneText(
+        sceneOf(sceneInVersion(s.outline, 1)), {}, [](const kzo::SceneObject&, std::size_t) {});
+    kzo::ImportedModel m;
+    std::vector<std::vector<std::uint32_t>> vertexOf(s.geometry.size());
+    std::vector<std::array<float, 3>> offset(s.geometry.size());
+    for (std::size_t i = 0; i < s.geometry.size(); ++i) {
+        const SpecObject& spec = s.outline.objects[i];
+        kzo::ImportedObject& object = m.objects.emplace_back();
+        object.name = s.geometry[i].name;
+        object.parent = spec.parent - 1;
+        for (const Key& k : spec.keys) {
+            object.keys.push_back(motionKey(k));
+        }
+        for (int c = 0; c < 3; ++c) {
+            offset[i][c] = spec.keys.front().v[c] +
+                           (object.parent >= 0 ? offset[std::size_t(object.parent)][c] : 0.0f);
+        }
+    }
+    auto addVertex = [&](std::size_t object, std::size_t k) {
+        vertexOf[object].push_back(static_cast<std::uint32_t>(m.vertexCount()));
+        for (int c = 0; c < 3; ++c) {
+            m.positions.push_back(s.geometry[object].points[k][c] +
+                                  (hierarchy ? 0.0f : offset[object][c]));
+        }
+        if (hierarchy) {
+            m.vertexObjects.push_back(static_cast<std::uint32_t>(object));
+        }
+    };
+    if (hierarchy) {
+        // Vertex k of every object in turn: base 0, arm 0, hand 0, base 1, ...
+        std::size_t most = 0;
+        for (const SameSceneObject& object : s.geometry) {
+            most = std::max(most, object.points.size());
+        }
+        for (std::size_t k = 0; k < most; ++k) {
+            for (std::size_t i = 0; i < s.geometry.size(); ++i) {
+                if (k < s.geometry[i].points.size()) {
+                    addVertex(i, k);
+                }
+            }
+        }
+    } else {
+        for (std::size_t i = 0; i < s.geometry.size(); ++i) {
+            for (std::size_t k = 0; k < s.geometry[i].points.size(); ++k) {
+                addVertex(i, k);
+            }
+        }
+    }
+    for (std::size_t i = 0; i < s.geometry.size(); ++i) {
+        for (const Tri& t : s.geometry[i].faces) {
+            for (std::uint16_t corner : t) {
+                m.triangles.push_back(vertexOf[i][corner]);
+            }
+            m.cornerUvs.insert(m.cornerUvs.end(), 6, 0.0f);
+            m.faceMaterials.push_back(-1);
+        }
+    }
+    m.hasCamera = true;
+    for (const Key& k : s.outline.cameraKeys) {
+        m.camera.keys.push_back(motionKey(k));
+    }
+    m.lights = lightWave.lights;
+    for (int c = 0; c < 3; ++c) {
+        m.ambientColor[c] = lightWave.ambientColor[c];
+    }
+    m.lastFrame = s.outline.lastFrame;
+    return m;
+}
 
 struct RecordConversion {
     std::vector<std::string> lines;

@@ -1,7 +1,8 @@
 // One small animated scene spelled once and written in several forms: as a
-// LightWave scene (version 1, its objects as .3ds twins) and as the record
-// the model import gives for a model file holding the same scene. Positions
-// are in the engine's space (y up, left-handed), keys in LightWave's terms.
+// LightWave scene (version 1, its objects as .3ds twins) and as a glTF file
+// (y up, right-handed: a point (x, y, z) is (x, y, -z) there, a turn about y
+// or x the same angle negated). Positions are in the engine's space (y up,
+// left-handed), keys in LightWave's terms.
 //
 //   base (root)    a floor quad, moving along x
 //   arm  (base's)  a triangle, turning about y
@@ -16,12 +17,13 @@
 // objects keep their own.
 #pragma once
 
-#include "converter/import/import_lws_scene.h"
-#include "modelimport/imported_model.h"
 #include "tests/converter/scene/build_lws_versions.h"
+#include "tests/modelimport/gltf_scene.h"
 #include "tests/support/build_3ds.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -45,7 +47,7 @@ inline SameScene sameScene() {
     o.objects = {
         {"base.lwo", {}, 0, {key(0, 0, 0), key(1, 0, 0).frame(30)}},
         {"arm.lwo", {}, 1, {key(1, 0, 0), key(1, 0, 0).hpb(90, 0, 0).frame(30)}},
-        {"hand.lwo", {}, 2, {key(0, 2, 0), key(0, 2, 0).scale(2, 2, 2).frame(20)}},
+        {"hand.lwo", {}, 2, {key(0, 2, 0), key(0, 2, 0).scale(2, 2, 2).frame(15)}},
     };
     s.geometry = {
         {"base", {{-2, 0, -2}, {2, 0, -2}, {2, 0, 2}, {-2, 0, 2}}, {{0, 2, 1}, {0, 3, 2}}},
@@ -95,92 +97,136 @@ inline LightWaveFiles asLightWave(const SameScene& s) {
     return files;
 }
 
-inline kzo::MotionKey motionKey(const Key& k) {
-    kzo::MotionKey m;
-    m.frame = k.frameNumber;
-    for (int c = 0; c < 3; ++c) {
-        m.position[c] = k.v[c];
-        m.scale[c] = k.v[6 + c];
-    }
-    m.heading = k.v[3];
-    m.pitch = k.v[4];
-    m.bank = k.v[5];
-    return m;
+// A turn in LightWave's terms as a glTF rotation (x, y, z, w): bank about z,
+// then pitch about x, then heading about y, the angles about y and x negated.
+inline std::vector<float> gltfRotation(const Key& k) {
+    const double half = std::numbers::pi / 360.0;
+    const auto about = [&](int axis, double degrees) {
+        std::array<double, 4> q = {0, 0, 0, std::cos(degrees * half)};
+        q[std::size_t(axis)] = std::sin(degrees * half);
+        return q;
+    };
+    const auto times = [](const std::array<double, 4>& a, const std::array<double, 4>& b) {
+        return std::array<double, 4>{a[3] * b[0] + a[0] * b[3] + a[1] * b[2] - a[2] * b[1],
+                                     a[3] * b[1] - a[0] * b[2] + a[1] * b[3] + a[2] * b[0],
+                                     a[3] * b[2] + a[0] * b[1] - a[1] * b[0] + a[2] * b[3],
+                                     a[3] * b[3] - a[0] * b[0] - a[1] * b[1] - a[2] * b[2]};
+    };
+    const auto q = times(times(about(1, -k.v[3]), about(0, -k.v[4])), about(2, k.v[5]));
+    return {float(q[0]), float(q[1]), float(q[2]), float(q[3])};
 }
 
-// The record of a model file holding the scene. Its lights are the records
-// the LightWave scene's lights give (the module hands them over finished);
-// with hierarchy each object's vertices are in its own space, interleaved
-// across the objects so that their order has to be mended; without it they
-// are placed at the objects' first keys, object after object.
-inline kzo::ImportedModel asImportedModel(const SameScene& s, bool hierarchy) {
-    const kzo::SceneDescription lightWave = kzo::parseSceneText(
-        sceneOf(sceneInVersion(s.outline, 1)), {}, [](const kzo::SceneObject&, std::size_t) {});
-    kzo::ImportedModel m;
-    std::vector<std::vector<std::uint32_t>> vertexOf(s.geometry.size());
-    std::vector<std::array<float, 3>> offset(s.geometry.size());
-    for (std::size_t i = 0; i < s.geometry.size(); ++i) {
-        const SpecObject& spec = s.outline.objects[i];
-        kzo::ImportedObject& object = m.objects.emplace_back();
-        object.name = s.geometry[i].name;
-        object.parent = spec.parent - 1;
-        for (const Key& k : spec.keys) {
-            object.keys.push_back(motionKey(k));
+inline std::vector<float> gltfPoint(const Key& k) {
+    return {k.v[0], k.v[1], -k.v[2]};
+}
+
+inline std::string jsonList(const std::vector<float>& values) {
+    std::vector<std::string> parts;
+    for (float v : values) {
+        parts.push_back(num(v));
+    }
+    return "[" + joined(parts) + "]";
+}
+
+// The keys' channels that move, each a LINEAR channel of the first animation,
+// at the keys' frames in seconds.
+inline void gltfChannels(GltfScene& g, int node, const std::vector<Key>& keys,
+                         double framesPerSecond) {
+    std::vector<float> seconds, translation, rotation, scale;
+    bool moves = false, turns = false, grows = false;
+    for (const Key& k : keys) {
+        seconds.push_back(float(k.frameNumber / framesPerSecond));
+        for (float v : gltfPoint(k)) {
+            translation.push_back(v);
         }
-        for (int c = 0; c < 3; ++c) {
-            offset[i][c] = spec.keys.front().v[c] +
-                           (object.parent >= 0 ? offset[std::size_t(object.parent)][c] : 0.0f);
+        for (float v : gltfRotation(k)) {
+            rotation.push_back(v);
+        }
+        scale.insert(scale.end(), {k.v[6], k.v[7], k.v[8]});
+        for (int c = 0; c < 9; ++c) {
+            bool& changes = c < 3 ? moves : c < 6 ? turns : grows;
+            changes = changes || k.v[c] != keys.front().v[c];
         }
     }
-    auto addVertex = [&](std::size_t object, std::size_t k) {
-        vertexOf[object].push_back(static_cast<std::uint32_t>(m.vertexCount()));
-        for (int c = 0; c < 3; ++c) {
-            m.positions.push_back(s.geometry[object].points[k][c] +
-                                  (hierarchy ? 0.0f : offset[object][c]));
-        }
-        if (hierarchy) {
-            m.vertexObjects.push_back(static_cast<std::uint32_t>(object));
-        }
-    };
-    if (hierarchy) {
-        // Vertex k of every object in turn: base 0, arm 0, hand 0, base 1, ...
-        std::size_t most = 0;
-        for (const SameSceneObject& object : s.geometry) {
-            most = std::max(most, object.points.size());
-        }
-        for (std::size_t k = 0; k < most; ++k) {
-            for (std::size_t i = 0; i < s.geometry.size(); ++i) {
-                if (k < s.geometry[i].points.size()) {
-                    addVertex(i, k);
-                }
-            }
-        }
-    } else {
-        for (std::size_t i = 0; i < s.geometry.size(); ++i) {
-            for (std::size_t k = 0; k < s.geometry[i].points.size(); ++k) {
-                addVertex(i, k);
-            }
-        }
+    if (moves) {
+        g.channel(node, "translation", seconds, translation);
     }
+    if (turns) {
+        g.channel(node, "rotation", seconds, rotation);
+    }
+    if (grows) {
+        g.channel(node, "scale", seconds, scale);
+    }
+}
+
+// The node's place at rest: its first key.
+inline std::string gltfPlace(const Key& k) {
+    return "\"translation\":" + jsonList(gltfPoint(k)) +
+           ",\"rotation\":" + jsonList(gltfRotation(k)) +
+           ",\"scale\":" + jsonList({k.v[6], k.v[7], k.v[8]});
+}
+
+// The scene as a glTF file: one node per object under its parent's node, its
+// mesh in its own space, its rest place and keys; the camera and the lights on
+// nodes of their own (a glTF light shines along its node's -z). The lights'
+// intensities are physical (lux for the directional one, candela for the
+// others): lightIntensities gives the factor that each light's engine
+// intensity becomes, as the importer takes a light's illuminance at the
+// model, no nearer than half its diagonal.
+inline std::string asGltf(const SameScene& s, const std::vector<float>& lightIntensities) {
+    GltfScene g;
+    const SceneOutline& o = s.outline;
+    std::vector<std::vector<int>> children(s.geometry.size());
+    std::vector<int> roots;
     for (std::size_t i = 0; i < s.geometry.size(); ++i) {
+        std::vector<Point> corners;
         for (const Tri& t : s.geometry[i].faces) {
-            for (std::uint16_t corner : t) {
-                m.triangles.push_back(vertexOf[i][corner]);
+            for (std::uint16_t c : t) {
+                const Vec3& p = s.geometry[i].points[c];
+                corners.push_back({p[0], p[1], -p[2]});
             }
-            m.cornerUvs.insert(m.cornerUvs.end(), 6, 0.0f);
-            m.faceMaterials.push_back(-1);
         }
+        g.mesh({corners});
+        const int parent = o.objects[i].parent - 1;
+        (parent >= 0 ? children[std::size_t(parent)] : roots).push_back(int(i));
     }
-    m.hasCamera = true;
-    for (const Key& k : s.outline.cameraKeys) {
-        m.camera.keys.push_back(motionKey(k));
+    for (std::size_t i = 0; i < s.geometry.size(); ++i) {
+        std::vector<std::string> list;
+        for (int c : children[i]) {
+            list.push_back(std::to_string(c));
+        }
+        g.node("{\"name\":\"" + s.geometry[i].name + "\",\"mesh\":" + std::to_string(i) + "," +
+               gltfPlace(o.objects[i].keys.front()) +
+               (list.empty() ? "" : ",\"children\":[" + joined(list) + "]") + "}");
+        gltfChannels(g, int(i), o.objects[i].keys, o.framesPerSecond);
     }
-    m.lights = lightWave.lights;
-    for (int c = 0; c < 3; ++c) {
-        m.ambientColor[c] = lightWave.ambientColor[c];
+    g.roots = roots;
+    g.cameras = {R"({"type":"perspective","perspective":{"yfov":1,"znear":0.1}})"};
+    const int camera =
+        g.node("{\"name\":\"camera\",\"camera\":0," + gltfPlace(o.cameraKeys.front()) + "}");
+    g.roots.push_back(camera);
+    gltfChannels(g, camera, o.cameraKeys, o.framesPerSecond);
+    for (std::size_t i = 0; i < o.lights.size(); ++i) {
+        const SpecLight& l = o.lights[i];
+        static const char* const kinds[] = {"directional", "point", "spot"};
+        std::string light =
+            std::string("{\"type\":\"") + kinds[l.type] + "\",\"color\":" +
+            jsonList({l.color[0] / 255.0f, l.color[1] / 255.0f, l.color[2] / 255.0f}) +
+            ",\"intensity\":" + num(lightIntensities[i]);
+        if (l.range >= 0) {
+            light += ",\"range\":" + num(l.range);
+        }
+        if (l.type == 2) {
+            const double radians = std::numbers::pi / 180.0;
+            light += ",\"spot\":{\"innerConeAngle\":" + num(l.cone * radians) +
+                     ",\"outerConeAngle\":" + num(l.edge * radians) + "}";
+        }
+        g.lights.push_back(light + "}");
+        g.roots.push_back(g.node(
+            "{\"name\":\"light" + std::to_string(i) + "\"," + gltfPlace(l.key) +
+            ",\"extensions\":{\"KHR_lights_punctual\":{\"light\":" + std::to_string(i) + "}}}"));
     }
-    m.lastFrame = s.outline.lastFrame;
-    return m;
+    return g.json();
 }
 
 } // namespace kzotest
