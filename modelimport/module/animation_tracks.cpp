@@ -192,25 +192,33 @@ NodeTracks readNodeTracks(const aiAnimation& animation, double ticksAsFrames,
     return out;
 }
 
-Transform nodeTransformAt(const aiNode& node, const NodeTrack* track, double seconds) {
-    if (track == nullptr) {
-        return fromLibrary(node.mTransformation);
-    }
-    aiVector3D restScale, restPosition;
-    aiQuaternion restRotation;
-    node.mTransformation.Decompose(restScale, restRotation, restPosition);
-    double position[3] = {restPosition.x, restPosition.y, restPosition.z};
-    double rotation[4] = {restRotation.w, restRotation.x, restRotation.y, restRotation.z};
-    double scale[3] = {restScale.x, restScale.y, restScale.z};
-    double* const parts[3] = {position, rotation, scale};
+RestPlace restPlaceOf(const aiNode& node) {
+    aiVector3D scale, position;
+    aiQuaternion rotation;
+    node.mTransformation.Decompose(scale, rotation, position);
+    return RestPlace{{position.x, position.y, position.z},
+                     {rotation.w, rotation.x, rotation.y, rotation.z},
+                     {scale.x, scale.y, scale.z}};
+}
+
+Transform trackTransformAt(const NodeTrack& track, const RestPlace& rest, double seconds) {
+    RestPlace now = rest;
+    double* const parts[3] = {now.position, now.rotation, now.scale};
     for (int c = 0; c < 3; ++c) {
-        const ChannelTrack& channel = track->channels[c];
+        const ChannelTrack& channel = track.channels[c];
         if (!channel.seconds.empty()) {
             valueAt(channel, widthOf(static_cast<TrackChannel>(c)), seconds, parts[c]);
         }
     }
-    const Rotation q{rotation[0], rotation[1], rotation[2], rotation[3]};
-    return compose(translation(position), compose(rotationOf(q), scaling(scale)));
+    const Rotation q{now.rotation[0], now.rotation[1], now.rotation[2], now.rotation[3]};
+    Transform t = rotationOf(q);
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            t.m[i][j] *= now.scale[j];
+        }
+        t.m[i][3] = now.position[i];
+    }
+    return t;
 }
 
 } // namespace kzo

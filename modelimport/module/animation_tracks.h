@@ -57,9 +57,18 @@ struct NodeTracks {
 NodeTracks readNodeTracks(const aiAnimation& animation, double ticksAsFrames,
                           const std::vector<ChannelOverride>& overrides);
 
-// The node's local transform at a time: its rest transform where it has no
-// track; otherwise translation · rotation · scale, each channel without keys
-// at the rest transform's own part.
-Transform nodeTransformAt(const aiNode& node, const NodeTrack* track, double seconds);
+// A node's rest transform split into translation, rotation (w, x, y, z) and
+// scale, for the channels its track does not key.
+struct RestPlace {
+    double position[3] = {0, 0, 0};
+    double rotation[4] = {1, 0, 0, 0};
+    double scale[3] = {1, 1, 1};
+};
+
+RestPlace restPlaceOf(const aiNode& node);
+
+// An animated node's local transform at a time: translation · rotation ·
+// scale, each channel without keys at its rest part.
+Transform trackTransformAt(const NodeTrack& track, const RestPlace& rest, double seconds);
 
 } // namespace kzo

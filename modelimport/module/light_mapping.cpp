@@ -74,7 +74,8 @@ void setCone(const aiLight& light, bool halfAngles, Light& record) {
         const double a = std::isfinite(value) ? double(value) * share : 0.0;
         return std::clamp(a, 0.0, std::numbers::pi);
     };
-    const double cone = angle(light.mAngleInnerCone);
+    // The cone at most 179 degrees off the axis, so that its edge still fits.
+    const double cone = std::min(angle(light.mAngleInnerCone), std::numbers::pi - kOneDegree);
     double edge = angle(light.mAngleOuterCone);
     if (!(cone < edge)) {
         edge = cone + kOneDegree;
@@ -136,6 +137,10 @@ MappedLights mapLights(const std::vector<PlacedLight>& placed, const SceneBounds
         const double local[3] = {light.mPosition.x, light.mPosition.y, light.mPosition.z};
         applyPoint(p.place, local, position);
         toEngine(position);
+        if (!finite3(position)) {
+            out.unplaced.push_back(libraryText(light.mName));
+            continue;
+        }
         // The engine's direction points from the lit surface to the light,
         // against the way the light shines.
         double direction[3];
@@ -166,7 +171,7 @@ MappedLights mapLights(const std::vector<PlacedLight>& placed, const SceneBounds
         if (record.type == kSpotLight) {
             setCone(light, halfAngles, record);
         }
-        const double e = lit && finite3(position) ? illuminance(light, record, peak, ref) : 0.0;
+        const double e = lit ? illuminance(light, record, peak, ref) : 0.0;
         strength.push_back(std::isfinite(e) && e > 0 ? e : 0.0);
         out.lights.push_back(record);
     }

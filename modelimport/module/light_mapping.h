@@ -48,6 +48,7 @@ struct MappedLights {
     std::vector<Light> lights;
     std::array<float, 3> ambient = {}; // 0..255
     std::vector<std::string> leftOut;  // names of lights of kinds the engine has not
+    std::vector<std::string> unplaced; // names of lights placed at no finite point
 };
 
 // halfAngles: the file gives a spot light's cone as the angle from its axis

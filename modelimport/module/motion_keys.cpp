@@ -104,6 +104,12 @@ std::vector<MotionKey> motionKeys(const PlaceCurve& curve, double fps, KeyBudget
     // Every frame is evaluated whatever the keys turn out to be, so the span
     // itself is charged.
     charge(budget, count);
+    const std::size_t nodes = std::max<std::size_t>(curve.animatedNodes, 1);
+    if (count > (budget.limits.maxNodeSamples - budget.nodeSamples) / nodes) {
+        throw MappingError("the animation needs more than " +
+                           std::to_string(budget.limits.maxNodeSamples) + " samples of its nodes");
+    }
+    budget.nodeSamples += count * nodes;
     std::vector<KeyValues> samples(count);
     for (std::size_t f = 0; f < count; ++f) {
         const double seconds = double(first + std::int64_t(f)) / fps;

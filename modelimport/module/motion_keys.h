@@ -17,11 +17,15 @@ namespace kzo {
 struct KeyLimits {
     std::int64_t maxFrame = 10'000'000; // |frame| of any key
     std::size_t maxKeys = 2'000'000;    // all places of the model together
+    // Frames sampled times the animated nodes above each place, for all
+    // places together: the time the sampling takes.
+    std::size_t maxNodeSamples = 50'000'000;
 };
 
 struct KeyBudget {
     KeyLimits limits;
     std::size_t used = 0;
+    std::size_t nodeSamples = 0;
 };
 
 struct PlaceCurve {
@@ -29,6 +33,8 @@ struct PlaceCurve {
     std::function<Transform(double)> at;
     // Every channel that moves it (none: it stands still).
     std::vector<const ChannelTrack*> channels;
+    // The animated nodes evaluated for one sample.
+    std::size_t animatedNodes = 0;
 };
 
 // The keys, frames increasing, never empty. A place that stands still has one

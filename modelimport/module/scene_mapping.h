@@ -34,6 +34,7 @@ struct MappingLimits {
     std::size_t maxNodeVisits = 1'000'000;
     std::int64_t maxFrame = KeyLimits{}.maxFrame;
     std::size_t maxKeys = KeyLimits{}.maxKeys;
+    std::size_t maxNodeSamples = KeyLimits{}.maxNodeSamples;
 };
 
 // A basis change applied above the root node: row i holds output axis i in

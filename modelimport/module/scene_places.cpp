@@ -93,7 +93,7 @@ public:
     ScenePlacer(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits,
                 const ModelReadOptions& options, const SceneWalk& walk, ImportedModel& model)
         : scene_(scene), facts_(facts), options_(options), walk_(walk),
-          model_(model), budget_{{limits.maxFrame, limits.maxKeys}, 0} {}
+          model_(model), budget_{{limits.maxFrame, limits.maxKeys, limits.maxNodeSamples}, 0, 0} {}
 
     void run() {
         fps_ = facts_.framesPerSecond > 0 && std::isfinite(facts_.framesPerSecond)
@@ -199,34 +199,55 @@ private:
         return chain;
     }
 
-    PlaceCurve curveOf(std::vector<const aiNode*> chain, const Transform& top,
+    // The chain as steps: runs of nodes that do not move composed into one
+    // transform, and the animated nodes with their rest parts.
+    struct CurveStep {
+        Transform fixed;
+        const NodeTrack* track = nullptr;
+        RestPlace rest;
+    };
+
+    PlaceCurve curveOf(const std::vector<const aiNode*>& chain, const Transform& top,
                        const Transform& bottom) {
         PlaceCurve curve;
-        std::vector<const NodeTrack*> tracks;
+        std::vector<CurveStep> steps{{top, nullptr, {}}};
         for (const aiNode* node : chain) {
             const NodeTrack* track = trackOf(*node);
-            tracks.push_back(track);
-            if (track != nullptr) {
-                for (const ChannelTrack& c : track->channels) {
-                    if (!c.seconds.empty()) {
-                        curve.channels.push_back(&c);
-                    }
+            if (track == nullptr) {
+                if (steps.back().track != nullptr) {
+                    steps.push_back({});
+                }
+                steps.back().fixed =
+                    compose(steps.back().fixed, fromLibrary(node->mTransformation));
+                continue;
+            }
+            steps.push_back({Transform{}, track, restPlaceOf(*node)});
+            for (const ChannelTrack& c : track->channels) {
+                if (!c.seconds.empty()) {
+                    curve.channels.push_back(&c);
                 }
             }
         }
-        curve.at = [chain = std::move(chain), tracks = std::move(tracks), top,
-                    bottom](double seconds) {
-            Transform m = top;
-            for (std::size_t i = 0; i < chain.size(); ++i) {
-                m = compose(m, nodeTransformAt(*chain[i], tracks[i], seconds));
+        if (steps.back().track != nullptr) {
+            steps.push_back({});
+        }
+        steps.back().fixed = compose(steps.back().fixed, bottom);
+        curve.animatedNodes = steps.size() / 2;
+        curve.at = [steps = std::move(steps)](double seconds) {
+            Transform m = steps.front().fixed;
+            for (std::size_t i = 1; i < steps.size(); ++i) {
+                const CurveStep& s = steps[i];
+                m = compose(m, s.track != nullptr ? trackTransformAt(*s.track, s.rest, seconds)
+                                                  : s.fixed);
             }
-            return toEngineAxes(compose(m, bottom));
+            return toEngineAxes(m);
         };
         return curve;
     }
 
     void placeMotion() {
         budget_.used = 0;
+        budget_.nodeSamples = 0;
         bool animated = false;
         std::int32_t lastFrame = 0;
         auto note = [&](const std::vector<MotionKey>& keys) {
@@ -272,8 +293,8 @@ private:
             auto chain = chainOf(static_cast<std::int32_t>(v), false, root);
             const Transform frame = cameraFrame(*it->second, !facts_.gltf);
             model_.camera.name = name;
-            model_.camera.keys = motionKeys(
-                curveOf(std::move(chain), axesTransform(facts_.axes), frame), fps_, budget_);
+            model_.camera.keys =
+                motionKeys(curveOf(chain, axesTransform(facts_.axes), frame), fps_, budget_);
             model_.hasCamera = true;
             note(model_.camera.keys);
             break;
@@ -346,9 +367,11 @@ private:
                 (mapped.leftOut.size() == 1 ? "light " : "lights ") + nameList(mapped.leftOut) +
                 " left out: only point, spot and directional lights are converted");
         }
+        unplaced.insert(unplaced.end(), mapped.unplaced.begin(), mapped.unplaced.end());
         if (!unplaced.empty()) {
             model_.warnings.push_back((unplaced.size() == 1 ? "light " : "lights ") +
-                                      nameList(unplaced) + " left out: no node places them");
+                                      nameList(unplaced) +
+                                      " left out: no node places them at a finite point");
         }
         if (!moving.empty()) {
             model_.warnings.push_back("the motion of " +

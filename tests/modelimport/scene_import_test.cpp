@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <assimp/camera.h>
 #include <assimp/texture.h>
 
 #include <cmath>
@@ -259,6 +260,19 @@ TEST(SceneImportTest, firstCameraKeyedInSceneSpaceLookingAlongPlusZ) {
     EXPECT_EQ(model.lastFrame, 30);
     EXPECT_EQ(model.warnings, (std::vector<std::string>{
                                   "camera 'spare' left out: only the first, 'eye', is converted"}));
+
+    // A camera of its own axes (FBX's look along +x) and position: looking
+    // along +x is a heading of 90 in the engine.
+    auto* camera = new aiCamera;
+    camera->mName = aiString("side");
+    camera->mLookAt = aiVector3D(1, 0, 0);
+    camera->mPosition = aiVector3D(0, 0, 4);
+    auto scene = kzotest::libraryScene({}, {}, kzotest::libraryNode("side", {}));
+    scene->mNumCameras = 1;
+    scene->mCameras = new aiCamera* [1] { camera };
+    const ImportedModel side = kzo::mapScene(*scene, kzo::SceneFacts{}, kzo::MappingLimits{});
+    ASSERT_TRUE(side.hasCamera);
+    expectKey(side.camera.keys.at(0), 0, {0, 0, -4}, {90, 0, 0}, {1, 1, 1}, "side");
 }
 
 TEST(SceneImportTest, lightsOfEachKindWithDirectionColourIntensityAndCone) {
