@@ -7,7 +7,8 @@
 //   base (root)    a floor quad, moving along x
 //   arm  (base's)  a triangle, turning about y
 //   hand (arm's)   a triangle, growing
-//   a camera moving and turning, a distant, a point and a spot light
+//   a camera moving and panning (a turn about y, its pitch held), a distant,
+//   a point and a spot light
 //
 // The first keys only move the objects, by values exact in binary, so the
 // scene placed at its first keys is also exact: a record without hierarchy
@@ -70,7 +71,7 @@ inline SameScene sameScene() {
     spot.key = key(0, 4, 0).hpb(0, 90, 0);
     o.lights = {distant, point, spot};
     o.ambient = {20, 30, 40};
-    o.cameraKeys = {key(0, 2, -5), key(0, 3, -5).hpb(-15, 10, 0).frame(30)};
+    o.cameraKeys = {key(0, 2, -5).hpb(0, 10, 0), key(0, 3, -5).hpb(-15, 10, 0).frame(30)};
     return s;
 }
 
