@@ -4,8 +4,8 @@
 // or x the same angle negated). Positions are in the engine's space (y up,
 // left-handed), keys in LightWave's terms.
 //
-//   base (root)    a floor quad, moving along x
-//   arm  (base's)  a triangle, turning about y
+//   base (root)    a floor quad facing up, moving along x
+//   arm  (base's)  a triangle facing the camera, turning about y
 //   hand (arm's)   a triangle, growing
 //   a camera moving and panning (a turn about y, its pitch held), a distant,
 //   a point and a spot light
@@ -51,9 +51,9 @@ inline SameScene sameScene() {
         {"hand.lwo", {}, 2, {key(0, 2, 0), key(0, 2, 0).scale(2, 2, 2).frame(15)}},
     };
     s.geometry = {
-        {"base", {{-2, 0, -2}, {2, 0, -2}, {2, 0, 2}, {-2, 0, 2}}, {{0, 2, 1}, {0, 3, 2}}},
-        {"arm", {{0, 0, 0}, {0, 2, 0}, {0.5f, 2, 0}}, {{0, 1, 2}}},
-        {"hand", {{0.25f, 0, 0}, {0.75f, 0, 0}, {0.25f, 0.5f, 0.5f}}, {{0, 2, 1}}},
+        {"base", {{-2, 0, -2}, {2, 0, -2}, {2, 0, 2}, {-2, 0, 2}}, {{0, 1, 2}, {0, 2, 3}}},
+        {"arm", {{0, 0, 0}, {0, 2, 0}, {0.5f, 2, 0}}, {{0, 2, 1}}},
+        {"hand", {{0.25f, 0, 0}, {0.75f, 0, 0}, {0.25f, 0.5f, 0.5f}}, {{0, 1, 2}}},
     };
     SpecLight distant;
     distant.type = 0;
