@@ -30,12 +30,14 @@ void encodeMotionBlock(ByteWriter& out, const SceneMotion& motion, const SceneDe
         for (float& c : key.position) {
             c = c * settings.scaleFactor;
         }
-        if (!isFinite(key) && sceneKey.line == 0) {
-            fatalError(sink,
-                       "cannot write '%s': the key at frame %d of '%s' is not a finite number",
-                       path.c_str(), key.frame, scene.path.c_str());
-        }
         if (!isFinite(key)) {
+            // Keys of a model file come from no line of text: their frame
+            // names them.
+            if (sceneKey.line == 0) {
+                fatalError(sink,
+                           "cannot write '%s': the key at frame %d of '%s' is not a finite number",
+                           path.c_str(), key.frame, scene.path.c_str());
+            }
             fatalError(sink,
                        "cannot write '%s': the key on line %zu of '%s' is not a finite number",
                        path.c_str(), sceneKey.line, scene.path.c_str());

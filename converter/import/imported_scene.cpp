@@ -6,9 +6,16 @@
 namespace kzo {
 namespace {
 
-std::int32_t addMotion(SceneDescription& scene, const std::vector<MotionKey>& keys) {
+// The engine plays a block's keys in the order stored, so a frame that does
+// not follow the one before would make it jump back.
+std::int32_t addMotion(SceneDescription& scene, const std::vector<MotionKey>& keys,
+                       const char* what, std::size_t index, const MessageSink& sink) {
     SceneMotion& motion = scene.motions.emplace_back();
     for (const MotionKey& key : keys) {
+        if (!motion.keys.empty() && key.frame <= motion.keys.back().key.frame) {
+            fatalError(sink, "'%s': the import gave %s %zu a key at frame %d after frame %d",
+                       scene.path.c_str(), what, index, key.frame, motion.keys.back().key.frame);
+        }
         motion.keys.push_back({key, 0});
     }
     return static_cast<std::int32_t>(scene.motions.size() - 1);
@@ -44,14 +51,14 @@ SceneDescription describeImportedScene(const ImportedModel& imported, const std:
         object.kind = SceneObjectKind::geometry;
         object.name.path = object.name.wholeLine = source.name;
         object.parent = source.parent < 0 ? kNoParent : static_cast<std::uint16_t>(source.parent);
-        object.motion = addMotion(scene, source.keys);
+        object.motion = addMotion(scene, source.keys, "object", i, sink);
         if (!source.keys.empty()) {
             object.firstKey = source.keys.front();
         }
         scene.motionFileBlocks.push_back(object.motion);
     }
     if (imported.hasCamera) {
-        scene.camera.motion = addMotion(scene, imported.camera.keys);
+        scene.camera.motion = addMotion(scene, imported.camera.keys, "camera", 0, sink);
         scene.motionFileBlocks.push_back(scene.camera.motion);
     }
     scene.lights = imported.lights;

@@ -20,7 +20,8 @@ struct SceneModel;
 // The description of imported's scene; path names the file in it and in its
 // errors. With hierarchy (the objects become pivots) more objects than the
 // pivot table holds are a fatal error; so are more lights than the light
-// table holds, and an object whose parent is not an earlier object.
+// table holds, an object whose parent is not an earlier object, and keys
+// whose frames do not increase.
 SceneDescription describeImportedScene(const ImportedModel& imported, const std::string& path,
                                        bool hierarchy, const MessageSink& sink);
 

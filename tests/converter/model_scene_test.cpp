@@ -274,6 +274,10 @@ TEST(ModelScene, limitsOfTheTablesAreErrorsNamingThem) {
     laterParent.objects[0].parent = 1;
     EXPECT_EQ(failure(laterParent, animated),
               "ERROR: 'scene.gltf': the import gave object 0 the parent 1");
+    ImportedModel backwards = withObjects(2, 0);
+    backwards.objects[1].keys.push_back(backwards.objects[1].keys[0]);
+    EXPECT_EQ(failure(backwards, animated),
+              "ERROR: 'scene.gltf': the import gave object 1 a key at frame 0 after frame 0");
 
     // A key the scale factor carries beyond the floats names its frame.
     ImportedModel far = oneTriangle();
