@@ -47,15 +47,15 @@ kzo::ImportedModel asImportedModel(const SameScene& s, bool hierarchy) {
     std::vector<std::vector<std::uint32_t>> vertexOf(s.geometry.size());
     std::vector<std::array<float, 3>> offset(s.geometry.size());
     for (std::size_t i = 0; i < s.geometry.size(); ++i) {
-        const SpecObject& spec = s.outline.objects[i];
+        const SpecObject& placed = s.outline.objects[i];
         kzo::ImportedObject& object = m.objects.emplace_back();
         object.name = s.geometry[i].name;
-        object.parent = spec.parent - 1;
-        for (const Key& k : spec.keys) {
+        object.parent = placed.parent - 1;
+        for (const Key& k : placed.keys) {
             object.keys.push_back(motionKey(k));
         }
         for (int c = 0; c < 3; ++c) {
-            offset[i][c] = spec.keys.front().v[c] +
+            offset[i][c] = placed.keys.front().v[c] +
                            (object.parent >= 0 ? offset[std::size_t(object.parent)][c] : 0.0f);
         }
     }
