@@ -1,6 +1,7 @@
 # kzo_add_models(TARGET name OUTPUT_DIR dir
-#                [SHADING type] [SCALE f] [SHADOW_TEST test]
+#                [SHADING type] [SCALE f] [SHADOW_TEST test] [FPS n]
 #                [ANIMATION] [CAMERA] [LIGHT] [EMPTY_LIGHT_FILE] [FIT] [ALL]
+#                [TEXTURE_DIR dir]
 #                SOURCES file...)
 #
 # Converts each source with Kzo::kzomaker into OUTPUT_DIR (relative to the
@@ -10,17 +11,20 @@
 # the scene read; the build tool reads it to learn those inputs. The target
 # `name` depends on every output; ALL adds it to the default build.
 # The property KZO_OUTPUTS of the target lists the files it always makes: each
-# .kzo and, for a LightWave scene, the .mot and .cam asked for. A scene's .kzl
-# (LIGHT) is written only when the scene has lights, unless EMPTY_LIGHT_FILE
-# makes every scene write one (holding no light when it has none), which is
-# then an output like the others.
+# .kzo and, for a LightWave scene or a model of another format, the .mot and
+# .cam asked for. A scene's .kzl (LIGHT) is written only when the scene has
+# lights, unless EMPTY_LIGHT_FILE makes every scene write one (holding no
+# light when it has none), which is then an output like the others; the
+# textures a model file holds inside itself (OUT_texN.png, in TEXTURE_DIR
+# when given, relative to the current binary directory) have names only the
+# file knows and are not declared.
 include_guard(GLOBAL)
 
 set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
     cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;EMPTY_LIGHT_FILE;FIT;ALL"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST" "SOURCES")
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS;TEXTURE_DIR" "SOURCES")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -44,6 +48,9 @@ function(kzo_add_models)
     if(DEFINED ARG_SHADOW_TEST)
         list(APPEND options --shadow-test ${ARG_SHADOW_TEST})
     endif()
+    if(DEFINED ARG_FPS)
+        list(APPEND options --fps ${ARG_FPS})
+    endif()
     foreach(flag ANIMATION CAMERA LIGHT EMPTY_LIGHT_FILE FIT)
         if(ARG_${flag})
             string(TOLOWER ${flag} name)
@@ -55,15 +62,20 @@ function(kzo_add_models)
     cmake_path(ABSOLUTE_PATH ARG_OUTPUT_DIR BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
                NORMALIZE OUTPUT_VARIABLE output_dir)
     string(REGEX REPLACE "(.)/$" "\\1" output_dir "${output_dir}")
+    set(texture_dir ${output_dir})
+    if(DEFINED ARG_TEXTURE_DIR)
+        cmake_path(ABSOLUTE_PATH ARG_TEXTURE_DIR BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
+                   NORMALIZE OUTPUT_VARIABLE texture_dir)
+        list(APPEND options --texture-dir ${texture_dir})
+    endif()
 
     set(all_outputs)
     set(clean_files)
     foreach(source IN LISTS ARG_SOURCES)
         cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE
                    OUTPUT_VARIABLE input)
-        _kzo_model_outputs("${input}" "${output_dir}" kzo side_files)
+        _kzo_model_outputs("${input}" "${output_dir}" kzo side_files embeds)
         set(outputs ${kzo})
-        set(after_conversion)
         # Left to the clean target only: the dependency file, and a scene's
         # light file, which exists only when the scene has lights; declared
         # as an output, its absence would reconvert a scene without lights
@@ -80,15 +92,18 @@ function(kzo_add_models)
                 list(APPEND outputs ${side_files}kzl)
             elseif(ARG_LIGHT)
                 list(APPEND clean_files ${side_files}kzl)
-                set(after_conversion
-                    COMMAND ${CMAKE_COMMAND} -DDEPFILE=${kzo}.d -DLIGHT_FILE=${side_files}kzl
-                            -P ${_KZO_ADD_MODELS_DIR}/KzoLightDepfile.cmake)
             endif()
+        endif()
+        set(after_conversion)
+        if((side_files AND ARG_LIGHT) OR embeds)
+            set(after_conversion
+                COMMAND ${CMAKE_COMMAND} -DDEPFILE=${kzo}.d "-DOUTPUTS=${outputs}"
+                        -P ${_KZO_ADD_MODELS_DIR}/KzoDepfileOutputs.cmake)
         endif()
         cmake_path(GET input FILENAME input_name)
         add_custom_command(
             OUTPUT ${outputs}
-            COMMAND ${CMAKE_COMMAND} -E make_directory ${output_dir}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${output_dir} ${texture_dir}
             COMMAND Kzo::kzomaker ${options} -o ${output_dir} -- ${input}
             ${after_conversion}
             MAIN_DEPENDENCY ${input}
@@ -112,8 +127,9 @@ endfunction()
 # has those three characters replaced by kzo, without looking for a dot; any
 # other model has the extension after its last dot replaced. side_var is the
 # side files' path without their last three characters (they replace those of
-# the .kzo the same way), empty unless the input is a scene.
-function(_kzo_model_outputs input output_dir kzo_var side_var)
+# the .kzo the same way), empty unless the input is a scene or a model of
+# another format; embeds_var is true for a model that can hold its textures.
+function(_kzo_model_outputs input output_dir kzo_var side_var embeds_var)
     cmake_path(GET input FILENAME name)
     string(LENGTH "${name}" length)
     set(last3)
@@ -123,6 +139,7 @@ function(_kzo_model_outputs input output_dir kzo_var side_var)
         string(TOLOWER "${last3}" last3)
     endif()
     set(side)
+    set(embeds FALSE)
     if(last3 STREQUAL "3ds" OR last3 STREQUAL "lws")
         string(SUBSTRING "${name}" 0 ${cut} stem)
         set(kzo "${output_dir}/${stem}kzo")
@@ -137,7 +154,15 @@ function(_kzo_model_outputs input output_dir kzo_var side_var)
         endif()
         string(SUBSTRING "${name}" 0 ${dot} stem)
         set(kzo "${output_dir}/${stem}.kzo")
+        # A LightWave object has no side files and no embedded textures.
+        string(SUBSTRING "${name}" ${dot} -1 extension)
+        string(TOLOWER "${extension}" extension)
+        if(NOT extension STREQUAL ".lwo")
+            set(side "${output_dir}/${stem}.")
+            set(embeds TRUE)
+        endif()
     endif()
     set(${kzo_var} "${kzo}" PARENT_SCOPE)
     set(${side_var} "${side}" PARENT_SCOPE)
+    set(${embeds_var} "${embeds}" PARENT_SCOPE)
 endfunction()

@@ -4,6 +4,7 @@
 #include "format/kzo_format.h"
 
 #include <cstdint>
+#include <string>
 
 namespace kzo {
 
@@ -32,6 +33,16 @@ struct ConversionSettings {
     // the scene model's tables (the command line's --fit, a check box of the
     // window); other inputs keep their capacity errors.
     std::int32_t fitToCapacity = 0;
+    // Frames a second at which the keys of a model file that states no frame
+    // rate are placed (the command line's --fps, 1 to 1000); 0 for the
+    // default of 30. LightWave scenes and files that state a rate keep theirs.
+    std::int32_t framesPerSecond = 0;
+    // Where the textures a model file holds inside itself are written, under
+    // the names they would have beside the KZO file, which stores them as
+    // ever; empty: beside the KZO file (the command line's --texture-dir, for
+    // builds that collect a number of files known only afterwards in one
+    // folder; not one of the window's options).
+    std::string textureDirectory;
 };
 
 // True when the KZO file carries the object hierarchy instead of baked vertices.

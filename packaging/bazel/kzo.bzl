@@ -11,7 +11,8 @@
     )
 
 converts robot.lws into robot.kzo and robot.kzl in the package's output
-folder, named as kzomaker names them. The action's inputs are the source,
+folder, named as kzomaker names them (the textures a model file holds go into
+one folder, tank_textures for tank.glb). The action's inputs are the source,
 `inputs` (every object a scene loads, every file a model names: `kzomaker
 --list-inputs` prints them, kzo_inputs.sh writes them as a .bzl file) and
 kzomaker with its modules; its outputs are every file kzomaker writes for
@@ -33,6 +34,7 @@ _OPTIONS = [
     ("camera", "flag", "--camera", "cam"),
     ("light", "flag", "--light", "kzl"),
     ("fit", "flag", "--fit", None),
+    ("fps", "value", "--fps", None),
 ]
 
 _ATTRIBUTE_KINDS = {
@@ -46,32 +48,44 @@ _ATTRIBUTE_KINDS = {
 _ALWAYS = ["-q", "--empty-light-file"]
 
 def _output_names(src):
-    """The file names kzomaker gives the outputs of src.
+    """The names kzomaker gives the outputs of src.
 
     A name ending in 3ds or lws (any letter case) has those three characters
     replaced by kzo, without looking for a dot; any other name has the
-    extension after its last dot replaced. Only a scene (lws) writes side
-    files.
+    extension after its last dot replaced. A LightWave scene and a model of
+    another format write side files; such a model may also hold textures,
+    which go into a folder named after it (tank_textures for tank.glb).
 
     Returns:
-      (the .kzo file's name, the side files' name before their extension,
-      or None when the source is no scene)
+      (the .kzo file's name, the side files' name before their extension or
+      None, the textures' folder or None)
     """
     name = src.rpartition(":")[2].rpartition("/")[2]
     last3 = name[-3:].lower()
     if len(name) >= 3 and last3 in ("3ds", "lws"):
         stem = name[:-3]
-        return stem + "kzo", (stem if last3 == "lws" else None)
+        return stem + "kzo", (stem if last3 == "lws" else None), None
     dot = name.rfind(".")
     if dot < 0:
         fail("kzo_model: '%s' has no extension, by which kzomaker chooses its reader" % src)
-    if name[dot + 1:].lower() in ("kzo", "mot", "cam", "kzl"):
+    extension = name[dot + 1:].lower()
+    if extension in ("kzo", "mot", "cam", "kzl"):
         fail("kzo_model: '%s' is one of the engine's own files, which kzomaker writes" % src)
-    return name[:dot + 1] + "kzo", None
+    if extension == "lwo":
+        return name[:dot + 1] + "kzo", None, None
+    return name[:dot + 1] + "kzo", name[:dot + 1], name[:dot] + "_textures"
 
 def _kzo_model_impl(ctx):
+    outputs = list(ctx.outputs.outs)
     args = ctx.actions.args()
     args.add_all(_ALWAYS)
+
+    # Their number is known only once the model is read: one declared folder.
+    texture_folder = _output_names(ctx.file.src.basename)[2]
+    if texture_folder:
+        textures = ctx.actions.declare_directory(texture_folder)
+        args.add("--texture-dir", textures.path)
+        outputs.append(textures)
     for attribute, kind, option, _ in _OPTIONS:
         value = getattr(ctx.attr, attribute)
         if kind == "flag" and value:
@@ -95,12 +109,12 @@ def _kzo_model_impl(ctx):
         arguments = [args],
         inputs = [ctx.file.src] + ctx.files.inputs,
         tools = ctx.files._modules,
-        outputs = ctx.outputs.outs,
+        outputs = outputs,
         env = env,
         mnemonic = "KzoMaker",
         progress_message = "Converting %s" % ctx.file.src.short_path,
     )
-    return [DefaultInfo(files = depset(ctx.outputs.outs))]
+    return [DefaultInfo(files = depset(outputs))]
 
 def _conversion_attributes():
     attributes = {
@@ -148,11 +162,13 @@ def kzo_model(name, src, inputs = [], **attributes):
       **attributes: one per kzomaker option that changes what it writes
         (shading, scale, shadow_test, animation, camera, light, fit, ...: the
         table at the head of this file), valued as kzomaker reads them, and
-        the attributes every rule has (visibility, tags, ...). A scene also
-        writes the .mot, .cam and .kzl files that animation, camera and light
-        ask for.
+        the attributes every rule has (visibility, tags, ...). A scene (a
+        LightWave scene, or a model of another format) also writes the .mot,
+        .cam and .kzl files that animation, camera and light ask for, and a
+        model of another format the textures it holds, into the folder
+        NAME_textures.
     """
-    kzo, side_stem = _output_names(src)
+    kzo, side_stem, _ = _output_names(src)
     owner = "%s.kzo_model_output" % kzo
     earlier = native.existing_rule(owner)
     if earlier:

@@ -5,7 +5,7 @@ _kzomaker() {
     _init_completion -s || return
 
     case $prev in
-        -o | --output-dir)
+        -o | --output-dir | --texture-dir)
             _filedir -d
             return
             ;;
@@ -17,7 +17,7 @@ _kzomaker() {
             COMPREPLY=($(compgen -W 'classic relative' -- "$cur"))
             return
             ;;
-        -s | --scale | -j | --jobs | --threads)
+        -s | --scale | -j | --jobs | --threads | --fps)
             return
             ;;
         -h | --help | --version)
@@ -28,8 +28,8 @@ _kzomaker() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
-            --light --empty-light-file --deps --fit --shadow-test= --list-inputs --jobs=
-            --threads= --quiet --gui --help --version' -- "$cur"))
+            --light --empty-light-file --deps --fit --fps= --texture-dir= --shadow-test=
+            --list-inputs --jobs= --threads= --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

@@ -85,6 +85,19 @@ f 1 2 3
 f 1 3 4
 OBJ
 printf 'newmtl paint\nKd 0.5 0.25 1\n' >"$assets/car.mtl"
+# tri.gltf holds its texture inside itself.
+cat >"$assets/tri.gltf" <<'GLTF'
+{"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],
+ "nodes":[{"name":"tri","mesh":0}],
+ "meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":1},"material":0}]}],
+ "materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}}],
+ "textures":[{"source":0}],
+ "images":[{"uri":"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=="}],
+ "accessors":[{"bufferView":0,"componentType":5126,"type":"VEC3","count":3,"min":[0,0,0],"max":[1,1,0]},
+              {"bufferView":1,"componentType":5126,"type":"VEC2","count":3}],
+ "bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":24}],
+ "buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAAAAAAAAAAAAAAAIA/AAAAAAAAAAAAAIA/"}]}
+GLTF
 # levels/ is a package of its own whose scene loads an object of assets/.
 mkdir "$ws/levels"
 sed 's/^LoadObject .*/LoadObject ..\\assets\\Objects\\floor.lwo/' "$assets/floor.lws" >"$ws/levels/level.lws"
@@ -115,7 +128,7 @@ build_flags=(--nosandbox_debug --spawn_strategy=sandboxed --disk_cache="$work/ca
     --color=no --curses=no --noshow_progress)
 
 # 1. kzo_inputs writes the inputs, through bazel run and run as it stands.
-(cd "$assets" && "$rules/kzo_inputs.sh" robot.lws floor.lws car.obj shapes.3ds) \
+(cd "$assets" && "$rules/kzo_inputs.sh" robot.lws floor.lws car.obj shapes.3ds tri.gltf) \
     >"$assets/kzo_inputs.bzl" || fail "kzo_inputs.sh failed"
 expected='KZO_INPUTS = {
     "robot.lws": [
@@ -131,6 +144,8 @@ expected='KZO_INPUTS = {
     ],
     "shapes.3ds": [
     ],
+    "tri.gltf": [
+    ],
 }'
 [[ $(grep -v '^#' "$assets/kzo_inputs.bzl") == "$expected" ]] ||
     fail "kzo_inputs.sh wrote:"$'\n'"$(cat "$assets/kzo_inputs.bzl")"
@@ -139,7 +154,7 @@ expected='KZO_INPUTS = {
 grep -qxF '        "//assets:Objects/floor.3ds",' "$ws/levels/kzo_inputs.bzl" ||
     fail "kzo_inputs.sh names an object of another package otherwise:"$'\n'"$(cat "$ws/levels/kzo_inputs.bzl")"
 run_out=$(cd "$assets" && bazel_in "$work/base1" run --nosandbox_debug --color=no --curses=no \
-    @kzo_tools//:kzo_inputs -- robot.lws floor.lws car.obj shapes.3ds 2>"$work/run.log") ||
+    @kzo_tools//:kzo_inputs -- robot.lws floor.lws car.obj shapes.3ds tri.gltf 2>"$work/run.log") ||
     { cat "$work/run.log"; fail "bazel run @kzo_tools//:kzo_inputs failed"; }
 [[ $run_out == "$(cat "$assets/kzo_inputs.bzl")" ]] ||
     fail "bazel run @kzo_tools//:kzo_inputs wrote otherwise:"$'\n'"$run_out"
@@ -184,22 +199,26 @@ build_assets() {
 }
 
 # 2. The first build converts everything; the outputs are a direct run's.
-build_assets "$work/base1" "car ran floor ran level ran robot ran shapes ran"
+build_assets "$work/base1" "car ran floor ran level ran robot ran shapes ran tri ran"
 reference=$work/reference
 mkdir -p "$reference/assets" "$reference/levels"
 (cd "$assets" && "$kzomaker" -q --shading precalc-gouraud --light -o "$reference/assets" robot.lws &&
     "$kzomaker" -q --animation --camera --light --empty-light-file -o "$reference/assets" floor.lws &&
     "$kzomaker" -q --shading gouraud --scale 0.5 -o "$reference/assets" shapes.3ds &&
     "$kzomaker" -q --shading flat -o "$reference/assets" car.obj &&
+    mkdir "$reference/assets/tri_textures" &&
+    "$kzomaker" -q --animation --camera --light --empty-light-file --fps 24 \
+        --texture-dir "$reference/assets/tri_textures" -o "$reference/assets" tri.gltf &&
     cd ../levels && "$kzomaker" -q --shading precalc-flat -o "$reference/levels" level.lws)
 outputs="assets/car.kzo assets/floor.cam assets/floor.kzl assets/floor.kzo assets/floor.mot
-    assets/robot.kzl assets/robot.kzo assets/shapes.kzo levels/level.kzo"
+    assets/robot.kzl assets/robot.kzo assets/shapes.kzo assets/tri.cam assets/tri.kzl
+    assets/tri.kzo assets/tri.mot assets/tri_textures/tri_tex0.png levels/level.kzo"
 # compare_outputs BASE: bazel-bin holds the outputs above, nothing else, each
 # as the direct run wrote it.
 compare_outputs() {
     local f made
     bin=$(bazel_in "$1" info bazel-bin 2>/dev/null)
-    made=$(cd "$bin" && find assets levels -type f | sort | xargs)
+    made=$(cd "$bin" && find assets levels -type f | LC_ALL=C sort | xargs)
     [[ $made == "$(echo $outputs)" ]] || fail "bazel-bin holds $made, not $(echo $outputs)"
     for f in $outputs; do
         cmp -s "$reference/$f" "$bin/$f" || fail "$f differs from a direct conversion"
@@ -213,7 +232,7 @@ compare_outputs "$work/base1"
 echo "first build: every model converted, each output as a direct run's"
 
 # 3. A fresh output base with the same disk cache converts nothing.
-build_assets "$work/base2" "car cached floor cached level cached robot cached shapes cached"
+build_assets "$work/base2" "car cached floor cached level cached robot cached shapes cached tri cached"
 compare_outputs "$work/base2"
 echo "fresh output base: every conversion a cache hit, the same bytes"
 
@@ -224,7 +243,7 @@ echo "edited object: only its scene reconverted"
 
 # 5. Another kzomaker is another key: everything reconverts, cache or not.
 printf '\0' >>"$kzomaker"
-build_assets "$work/base2" "car ran floor ran level ran robot ran shapes ran"
+build_assets "$work/base2" "car ran floor ran level ran robot ran shapes ran tri ran"
 echo "changed kzomaker: every model reconverted"
 
 # 6. A scene whose inputs leave an object out fails in the sandbox, with
