@@ -122,7 +122,10 @@ ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string
             fail(name, "is shorter than its header announces");
         }
         ShadedModel model;
-        in.skip(std::size_t(header.imageCount) * kzo::kKzoImageRecordSize);
+        for (std::int32_t i = 0; i < header.imageCount; ++i) {
+            kzo::ByteReader record(in.view(kzo::kKzoImageRecordSize));
+            model.imageNames.push_back(record.cString(kzo::kKzoImageRecordSize));
+        }
         std::vector<std::int32_t> runs;
         for (std::int32_t m = 0; m < header.materialCount; ++m) {
             const kzo::KzoMaterialRecord record = kzo::readKzoMaterial(in);
@@ -131,6 +134,10 @@ ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string
             // and only a material marked transparent uses it.
             if ((record.flags & kzo::kMaterialTransparent) != 0) {
                 material.opacity = std::uint8_t(255 - record.transparency);
+            }
+            if ((record.flags & kzo::kMaterialTextured) != 0 && record.imageIndex >= 0 &&
+                record.imageIndex < header.imageCount) {
+                material.image = record.imageIndex;
             }
             model.materials.push_back(material);
             runs.push_back(record.materialFaceCount);
@@ -158,9 +165,12 @@ ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string
             firstTriangle.push_back(std::uint32_t(model.triangles.size()));
             for (int second = 0; second < face.cornerCount - 2; ++second) {
                 ShadedTriangle tri{};
-                tri.v[0] = face.vertexIndex[0];
-                tri.v[1] = face.vertexIndex[1 + second];
-                tri.v[2] = face.vertexIndex[2 + second];
+                const int corners[3] = {0, 1 + second, 2 + second};
+                for (int k = 0; k < 3; ++k) {
+                    tri.v[k] = face.vertexIndex[corners[k]];
+                    tri.uv[k][0] = face.u[corners[k]] / 255.0f;
+                    tri.uv[k][1] = face.v[corners[k]] / 255.0f;
+                }
                 tri.material = materialOf[std::size_t(f)];
                 tri.face = std::uint32_t(f);
                 model.triangles.push_back(tri);

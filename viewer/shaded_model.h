@@ -7,6 +7,7 @@
 #include "viewer/viewer_mesh.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ struct ShadedMaterial {
     // 255 draws the material solid; anything less blends it over what lies
     // behind. Only a material marked transparent is ever below 255.
     std::uint8_t opacity = 255;
+    // The image record of a textured material (flag 0x0008 and an image
+    // index the file has), else -1. Its colour does not tint the texture.
+    std::int32_t image = -1;
 };
 
 struct ShadedTriangle {
@@ -38,7 +42,10 @@ struct ShadedTriangle {
     std::uint32_t material;        // index into ShadedModel::materials
     std::uint32_t face;            // the file's face the triangle comes from
     std::uint8_t color[3][3] = {}; // red, green, blue per corner (stored colours)
+    float uv[3][2] = {};           // mapping coordinates per corner, 0..1 across the image
 };
+
+struct Texture;
 
 struct ShadedPivot {
     Vec3f point;                   // pivot point, already scaled as the file stores it
@@ -57,10 +64,16 @@ struct ShadedModel {
     std::vector<Vec3f> vertexNormals;
     std::vector<Vec3f> faceNormals;
     std::vector<ShadedPivot> pivots;
+    // The image records' file names, and per record its texture once read
+    // (model_textures.h); null where it was not read or could not be.
+    std::vector<std::string> imageNames;
+    std::vector<std::shared_ptr<const Texture>> textures;
 };
 
-// Reads a .kzo file whole: materials and their runs, vertices, faces, pivots
-// and shading data. Faces of four corners become two triangles. Throws
+// Reads a .kzo file whole: image names, materials and their runs, vertices,
+// faces with their texture coordinates, pivots and shading data. Faces of
+// four corners become two triangles. Texture coordinates are stored in texels
+// of a 256-texel map; the model holds them divided by 255. Throws
 // FatalError naming the file and the fault; a file that LoadKZO accepts fails
 // here only in the sections after the faces.
 ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string& name);

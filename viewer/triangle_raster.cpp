@@ -70,41 +70,59 @@ std::uint32_t mix(std::uint32_t over, std::uint32_t under, std::uint32_t opacity
     return out;
 }
 
-} // namespace
+// The corners sorted top to bottom (on a tie, left to right) and what the
+// rows need from them; false when the triangle covers no area.
+struct Setup {
+    const ScreenCorner* a = nullptr;
+    const ScreenCorner* b = nullptr;
+    const ScreenCorner* c = nullptr;
+    float area = 0;
+};
 
-void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner corner[3],
-                  std::uint8_t opacity) {
+bool setUp(const ScreenCorner corner[3], Setup& s) {
     for (int k = 0; k < 3; ++k) {
         const ScreenCorner& c = corner[k];
         if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.inverseDepth)) {
-            return;
+            return false;
         }
     }
-    const ScreenCorner* s[3] = {&corner[0], &corner[1], &corner[2]};
-    std::sort(s, s + 3, [](const ScreenCorner* a, const ScreenCorner* b) {
+    const ScreenCorner* p[3] = {&corner[0], &corner[1], &corner[2]};
+    std::sort(p, p + 3, [](const ScreenCorner* a, const ScreenCorner* b) {
         return a->y < b->y || (a->y == b->y && a->x < b->x);
     });
-    const ScreenCorner& a = *s[0];
-    const ScreenCorner& b = *s[1];
-    const ScreenCorner& c = *s[2];
-    const float area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
-    if (area == 0.0f || !std::isfinite(area)) {
-        return;
-    }
-    const auto plane = [&](float ScreenCorner::*field) {
-        const float db = b.*field - a.*field;
-        const float dc = c.*field - a.*field;
-        return Gradient{a.*field, (db * (c.y - a.y) - dc * (b.y - a.y)) / area,
-                        (dc * (b.x - a.x) - db * (c.x - a.x)) / area};
-    };
-    const Gradient z = plane(&ScreenCorner::inverseDepth);
-    const Gradient red = plane(&ScreenCorner::red);
-    const Gradient green = plane(&ScreenCorner::green);
-    const Gradient blue = plane(&ScreenCorner::blue);
-    const bool oneColor = red.dx == 0 && red.dy == 0 && green.dx == 0 && green.dy == 0 &&
-                          blue.dx == 0 && blue.dy == 0;
-    const std::uint32_t flat = packColor(a.red, a.green, a.blue);
+    s.a = p[0];
+    s.b = p[1];
+    s.c = p[2];
+    const ScreenCorner& a = *s.a;
+    const ScreenCorner& b = *s.b;
+    const ScreenCorner& c = *s.c;
+    s.area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
+    return s.area != 0.0f && std::isfinite(s.area);
+}
 
+Gradient planeOf(const Setup& s, float ScreenCorner::*field) {
+    const ScreenCorner& a = *s.a;
+    const ScreenCorner& b = *s.b;
+    const ScreenCorner& c = *s.c;
+    const float db = b.*field - a.*field;
+    const float dc = c.*field - a.*field;
+    return Gradient{a.*field, (db * (c.y - a.y) - dc * (b.y - a.y)) / s.area,
+                    (dc * (b.x - a.x) - db * (c.x - a.x)) / s.area};
+}
+
+// A plane's value at the first pixel of a row: fx and fy from corner a.
+float startOf(const Gradient& g, float fx, float fy) {
+    return g.at + g.dx * fx + g.dy * fy;
+}
+
+// Calls row(y, x0, x1, fx, fy) for every row that has pixels in it, x0 <= x
+// < x1, with (fx, fy) the centre of pixel (x0, y) from corner a; then marks
+// what was covered as drawn.
+template <class Row>
+void forEachRow(RasterImage& image, const Setup& s, Row&& row) {
+    const ScreenCorner& a = *s.a;
+    const ScreenCorner& b = *s.b;
+    const ScreenCorner& c = *s.c;
     const Edge longEdge = edgeBetween(a, c);
     const Edge upper = edgeBetween(a, b);
     const Edge lower = edgeBetween(b, c);
@@ -123,9 +141,30 @@ void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner cor
         }
         drawnX0 = std::min(drawnX0, x0);
         drawnX1 = std::max(drawnX1, x1);
-        const float fx = float(x0) + 0.5f - a.x;
-        const float fy = rowCentre - a.y;
-        float inv = z.at + z.dx * fx + z.dy * fy;
+        row(y, x0, x1, float(x0) + 0.5f - a.x, rowCentre - a.y);
+    }
+    if (drawnX0 < drawnX1) {
+        markDrawn(image, PixelRect{drawnX0, yBegin, drawnX1, yEnd});
+    }
+}
+
+} // namespace
+
+void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner corner[3],
+                  std::uint8_t opacity) {
+    Setup s;
+    if (!setUp(corner, s)) {
+        return;
+    }
+    const Gradient z = planeOf(s, &ScreenCorner::inverseDepth);
+    const Gradient red = planeOf(s, &ScreenCorner::red);
+    const Gradient green = planeOf(s, &ScreenCorner::green);
+    const Gradient blue = planeOf(s, &ScreenCorner::blue);
+    const bool oneColor = red.dx == 0 && red.dy == 0 && green.dx == 0 && green.dy == 0 &&
+                          blue.dx == 0 && blue.dy == 0;
+    const std::uint32_t flat = packColor(s.a->red, s.a->green, s.a->blue);
+    forEachRow(image, s, [&](int y, int x0, int x1, float fx, float fy) {
+        float inv = startOf(z, fx, fy);
         const std::size_t row = std::size_t(y) * std::size_t(image.width);
         std::uint32_t* pixel = image.pixels.data() + row;
         float* nearest = depth.inverseDepth.data() + row;
@@ -136,11 +175,11 @@ void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner cor
                     pixel[x] = flat;
                 }
             }
-            continue;
+            return;
         }
-        float r = red.at + red.dx * fx + red.dy * fy;
-        float g = green.at + green.dx * fx + green.dy * fy;
-        float bl = blue.at + blue.dx * fx + blue.dy * fy;
+        float r = startOf(red, fx, fy);
+        float g = startOf(green, fx, fy);
+        float bl = startOf(blue, fx, fy);
         for (int x = x0; x < x1; ++x, inv += z.dx, r += red.dx, g += green.dx, bl += blue.dx) {
             if (!(inv > nearest[x])) {
                 continue;
@@ -153,10 +192,133 @@ void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner cor
                 pixel[x] = mix(color, pixel[x], opacity);
             }
         }
+    });
+}
+
+namespace {
+
+// Texture coordinates beyond this many repeats say nothing more and would
+// not fit the fixed-point texel position.
+constexpr float kFarthestRepeat = 1 << 20;
+
+float heldWithin(float value, float limit) {
+    // Written so that a NaN becomes -limit.
+    value = value > -limit ? value : -limit;
+    return value < limit ? value : limit;
+}
+
+// The level whose texels come nearest to one pixel each over the triangle:
+// half the base-2 logarithm of texels per pixel, rounded.
+const TexelMap& levelFor(const Setup& s, const TexelLevels& texture) {
+    const auto uvOf = [](const ScreenCorner& c, float& u, float& v) {
+        u = c.u / c.inverseDepth;
+        v = c.v / c.inverseDepth;
+    };
+    float u[3], v[3];
+    uvOf(*s.a, u[0], v[0]);
+    uvOf(*s.b, u[1], v[1]);
+    uvOf(*s.c, u[2], v[2]);
+    const TexelMap& base = texture.levels.front();
+    const double mapped = std::fabs(double(u[1] - u[0]) * double(v[2] - v[0]) -
+                                    double(u[2] - u[0]) * double(v[1] - v[0])) *
+                          double(base.width) * double(base.height);
+    const double ratio = mapped / std::fabs(double(s.area));
+    if (!(ratio > 1.0)) {
+        return base;
     }
-    if (drawnX0 < drawnX1) {
-        markDrawn(image, PixelRect{drawnX0, yBegin, drawnX1, yEnd});
+    const double level = std::floor(0.5 * std::log2(ratio) + 0.5);
+    const double last = double(texture.levels.size() - 1);
+    return texture.levels[std::size_t(std::min(level, last))];
+}
+
+// Bilinear filter of the four texels around (u, v): two texel rows lerped
+// in x, then the rows in y, red and blue in one word and alpha and green in
+// another. The position is rounded to 1/256 of a texel, so that a texel's
+// centre reads that texel alone.
+std::uint32_t sampleBilinear(const TexelMap& map, float u, float v) {
+    const float fx = heldWithin(u, kFarthestRepeat) * float(map.width) * 256.0f - 127.5f;
+    const float fy = heldWithin(v, kFarthestRepeat) * float(map.height) * 256.0f - 127.5f;
+    auto x = std::int64_t(fx);
+    auto y = std::int64_t(fy);
+    x -= float(x) > fx ? 1 : 0;
+    y -= float(y) > fy ? 1 : 0;
+    const auto wx = std::uint32_t(x & 0xFF);
+    const auto wy = std::uint32_t(y & 0xFF);
+    const auto wrap = [](std::int64_t i, int size) {
+        const std::int64_t m = i % size;
+        return int(m < 0 ? m + size : m);
+    };
+    const int x0 = wrap(x >> 8, map.width);
+    const int y0 = wrap(y >> 8, map.height);
+    const int x1 = x0 + 1 == map.width ? 0 : x0 + 1;
+    const int y1 = y0 + 1 == map.height ? 0 : y0 + 1;
+    const std::uint32_t* row0 = map.texels + std::size_t(y0) * std::size_t(map.width);
+    const std::uint32_t* row1 = map.texels + std::size_t(y1) * std::size_t(map.width);
+    const auto lerp = [](std::uint32_t p, std::uint32_t q, std::uint32_t w) {
+        const std::uint32_t rb = ((p & 0x00FF00FFu) * (256 - w) + (q & 0x00FF00FFu) * w) >> 8;
+        const std::uint32_t ag = ((p >> 8 & 0x00FF00FFu) * (256 - w) + (q >> 8 & 0x00FF00FFu) * w);
+        return (rb & 0x00FF00FFu) | (ag & 0xFF00FF00u);
+    };
+    return lerp(lerp(row0[x0], row0[x1], wx), lerp(row1[x0], row1[x1], wx), wy);
+}
+
+std::uint32_t channelOf(float v) {
+    const float c = v + 0.5f;
+    if (!(c > 0.0f)) {
+        return 0u;
     }
+    return c >= 255.0f ? 255u : std::uint32_t(c);
+}
+
+// The texel's colour times the light / 255, rounded; alpha as the texel has it.
+std::uint32_t lit(std::uint32_t texel, float red, float green, float blue) {
+    const auto times = [](std::uint32_t t, std::uint32_t light) { return (t * light + 127) / 255; };
+    return (texel & 0xFF000000u) | times(texel >> 16 & 0xFF, channelOf(red)) << 16 |
+           times(texel >> 8 & 0xFF, channelOf(green)) << 8 | times(texel & 0xFF, channelOf(blue));
+}
+
+} // namespace
+
+void fillTexturedTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner corner[3],
+                          std::uint8_t opacity, const TexelLevels& texture) {
+    Setup s;
+    if (texture.levels.empty() || !setUp(corner, s)) {
+        return;
+    }
+    const TexelMap& map = levelFor(s, texture);
+    const Gradient z = planeOf(s, &ScreenCorner::inverseDepth);
+    const Gradient red = planeOf(s, &ScreenCorner::red);
+    const Gradient green = planeOf(s, &ScreenCorner::green);
+    const Gradient blue = planeOf(s, &ScreenCorner::blue);
+    const Gradient uz = planeOf(s, &ScreenCorner::u);
+    const Gradient vz = planeOf(s, &ScreenCorner::v);
+    const bool solid = opacity == 255 && texture.opaque;
+    forEachRow(image, s, [&](int y, int x0, int x1, float fx, float fy) {
+        float inv = startOf(z, fx, fy);
+        float r = startOf(red, fx, fy);
+        float g = startOf(green, fx, fy);
+        float bl = startOf(blue, fx, fy);
+        float u = startOf(uz, fx, fy);
+        float v = startOf(vz, fx, fy);
+        const std::size_t row = std::size_t(y) * std::size_t(image.width);
+        std::uint32_t* pixel = image.pixels.data() + row;
+        float* nearest = depth.inverseDepth.data() + row;
+        for (int x = x0; x < x1;
+             ++x, inv += z.dx, r += red.dx, g += green.dx, bl += blue.dx, u += uz.dx, v += vz.dx) {
+            if (!(inv > nearest[x])) {
+                continue;
+            }
+            const float w = 1.0f / inv;
+            const std::uint32_t color = lit(sampleBilinear(map, u * w, v * w), r, g, bl);
+            if (solid) {
+                nearest[x] = inv;
+                pixel[x] = color | 0xFF000000u;
+            } else {
+                const std::uint32_t alpha = ((color >> 24) * opacity + 127) / 255;
+                pixel[x] = mix(color, pixel[x], alpha);
+            }
+        }
+    });
 }
 
 } // namespace kzoview

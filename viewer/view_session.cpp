@@ -64,6 +64,9 @@ void loadModel(ViewSession& s) {
         }
         s.model = std::move(model);
     }
+    if (s.textures) {
+        readModelTextures(*s.model, TextureSearch{s.file, s.textureDirectories}, s.warn);
+    }
     s.restPlacement = placementOf(s.model->positions);
 }
 
@@ -147,16 +150,19 @@ std::string openSession(ViewSession& s, ViewerMesh& mesh, const ViewCommand& com
     FormCreate(s.view);
     s.framesPerSecond = command.framesPerSecond;
     s.lightScale = command.lightScale;
+    s.textures = command.textures;
+    s.textureDirectories = command.textureDirectories;
     return attempt([&] {
         if (command.shaded) {
             loadModel(s);
             s.shaded = true;
         }
         if (command.autoShaded && isKzo(s.file)) {
-            // Only a file with baked light has more to show than its edges.
+            // Only a file with baked light or with textures has more to show
+            // than its edges.
             loadModel(s);
             s.shaded = s.shaded || s.model->rule == ShadeRule::storedCornerColor ||
-                       s.model->rule == ShadeRule::storedFaceColor;
+                       s.model->rule == ShadeRule::storedFaceColor || showsTextures(*s.model);
         }
         if (command.play) {
             loadMotion(s);

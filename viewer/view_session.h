@@ -8,6 +8,7 @@
 // object where it was.
 #pragma once
 
+#include "viewer/model_textures.h"
 #include "viewer/raster_image.h"
 #include "viewer/scene_motion.h"
 #include "viewer/shaded_view.h"
@@ -40,6 +41,11 @@ struct ViewSession {
     bool lights = false;
     int framesPerSecond = kDefaultFramesPerSecond;
     float lightScale = 1.0f;
+    bool textures = true;
+    std::vector<std::string> textureDirectories;
+    // Where the lines about textures that cannot be shown go; set by the
+    // program before the session opens.
+    TextureWarning warn;
     int frame = 0;
     double sinceFrameMs = 0;
 

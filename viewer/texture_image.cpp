@@ -1,0 +1,178 @@
+#include "viewer/texture_image.h"
+
+#include "format/byte_reader.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+// stb_image is compiled here, into this one file and with its functions
+// private to it, rather than linked from the system's shared libstb: so it
+// reads only the four kinds of file the viewer needs and only from memory,
+// and is built with the project's sanitizers and the fuzzers' coverage like
+// the rest of our code. Its own limit on the sides stays above ours, so that
+// the header's sides reach our check and its message.
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_TGA
+#define STBI_ONLY_BMP
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_FAILURE_USERMSG
+#include <stb_image.h>
+
+namespace kzoview {
+
+namespace {
+
+bool startsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::uint8_t> head) {
+    return bytes.size() >= head.size() && std::equal(head.begin(), head.end(), bytes.begin());
+}
+
+// The decoder reads zeros past the end of a TGA or BMP file and calls the
+// image whole; these walk the data as it reads it and say whether all of it
+// is there.
+bool tgaDataComplete(std::span<const std::uint8_t> bytes, std::uint64_t pixels) {
+    kzo::ByteReader in(bytes);
+    const std::uint8_t idLength = in.u8();
+    const std::uint8_t colorMapped = in.u8();
+    const std::uint8_t type = in.u8();
+    const std::uint16_t mapStart = in.u16le();
+    const std::uint16_t mapLength = in.u16le();
+    const std::uint8_t mapBits = in.u8();
+    in.skip(8); // origin, width, height
+    const std::uint8_t bits = in.u8();
+    in.skip(1 + std::size_t(idLength));
+    const auto bytesOf = [](int b) { return b == 15 ? 2u : unsigned(b + 7) / 8; };
+    std::size_t pixelBytes = bytesOf(bits);
+    if (colorMapped != 0) {
+        in.skip(mapStart);
+        in.skip(std::size_t(mapLength) * bytesOf(mapBits));
+        pixelBytes = bits == 8 ? 1 : 2;
+    }
+    if (type < 8) {
+        return pixels <= in.remaining() / pixelBytes;
+    }
+    for (std::uint64_t done = 0; done < pixels;) {
+        const std::uint8_t packet = in.u8();
+        const unsigned count = (packet & 0x7Fu) + 1;
+        in.skip((packet & 0x80u) != 0 ? pixelBytes : count * pixelBytes);
+        done += count;
+    }
+    return true;
+}
+
+bool bmpDataComplete(std::span<const std::uint8_t> bytes, int width, int height) {
+    kzo::ByteReader in(bytes);
+    in.skip(10);
+    const std::uint32_t dataOffset = in.u32le();
+    const std::uint32_t headerSize = in.u32le();
+    in.skip(headerSize == 12 ? 6 : 10); // sides (and planes)
+    const std::uint16_t bits = in.u16le();
+    const std::uint64_t rowBits = std::uint64_t(width) * bits;
+    const std::uint64_t stride = (rowBits + 31) / 32 * 4;
+    const std::uint64_t need = dataOffset + stride * std::uint64_t(height - 1) + (rowBits + 7) / 8;
+    return need <= bytes.size();
+}
+
+DecodedImage refused(std::string fault) {
+    DecodedImage out;
+    out.fault = std::move(fault);
+    return out;
+}
+
+// Why an image of these sides is not decoded; empty when it is.
+std::string sidesFault(std::uint64_t width, std::uint64_t height) {
+    if (width > 0 && height > 0 && width <= std::uint64_t(kMaxTextureSide) &&
+        height <= std::uint64_t(kMaxTextureSide) && width * height <= kMaxTexturePixels) {
+        return {};
+    }
+    return "claims " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels, more than the viewer takes (" + std::to_string(kMaxTextureSide) + " a side, " +
+           std::to_string(kMaxTexturePixels) + " in all)";
+}
+
+// The sides a PNG's header gives, which the decoder itself refuses to report
+// for an image it deems too large.
+std::string pngSidesFault(std::span<const std::uint8_t> bytes) {
+    kzo::ByteReader in(bytes);
+    if (!in.has(24)) {
+        return {};
+    }
+    in.skip(16); // signature, IHDR's length and type
+    const std::uint32_t width = in.u32be();
+    const std::uint32_t height = in.u32be();
+    return sidesFault(width, height);
+}
+
+} // namespace
+
+DecodedImage decodeTextureImage(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > std::size_t(INT_MAX)) {
+        return refused("is larger than the image decoder reads");
+    }
+    const bool png = startsWith(bytes, {0x89, 'P', 'N', 'G'});
+    const bool jpeg = startsWith(bytes, {0xFF, 0xD8});
+    const bool bmp = startsWith(bytes, {'B', 'M'});
+    if (std::string fault = png ? pngSidesFault(bytes) : std::string(); !fault.empty()) {
+        return refused(std::move(fault));
+    }
+    const auto* data = bytes.data();
+    const int size = int(bytes.size());
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (stbi_info_from_memory(data, size, &width, &height, &channels) == 0) {
+        return refused(std::string("is no PNG, JPEG, TGA or BMP image the viewer reads (") +
+                       stbi_failure_reason() + ")");
+    }
+    if (std::string fault =
+            sidesFault(std::uint64_t(std::max(width, 0)), std::uint64_t(std::max(height, 0)));
+        !fault.empty()) {
+        return refused(std::move(fault));
+    }
+    const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
+    try {
+        if ((bmp && !bmpDataComplete(bytes, width, height)) ||
+            (!png && !jpeg && !bmp && !tgaDataComplete(bytes, pixels))) {
+            return refused("is truncated");
+        }
+    } catch (const kzo::OutOfData&) {
+        return refused("is truncated");
+    }
+    int got = 0;
+    stbi_uc* rgba = stbi_load_from_memory(data, size, &width, &height, &got, 4);
+    if (rgba == nullptr) {
+        return refused(std::string("cannot be decoded (") + stbi_failure_reason() + ")");
+    }
+    // RGBA bytes become 0xAARRGGBB words in the same memory, which malloc
+    // aligned for any type; then the rows change places, bottom row first.
+    TextureImage image;
+    image.width = width;
+    image.height = height;
+    image.texels.reset(reinterpret_cast<std::uint32_t*>(rgba));
+    std::uint32_t* texels = image.texels.get();
+    std::uint32_t alphaAll = 0xFF;
+    for (std::size_t i = 0; i < std::size_t(pixels); ++i) {
+        std::uint8_t c[4];
+        std::memcpy(c, rgba + 4 * i, 4);
+        alphaAll &= c[3];
+        const std::uint32_t texel =
+            std::uint32_t(c[3]) << 24 | std::uint32_t(c[0]) << 16 | std::uint32_t(c[1]) << 8 | c[2];
+        std::memcpy(texels + i, &texel, 4);
+    }
+    image.opaque = alphaAll == 0xFF;
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(texels + std::size_t(top) * std::size_t(width),
+                         texels + std::size_t(top + 1) * std::size_t(width),
+                         texels + std::size_t(bottom) * std::size_t(width));
+    }
+    DecodedImage out;
+    out.image = std::move(image);
+    return out;
+}
+
+} // namespace kzoview
