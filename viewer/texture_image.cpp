@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 
 // stb_image is compiled here, into this one file and with its functions
 // private to it, rather than linked from the system's shared libstb: so it
@@ -143,25 +144,37 @@ DecodedImage decodeTextureImage(std::span<const std::uint8_t> bytes) {
     } catch (const kzo::OutOfData&) {
         return refused("is truncated");
     }
-    int got = 0;
-    stbi_uc* rgba = stbi_load_from_memory(data, size, &width, &height, &got, 4);
-    if (rgba == nullptr) {
+    // Decoded in the file's own channels, then widened to four bytes a texel
+    // in the same block, from the last texel back: the block grows in place
+    // where it can, instead of the decoder holding two images at once.
+    stbi_uc* decoded = stbi_load_from_memory(data, size, &width, &height, &channels, 0);
+    if (decoded == nullptr) {
         return refused(std::string("cannot be decoded (") + stbi_failure_reason() + ")");
     }
-    // RGBA bytes become 0xAARRGGBB words in the same memory, which malloc
-    // aligned for any type; then the rows change places, bottom row first.
+    void* grown = std::realloc(decoded, std::size_t(pixels) * 4);
+    if (grown == nullptr) {
+        stbi_image_free(decoded);
+        throw std::bad_alloc();
+    }
     TextureImage image;
     image.width = width;
     image.height = height;
-    image.texels.reset(reinterpret_cast<std::uint32_t*>(rgba));
+    image.texels.reset(static_cast<std::uint32_t*>(grown));
+    const auto* bytesOf = static_cast<const std::uint8_t*>(grown);
     std::uint32_t* texels = image.texels.get();
     std::uint32_t alphaAll = 0xFF;
-    for (std::size_t i = 0; i < std::size_t(pixels); ++i) {
+    for (std::size_t i = std::size_t(pixels); i-- > 0;) {
         std::uint8_t c[4];
-        std::memcpy(c, rgba + 4 * i, 4);
-        alphaAll &= c[3];
-        const std::uint32_t texel =
-            std::uint32_t(c[3]) << 24 | std::uint32_t(c[0]) << 16 | std::uint32_t(c[1]) << 8 | c[2];
+        std::memcpy(c, bytesOf + i * std::size_t(channels), std::size_t(channels));
+        // Grey (and alpha), red green blue (and alpha).
+        const bool grey = channels < 3;
+        const std::uint8_t alpha = channels == 2 ? c[1] : channels == 4 ? c[3] : 0xFF;
+        const std::uint8_t red = c[0];
+        const std::uint8_t green = grey ? c[0] : c[1];
+        const std::uint8_t blue = grey ? c[0] : c[2];
+        alphaAll &= alpha;
+        const std::uint32_t texel = std::uint32_t(alpha) << 24 | std::uint32_t(red) << 16 |
+                                    std::uint32_t(green) << 8 | blue;
         std::memcpy(texels + i, &texel, 4);
     }
     image.opaque = alphaAll == 0xFF;

@@ -44,7 +44,7 @@ struct DecodedImage {
 // pixel, either origin; BMP uncompressed. Anything else, an image larger than
 // the limits above, or data that ends before the image does, gives a fault
 // and no image. Needs no more memory than the image's texels and what the
-// decoder holds while it works.
+// decoder holds while it works; throws std::bad_alloc when that is refused.
 DecodedImage decodeTextureImage(std::span<const std::uint8_t> bytes);
 
 } // namespace kzoview

@@ -47,7 +47,7 @@ int firstPixelFrom(float x, int limit) {
     return int(c);
 }
 
-std::uint32_t packColor(float red, float green, float blue) {
+[[gnu::always_inline]] inline std::uint32_t packColor(float red, float green, float blue) {
     // Rounded and held to 0..255; a colour that is no number at all (from a
     // file's broken normals) is black rather than undefined.
     const auto channel = [](float v) {
@@ -231,38 +231,59 @@ const TexelMap& levelFor(const Setup& s, const TexelLevels& texture) {
     return texture.levels[std::size_t(std::min(level, last))];
 }
 
-// Bilinear filter of the four texels around (u, v): two texel rows lerped
-// in x, then the rows in y, red and blue in one word and alpha and green in
-// another. The position is rounded to 1/256 of a texel, so that a texel's
-// centre reads that texel alone.
-std::uint32_t sampleBilinear(const TexelMap& map, float u, float v) {
-    const float fx = heldWithin(u, kFarthestRepeat) * float(map.width) * 256.0f - 127.5f;
-    const float fy = heldWithin(v, kFarthestRepeat) * float(map.height) * 256.0f - 127.5f;
-    auto x = std::int64_t(fx);
-    auto y = std::int64_t(fy);
-    x -= float(x) > fx ? 1 : 0;
-    y -= float(y) > fy ? 1 : 0;
-    const auto wx = std::uint32_t(x & 0xFF);
-    const auto wy = std::uint32_t(y & 0xFF);
-    const auto wrap = [](std::int64_t i, int size) {
-        const std::int64_t m = i % size;
-        return int(m < 0 ? m + size : m);
-    };
-    const int x0 = wrap(x >> 8, map.width);
-    const int y0 = wrap(y >> 8, map.height);
+// The texel number i in a row or column of size texels that repeats. A
+// division only where a size that is no power of two repeats.
+[[gnu::always_inline]] inline int repeated(std::int64_t i, int size) {
+    if ((size & (size - 1)) == 0) {
+        return int(i & (size - 1));
+    }
+    if (std::uint64_t(i) < std::uint64_t(size)) {
+        return int(i);
+    }
+    const std::int64_t m = i % size;
+    return int(m < 0 ? m + size : m);
+}
+
+// A texture coordinate as a texel position in 1/65536 of a texel, counted
+// from the first texel's centre, so that a centre has no fraction.
+std::int64_t fixedTexel(float coordinate, int size) {
+    const float f = heldWithin(coordinate, kFarthestRepeat) * float(size) * 65536.0f - 32768.0f;
+    auto i = std::int64_t(f);
+    return i - (float(i) > f ? 1 : 0);
+}
+
+// Bilinear filter of the four texels around the position, taken to the
+// nearest 1/256 of a texel (so a centre reached by small steps still reads
+// its texel alone): four weights that add up to 256, red and blue in one
+// word and alpha and green in another, rounded once.
+[[gnu::always_inline]] inline std::uint32_t sampleBilinear(const TexelMap& map, std::int64_t x,
+                                                           std::int64_t y) {
+    x += 128;
+    y += 128;
+    const auto wx = std::uint32_t(x >> 8 & 0xFF);
+    const auto wy = std::uint32_t(y >> 8 & 0xFF);
+    const int x0 = repeated(x >> 16, map.width);
+    const int y0 = repeated(y >> 16, map.height);
     const int x1 = x0 + 1 == map.width ? 0 : x0 + 1;
     const int y1 = y0 + 1 == map.height ? 0 : y0 + 1;
     const std::uint32_t* row0 = map.texels + std::size_t(y0) * std::size_t(map.width);
     const std::uint32_t* row1 = map.texels + std::size_t(y1) * std::size_t(map.width);
-    const auto lerp = [](std::uint32_t p, std::uint32_t q, std::uint32_t w) {
-        const std::uint32_t rb = ((p & 0x00FF00FFu) * (256 - w) + (q & 0x00FF00FFu) * w) >> 8;
-        const std::uint32_t ag = ((p >> 8 & 0x00FF00FFu) * (256 - w) + (q >> 8 & 0x00FF00FFu) * w);
-        return (rb & 0x00FF00FFu) | (ag & 0xFF00FF00u);
-    };
-    return lerp(lerp(row0[x0], row0[x1], wx), lerp(row1[x0], row1[x1], wx), wy);
+    const std::uint32_t w11 = (wx * wy + 128) >> 8;
+    const std::uint32_t w10 = wy - w11;
+    const std::uint32_t w01 = wx - w11;
+    const std::uint32_t w00 = 256 - wx - wy + w11;
+    const std::uint32_t t[4] = {row0[x0], row0[x1], row1[x0], row1[x1]};
+    const std::uint32_t w[4] = {w00, w01, w10, w11};
+    std::uint32_t rb = 0;
+    std::uint32_t ag = 0;
+    for (int k = 0; k < 4; ++k) {
+        rb += (t[k] & 0x00FF00FFu) * w[k];
+        ag += (t[k] >> 8 & 0x00FF00FFu) * w[k];
+    }
+    return (rb >> 8 & 0x00FF00FFu) | (ag & 0xFF00FF00u);
 }
 
-std::uint32_t channelOf(float v) {
+[[gnu::always_inline]] inline std::uint32_t channelOf(float v) {
     const float c = v + 0.5f;
     if (!(c > 0.0f)) {
         return 0u;
@@ -271,11 +292,16 @@ std::uint32_t channelOf(float v) {
 }
 
 // The texel's colour times the light / 255, rounded; alpha as the texel has it.
-std::uint32_t lit(std::uint32_t texel, float red, float green, float blue) {
+[[gnu::always_inline]] inline std::uint32_t lit(std::uint32_t texel, float red, float green,
+                                                float blue) {
     const auto times = [](std::uint32_t t, std::uint32_t light) { return (t * light + 127) / 255; };
     return (texel & 0xFF000000u) | times(texel >> 16 & 0xFF, channelOf(red)) << 16 |
            times(texel >> 8 & 0xFF, channelOf(green)) << 8 | times(texel & 0xFF, channelOf(blue));
 }
+
+// Pixels between two exact divisions by 1 / z; the texture position steps
+// evenly in between, too little apart from the exact one to be seen.
+constexpr int kPerspectiveSpan = 16;
 
 } // namespace
 
@@ -298,24 +324,44 @@ void fillTexturedTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCo
         float r = startOf(red, fx, fy);
         float g = startOf(green, fx, fy);
         float bl = startOf(blue, fx, fy);
-        float u = startOf(uz, fx, fy);
-        float v = startOf(vz, fx, fy);
+        const float uRow = startOf(uz, fx, fy);
+        const float vRow = startOf(vz, fx, fy);
+        const float invRow = inv;
         const std::size_t row = std::size_t(y) * std::size_t(image.width);
         std::uint32_t* pixel = image.pixels.data() + row;
         float* nearest = depth.inverseDepth.data() + row;
-        for (int x = x0; x < x1;
-             ++x, inv += z.dx, r += red.dx, g += green.dx, bl += blue.dx, u += uz.dx, v += vz.dx) {
-            if (!(inv > nearest[x])) {
-                continue;
+        for (int first = x0; first < x1; first += kPerspectiveSpan) {
+            // The exact positions at the span's first and last pixel, both
+            // inside the triangle, where 1 / z is above 0.
+            const int last = std::min(first + kPerspectiveSpan, x1) - 1;
+            const auto at = [&](int x, std::int64_t& tx, std::int64_t& ty) {
+                const float steps = float(x - x0);
+                const float w = 1.0f / (invRow + z.dx * steps);
+                tx = fixedTexel((uRow + uz.dx * steps) * w, map.width);
+                ty = fixedTexel((vRow + vz.dx * steps) * w, map.height);
+            };
+            std::int64_t tx = 0, ty = 0, stepX = 0, stepY = 0;
+            at(first, tx, ty);
+            if (last > first) {
+                std::int64_t endX = 0, endY = 0;
+                at(last, endX, endY);
+                const float perStep = 1.0f / float(last - first);
+                stepX = std::int64_t(float(endX - tx) * perStep);
+                stepY = std::int64_t(float(endY - ty) * perStep);
             }
-            const float w = 1.0f / inv;
-            const std::uint32_t color = lit(sampleBilinear(map, u * w, v * w), r, g, bl);
-            if (solid) {
-                nearest[x] = inv;
-                pixel[x] = color | 0xFF000000u;
-            } else {
-                const std::uint32_t alpha = ((color >> 24) * opacity + 127) / 255;
-                pixel[x] = mix(color, pixel[x], alpha);
+            for (int x = first; x <= last; ++x, inv += z.dx, r += red.dx, g += green.dx,
+                     bl += blue.dx, tx += stepX, ty += stepY) {
+                if (!(inv > nearest[x])) {
+                    continue;
+                }
+                const std::uint32_t color = lit(sampleBilinear(map, tx, ty), r, g, bl);
+                if (solid) {
+                    nearest[x] = inv;
+                    pixel[x] = color | 0xFF000000u;
+                } else {
+                    const std::uint32_t alpha = ((color >> 24) * opacity + 127) / 255;
+                    pixel[x] = mix(color, pixel[x], alpha);
+                }
             }
         }
     });
