@@ -60,7 +60,7 @@ inline void name(kzo::ByteWriter& out, const std::string& text) {
 }
 
 inline void material(kzo::ByteWriter& editor, const std::string& materialName,
-              std::array<std::uint8_t, 3> rgb, const std::string& texture = {}) {
+                     std::array<std::uint8_t, 3> rgb, const std::string& texture = {}) {
     kzo::ByteWriter nameChunk, color24, color, entry;
     name(nameChunk, materialName);
     color24.u8(rgb[0]);
