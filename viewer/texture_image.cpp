@@ -66,6 +66,49 @@ bool tgaDataComplete(std::span<const std::uint8_t> bytes, std::uint64_t pixels) 
     return true;
 }
 
+// The decoder builds each Huffman table of a JPEG into room for 256 codes
+// without checking that the table's counts stay within it. This walks every
+// marker segment, between the scans and after them, reading the tables as
+// the decoder does, and says whether all of them fit.
+bool jpegTablesFit(std::span<const std::uint8_t> bytes) {
+    kzo::ByteReader in(bytes);
+    while (in.has(2)) {
+        if (in.u8() != 0xFF) {
+            continue; // entropy-coded data
+        }
+        std::uint8_t marker = in.u8();
+        while (marker == 0xFF && in.has(1)) {
+            marker = in.u8();
+        }
+        if (marker == 0xD9) {
+            return true; // end of image
+        }
+        const bool standalone =
+            marker == 0x00 || marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7);
+        if (standalone || !in.has(2)) {
+            continue;
+        }
+        int left = int(in.u16be()) - 2;
+        if (marker != 0xC4) {
+            in.skip(std::size_t(std::max(left, 0)));
+            continue;
+        }
+        while (left > 0) {
+            in.skip(1); // class and number
+            int codes = 0;
+            for (int bits = 0; bits < 16; ++bits) {
+                codes += in.u8();
+            }
+            if (codes > 256) {
+                return false;
+            }
+            in.skip(std::size_t(codes));
+            left -= 17 + codes;
+        }
+    }
+    return true;
+}
+
 bool bmpDataComplete(std::span<const std::uint8_t> bytes, int width, int height) {
     kzo::ByteReader in(bytes);
     in.skip(10);
@@ -115,11 +158,22 @@ DecodedImage decodeTextureImage(std::span<const std::uint8_t> bytes) {
     if (bytes.size() > std::size_t(INT_MAX)) {
         return refused("is larger than the image decoder reads");
     }
-    const bool png = startsWith(bytes, {0x89, 'P', 'N', 'G'});
-    const bool jpeg = startsWith(bytes, {0xFF, 0xD8});
+    const bool png = startsWith(bytes, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    // The decoder takes any number of fill bytes before the start marker.
+    const auto start = std::find_if(bytes.begin(), bytes.end(), [](auto b) { return b != 0xFF; });
+    const bool jpeg = start != bytes.begin() && start != bytes.end() && *start == 0xD8;
     const bool bmp = startsWith(bytes, {'B', 'M'});
     if (std::string fault = png ? pngSidesFault(bytes) : std::string(); !fault.empty()) {
         return refused(std::move(fault));
+    }
+    // Before the decoder reads even the header: it builds the tables it meets
+    // on its way to the sides.
+    try {
+        if (jpeg && !jpegTablesFit(bytes)) {
+            return refused("holds a Huffman table of more than 256 codes, which no JPEG has");
+        }
+    } catch (const kzo::OutOfData&) {
+        return refused("is truncated");
     }
     const auto* data = bytes.data();
     const int size = int(bytes.size());

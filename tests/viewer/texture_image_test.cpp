@@ -67,6 +67,20 @@ TEST(TextureImage, aCheckerDecodesBottomRowFirstAndHostileFilesAreRefusedWithout
         const std::string fault = faultOf(header);
         EXPECT_EQ(fault.rfind("claims 60000 x 60000 pixels", 0), 0u) << fault;
     }
+    // A JPEG Huffman table of more than 256 codes, before the frame header
+    // and after fill bytes, is refused before the decoder builds it.
+    Bytes overfull;
+    overfull.u8(0xFF).u8(0xFF).u8(0xD8).u8(0xFF).u8(0xC4).u16be(2 + 17 + 300).u8(0x00);
+    overfull.zeros(14).u8(150).u8(150).zeros(300);
+    EXPECT_EQ(faultOf(overfull), "holds a Huffman table of more than 256 codes, which no JPEG has");
+    // A PNG whose first image data chunk is empty still decodes.
+    Bytes emptyChunk = pngFile(kChecker);
+    const Bytes empty = Bytes().u32be(0).str("IDAT", false).u32be(0x35AF061E);
+    emptyChunk.data.insert(emptyChunk.data.begin() + 33, empty.data.begin(), empty.data.end());
+    const DecodedImage again = decodeTextureImage(emptyChunk.data);
+    ASSERT_EQ(again.fault, "");
+    EXPECT_TRUE(std::equal(bottomFirst, bottomFirst + 4, again.image.texels.get()));
+
     // Also within the sides, too many pixels in all.
     tgaHeader.data[12] = tgaHeader.data[14] = 0x00;
     tgaHeader.data[13] = tgaHeader.data[15] = 0x20; // 8192 x 8192
