@@ -15,20 +15,25 @@ std::string quoted(const std::string& text) {
     return "'" + text + "'";
 }
 
-// The texture of one image record, or null after warning why not.
+// The texture of one image record, held in the model (held not empty) or
+// in a file, or null after warning why not.
 std::shared_ptr<const Texture> readTexture(const std::string& imageName,
+                                           const std::vector<std::uint8_t>& held,
                                            const TextureSearch& search,
                                            const std::vector<std::string>& directories,
                                            std::uint64_t& budget, const TextureWarning& warn) {
     const std::string what = "texture " + quoted(imageName);
-    const std::string path = findImageFile(imageName, directories);
+    const std::string path =
+        held.empty() ? findImageFile(imageName, directories) : search.shownFile;
     if (path.empty()) {
         warn(what + " not found beside " + quoted(search.shownFile) + " or in --textures");
         return nullptr;
     }
     try {
         DecodedImage decoded;
-        {
+        if (!held.empty()) {
+            decoded = decodeTextureImage(held);
+        } else {
             std::vector<std::uint8_t> bytes;
             if (const auto failure = kzo::readFile(path, bytes, kMaxTextureFileBytes)) {
                 warn(what + ": cannot read " + quoted(path) + ": " + failure->reason);
@@ -74,7 +79,11 @@ void readModelTextures(ShadedModel& model, const TextureSearch& search,
     std::uint64_t budget = kMaxModelTexturePixels;
     for (std::size_t i = 0; i < model.imageNames.size(); ++i) {
         if (used[i]) {
-            model.textures[i] = readTexture(model.imageNames[i], search, directories, budget, warn);
+            const std::vector<std::uint8_t> none;
+            const std::vector<std::uint8_t>& held =
+                i < model.imageBytes.size() ? model.imageBytes[i] : none;
+            model.textures[i] =
+                readTexture(model.imageNames[i], held, search, directories, budget, warn);
         }
     }
 }

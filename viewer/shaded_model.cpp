@@ -202,10 +202,40 @@ ShadedModel loadShadedKzoFile(const std::string& name) {
     return loadShadedKzo(file.bytes(), name);
 }
 
-ShadedModel shadedModelFromMesh(const ViewerMesh& mesh) {
+namespace {
+
+// Per material of the surfaces the model's material its faces take: a
+// textured one gets a material and an image record of its own, every other
+// the grey material 0. Empty when the surfaces do not fit the mesh.
+std::vector<std::uint32_t> texturedMaterials(const ViewerMesh& mesh, const MeshSurfaces* surfaces,
+                                             ShadedModel& model) {
+    std::vector<std::uint32_t> of;
+    if (surfaces == nullptr || surfaces->faceMaterials.size() != std::size_t(mesh.faceCount) ||
+        surfaces->cornerUvs.size() != 6 * std::size_t(mesh.faceCount)) {
+        return of;
+    }
+    for (const MeshSurfaces::Material& m : surfaces->materials) {
+        if (m.imageName.empty() && m.embedded.empty()) {
+            of.push_back(0);
+            continue;
+        }
+        ShadedMaterial material{200, 200, 200, 255};
+        material.image = std::int32_t(model.imageNames.size());
+        of.push_back(std::uint32_t(model.materials.size()));
+        model.materials.push_back(material);
+        model.imageNames.push_back(m.imageName);
+        model.imageBytes.push_back(m.embedded);
+    }
+    return of;
+}
+
+} // namespace
+
+ShadedModel shadedModelFromMesh(const ViewerMesh& mesh, const MeshSurfaces* surfaces) {
     ShadedModel model;
     model.rule = ShadeRule::litFaceNormal;
     model.materials.push_back(ShadedMaterial{200, 200, 200, 255});
+    const std::vector<std::uint32_t> materialOf = texturedMaterials(mesh, surfaces, model);
     for (std::int32_t v = 0; v < mesh.vertexCount; ++v) {
         const MeshVertex& mv = mesh.vertexArray[v];
         model.positions.push_back({mv.x, mv.y, mv.z});
@@ -220,6 +250,15 @@ ShadedModel shadedModelFromMesh(const ViewerMesh& mesh) {
             tri.v[2] = corners[k + 1];
             tri.material = 0;
             tri.face = std::uint32_t(f);
+            const std::int32_t m = materialOf.empty() ? -1 : surfaces->faceMaterials[f];
+            if (m >= 0 && std::size_t(m) < materialOf.size() && cornerCountOf(mesh, f) == 3) {
+                tri.material = materialOf[std::size_t(m)];
+                const float* uv = surfaces->cornerUvs.data() + 6 * std::size_t(f);
+                for (int c = 0; c < 3; ++c) {
+                    tri.uv[c][0] = uv[2 * c];
+                    tri.uv[c][1] = uv[2 * c + 1];
+                }
+            }
             model.triangles.push_back(tri);
             model.faceNormals.push_back(unit(frontNormal(
                 model.positions[tri.v[0]], model.positions[tri.v[1]], model.positions[tri.v[2]])));

@@ -4,6 +4,7 @@
 // so these positions stay as the file has them.
 #pragma once
 
+#include "viewer/viewer_document.h"
 #include "viewer/viewer_mesh.h"
 
 #include <cstdint>
@@ -68,6 +69,9 @@ struct ShadedModel {
     // (model_textures.h); null where it was not read or could not be.
     std::vector<std::string> imageNames;
     std::vector<std::shared_ptr<const Texture>> textures;
+    // Per record the image file's bytes where the model holds the image;
+    // empty (or shorter than imageNames) where it names a file.
+    std::vector<std::vector<std::uint8_t>> imageBytes;
 };
 
 // Reads a .kzo file whole: image names, materials and their runs, vertices,
@@ -81,6 +85,9 @@ ShadedModel loadShadedKzoFile(const std::string& name);
 
 // The faces of a loaded mesh of any other format as triangles of one grey
 // material lit by their face normals. Call before anything turns the mesh.
-ShadedModel shadedModelFromMesh(const ViewerMesh& mesh);
+// With the surfaces its loader kept, the triangles of a textured material
+// take a material of their own that the texture's record names, and their
+// corners' u and v.
+ShadedModel shadedModelFromMesh(const ViewerMesh& mesh, const MeshSurfaces* surfaces = nullptr);
 
 } // namespace kzoview

@@ -83,8 +83,8 @@ bool jpegTablesFit(std::span<const std::uint8_t> bytes) {
         if (marker == 0xD9) {
             return true; // end of image
         }
-        const bool standalone =
-            marker == 0x00 || marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7);
+        const bool standalone = marker == 0x00 || marker == 0x01 || marker == 0xD8 ||
+                                (marker >= 0xD0 && marker <= 0xD7);
         if (standalone || !in.has(2)) {
             continue;
         }

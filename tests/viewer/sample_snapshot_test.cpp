@@ -29,8 +29,8 @@ void convert(const fs::path& into, const std::string& options,
              const std::string& sample = "robot.lws") {
     fs::create_directories(into);
     const std::string command = std::string("\"") + KZOMAKER_PATH + "\" -q " + options +
-                                " --output-dir \"" + into.string() + "\" \"" + SAMPLES_DIR +
-                                "/" + sample + "\"";
+                                " --output-dir \"" + into.string() + "\" \"" + SAMPLES_DIR + "/" +
+                                sample + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 

@@ -4,6 +4,7 @@
 // when it cannot be.
 #include "viewer/view_session.h"
 
+#include "tests/support/model_formats.h"
 #include "tests/viewer/image_files.h"
 #include "tests/viewer/scene_files.h"
 #include "viewer/first_frame.h"
@@ -13,6 +14,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 using namespace kzotest;
@@ -67,7 +69,7 @@ Shot snapshot(const std::string& file, std::vector<std::string> options) {
     ViewSession session;
     Shot shot;
     session.warn = [&shot](const std::string& line) { shot.warnings.push_back(line); };
-    EXPECT_EQ(openSession(session, doc.mesh, command), "");
+    EXPECT_EQ(openSession(session, doc.mesh, command, &doc.surfaces), "");
     shot.image = renderSnapshot(session, 40, 40);
     return shot;
 }
@@ -256,4 +258,34 @@ TEST(TexturedView, aTexelsAlphaMultipliesTheMaterialsOpacity) {
     const int alpha = (128 * 127 + 127) / 255;
     EXPECT_TRUE(near(snapshot(file, {"--shaded"}).image.at(20, 20), over(255, 0, alpha),
                      over(255, 0, alpha), 255, 0));
+}
+
+TEST(TexturedView, aModelOfAnotherFormatOpenedDirectlyShowsItsTexture) {
+    const fs::path dir = scratchDirectory();
+    // The mapped square standing in 3D Studio's space (z up), which the
+    // import turns to face the eye, under the head light face on.
+    TestModel model;
+    model.materials = {{"tiles", 0.2f, 0.4f, 0.6f, 0, "checker.png"}};
+    model.objects = {{"square",
+                      {{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}},
+                      {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                      {{0, 1, 2}, {0, 2, 3}},
+                      "tiles"}};
+    writeBytes(dir / "checker.png", pngFile(kChecker).data);
+    std::ofstream(dir / "square.obj") << asObj(model, "square.mtl");
+    std::ofstream(dir / "square.mtl") << asMtl(model);
+    const GltfFiles gltf = asGltf(model, "square.bin");
+    std::ofstream(dir / "square.gltf") << gltf.json;
+    writeBytes(dir / "square.bin", gltf.bin.data);
+    const int white[3] = {255, 255, 255};
+    for (const char* file : {"square.obj", "square.gltf"}) {
+        SCOPED_TRACE(file);
+        const Shot shot = snapshot((dir / file).string(), {"--shaded"});
+        EXPECT_TRUE(shot.warnings.empty());
+        expectChecker(shot.image, kChecker, white, 1);
+        // Untextured, it is the grey of every model of another format.
+        EXPECT_EQ(snapshot((dir / file).string(), {"--shaded", "--no-textures"}).image.at(20, 20),
+                  0xFFC8C8C8u);
+        expectChecker(snapshot((dir / file).string(), {"--auto-shaded"}).image, kChecker, white, 1);
+    }
 }

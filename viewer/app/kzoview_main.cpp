@@ -64,7 +64,8 @@ int runSnapshot(const ViewCommand& cmd) {
     }
     kzoview::ViewSession session;
     session.warn = warnOfTexture;
-    if (const std::string error = kzoview::openSession(session, doc.mesh, cmd); !error.empty()) {
+    if (const std::string error = kzoview::openSession(session, doc.mesh, cmd, &doc.surfaces);
+        !error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
         return kExitLoadFailed;
     }
@@ -96,7 +97,7 @@ int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
     session.warn = warnOfTexture;
     std::string error = load(cmd, doc);
     if (error.empty()) {
-        error = kzoview::openSession(session, doc.mesh, cmd);
+        error = kzoview::openSession(session, doc.mesh, cmd, &doc.surfaces);
     }
     if (!error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
