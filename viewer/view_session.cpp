@@ -64,9 +64,6 @@ void loadModel(ViewSession& s) {
         }
         s.model = std::move(model);
     }
-    if (s.textures) {
-        readModelTextures(*s.model, TextureSearch{s.file, s.textureDirectories}, s.warn);
-    }
     s.restPlacement = placementOf(s.model->positions);
 }
 
@@ -90,6 +87,16 @@ void loadMotion(ViewSession& s) {
     animatedPose(*s.model, motion, 0, first);
     s.playPlacement = placementOf(first.positions);
     s.motion = std::move(motion);
+}
+
+// Only a shaded view draws textures: the edges and the lights alone never
+// read an image.
+void readTextures(ViewSession& s) {
+    if (s.texturesRead || !s.textures) {
+        return;
+    }
+    s.texturesRead = true;
+    readModelTextures(*s.model, TextureSearch{s.file, s.textureDirectories}, s.warn);
 }
 
 bool namesTextures(const MeshSurfaces* surfaces) {
@@ -144,6 +151,7 @@ void paintOtherViews(ViewSession& s, int width, int height, RasterImage& image) 
         restPose(*s.model, s.posed);
     }
     if (s.shaded) {
+        readTextures(s);
         resetDepth(s.depth, image.width, image.height);
         drawShaded(*s.model, s.posed, view, image, s.depth, s.scratch);
     } else {
@@ -175,6 +183,7 @@ std::string openSession(ViewSession& s, ViewerMesh& mesh, const ViewCommand& com
             // Only a file with baked light or with textures has more to show
             // than its edges.
             loadModel(s);
+            readTextures(s);
             s.shaded = s.shaded || s.model->rule == ShadeRule::storedCornerColor ||
                        s.model->rule == ShadeRule::storedFaceColor || showsTextures(*s.model);
         }

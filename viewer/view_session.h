@@ -43,6 +43,7 @@ struct ViewSession {
     int framesPerSecond = kDefaultFramesPerSecond;
     float lightScale = 1.0f;
     bool textures = true;
+    bool texturesRead = false; // read when a shaded view first needs them
     std::vector<std::string> textureDirectories;
     // Where the lines about textures that cannot be shown go; set by the
     // program before the session opens.
