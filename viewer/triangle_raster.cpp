@@ -1,7 +1,9 @@
 #include "viewer/triangle_raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace kzoview {
@@ -226,9 +228,11 @@ const TexelMap& levelFor(const Setup& s, const TexelLevels& texture) {
     if (!(ratio > 1.0)) {
         return base;
     }
-    const double level = std::floor(0.5 * std::log2(ratio) + 0.5);
-    const double last = double(texture.levels.size() - 1);
-    return texture.levels[std::size_t(std::min(level, last))];
+    // floor(log2(2 ratio)) / 2, from the exponent's bits: no logarithm to
+    // compute per triangle.
+    const auto exponent = int(std::bit_cast<std::uint64_t>(2.0 * ratio) >> 52 & 0x7FF) - 1023;
+    const std::size_t level = std::size_t(exponent / 2);
+    return texture.levels[std::min(level, texture.levels.size() - 1)];
 }
 
 // The texel number i in a row or column of size texels that repeats. A
@@ -283,20 +287,29 @@ std::int64_t fixedTexel(float coordinate, int size) {
     return (rb >> 8 & 0x00FF00FFu) | (ag & 0xFF00FF00u);
 }
 
-[[gnu::always_inline]] inline std::uint32_t channelOf(float v) {
-    const float c = v + 0.5f;
-    if (!(c > 0.0f)) {
-        return 0u;
-    }
-    return c >= 255.0f ? 255u : std::uint32_t(c);
-}
+// A texel's four channels side by side in the compilers' vector types, in
+// its bytes' order: blue, green, red, alpha.
+using Floats4 = float __attribute__((vector_size(16)));
+using Ints4 = std::int32_t __attribute__((vector_size(16)));
+using Words4 = std::uint16_t __attribute__((vector_size(8)));
+using Bytes4 = std::uint8_t __attribute__((vector_size(4)));
 
-// The texel's colour times the light / 255, rounded; alpha as the texel has it.
-[[gnu::always_inline]] inline std::uint32_t lit(std::uint32_t texel, float red, float green,
-                                                float blue) {
-    const auto times = [](std::uint32_t t, std::uint32_t light) { return (t * light + 127) / 255; };
-    return (texel & 0xFF000000u) | times(texel >> 16 & 0xFF, channelOf(red)) << 16 |
-           times(texel >> 8 & 0xFF, channelOf(green)) << 8 | times(texel & 0xFF, channelOf(blue));
+// The texel's colour times the light / 255 (the light rounded and held to
+// 0..255 as a packed colour is, a NaN as 0), itself rounded: (v + v / 256)
+// / 256 with v = texel * light + 128 is exact for eight-bit values. The
+// light's alpha channel is 255, which keeps the texel's alpha.
+[[gnu::always_inline]] inline std::uint32_t lit(std::uint32_t texel, Floats4 light) {
+    Floats4 c = light + 0.5f;
+    c = c > 0.0f ? c : 0.0f;
+    c = c < 255.0f ? c : 255.0f;
+    const Words4 l = __builtin_convertvector(__builtin_convertvector(c, Ints4), Words4);
+    Bytes4 bytes;
+    std::memcpy(&bytes, &texel, 4);
+    const Words4 v = __builtin_convertvector(bytes, Words4) * l + 128;
+    const Bytes4 out = __builtin_convertvector((v + (v >> 8)) >> 8, Bytes4);
+    std::uint32_t color;
+    std::memcpy(&color, &out, 4);
+    return color;
 }
 
 // Pixels between two exact divisions by 1 / z; the texture position steps
@@ -319,11 +332,10 @@ void fillTexturedTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCo
     const Gradient uz = planeOf(s, &ScreenCorner::u);
     const Gradient vz = planeOf(s, &ScreenCorner::v);
     const bool solid = opacity == 255 && texture.opaque;
+    const Floats4 lightStep = {blue.dx, green.dx, red.dx, 0};
     forEachRow(image, s, [&](int y, int x0, int x1, float fx, float fy) {
         float inv = startOf(z, fx, fy);
-        float r = startOf(red, fx, fy);
-        float g = startOf(green, fx, fy);
-        float bl = startOf(blue, fx, fy);
+        Floats4 light = {startOf(blue, fx, fy), startOf(green, fx, fy), startOf(red, fx, fy), 255};
         const float uRow = startOf(uz, fx, fy);
         const float vRow = startOf(vz, fx, fy);
         const float invRow = inv;
@@ -349,12 +361,12 @@ void fillTexturedTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCo
                 stepX = std::int64_t(float(endX - tx) * perStep);
                 stepY = std::int64_t(float(endY - ty) * perStep);
             }
-            for (int x = first; x <= last; ++x, inv += z.dx, r += red.dx, g += green.dx,
-                     bl += blue.dx, tx += stepX, ty += stepY) {
+            for (int x = first; x <= last;
+                 ++x, inv += z.dx, light += lightStep, tx += stepX, ty += stepY) {
                 if (!(inv > nearest[x])) {
                     continue;
                 }
-                const std::uint32_t color = lit(sampleBilinear(map, tx, ty), r, g, bl);
+                const std::uint32_t color = lit(sampleBilinear(map, tx, ty), light);
                 if (solid) {
                     nearest[x] = inv;
                     pixel[x] = color | 0xFF000000u;
