@@ -4,8 +4,27 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+
+namespace {
+
+// Every block the decoder asks for is bounded by what the largest image the
+// viewer takes can need (a 4096 x 4096 PNG of 16-bit channels and its
+// compressed data), so that a file that claims more, or whose compressed data
+// would grow without end, fails instead of taking the memory.
+constexpr std::size_t kMaxDecoderBlock = std::size_t(1) << 28;
+
+void* decoderMalloc(std::size_t size) {
+    return size <= kMaxDecoderBlock ? std::malloc(size) : nullptr;
+}
+
+void* decoderRealloc(void* block, std::size_t size) {
+    return size <= kMaxDecoderBlock ? std::realloc(block, size) : nullptr;
+}
+
+} // namespace
 
 // stb_image is compiled here, into this one file and with its functions
 // private to it, rather than linked from the system's shared libstb: so it
@@ -23,6 +42,9 @@
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
 #define STBI_FAILURE_USERMSG
+#define STBI_MALLOC(size) decoderMalloc(size)
+#define STBI_REALLOC(block, size) decoderRealloc(block, size)
+#define STBI_FREE(block) std::free(block)
 #include <stb_image.h>
 
 namespace kzoview {
@@ -67,11 +89,16 @@ bool tgaDataComplete(std::span<const std::uint8_t> bytes, std::uint64_t pixels) 
 }
 
 // The decoder builds each Huffman table of a JPEG into room for 256 codes
-// without checking that the table's counts stay within it. This walks every
-// marker segment, between the scans and after them, reading the tables as
-// the decoder does, and says whether all of them fit.
-bool jpegTablesFit(std::span<const std::uint8_t> bytes) {
+// without checking that the table's counts stay within it, and decodes a
+// scan with whatever tables its header names, given or not (their memory
+// then holds whatever it held). This walks every marker segment, between the
+// scans and after them, reading the tables as the decoder does, and says
+// whether every table fits and every scan's tables were given before it: the
+// DC ones of a scan that starts at coefficient 0, the AC ones of a scan that
+// reaches beyond it.
+bool jpegTablesSound(std::span<const std::uint8_t> bytes) {
     kzo::ByteReader in(bytes);
+    bool given[2][4] = {};
     while (in.has(2)) {
         if (in.u8() != 0xFF) {
             continue; // entropy-coded data
@@ -89,18 +116,42 @@ bool jpegTablesFit(std::span<const std::uint8_t> bytes) {
             continue;
         }
         int left = int(in.u16be()) - 2;
+        if (marker == 0xDA) { // start of scan
+            const int components = in.u8();
+            std::uint8_t tables[4] = {};
+            for (int c = 0; c < components; ++c) {
+                in.skip(1); // component
+                tables[std::min(c, 3)] = in.u8();
+            }
+            const std::uint8_t first = in.u8();
+            const std::uint8_t last = in.u8();
+            in.skip(1);
+            for (int c = 0; c < std::min(components, 4); ++c) {
+                const int dc = tables[c] >> 4;
+                const int ac = tables[c] & 15;
+                if ((first == 0 && dc <= 3 && !given[0][dc]) ||
+                    (last > 0 && ac <= 3 && !given[1][ac])) {
+                    return false;
+                }
+            }
+            in.skip(std::size_t(std::max(left - 4 - 2 * components, 0)));
+            continue;
+        }
         if (marker != 0xC4) {
             in.skip(std::size_t(std::max(left, 0)));
             continue;
         }
         while (left > 0) {
-            in.skip(1); // class and number
+            const std::uint8_t table = in.u8();
             int codes = 0;
             for (int bits = 0; bits < 16; ++bits) {
                 codes += in.u8();
             }
             if (codes > 256) {
                 return false;
+            }
+            if ((table >> 4) <= 1 && (table & 15) <= 3) {
+                given[table >> 4][table & 15] = true;
             }
             in.skip(std::size_t(codes));
             left -= 17 + codes;
@@ -139,6 +190,25 @@ std::string sidesFault(std::uint64_t width, std::uint64_t height) {
            std::to_string(kMaxTexturePixels) + " in all)";
 }
 
+// Whether every chunk of a PNG lies within the file: the decoder makes room
+// for a chunk's data before it finds that the file ends sooner.
+bool pngChunksComplete(std::span<const std::uint8_t> bytes) {
+    kzo::ByteReader in(bytes);
+    in.skip(8); // signature
+    while (in.has(8)) {
+        const std::uint32_t length = in.u32be();
+        const std::uint32_t type = in.u32be();
+        if (!in.has(std::size_t(length) + 4)) {
+            return false;
+        }
+        in.skip(std::size_t(length) + 4); // data and check sum
+        if (type == 0x49454E44) {         // IEND
+            return true;
+        }
+    }
+    return true;
+}
+
 // The sides a PNG's header gives, which the decoder itself refuses to report
 // for an image it deems too large.
 std::string pngSidesFault(std::span<const std::uint8_t> bytes) {
@@ -169,8 +239,9 @@ DecodedImage decodeTextureImage(std::span<const std::uint8_t> bytes) {
     // Before the decoder reads even the header: it builds the tables it meets
     // on its way to the sides.
     try {
-        if (jpeg && !jpegTablesFit(bytes)) {
-            return refused("holds a Huffman table of more than 256 codes, which no JPEG has");
+        if (jpeg && !jpegTablesSound(bytes)) {
+            return refused("has damaged Huffman tables: one of more than 256 codes, or a scan "
+                           "that uses one never given");
         }
     } catch (const kzo::OutOfData&) {
         return refused("is truncated");
@@ -191,7 +262,7 @@ DecodedImage decodeTextureImage(std::span<const std::uint8_t> bytes) {
     }
     const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
     try {
-        if ((bmp && !bmpDataComplete(bytes, width, height)) ||
+        if ((png && !pngChunksComplete(bytes)) || (bmp && !bmpDataComplete(bytes, width, height)) ||
             (!png && !jpeg && !bmp && !tgaDataComplete(bytes, pixels))) {
             return refused("is truncated");
         }

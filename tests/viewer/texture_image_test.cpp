@@ -68,11 +68,26 @@ TEST(TextureImage, aCheckerDecodesBottomRowFirstAndHostileFilesAreRefusedWithout
         EXPECT_EQ(fault.rfind("claims 60000 x 60000 pixels", 0), 0u) << fault;
     }
     // A JPEG Huffman table of more than 256 codes, before the frame header
-    // and after fill bytes, is refused before the decoder builds it.
+    // and after fill bytes, is refused before the decoder builds it; so is a
+    // scan that names a table the file never gives.
+    const std::string damaged = "has damaged Huffman tables: one of more than 256 codes, or a "
+                                "scan that uses one never given";
     Bytes overfull;
     overfull.u8(0xFF).u8(0xFF).u8(0xD8).u8(0xFF).u8(0xC4).u16be(2 + 17 + 300).u8(0x00);
     overfull.zeros(14).u8(150).u8(150).zeros(300);
-    EXPECT_EQ(faultOf(overfull), "holds a Huffman table of more than 256 codes, which no JPEG has");
+    EXPECT_EQ(faultOf(overfull), damaged);
+    Bytes noTable;
+    noTable.u8(0xFF).u8(0xD8).u8(0xFF).u8(0xC0).u16be(11).u8(8).u16be(8).u16be(8).u8(1);
+    noTable.u8(1).u8(0x11).u8(0);
+    noTable.u8(0xFF).u8(0xDA).u16be(8).u8(1).u8(1).u8(0x00).u8(0).u8(63).u8(0);
+    noTable.u8(0x12).u8(0x34).u8(0xFF).u8(0xD9);
+    EXPECT_EQ(faultOf(noTable), damaged);
+    // A PNG chunk that claims more than the file holds is refused before the
+    // decoder makes room for it.
+    Bytes longChunk = pngFile(kChecker);
+    longChunk.data.insert(longChunk.data.begin() + 33,
+                          {0x7F, 0xFF, 0xFF, 0xF0, 'I', 'D', 'A', 'T'});
+    EXPECT_EQ(faultOf(longChunk), "is truncated");
     // A PNG whose first image data chunk is empty still decodes.
     Bytes emptyChunk = pngFile(kChecker);
     const Bytes empty = Bytes().u32be(0).str("IDAT", false).u32be(0x35AF061E);
