@@ -170,6 +170,11 @@ MappedLights mapLights(const std::vector<PlacedLight>& placed, const SceneBounds
         record.range = p.range >= 0 && std::isfinite(p.range) ? static_cast<float>(p.range) : -1.0f;
         if (record.type == kSpotLight) {
             setCone(light, halfAngles, record);
+        } else {
+            // A light without a cone has the cone of a LightWave light that
+            // states none: 0 degrees, the edge one degree wider.
+            record.coneCos = 1.0f;
+            record.edgeCos = static_cast<float>(std::cos(kOneDegree));
         }
         const double e = lit ? illuminance(light, record, peak, ref) : 0.0;
         strength.push_back(std::isfinite(e) && e > 0 ? e : 0.0);
