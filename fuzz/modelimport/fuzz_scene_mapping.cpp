@@ -217,9 +217,17 @@ std::int32_t checkKeys(const std::vector<kzo::MotionKey>& keys) {
 void checkScene(const kzo::ImportedModel& model, bool hierarchy) {
     bool anyKeys = false;
     std::int32_t last = 0;
+    // Without a hierarchy the motion is left out, all of it, when not even
+    // the rest places fit a key.
+    const bool placed = model.objects.empty() || !model.objects[0].keys.empty();
+    check(placed || (!hierarchy && !model.hasCamera));
     for (std::size_t o = 0; o < model.objects.size(); ++o) {
         const std::int32_t parent = model.objects[o].parent;
         check(parent >= -1 && parent < static_cast<std::int32_t>(o));
+        check(model.objects[o].keys.empty() == !placed);
+        if (!placed) {
+            continue;
+        }
         const std::int32_t frame = checkKeys(model.objects[o].keys);
         last = anyKeys ? std::max(last, frame) : frame;
         anyKeys = true;

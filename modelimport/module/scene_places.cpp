@@ -112,7 +112,12 @@ public:
             },
             [&] {
                 tracks_ = NodeTracks{};
-                placeMotion();
+                try {
+                    placeMotion();
+                } catch (const MappingError&) {
+                    // Not even the nodes' rest places fit a key.
+                    leaveMotionOut();
+                }
             });
         guarded(
             "lights", [&] { placeLights(); },
@@ -264,6 +269,15 @@ private:
         }
         placeCamera(note);
         model_.lastFrame = animated ? lastFrame : 0;
+    }
+
+    void leaveMotionOut() {
+        for (ImportedObject& object : model_.objects) {
+            object.keys.clear();
+        }
+        model_.hasCamera = false;
+        model_.camera = ImportedCamera{};
+        model_.lastFrame = 0;
     }
 
     template <typename Note>

@@ -12,6 +12,9 @@
 
 #include <assimp/matrix4x4.h>
 
+#include <cmath>
+#include <limits>
+
 namespace kzo {
 
 struct Transform {
@@ -53,5 +56,11 @@ KeyValues keyOf(const Transform& engine, const KeyValues* previous);
 Transform transformOf(const KeyValues& key);
 
 MotionKey toMotionKey(const KeyValues& values, std::int32_t frame);
+
+// Finite once stored as a float: a place composed in double from several
+// large transforms can be finite there and still not fit.
+inline bool fitsFloat(double value) {
+    return std::abs(value) <= double(std::numeric_limits<float>::max());
+}
 
 } // namespace kzo
