@@ -40,9 +40,16 @@ Transform axesTransform(const SceneAxes& axes) {
 }
 
 // The camera's own axes in its node's space: it looks along -z with y up.
-Transform cameraFrame(const aiCamera& camera, bool ownPosition) {
+Transform cameraFrame(const aiCamera& camera, const SceneFacts& facts) {
     double look[3] = {camera.mLookAt.x, camera.mLookAt.y, camera.mLookAt.z};
     double up[3] = {camera.mUp.x, camera.mUp.y, camera.mUp.z};
+    if (facts.maxCameras) {
+        look[0] = look[1] = up[0] = up[2] = 0;
+        look[2] = -1;
+        up[1] = 1;
+    }
+    // A glTF reader repeats the node's translation as the camera's position.
+    const bool ownPosition = !facts.gltf;
     auto length = [](const double v[3]) {
         return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     };
@@ -305,7 +312,7 @@ private:
             }
             bool root = false;
             auto chain = chainOf(static_cast<std::int32_t>(v), false, root);
-            const Transform frame = cameraFrame(*it->second, !facts_.gltf);
+            const Transform frame = cameraFrame(*it->second, facts_);
             model_.camera.name = name;
             model_.camera.keys =
                 motionKeys(curveOf(chain, axesTransform(facts_.axes), frame), fps_, budget_);

@@ -273,6 +273,29 @@ TEST(SceneImportTest, firstCameraKeyedInSceneSpaceLookingAlongPlusZ) {
     const ImportedModel side = kzo::mapScene(*scene, kzo::SceneFacts{}, kzo::MappingLimits{});
     ASSERT_TRUE(side.hasCamera);
     expectKey(side.camera.keys.at(0), 0, {0, 0, -4}, {90, 0, 0}, {1, 1, 1}, "side");
+
+    // An ASE camera looks along its node's -z, whatever the library says:
+    // this one at (-10, 0, 5) in the file's z-up axes looks along +x and 45
+    // degrees down, its node's y (its up) leaning towards +x.
+    const ImportedModel ase = readScene(R"(*3DSMAX_ASCIIEXPORT 200
+*CAMERAOBJECT {
+  *NODE_NAME "eye"
+  *CAMERA_TYPE Free
+  *NODE_TM {
+    *NODE_NAME "eye"
+    *TM_ROW0 0 -1 0
+    *TM_ROW1 0.70710678 0 0.70710678
+    *TM_ROW2 -0.70710678 0 0.70710678
+    *TM_ROW3 -10 0 5
+  }
+  *CAMERA_SETTINGS {
+    *CAMERA_FOV 0.7854
+  }
+}
+)",
+                                        true, 0, "eye.ase");
+    ASSERT_TRUE(ase.hasCamera);
+    expectKey(ase.camera.keys.at(0), 0, {-10, 5, 0}, {90, 45, 0}, {1, 1, 1}, "ase");
 }
 
 TEST(SceneImportTest, lightsOfEachKindWithDirectionColourIntensityAndCone) {
