@@ -221,9 +221,9 @@ KeyValues keyOf(const Transform& engine, const KeyValues* previous) {
     }
     double angles[3];
     anglesOf(rotationPart(engine, scale), previous, angles);
-    if (previous != nullptr) {
-        chooseNearest(angles, *previous);
-    }
+    // A first key takes the set nearest to no turn: a turn of 107 degrees
+    // about x is pitch 107, not heading 180, pitch 73 and bank 180.
+    chooseNearest(angles, previous != nullptr ? *previous : KeyValues{});
     for (int k = 0; k < 3; ++k) {
         key.v[3 + k] = angles[k];
         key.v[6 + k] = scale[k];

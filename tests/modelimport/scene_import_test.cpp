@@ -154,13 +154,18 @@ TEST(SceneImportTest, axesTurnPositionsAndEachRotationAxis) {
                                  R"(,"translation":[1,2,3],"rotation":)" +
                                  turn(30, axis[0], axis[1], axis[2]) + "}"));
     }
+    s.roots.push_back(
+        s.node(R"({"mesh":)" + std::to_string(m) + R"(,"rotation":)" + turn(107, 1, 0, 0) + "}"));
     const ImportedModel model = readScene(s.json());
-    ASSERT_EQ(model.objects.size(), 3u);
+    ASSERT_EQ(model.objects.size(), 4u);
     // (x, y, z) is (x, y, -z); a turn about x or y is the same turn negated,
     // about z the same.
     expectKey(model.objects[0].keys.at(0), 0, {1, 2, -3}, {0, -30, 0}, {1, 1, 1}, "about x");
     expectKey(model.objects[1].keys.at(0), 0, {1, 2, -3}, {-30, 0, 0}, {1, 1, 1}, "about y");
     expectKey(model.objects[2].keys.at(0), 0, {1, 2, -3}, {0, 0, 30}, {1, 1, 1}, "about z");
+    // Of the two angle sets of a turn the one nearer to no turn: not heading
+    // 180, pitch 73, bank 180.
+    expectKey(model.objects[3].keys.at(0), 0, {0, 0, 0}, {0, -107, 0}, {1, 1, 1}, "107 about x");
     EXPECT_EQ(model.lastFrame, 0);
     EXPECT_EQ(model.framesPerSecond, 30.0);
 }
