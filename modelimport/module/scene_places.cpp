@@ -258,6 +258,9 @@ private:
     }
 
     void placeMotion() {
+        // Unkeyed, the cameras are still found, so that the ones left out
+        // are named as before.
+        const bool keyed = options_.motion || options_.hierarchy;
         budget_.used = 0;
         budget_.nodeSamples = 0;
         bool animated = false;
@@ -266,7 +269,7 @@ private:
             lastFrame = animated ? std::max(lastFrame, keys.back().frame) : keys.back().frame;
             animated = true;
         };
-        for (std::size_t o = 0; o < model_.objects.size(); ++o) {
+        for (std::size_t o = 0; o < model_.objects.size() && keyed; ++o) {
             bool root = false;
             auto chain = chainOf(walk_.objectVisits[o], true, root);
             const Transform top = root ? axesTransform(facts_.axes) : Transform{};
@@ -274,7 +277,7 @@ private:
                 motionKeys(curveOf(std::move(chain), top, Transform{}), fps_, budget_);
             note(model_.objects[o].keys);
         }
-        placeCamera(note);
+        placeCamera(note, keyed);
         model_.lastFrame = animated ? lastFrame : 0;
     }
 
@@ -288,7 +291,7 @@ private:
     }
 
     template <typename Note>
-    void placeCamera(Note note) {
+    void placeCamera(Note note, bool keyed) {
         model_.hasCamera = false;
         model_.camera = ImportedCamera{};
         if (scene_.mNumCameras == 0 || scene_.mCameras == nullptr) {
@@ -310,14 +313,16 @@ private:
             if (it == cameras.end()) {
                 continue;
             }
-            bool root = false;
-            auto chain = chainOf(static_cast<std::int32_t>(v), false, root);
-            const Transform frame = cameraFrame(*it->second, facts_);
             model_.camera.name = name;
-            model_.camera.keys =
-                motionKeys(curveOf(chain, axesTransform(facts_.axes), frame), fps_, budget_);
             model_.hasCamera = true;
-            note(model_.camera.keys);
+            if (keyed) {
+                bool root = false;
+                auto chain = chainOf(static_cast<std::int32_t>(v), false, root);
+                const Transform frame = cameraFrame(*it->second, facts_);
+                model_.camera.keys =
+                    motionKeys(curveOf(chain, axesTransform(facts_.axes), frame), fps_, budget_);
+                note(model_.camera.keys);
+            }
             break;
         }
         std::vector<std::string> others;

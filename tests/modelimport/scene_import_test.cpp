@@ -275,7 +275,10 @@ TEST(SceneImportTest, firstCameraKeyedInSceneSpaceLookingAlongPlusZ) {
     auto scene = kzotest::libraryScene({}, {}, kzotest::libraryNode("side", {}));
     scene->mNumCameras = 1;
     scene->mCameras = new aiCamera* [1] { camera };
-    const ImportedModel side = kzo::mapScene(*scene, kzo::SceneFacts{}, kzo::MappingLimits{});
+    kzo::ModelReadOptions keyed;
+    keyed.motion = true;
+    const ImportedModel side =
+        kzo::mapScene(*scene, kzo::SceneFacts{}, kzo::MappingLimits{}, keyed);
     ASSERT_TRUE(side.hasCamera);
     expectKey(side.camera.keys.at(0), 0, {0, 0, -4}, {90, 0, 0}, {1, 1, 1}, "side");
 

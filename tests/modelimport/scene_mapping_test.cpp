@@ -49,13 +49,24 @@ TEST(SceneMappingTest, animationBeyondTheKeyLimitIsRefusedInAHierarchyAndLeftOut
     } catch (const kzo::MappingError& e) {
         EXPECT_STREQ(e.what(), "the animation needs more than 100 keys");
     }
-    const kzo::ImportedModel model = kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, limits);
+    kzo::ModelReadOptions keyed;
+    keyed.motion = true;
+    const kzo::ImportedModel model =
+        kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, limits, keyed);
     EXPECT_EQ(model.faceCount(), 1u);
     ASSERT_EQ(model.objects.size(), 1u);
     ASSERT_EQ(model.objects[0].keys.size(), 1u);
     EXPECT_EQ(model.objects[0].keys[0].frame, 0);
     EXPECT_EQ(model.warnings, (std::vector<std::string>{"the scene's motion left out: the "
                                                         "animation needs more than 100 keys"}));
+    // Not asked for, the keys are not computed at all, so no limit is met;
+    // the geometry is the same.
+    const kzo::ImportedModel still = kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, limits);
+    ASSERT_EQ(still.objects.size(), 1u);
+    EXPECT_TRUE(still.objects[0].keys.empty());
+    EXPECT_TRUE(still.warnings.empty());
+    EXPECT_EQ(still.positions, model.positions);
+    EXPECT_EQ(still.triangles, model.triangles);
     // Within the limit: keys at 0, 30 and 300, the line between the last two
     // holding every frame.
     const kzo::ImportedModel moving =
@@ -93,8 +104,10 @@ TEST(SceneMappingTest, placeBeyondAFloatIsRefusedInAHierarchyAndLeftOutWithout) 
     } catch (const kzo::MappingError& e) {
         EXPECT_STREQ(e.what(), "a node's place is not a finite number");
     }
+    kzo::ModelReadOptions keyed;
+    keyed.motion = true;
     const kzo::ImportedModel model =
-        kzo::mapScene(*scene(), kzo::SceneFacts{}, kzo::MappingLimits{});
+        kzo::mapScene(*scene(), kzo::SceneFacts{}, kzo::MappingLimits{}, keyed);
     EXPECT_EQ(model.faceCount(), 1u);
     ASSERT_EQ(model.objects.size(), 2u);
     EXPECT_TRUE(model.objects[0].keys.empty() && model.objects[1].keys.empty());
