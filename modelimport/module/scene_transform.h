@@ -49,9 +49,9 @@ struct KeyValues {
 // The key of an engine-space transform. Angles come out as the set nearest to
 // previous (a turn by 360 degrees, or the other of the two angle sets that
 // give one rotation), so that keys taken one after the other stay continuous;
-// without previous, the set nearest to no turn at all. A transform that
-// mirrors gets a negative scale on the one axis that leaves the least
-// rotation. Shear, which no key holds, is dropped.
+// without previous, of the two sets the one of smaller angles (the sum of
+// their squares). A transform that mirrors gets a negative scale on the one
+// axis that leaves the least rotation. Shear, which no key holds, is dropped.
 KeyValues keyOf(const Transform& engine, const KeyValues* previous);
 Transform transformOf(const KeyValues& key);
 
