@@ -80,7 +80,7 @@ std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInp
         }
     }
     if (settings.dependencyFile != 0) {
-        outputs.push_back(dependencyFile(outputs, input, imported.filesRead, kzoPath));
+        outputs.push_back(dependencyFile(outputs, input, imported.filesRead, kzoPath, model.sink));
     }
     return outputs;
 }
