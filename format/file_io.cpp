@@ -17,6 +17,7 @@ std::optional<ReadFailure> readFile(const std::string& path, std::vector<std::ui
     if (outcome == sys::ReadOutcome::read) {
         return std::nullopt;
     }
+    failure.directory = outcome == sys::ReadOutcome::directory;
     failure.notRegularFile = outcome == sys::ReadOutcome::notRegularFile;
     return failure;
 }
@@ -39,6 +40,7 @@ std::optional<ReadFailure> readLargeFile(const std::string& path, LargeFileBytes
         out = std::move(read);
         return std::nullopt;
     }
+    failure.directory = outcome == sys::ReadOutcome::directory;
     failure.notRegularFile = outcome == sys::ReadOutcome::notRegularFile;
     return failure;
 }

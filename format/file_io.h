@@ -12,7 +12,8 @@
 namespace kzo {
 
 struct ReadFailure {
-    bool notRegularFile = false; // a device, FIFO or socket (a directory cannot be opened)
+    bool directory = false;
+    bool notRegularFile = false; // a device, FIFO or socket
     std::string reason;          // the system's text, or what kind of file was refused
 };
 

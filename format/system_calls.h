@@ -15,11 +15,11 @@
 
 namespace kzo::sys {
 
-enum class ReadOutcome { read, cannotOpen, notRegularFile, readFailed };
+enum class ReadOutcome { read, cannotOpen, directory, notRegularFile, readFailed };
 
 // Reads a regular file, at most the size it had when it was opened. Opening
-// never waits (a FIFO is refused, not waited on). A directory cannot be
-// opened ("Is a directory"); any other file that is not regular is refused.
+// never waits (a FIFO is refused, not waited on). A directory is the outcome
+// directory ("Is a directory"); any other file that is not regular is refused.
 // reason receives the system's text, or "not a regular file".
 ReadOutcome readRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
                             std::string& reason);

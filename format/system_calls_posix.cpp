@@ -26,8 +26,9 @@ ReadOutcome readRegularFileInto(const std::string& path,
     // Without O_NONBLOCK, opening a FIFO would wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        reason = errorText(errno);
-        return ReadOutcome::cannotOpen;
+        const int e = errno;
+        reason = errorText(e);
+        return e == EISDIR ? ReadOutcome::directory : ReadOutcome::cannotOpen;
     }
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
@@ -38,7 +39,7 @@ ReadOutcome readRegularFileInto(const std::string& path,
     if (S_ISDIR(status.st_mode)) {
         reason = errorText(EISDIR);
         ::close(fd);
-        return ReadOutcome::cannotOpen;
+        return ReadOutcome::directory;
     }
     if (!S_ISREG(status.st_mode)) {
         reason = "not a regular file";

@@ -23,8 +23,10 @@ std::string fileMessage(std::string_view loader, std::string_view name, std::str
 kzo::LargeFileBytes readObjectFile(std::string_view loader, const std::string& name) {
     kzo::LargeFileBytes bytes;
     if (const std::optional<kzo::ReadFailure> failure = kzo::readLargeFile(name, bytes)) {
-        fatalError(fileMessage(
-            loader, name, failure->notRegularFile ? "is not a regular file" : "를 열수 없습니다."));
+        fatalError(fileMessage(loader, name,
+                               failure->directory        ? "is a directory"
+                               : failure->notRegularFile ? "is not a regular file"
+                                                         : "를 열수 없습니다."));
     }
     return bytes;
 }

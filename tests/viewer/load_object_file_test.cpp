@@ -110,7 +110,7 @@ TEST_F(LoadObjectFileTest, namesAFileThatCannotBeOpened) {
     EXPECT_EQ(errorLoading(missing + ".3ds"), "Load3DS: (" + missing + ".3ds) 를 열수 없습니다.\n");
     std::filesystem::create_directory(dir / "folder.kzo");
     EXPECT_EQ(errorLoading((dir / "folder.kzo").string()),
-              "LoadKZO: (" + (dir / "folder.kzo").string() + ") 를 열수 없습니다.\n");
+              "'" + (dir / "folder.kzo").string() + "' is a directory");
     // A device is not read without end, a FIFO not waited on.
     const std::string zero = (dir / "zero.3ds").string();
     std::filesystem::create_symlink("/dev/zero", zero);
