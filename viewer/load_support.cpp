@@ -1,6 +1,8 @@
 #include "viewer/load_support.h"
 
 #include "format/file_io.h"
+#include "format/kzo_check.h"
+#include "format/kzo_format.h"
 #include "viewer/edge_sharing.h"
 #include "viewer/file_title.h"
 #include "viewer/normalize_mesh.h"
@@ -29,6 +31,29 @@ kzo::LargeFileBytes readObjectFile(std::string_view loader, const std::string& n
                                                          : "를 열수 없습니다."));
     }
     return bytes;
+}
+
+kzo::KzoHeader checkedKzoHeader(std::span<const std::uint8_t> bytes, const std::string& name) {
+    const std::optional<kzo::KzoFault> fault = kzo::checkKzoFile(bytes);
+    const auto failWithFault = [&] {
+        fatalError(fileMessage(
+            "LoadKZO", name, "byte " + std::to_string(fault->offset) + ": " + fault->description));
+    };
+    if (fault && bytes.size() < kzo::kKzoHeaderSize) {
+        failWithFault();
+    }
+    kzo::ByteReader in(bytes);
+    const kzo::KzoHeader header = kzo::readKzoHeader(in);
+    if (header.version != kzo::kKzoVersion) {
+        fatalError("LoadKZO: 'version 1.0' 이 아닙니다.(" + name + ")\n");
+    }
+    if (header.vertexCount <= 0 || header.faceCount <= 0) {
+        fatalError("Object vertex count or face count is zero !!!");
+    }
+    if (fault) {
+        failWithFault();
+    }
+    return header;
 }
 
 namespace {

@@ -106,21 +106,9 @@ void readShadingData(kzo::ByteReader& in, const kzo::KzoHeader& header,
 
 ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string& name) {
     try {
+        const kzo::KzoHeader header = detail::checkedKzoHeader(bytes, name);
         kzo::ByteReader in(bytes);
-        const kzo::KzoHeader header = kzo::readKzoHeader(in);
-        if (header.version != kzo::kKzoVersion) {
-            fatalError("LoadKZO: 'version 1.0' 이 아닙니다.(" + name + ")\n");
-        }
-        if (header.vertexCount <= 0 || header.faceCount <= 0) {
-            fatalError("Object vertex count or face count is zero !!!");
-        }
-        if (header.imageCount < 0 || header.materialCount < 0 || header.pivotCount < 0) {
-            fail(name, "has a negative image, material or pivot count");
-        }
-        const std::optional<std::uint64_t> size = kzo::kzoExpectedFileSize(header);
-        if (!size || *size > bytes.size()) {
-            fail(name, "is shorter than its header announces");
-        }
+        in.seek(kzo::kKzoHeaderSize);
         ShadedModel model;
         in.skip(std::size_t(header.imageCount) * kzo::kKzoImageRecordSize);
         std::vector<std::int32_t> runs;

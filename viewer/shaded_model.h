@@ -61,8 +61,8 @@ struct ShadedModel {
 
 // Reads a .kzo file whole: materials and their runs, vertices, faces, pivots
 // and shading data. Faces of four corners become two triangles. Throws
-// FatalError naming the file and the fault; a file that LoadKZO accepts fails
-// here only in the sections after the faces.
+// FatalError naming the file and the fault; it refuses exactly the files that
+// LoadKZO refuses, in the same words.
 ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string& name);
 ShadedModel loadShadedKzoFile(const std::string& name);
 
