@@ -103,9 +103,24 @@ void adviseHugePages(void* area, std::size_t size) {
 #endif
 }
 
-std::string createNewFile(const std::string& path, int& handle) {
+std::string createNewFile(const std::string& path, std::optional<unsigned> mode, int& handle,
+                          bool& nameTaken) {
+    nameTaken = false;
     handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    return handle < 0 ? errorText(errno) : std::string();
+    if (handle < 0) {
+        nameTaken = errno == EEXIST;
+        return errorText(errno);
+    }
+    // Set before anything is written, so the bytes are never open to more
+    // readers than the mode allows.
+    if (mode && ::fchmod(handle, static_cast<mode_t>(*mode)) != 0) {
+        const int e = errno;
+        ::close(handle);
+        ::unlink(path.c_str());
+        handle = -1;
+        return errorText(e);
+    }
+    return {};
 }
 
 std::string writeAndClose(int handle, std::span<const std::uint8_t> bytes) {
