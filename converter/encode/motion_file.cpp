@@ -34,6 +34,8 @@ void encodeMotionBlock(ByteWriter& out, const SceneMotion& motion, const SceneDe
             fatalError(sink, "'%s' line %zu: the key is not a finite number%s", scene.path.c_str(),
                        sceneKey.line, atScale(settings).c_str());
         }
+        // Keys of a model file come from no line of text: their frame names
+        // them.
         if (!isFinite(key)) {
             fatalError(sink, "'%s': the key at frame %d is not a finite number%s",
                        scene.path.c_str(), key.frame, atScale(settings).c_str());
