@@ -55,8 +55,9 @@ void sortFaces(benchmark::State& state) {
     auto model = gridModel();
     for (auto _ : state) {
         state.PauseTiming();
-        std::copy(source->faces.begin(), source->faces.begin() + source->faceCount,
-                  model->faces.begin());
+        for (std::int32_t f = 0; f < source->faceCount; ++f) {
+            model->faces[std::size_t(f)] = source->faces[std::size_t(f)];
+        }
         state.ResumeTiming();
         kzo::sortFacesByMaterial(*model);
         benchmark::DoNotOptimize(model->faces.data());
