@@ -108,7 +108,7 @@ detail::ParsedObject parseKzo(std::span<const std::uint8_t> bytes, const std::st
     std::string caption(FileTitle(name));
     caption += " " + std::to_string(mesh.faceCount) + " faces " + std::to_string(mesh.vertexCount) +
                " vertices type " + std::to_string(type);
-    return {std::move(caption), load.summary, bounds};
+    return {std::move(caption), scope, bounds};
 }
 
 } // namespace

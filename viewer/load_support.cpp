@@ -91,10 +91,12 @@ void finishSummary(ViewerDocument& doc, const VertexBounds& bounds, std::string_
 
 void finishParsed(ViewerDocument& doc, std::string_view loader, std::string_view name,
                   ParsedObject parsed) {
-    if (parsed.summary) {
+    if (parsed.scope == LoadScope::summary) {
         finishSummary(doc, parsed.bounds, loader, name, std::move(parsed.caption));
     } else {
-        shareEdges(doc.mesh);
+        if (parsed.scope == LoadScope::wholeMesh) {
+            shareEdges(doc.mesh);
+        }
         finishLoad(doc, loader, name, std::move(parsed.caption));
     }
 }

@@ -5,6 +5,7 @@
 #include "format/byte_reader.h"
 #include "format/file_io.h"
 #include "format/kzo_format.h"
+#include "viewer/loaders.h"
 #include "viewer/normalize_mesh.h"
 #include "viewer/viewer_document.h"
 
@@ -44,7 +45,7 @@ void finishSummary(ViewerDocument& doc, const VertexBounds& bounds, std::string_
 // What a loader's parse hands to the common ending.
 struct ParsedObject {
     std::string caption;
-    bool summary = false;
+    LoadScope scope = LoadScope::wholeMesh;
     VertexBounds bounds{}; // of a summary's vertices
 };
 

@@ -80,10 +80,25 @@ void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner cor
             return;
         }
     }
+    // Most triangles of a dense mesh cross no row of pixel centres at all.
+    const int yBegin =
+        firstPixelFrom(std::min({corner[0].y, corner[1].y, corner[2].y}), image.height);
+    const int yEnd =
+        firstPixelFrom(std::max({corner[0].y, corner[1].y, corner[2].y}), image.height);
+    if (yBegin >= yEnd) {
+        return;
+    }
+    // Top first, on a tie left first. Corners that tie on both make no area,
+    // so their order never reaches a pixel.
     const ScreenCorner* s[3] = {&corner[0], &corner[1], &corner[2]};
-    std::sort(s, s + 3, [](const ScreenCorner* a, const ScreenCorner* b) {
-        return a->y < b->y || (a->y == b->y && a->x < b->x);
-    });
+    const auto before = [](const ScreenCorner* p, const ScreenCorner* q) {
+        return p->y < q->y || (p->y == q->y && p->x < q->x);
+    };
+    for (const auto& [i, j] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{0, 1}}) {
+        if (before(s[j], s[i])) {
+            std::swap(s[i], s[j]);
+        }
+    }
     const ScreenCorner& a = *s[0];
     const ScreenCorner& b = *s[1];
     const ScreenCorner& c = *s[2];
@@ -108,8 +123,6 @@ void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner cor
     const Edge longEdge = edgeBetween(a, c);
     const Edge upper = edgeBetween(a, b);
     const Edge lower = edgeBetween(b, c);
-    const int yBegin = firstPixelFrom(a.y, image.height);
-    const int yEnd = firstPixelFrom(c.y, image.height);
     const int middleRow = firstPixelFrom(b.y, image.height);
     int drawnX0 = image.width, drawnX1 = 0;
     for (int y = yBegin; y < yEnd; ++y) {

@@ -64,7 +64,10 @@ int runInfo(const ViewCommand& cmd) {
 
 int runSnapshot(const ViewCommand& cmd) {
     ViewerDocument doc;
-    if (const std::string error = load(cmd, doc); !error.empty()) {
+    // A shaded or played frame draws no wireframe: its edges would only cost.
+    const kzoview::LoadScope scope =
+        cmd.shaded || cmd.play ? kzoview::LoadScope::withoutEdges : kzoview::LoadScope::wholeMesh;
+    if (const std::string error = load(cmd, doc, scope); !error.empty()) {
         printError(cmd, error);
         return kExitLoadFailed;
     }
