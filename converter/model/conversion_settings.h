@@ -1,5 +1,6 @@
 #pragma once
 
+#include "converter/model/indirect_light_options.h"
 #include "converter/model/shadow_options.h"
 #include "format/kzo_format.h"
 
@@ -28,6 +29,9 @@ struct ConversionSettings {
     // the scene model's tables (the command line's --fit, a check box of the
     // window); other inputs keep their capacity errors.
     std::int32_t fitToCapacity = 0;
+    // Ambient occlusion and one bounce in the precalculated colours
+    // (--occlusion, --bounce and their rays; check boxes of the window).
+    IndirectLightOptions indirectLight;
 };
 
 // True when the KZO file carries the object hierarchy instead of baked vertices.

@@ -1,7 +1,9 @@
 #include "converter/model/precalculate_colors.h"
 
+#include "converter/model/indirect_light.h"
 #include "converter/model/mark_lit_vertices.h"
 #include "converter/model/parallel_light_marking.h"
+#include "raytrace/ray_scene.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,16 +38,6 @@ float clampChannel(float value) {
 float ambientChannel(const SceneModel& model, int channel) {
     const float value = model.ambientColor[channel];
     return std::isfinite(value) ? value : 0.0f;
-}
-
-// Faces whose material index names no material use the default grey,
-// untextured material that the writers append for them.
-const Material& faceMaterial(const SceneModel& model, const Face& face) {
-    static const Material defaultMaterial;
-    if (face.materialIndex < 0 || face.materialIndex >= model.materialCount) {
-        return defaultMaterial;
-    }
-    return model.materials[at(face.materialIndex)];
 }
 
 bool isUntextured(const Material& material) {
@@ -102,7 +94,9 @@ float lightFactor(const Light& light, const Face& face) {
     return f * light.intensity;
 }
 
-void storeGouraudColors(SceneModel& model) {
+// Without indirect light, exactly the described sum; with it, the ambient
+// colour times the vertex's share, and its bounce.
+void storeGouraudColors(SceneModel& model, const IndirectLight* indirect) {
     for (int i = 0; i < model.faceCount; ++i) {
         const Face& face = model.faces[at(i)];
         for (int k = 0; k < 3; ++k) {
@@ -117,7 +111,13 @@ void storeGouraudColors(SceneModel& model) {
         Vertex& v = model.vertices[at(i)];
         for (int c = 0; c < 3; ++c) {
             const float mean = v.counter > 0 ? v.colorSum[c] / static_cast<float>(v.counter) : 0.0f;
-            v.colorSum[c] = clampChannel(mean + ambientChannel(model, c));
+            if (indirect == nullptr) {
+                v.colorSum[c] = clampChannel(mean + ambientChannel(model, c));
+            } else {
+                v.colorSum[c] =
+                    clampChannel(mean + ambientChannel(model, c) * indirect->ambientShare[at(i)] +
+                                 indirect->bounce[3 * at(i) + at(c)]);
+            }
         }
     }
     for (int i = 0; i < model.faceCount; ++i) {
@@ -133,7 +133,16 @@ void storeGouraudColors(SceneModel& model) {
     }
 }
 
-void storeFlatColors(SceneModel& model) {
+// The mean over the face's three vertices of one per-vertex value.
+float cornerMean(const std::vector<float>& values, const Face& face, std::size_t stride,
+                 std::size_t offset) {
+    const float* v = values.data() + offset;
+    return (v[stride * face.vertexIndex[0]] + v[stride * face.vertexIndex[1]] +
+            v[stride * face.vertexIndex[2]]) *
+           kOneThird;
+}
+
+void storeFlatColors(SceneModel& model, const IndirectLight* indirect) {
     for (int i = 0; i < model.faceCount; ++i) {
         Face& face = model.faces[at(i)];
         const Material& material = faceMaterial(model, face);
@@ -143,7 +152,14 @@ void storeFlatColors(SceneModel& model) {
         for (int c = 0; c < 3; ++c) {
             const float* sums = face.lightSum + 3 * c;
             const float mean = (sums[0] + sums[1] + sums[2]) * kOneThird;
-            const float value = clampChannel(mean + ambientChannel(model, c));
+            float value = 0.0f;
+            if (indirect == nullptr) {
+                value = clampChannel(mean + ambientChannel(model, c));
+            } else {
+                const float share = cornerMean(indirect->ambientShare, face, 1, 0);
+                const float bounce = cornerMean(indirect->bounce, face, 3, at(c));
+                value = clampChannel(mean + ambientChannel(model, c) * share + bounce);
+            }
             color[c] = channelByte(value, untextured, materialBytes[c]);
         }
         for (int k = 0; k < 3; ++k) {
@@ -154,7 +170,48 @@ void storeFlatColors(SceneModel& model) {
     }
 }
 
+void storeColorsWith(SceneModel& model, const ConversionSettings& settings,
+                     const IndirectLight* indirect) {
+    for (int i = 0; i < model.vertexCount; ++i) {
+        Vertex& v = model.vertices[at(i)];
+        v.colorSum[0] = v.colorSum[1] = v.colorSum[2] = 0.0f;
+        v.counter = 0;
+    }
+    if (settings.shadingType == kPrecalcGouraud) {
+        storeGouraudColors(model, indirect);
+    } else {
+        storeFlatColors(model, indirect);
+    }
+}
+
+// One line for a file whose colours are not lit although indirect light was
+// asked for.
+void reportIdleIndirectLight(const SceneModel& model, const ConversionSettings& settings) {
+    const IndirectLightOptions& options = settings.indirectLight;
+    if (!castsRays(options)) {
+        return;
+    }
+    const char* what = options.occlusion == 0 ? "the bounce has"
+                       : options.bounce == 0  ? "ambient occlusion has"
+                                              : "ambient occlusion and the bounce have";
+    const std::int32_t type = settings.shadingType;
+    const char* why = type != kPrecalcGouraud && type != kPrecalcFlat
+                          ? "only precalculated shading (types 3 and 4) bakes colours"
+                      : settings.animation != 0
+                          ? "an animated hierarchy (--animation) bakes no colours"
+                          : "the file has no lights";
+    printMessage(model.sink, "%s no effect: %s", what, why);
+}
+
 } // namespace
+
+const Material& faceMaterial(const SceneModel& model, const Face& face) {
+    static const Material defaultMaterial;
+    if (face.materialIndex < 0 || face.materialIndex >= model.materialCount) {
+        return defaultMaterial;
+    }
+    return model.materials[at(face.materialIndex)];
+}
 
 bool colorsAreLit(const SceneModel& model, const ConversionSettings& settings) {
     const int type = settings.shadingType;
@@ -283,20 +340,17 @@ void applyLight(SceneModel& model, int lightIndex) {
 }
 
 void storeColors(SceneModel& model, const ConversionSettings& settings) {
-    for (int i = 0; i < model.vertexCount; ++i) {
-        Vertex& v = model.vertices[at(i)];
-        v.colorSum[0] = v.colorSum[1] = v.colorSum[2] = 0.0f;
-        v.counter = 0;
-    }
-    if (settings.shadingType == kPrecalcGouraud) {
-        storeGouraudColors(model);
-    } else {
-        storeFlatColors(model);
-    }
+    storeColorsWith(model, settings, nullptr);
+}
+
+void storeColors(SceneModel& model, const ConversionSettings& settings,
+                 const IndirectLight& indirect) {
+    storeColorsWith(model, settings, &indirect);
 }
 
 void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
     if (!colorsAreLit(model, settings)) {
+        reportIdleIndirectLight(model, settings);
         setWhiteColors(model);
         return;
     }
@@ -333,7 +387,18 @@ void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
             }
         }
     }
-    storeColors(model, settings);
+    if (!castsRays(settings.indirectLight)) {
+        storeColors(model, settings);
+        return;
+    }
+    IndirectLight indirect;
+    try {
+        gatherIndirectLight(model, settings, indirect);
+    } catch (const RayTraceError& e) {
+        fatalError(model.sink, "cannot cast the rays of ambient occlusion and the bounce: %s",
+                   e.what());
+    }
+    storeColors(model, settings, indirect);
 }
 
 } // namespace kzo
