@@ -1,6 +1,7 @@
 # kzo_add_models(TARGET name OUTPUT_DIR dir
 #                [SHADING type] [SCALE f] [SHADOW_TEST test]
 #                [ANIMATION] [CAMERA] [LIGHT] [FIT] [ALL]
+#                [OCCLUSION] [BOUNCE] [OCCLUSION_RAYS n] [OCCLUSION_DISTANCE d]
 #                SOURCES file...)
 #
 # Converts each source with Kzo::kzomaker into OUTPUT_DIR (relative to the
@@ -17,8 +18,9 @@ include_guard(GLOBAL)
 set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;FIT;ALL"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST" "SOURCES")
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;FIT;ALL;OCCLUSION;BOUNCE"
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;OCCLUSION_RAYS;OCCLUSION_DISTANCE"
+                          "SOURCES")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -42,10 +44,17 @@ function(kzo_add_models)
     if(DEFINED ARG_SHADOW_TEST)
         list(APPEND options --shadow-test ${ARG_SHADOW_TEST})
     endif()
-    foreach(flag ANIMATION CAMERA LIGHT FIT)
+    foreach(flag ANIMATION CAMERA LIGHT FIT OCCLUSION BOUNCE)
         if(ARG_${flag})
             string(TOLOWER ${flag} name)
             list(APPEND options --${name})
+        endif()
+    endforeach()
+    foreach(value OCCLUSION_RAYS OCCLUSION_DISTANCE)
+        if(DEFINED ARG_${value})
+            string(TOLOWER ${value} name)
+            string(REPLACE "_" "-" name ${name})
+            list(APPEND options --${name} ${ARG_${value}})
         endif()
     endforeach()
 

@@ -6,6 +6,10 @@ packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-d
           libbenchmark-dev clang libclang-rt-14-dev xvfb desktop-file-utils libcli11-dev
           libassimp-dev libmeshoptimizer-dev libpng-dev
           bash-completion zsh shared-mime-info libglib2.0-bin lintian dpkg-dev fonts-nanum)
+# Embree (the rays of --occlusion and --bounce) is packaged for amd64 only.
+if [[ $(dpkg --print-architecture) == amd64 ]]; then
+    packages+=(libembree-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
