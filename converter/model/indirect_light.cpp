@@ -203,9 +203,6 @@ void castVertex(const Casting& c, std::int32_t index, RayScratch& scratch) {
         }
     } else {
         float sum[3] = {0.0f, 0.0f, 0.0f};
-        for (std::size_t k = 0; k < count; ++k) {
-            scratch.hits[k].triangle = -1;
-        }
         c.scene.closestHits(scratch.rays.data(), count, scratch.hits.data());
         for (std::size_t k = 0; k < count; ++k) {
             if (scratch.hits[k].triangle < 0) {

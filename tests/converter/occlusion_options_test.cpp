@@ -96,10 +96,22 @@ TEST(OcclusionOptions, changeTheBakedColoursOnlyWhereColoursAreBaked) {
     for (const char* shading : {"3", "4"}) {
         ASSERT_EQ(kzomaker({"-q", "--shading", shading, "-o", plain.path().string(), scene}).status,
                   0);
-        const CliRun r = kzomaker({"-q", "--shading", shading, "--occlusion", "--bounce", "-o",
-                                   occluded.path().string(), scene});
+        const CliRun r = kzomaker({"-q", "--threads", "1", "--shading", shading, "--occlusion",
+                                   "--bounce", "-o", occluded.path().string(), scene});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_NE(readBytes(occluded / "crease.kzo"), readBytes(plain / "crease.kzo")) << shading;
+    }
+
+    // Two files at a time, each on two threads, give the bytes of one file on
+    // one thread (the last one written above, shading type 4).
+    std::filesystem::copy_file(in / "crease.lws", in / "again.lws");
+    TempDir together;
+    const CliRun both =
+        kzomaker({"-q", "-j", "2", "--threads", "2", "--shading", "4", "--occlusion", "--bounce",
+                  "-o", together.path().string(), scene, in / "again.lws"});
+    ASSERT_EQ(both.status, 0) << both.err;
+    for (const char* name : {"crease.kzo", "again.kzo"}) {
+        EXPECT_EQ(readBytes(together / name), readBytes(occluded / "crease.kzo")) << name;
     }
 
     // Real-time shading stores no colours: the file is the same, and a line
