@@ -94,7 +94,7 @@ float lightFactor(const Light& light, const Face& face) {
     return f * light.intensity;
 }
 
-// Without indirect light, exactly the described sum; with it, the ambient
+// Without indirect light, the mean plus the ambient colour; with it, the ambient
 // colour times the vertex's share, and its bounce.
 void storeGouraudColors(SceneModel& model, const IndirectLight* indirect) {
     for (int i = 0; i < model.faceCount; ++i) {
