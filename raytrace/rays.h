@@ -6,6 +6,10 @@
 
 namespace kzo {
 
+// The largest magnitude of a coordinate the ray tracer takes; a triangle
+// with a corner beyond it is left out, a ray beyond it meets nothing.
+inline constexpr float kLargestRayCoordinate = 1.0e18f;
+
 // Triangles over shared corners: positions holds x, y, z of vertexCount
 // points, corners three point numbers (each below vertexCount) per triangle.
 // Every coordinate a triangle uses must be finite.
@@ -17,7 +21,9 @@ struct RayMesh {
 };
 
 // A ray meets what lies at origin + t * direction for near <= t <= far (t in
-// lengths of direction). Every value must be finite, 0 <= near <= far.
+// lengths of direction). Every value must be finite, 0 <= near <= far; a
+// ray whose origin or direction has a coordinate beyond kLargestRayCoordinate
+// meets nothing.
 struct Ray {
     float origin[3];
     float near;

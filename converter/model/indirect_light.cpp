@@ -33,6 +33,16 @@ bool finite3(const float* v) {
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
+// Within the ray tracer's range of coordinates (which NaN is not).
+bool inRange(const float* v) {
+    for (int a = 0; a < 3; ++a) {
+        if (!(std::fabs(v[a]) <= kLargestRayCoordinate)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // NaN becomes 0.
 float clampByte(float value) {
     if (!(value >= 0.0f)) {
@@ -42,7 +52,7 @@ float clampByte(float value) {
 }
 
 // A face a ray can meet: an area (computeNormals gave it a normal) and
-// finite corners.
+// corners within the ray tracer's range.
 bool meetsRays(const SceneModel& model, const Face& face) {
     if (face.normal[0] == 0.0f && face.normal[1] == 0.0f && face.normal[2] == 0.0f) {
         return false;
@@ -50,7 +60,7 @@ bool meetsRays(const SceneModel& model, const Face& face) {
     for (const std::uint16_t corner : face.vertexIndex) {
         const Vertex& v = model.vertices[corner];
         const float p[3] = {v.x, v.y, v.z};
-        if (!finite3(p)) {
+        if (!inRange(p)) {
             return false;
         }
     }
@@ -185,7 +195,7 @@ void castVertex(const Casting& c, std::int32_t index, RayScratch& scratch) {
     }
     const float origin[3] = {vertex.x + n[0] * c.reach.offset, vertex.y + n[1] * c.reach.offset,
                              vertex.z + n[2] * c.reach.offset};
-    if (!finite3(origin)) {
+    if (!inRange(origin)) {
         return;
     }
     turnOntoNormal(c.directions, n, index, scratch.directions.data());
@@ -277,7 +287,7 @@ void gatherIndirectLight(const SceneModel& model, const ConversionSettings& sett
     for (std::size_t i = 0; i < vertexCount; ++i) {
         const Vertex& v = model.vertices[i];
         const float p[3] = {v.x, v.y, v.z};
-        if (finite3(p)) {
+        if (inRange(p)) {
             std::copy_n(p, 3, positions.data() + 3 * i);
         }
     }

@@ -2,7 +2,8 @@
 // colours: rays from every vertex over the hemisphere above its normal, cast
 // into the model's own faces through a hierarchy built once per file.
 //
-// Every face with an area occludes, whatever its material (a transparent one
+// Every face with an area (and corners within the ray tracer's range,
+// kLargestRayCoordinate) occludes, whatever its material (a transparent one
 // too: how the engine blends it is not known here) and from either side. A
 // ray gathers light only from the front of the face it meets: the back of a
 // face receives no direct light. The rays start a little above the vertex

@@ -3,6 +3,7 @@
 #include <embree3/rtcore.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -28,6 +29,18 @@ void noteDeviceError(void* user, RTCError code, const char* text) {
 
 bool failed(const EmbreeScene& owner) {
     return !owner.error.empty() || rtcGetDeviceError(owner.device) != RTC_ERROR_NONE;
+}
+
+// Embree takes no ray beyond its range of coordinates (nor NaN, which the
+// comparisons here refuse as well).
+bool withinRange(const Ray& ray) {
+    for (int a = 0; a < 3; ++a) {
+        if (!(std::fabs(ray.origin[a]) <= kLargestRayCoordinate) ||
+            !(std::fabs(ray.direction[a]) <= kLargestRayCoordinate)) {
+            return false;
+        }
+    }
+    return ray.near >= 0.0f && ray.near <= ray.far && std::isfinite(ray.far);
 }
 
 RTCRay embreeRay(const Ray& ray) {
@@ -121,6 +134,10 @@ void embreeOccluded(const EmbreeScene& owner, const Ray* rays, std::size_t count
     RTCIntersectContext context;
     rtcInitIntersectContext(&context);
     for (std::size_t i = 0; i < count; ++i) {
+        if (!withinRange(rays[i])) {
+            blocked[i] = 0;
+            continue;
+        }
         RTCRay ray = embreeRay(rays[i]);
         rtcOccluded1(owner.scene, &context, &ray);
         // A ray that meets something comes back with tfar set to -infinity.
@@ -132,6 +149,10 @@ void embreeClosestHits(const EmbreeScene& owner, const Ray* rays, std::size_t co
     RTCIntersectContext context;
     rtcInitIntersectContext(&context);
     for (std::size_t i = 0; i < count; ++i) {
+        if (!withinRange(rays[i])) {
+            hits[i] = {-1, 0.0f, 0.0f};
+            continue;
+        }
         RTCRayHit query;
         query.ray = embreeRay(rays[i]);
         query.hit.geomID = RTC_INVALID_GEOMETRY_ID;

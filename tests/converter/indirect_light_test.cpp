@@ -415,3 +415,23 @@ TEST_F(IndirectLightTest, unlitColoursSayTheOptionsHaveNoEffectAndStayWhite) {
     bake(false, false);
     EXPECT_TRUE(lines.empty());
 }
+
+// Embree takes no coordinate beyond about 1.8e18: such faces meet no ray and
+// their vertices keep the whole ambient term; the rest is baked as usual.
+TEST_F(IndirectLightTest, facesBeyondTheRayTracersRangeKeepTheirAmbient) {
+    startAmbientScene();
+    const int far = model.vertexCount;
+    const int a = addVertex(model, 4e18f, 0, 0);
+    const int b = addVertex(model, 0, 4e18f, 0);
+    const int c = addVertex(model, 0, 0, 4e18f);
+    addFacing(model, a, b, c, {1, 1, 1}, 0);
+    const int plane = addGrid(model, {-2, -2, 0}, {4, 0, 0}, {0, 4, 0}, 4, {0, 0, 1}, 0);
+    addBox(model, {-0.5f, -0.5f, 0}, {0.5f, 0.5f, 1}, 1, 0);
+    settings.indirectLight.distance = 2;
+    bake(true, true);
+    const std::vector<int> reds = vertexReds(*baked);
+    for (int v = far; v < far + 3; ++v) {
+        EXPECT_EQ(reds[static_cast<std::size_t>(v)], 200) << v;
+    }
+    EXPECT_LT(reds[static_cast<std::size_t>(plane + 2 * 5 + 1)], 200); // beside the cube
+}
