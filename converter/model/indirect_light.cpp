@@ -2,7 +2,6 @@
 
 #include "converter/model/hemisphere_rays.h"
 #include "converter/model/precalculate_colors.h"
-#include "raytrace/ray_scene.h"
 
 #include <algorithm>
 #include <atomic>
@@ -149,11 +148,8 @@ std::vector<float> faceRadiance(const SceneModel& model, std::int32_t shadingTyp
 struct Casting {
     const SceneModel& model;
     const IndirectLightOptions& options;
-    RayReach reach;
+    const RayTarget& target;
     const std::vector<float>& directions;
-    const std::vector<std::uint8_t>& used;
-    const RayScene& scene;
-    const std::vector<std::int32_t>& faceOfTriangle;
     const std::vector<float>& radiance;
     IndirectLight& light;
 };
@@ -170,7 +166,7 @@ struct RayScratch {
 
 // The light a ray gathers where it meets a face's front; nothing from a back.
 void gatherHit(const Casting& c, const Ray& ray, const RayHit& hit, float sum[3]) {
-    const std::int32_t faceIndex = c.faceOfTriangle[at(hit.triangle)];
+    const std::int32_t faceIndex = c.target.faceOfTriangle[at(hit.triangle)];
     const Face& face = c.model.faces[at(faceIndex)];
     const float facing = ray.direction[0] * face.normal[0] + ray.direction[1] * face.normal[1] +
                          ray.direction[2] * face.normal[2];
@@ -190,11 +186,13 @@ void gatherHit(const Casting& c, const Ray& ray, const RayHit& hit, float sum[3]
 void castVertex(const Casting& c, std::int32_t index, RayScratch& scratch) {
     const Vertex& vertex = c.model.vertices[at(index)];
     const float* n = vertex.normal;
-    if (c.used[at(index)] == 0 || !finite3(n) || (n[0] == 0.0f && n[1] == 0.0f && n[2] == 0.0f)) {
+    if (c.target.used[at(index)] == 0 || !finite3(n) ||
+        (n[0] == 0.0f && n[1] == 0.0f && n[2] == 0.0f)) {
         return;
     }
-    const float origin[3] = {vertex.x + n[0] * c.reach.offset, vertex.y + n[1] * c.reach.offset,
-                             vertex.z + n[2] * c.reach.offset};
+    const RayReach& reach = c.target.reach;
+    const float origin[3] = {vertex.x + n[0] * reach.offset, vertex.y + n[1] * reach.offset,
+                             vertex.z + n[2] * reach.offset};
     if (!inRange(origin)) {
         return;
     }
@@ -203,17 +201,17 @@ void castVertex(const Casting& c, std::int32_t index, RayScratch& scratch) {
     for (std::size_t k = 0; k < count; ++k) {
         const float* d = scratch.directions.data() + 3 * k;
         scratch.rays[k] = {
-            {origin[0], origin[1], origin[2]}, c.reach.near, {d[0], d[1], d[2]}, c.reach.far};
+            {origin[0], origin[1], origin[2]}, reach.near, {d[0], d[1], d[2]}, reach.far};
     }
     std::size_t open = 0;
     if (c.options.bounce == 0) {
-        c.scene.occluded(scratch.rays.data(), count, scratch.blocked.data());
+        c.target.scene->occluded(scratch.rays.data(), count, scratch.blocked.data());
         for (const std::uint8_t blocked : scratch.blocked) {
             open += blocked == 0 ? 1 : 0;
         }
     } else {
         float sum[3] = {0.0f, 0.0f, 0.0f};
-        c.scene.closestHits(scratch.rays.data(), count, scratch.hits.data());
+        c.target.scene->closestHits(scratch.rays.data(), count, scratch.hits.data());
         for (std::size_t k = 0; k < count; ++k) {
             if (scratch.hits[k].triangle < 0) {
                 ++open;
@@ -276,13 +274,26 @@ RayReach rayReach(const SceneModel& model, const IndirectLightOptions& options) 
     return reach;
 }
 
-void gatherIndirectLight(const SceneModel& model, const ConversionSettings& settings,
-                         IndirectLight& light) {
-    const IndirectLightOptions& options = settings.indirectLight;
+RayTarget buildRayTarget(const SceneModel& model, const IndirectLightOptions& options) {
     const std::size_t vertexCount = at(std::max(model.vertexCount, 0));
-    light.ambientShare.assign(vertexCount, 1.0f);
-    light.bounce.assign(3 * vertexCount, 0.0f);
-
+    RayTarget target;
+    target.reach = rayReach(model, options);
+    target.used.assign(vertexCount, 0);
+    std::vector<std::uint32_t> corners;
+    for (std::int32_t i = 0; i < model.faceCount; ++i) {
+        const Face& face = model.faces[at(i)];
+        for (const std::uint16_t corner : face.vertexIndex) {
+            target.used[corner] = 1;
+        }
+        if (meetsRays(model, face)) {
+            corners.insert(corners.end(), std::begin(face.vertexIndex), std::end(face.vertexIndex));
+            target.faceOfTriangle.push_back(i);
+        }
+    }
+    const RayReach& reach = target.reach;
+    if (target.faceOfTriangle.empty() || !(reach.far > reach.near) || !std::isfinite(reach.far)) {
+        return target;
+    }
     std::vector<float> positions(3 * vertexCount);
     for (std::size_t i = 0; i < vertexCount; ++i) {
         const Vertex& v = model.vertices[i];
@@ -291,34 +302,26 @@ void gatherIndirectLight(const SceneModel& model, const ConversionSettings& sett
             std::copy_n(p, 3, positions.data() + 3 * i);
         }
     }
-    std::vector<std::uint8_t> used(vertexCount);
-    std::vector<std::uint32_t> corners;
-    std::vector<std::int32_t> faceOfTriangle;
-    for (std::int32_t i = 0; i < model.faceCount; ++i) {
-        const Face& face = model.faces[at(i)];
-        for (const std::uint16_t corner : face.vertexIndex) {
-            used[corner] = 1;
-        }
-        if (meetsRays(model, face)) {
-            corners.insert(corners.end(), std::begin(face.vertexIndex), std::end(face.vertexIndex));
-            faceOfTriangle.push_back(i);
-        }
-    }
-    const RayReach reach = rayReach(model, options);
-    // Nothing to meet, or no room between near and far: every vertex keeps
-    // its whole ambient term and gathers nothing.
-    if (faceOfTriangle.empty() || !(reach.far > reach.near) || !std::isfinite(reach.far)) {
+    target.scene = std::make_unique<RayScene>(
+        RayMesh{positions.data(), static_cast<std::uint32_t>(vertexCount), corners.data(),
+                static_cast<std::uint32_t>(target.faceOfTriangle.size())});
+    return target;
+}
+
+void gatherIndirectLight(const SceneModel& model, const ConversionSettings& settings,
+                         const RayTarget& target, IndirectLight& light) {
+    const IndirectLightOptions& options = settings.indirectLight;
+    const std::size_t vertexCount = at(std::max(model.vertexCount, 0));
+    light.ambientShare.assign(vertexCount, 1.0f);
+    light.bounce.assign(3 * vertexCount, 0.0f);
+    if (!target.scene) {
         return;
     }
-    const RayScene scene(RayMesh{positions.data(), static_cast<std::uint32_t>(vertexCount),
-                                 corners.data(),
-                                 static_cast<std::uint32_t>(faceOfTriangle.size())});
     const std::vector<float> radiance =
         options.bounce != 0 ? faceRadiance(model, settings.shadingType) : std::vector<float>();
     const std::int32_t rays = std::clamp(options.rays, 1, kMaxOcclusionRays);
     const std::vector<float> directions = cosineHemisphere(rays);
-    const Casting casting{model, options,        reach,    directions, used,
-                          scene, faceOfTriangle, radiance, light};
+    const Casting casting{model, options, target, directions, radiance, light};
     castEveryVertex(casting, settings.shadows.threads, at(rays));
 }
 

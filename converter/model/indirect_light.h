@@ -14,7 +14,10 @@
 
 #include "converter/model/conversion_settings.h"
 #include "converter/model/scene_model.h"
+#include "raytrace/ray_scene.h"
 
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace kzo {
@@ -42,13 +45,30 @@ struct RayReach {
 // coordinate. A scale of the model by a power of two scales all three by it.
 RayReach rayReach(const SceneModel& model, const IndirectLightOptions& options);
 
-// Casts the rays of settings.indirectLight from every vertex a face uses, on
-// settings.shadows.threads threads; the result does not depend on their
-// number. Runs once the lights are applied: the bounce reads the faces'
-// light sums as the shading type averages them (per vertex for type 3, per
-// face for type 4), clamped to 0..255 and times the material's colour / 255.
-// Throws RayTraceError when the rays cannot be cast.
+// The model's faces as the rays meet them, with their hierarchy built.
+struct RayTarget {
+    // Null when there is nothing to meet or no room between near and far:
+    // then every vertex keeps its whole ambient term and gathers nothing.
+    std::unique_ptr<RayScene> scene;
+    std::vector<std::int32_t> faceOfTriangle;
+    // 1 for the vertices a face uses, the only ones that cast rays.
+    std::vector<std::uint8_t> used;
+    RayReach reach;
+};
+
+// Builds the target over the faces with an area. Reads only the vertices'
+// positions and the faces' corners and normals, so it may run while the
+// lights are marked and applied. Throws RayTraceError when the ray tracer
+// cannot be loaded or cannot build the scene.
+RayTarget buildRayTarget(const SceneModel& model, const IndirectLightOptions& options);
+
+// Casts the rays of settings.indirectLight from every vertex a face uses
+// into the target, on settings.shadows.threads threads; the result does not
+// depend on their number. Runs once the lights are applied: the bounce reads
+// the faces' light sums as the shading type averages them (per vertex for
+// type 3, per face for type 4), clamped to 0..255 and times the material's
+// colour / 255.
 void gatherIndirectLight(const SceneModel& model, const ConversionSettings& settings,
-                         IndirectLight& light);
+                         const RayTarget& target, IndirectLight& light);
 
 } // namespace kzo

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <exception>
+#include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -348,23 +351,11 @@ void storeColors(SceneModel& model, const ConversionSettings& settings,
     storeColorsWith(model, settings, &indirect);
 }
 
-void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
-    if (!colorsAreLit(model, settings)) {
-        reportIdleIndirectLight(model, settings);
-        setWhiteColors(model);
-        return;
-    }
-    prepareFacesForLighting(model);
-    const ShadowOptions& options = settings.shadows;
-    if (options.test == ShadowTest::classic) {
-        const std::int32_t tooSmall = facesTooSmallToCast(model);
-        if (tooSmall > model.faceCount / 10.0) {
-            printMessage(model.sink,
-                         "%d of %d faces are too small to cast shadows at this scene's unit (see "
-                         "--shadow-test)",
-                         tooSmall, model.faceCount);
-        }
-    }
+namespace {
+
+// Every light that adds light, marked and applied in index order: on the
+// calling thread, or on the options' threads when there are more than one.
+void markAndApplyLights(SceneModel& model, const ShadowOptions& options) {
     int lights = 0;
     for (int i = 0; i < model.lightCount; ++i) {
         lights += lightAddsLight(model.lights[at(i)]) ? 1 : 0;
@@ -387,13 +378,68 @@ void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
             }
         }
     }
+}
+
+// The lights marked and applied while, with more than one thread, a thread
+// of its own builds the rays' target: the build reads only positions,
+// corners and normals, which the lights leave alone, and keeps a core busy
+// where the lights leave one idle.
+RayTarget applyLightsBesideRayTarget(SceneModel& model, const ConversionSettings& settings) {
+    if (settings.shadows.threads <= 1) {
+        markAndApplyLights(model, settings.shadows);
+        return buildRayTarget(model, settings.indirectLight);
+    }
+    std::optional<RayTarget> target;
+    std::exception_ptr failure;
+    {
+        std::jthread builder;
+        try {
+            builder = std::jthread([&model, &settings, &target, &failure] {
+                try {
+                    target = buildRayTarget(model, settings.indirectLight);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to spare: the target is built afterwards.
+        }
+        markAndApplyLights(model, settings.shadows);
+    } // the builder joins here
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return target ? std::move(*target) : buildRayTarget(model, settings.indirectLight);
+}
+
+} // namespace
+
+void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
+    if (!colorsAreLit(model, settings)) {
+        reportIdleIndirectLight(model, settings);
+        setWhiteColors(model);
+        return;
+    }
+    prepareFacesForLighting(model);
+    const ShadowOptions& options = settings.shadows;
+    if (options.test == ShadowTest::classic) {
+        const std::int32_t tooSmall = facesTooSmallToCast(model);
+        if (tooSmall > model.faceCount / 10.0) {
+            printMessage(model.sink,
+                         "%d of %d faces are too small to cast shadows at this scene's unit (see "
+                         "--shadow-test)",
+                         tooSmall, model.faceCount);
+        }
+    }
     if (!castsRays(settings.indirectLight)) {
+        markAndApplyLights(model, options);
         storeColors(model, settings);
         return;
     }
     IndirectLight indirect;
     try {
-        gatherIndirectLight(model, settings, indirect);
+        const RayTarget target = applyLightsBesideRayTarget(model, settings);
+        gatherIndirectLight(model, settings, target, indirect);
     } catch (const RayTraceError& e) {
         fatalError(model.sink, "cannot cast the rays of ambient occlusion and the bounce: %s",
                    e.what());
