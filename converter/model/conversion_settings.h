@@ -29,6 +29,10 @@ struct ConversionSettings {
     // the scene model's tables (the command line's --fit, a check box of the
     // window); other inputs keep their capacity errors.
     std::int32_t fitToCapacity = 0;
+    // Frames a second at which the keys of a model file that states no frame
+    // rate are placed (the command line's --fps, 1 to 1000); 0 for the
+    // default of 30. LightWave scenes and files that state a rate keep theirs.
+    std::int32_t framesPerSecond = 0;
     // Ambient occlusion and one bounce in the precalculated colours
     // (--occlusion, --bounce and their rays; check boxes of the window).
     IndirectLightOptions indirectLight;

@@ -17,7 +17,7 @@ _kzomaker() {
             COMPREPLY=($(compgen -W 'classic relative' -- "$cur"))
             return
             ;;
-        -s | --scale | -j | --jobs | --threads | --occlusion-rays | --occlusion-distance)
+        -s | --scale | -j | --jobs | --threads | --fps | --occlusion-rays | --occlusion-distance)
             return
             ;;
         -h | --help | --version)
@@ -28,7 +28,7 @@ _kzomaker() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
-            --light --deps --fit --shadow-test= --occlusion --bounce --occlusion-rays=
+            --light --deps --fit --fps= --shadow-test= --occlusion --bounce --occlusion-rays=
             --occlusion-distance= --jobs= --threads= --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return

@@ -9,6 +9,10 @@ _kzoview() {
             _filedir png
             return
             ;;
+        --textures)
+            _filedir -d
+            return
+            ;;
         --size | --frame | --fps | --scale | -h | --help | --version)
             return
             ;;
@@ -16,7 +20,7 @@ _kzoview() {
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --textures= --no-textures --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

@@ -20,7 +20,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 expected=(
     lib/kzo-tools/kzo-assimp.so
     share/cmake/KzoTools/KzoAddModels.cmake
-    share/cmake/KzoTools/KzoLightDepfile.cmake
+    share/cmake/KzoTools/KzoDepfileOutputs.cmake
     share/cmake/KzoTools/KzoToolsConfig.cmake
     share/cmake/KzoTools/KzoToolsConfigVersion.cmake
     share/cmake/KzoTools/KzoToolsTargets-CONFIG.cmake
