@@ -5,6 +5,7 @@
 #include "format/kzo_format.h"
 
 #include <cstdint>
+#include <string>
 
 namespace kzo {
 
@@ -20,6 +21,10 @@ struct ConversionSettings {
     float scaleFactor = 1.0f;
     std::int32_t cameraFile = 0;
     std::int32_t lightFile = 0;
+    // With lightFile, a scene without lights writes its .kzl too, holding no
+    // light, so that a build can declare it (the command line's
+    // --empty-light-file; not one of the window's options).
+    std::int32_t emptyLightFile = 0;
     // Not one of the window's options: a Make-style dependency file beside
     // each converted file's outputs (the command line's --deps).
     std::int32_t dependencyFile = 0;
@@ -33,6 +38,12 @@ struct ConversionSettings {
     // rate are placed (the command line's --fps, 1 to 1000); 0 for the
     // default of 30. LightWave scenes and files that state a rate keep theirs.
     std::int32_t framesPerSecond = 0;
+    // Where the textures a model file holds inside itself are written, under
+    // the names they would have beside the KZO file, which stores them as
+    // ever; empty: beside the KZO file (the command line's --texture-dir, for
+    // builds that collect a number of files known only afterwards in one
+    // folder; not one of the window's options).
+    std::string textureDirectory;
     // Ambient occlusion and one bounce in the precalculated colours
     // (--occlusion, --bounce and their rays; check boxes of the window).
     IndirectLightOptions indirectLight;

@@ -5,7 +5,7 @@ _kzomaker() {
     _init_completion -s || return
 
     case $prev in
-        -o | --output-dir)
+        -o | --output-dir | --texture-dir)
             _filedir -d
             return
             ;;
@@ -28,8 +28,9 @@ _kzomaker() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
-            --light --deps --fit --fps= --shadow-test= --occlusion --bounce --occlusion-rays=
-            --occlusion-distance= --jobs= --threads= --quiet --gui --help --version' -- "$cur"))
+            --light --empty-light-file --deps --fit --fps= --texture-dir= --shadow-test=
+            --occlusion --bounce --occlusion-rays= --occlusion-distance= --list-inputs --jobs=
+            --threads= --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi
