@@ -35,6 +35,10 @@ _OPTIONS = [
     ("light", "flag", "--light", "kzl"),
     ("fit", "flag", "--fit", None),
     ("fps", "value", "--fps", None),
+    ("occlusion", "flag", "--occlusion", None),
+    ("bounce", "flag", "--bounce", None),
+    ("occlusion_rays", "value", "--occlusion-rays", None),
+    ("occlusion_distance", "value", "--occlusion-distance", None),
 ]
 
 _ATTRIBUTE_KINDS = {

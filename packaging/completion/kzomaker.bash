@@ -17,7 +17,7 @@ _kzomaker() {
             COMPREPLY=($(compgen -W 'classic relative' -- "$cur"))
             return
             ;;
-        -s | --scale | -j | --jobs | --threads | --fps)
+        -s | --scale | -j | --jobs | --threads | --fps | --occlusion-rays | --occlusion-distance)
             return
             ;;
         -h | --help | --version)
@@ -29,7 +29,8 @@ _kzomaker() {
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
             --light --empty-light-file --deps --fit --fps= --texture-dir= --shadow-test=
-            --list-inputs --jobs= --threads= --quiet --gui --help --version' -- "$cur"))
+            --occlusion --bounce --occlusion-rays= --occlusion-distance= --list-inputs --jobs=
+            --threads= --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi
