@@ -86,13 +86,13 @@ void readShadingData(kzo::ByteReader& in, const kzo::KzoHeader& header,
                 in.skip(1);
             }
             for (std::uint32_t t = firstTriangle[f]; t < firstTriangle[f + 1]; ++t) {
-                TriangleColors& tri = model.triangleColors[t];
+                TriangleColors& colors = model.triangleColors[t];
                 // The second triangle of a four-corner face has its corners 0, 2, 3.
                 const int cornerOf[3] = {0, t == firstTriangle[f] ? 1 : 2,
                                          t == firstTriangle[f] ? 2 : 3};
                 for (int k = 0; k < 3; ++k) {
                     for (int channel = 0; channel < 3; ++channel) {
-                        tri.color[k][channel] = slot[channel][perCorner ? cornerOf[k] : 0];
+                        colors.color[k][channel] = slot[channel][perCorner ? cornerOf[k] : 0];
                     }
                 }
             }

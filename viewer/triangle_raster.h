@@ -55,8 +55,8 @@ struct TexelLevels {
 
 // The first whole pixel whose centre is at or right of (below) x, 0 to
 // limit; 0 for NaN, from an edge too steep for a float. It never falls as x
-// grows: a triangle whose corners give one row alike reaches no row's
-// centres and fills nothing.
+// grows, so a triangle whose three corners give the same row crosses no row
+// of pixel centres and fills nothing.
 inline int firstPixelFrom(float x, int limit) {
     const float c = std::ceil(x - 0.5f);
     if (!(c > 0.0f)) {
