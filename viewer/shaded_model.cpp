@@ -6,6 +6,7 @@
 #include "viewer/load_support.h"
 #include "viewer/viewer_error.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kzoview {
@@ -71,6 +72,7 @@ void readShadingData(kzo::ByteReader& in, const kzo::KzoHeader& header,
     case kzo::kPrecalcFlat: {
         const bool perCorner = header.shadingType == kzo::kPrecalcGouraud;
         model.rule = perCorner ? ShadeRule::storedCornerColor : ShadeRule::storedFaceColor;
+        model.triangleColors.resize(model.triangles.size());
         for (std::int32_t f = 0; f < header.faceCount; ++f) {
             // Gouraud: red of the four slots, then green, then blue; flat: one
             // red, green, blue and a spare byte.
@@ -84,13 +86,13 @@ void readShadingData(kzo::ByteReader& in, const kzo::KzoHeader& header,
                 in.skip(1);
             }
             for (std::uint32_t t = firstTriangle[f]; t < firstTriangle[f + 1]; ++t) {
-                ShadedTriangle& tri = model.triangles[t];
+                TriangleColors& colors = model.triangleColors[t];
                 // The second triangle of a four-corner face has its corners 0, 2, 3.
                 const int cornerOf[3] = {0, t == firstTriangle[f] ? 1 : 2,
                                          t == firstTriangle[f] ? 2 : 3};
                 for (int k = 0; k < 3; ++k) {
                     for (int channel = 0; channel < 3; ++channel) {
-                        tri.color[k][channel] = slot[channel][perCorner ? cornerOf[k] : 0];
+                        colors.color[k][channel] = slot[channel][perCorner ? cornerOf[k] : 0];
                     }
                 }
             }
@@ -132,6 +134,8 @@ ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string
             runs.push_back(record.materialFaceCount);
         }
         model.materials.push_back(ShadedMaterial{});
+        const bool mapped = std::any_of(model.materials.begin(), model.materials.end(),
+                                        [](const ShadedMaterial& m) { return m.image >= 0; });
 
         for (std::int32_t v = 0; v < header.vertexCount; ++v) {
             model.positions.push_back(readVector(in));
@@ -154,15 +158,18 @@ ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string
             firstTriangle.push_back(std::uint32_t(model.triangles.size()));
             for (int second = 0; second < face.cornerCount - 2; ++second) {
                 ShadedTriangle tri{};
+                TriangleMapping mapping;
                 const int corners[3] = {0, 1 + second, 2 + second};
                 for (int k = 0; k < 3; ++k) {
                     tri.v[k] = face.vertexIndex[corners[k]];
-                    tri.uv[k][0] = face.u[corners[k]] / 255.0f;
-                    tri.uv[k][1] = face.v[corners[k]] / 255.0f;
+                    mapping.uv[k][0] = face.u[corners[k]] / 255.0f;
+                    mapping.uv[k][1] = face.v[corners[k]] / 255.0f;
                 }
                 tri.material = materialOf[std::size_t(f)];
-                tri.face = std::uint32_t(f);
                 model.triangles.push_back(tri);
+                if (mapped) {
+                    model.triangleMapping.push_back(mapping);
+                }
             }
         }
         firstTriangle.push_back(std::uint32_t(model.triangles.size()));
@@ -232,8 +239,12 @@ ShadedModel shadedModelFromMesh(const ViewerMesh& mesh, const MeshSurfaces* surf
     }
     kzo::reserveLarge(model.positions, std::size_t(std::max(mesh.vertexCount, 0)));
     kzo::reserveLarge(model.triangles, triangles);
-    kzo::reserveLarge(model.faceNormals, triangles);
     const std::vector<std::uint32_t> materialOf = texturedMaterials(mesh, surfaces, model);
+    // Every material after the grey one is textured.
+    const bool mapped = model.materials.size() > 1;
+    if (mapped) {
+        kzo::reserveLarge(model.triangleMapping, triangles);
+    }
     for (std::int32_t v = 0; v < mesh.vertexCount; ++v) {
         const MeshVertex& mv = mesh.vertexArray[v];
         model.positions.push_back({mv.x, mv.y, mv.z});
@@ -243,26 +254,48 @@ ShadedModel shadedModelFromMesh(const ViewerMesh& mesh, const MeshSurfaces* surf
         // A polygon becomes a fan about its first corner, which keeps its winding.
         for (std::uint32_t k = 1; k + 1 < cornerCountOf(mesh, f); ++k) {
             ShadedTriangle tri{};
+            TriangleMapping mapping;
             tri.v[0] = corners[0];
             tri.v[1] = corners[k];
             tri.v[2] = corners[k + 1];
             tri.material = 0;
-            tri.face = std::uint32_t(f);
             const std::int32_t m = materialOf.empty() ? -1 : surfaces->faceMaterials[f];
             if (m >= 0 && std::size_t(m) < materialOf.size() && cornerCountOf(mesh, f) == 3) {
                 tri.material = materialOf[std::size_t(m)];
                 const float* uv = surfaces->cornerUvs.data() + 6 * std::size_t(f);
                 for (int c = 0; c < 3; ++c) {
-                    tri.uv[c][0] = uv[2 * c];
-                    tri.uv[c][1] = uv[2 * c + 1];
+                    mapping.uv[c][0] = uv[2 * c];
+                    mapping.uv[c][1] = uv[2 * c + 1];
                 }
             }
             model.triangles.push_back(tri);
-            model.faceNormals.push_back(unit(frontNormal(
-                model.positions[tri.v[0]], model.positions[tri.v[1]], model.positions[tri.v[2]])));
+            if (mapped) {
+                model.triangleMapping.push_back(mapping);
+            }
         }
     }
     return model;
+}
+
+Vec3f faceNormalOf(const ShadedModel& model, std::uint32_t t) {
+    if (!model.faceNormals.empty()) {
+        return model.faceNormals[t];
+    }
+    const ShadedTriangle& tri = model.triangles[t];
+    return unit(frontNormal(model.positions[tri.v[0]], model.positions[tri.v[1]],
+                            model.positions[tri.v[2]]));
+}
+
+void storeFaceNormals(ShadedModel& model) {
+    if (!model.faceNormals.empty()) {
+        return;
+    }
+    std::vector<Vec3f> normals;
+    kzo::reserveLarge(normals, model.triangles.size());
+    for (std::uint32_t t = 0; t < model.triangles.size(); ++t) {
+        normals.push_back(faceNormalOf(model, t));
+    }
+    model.faceNormals = std::move(normals);
 }
 
 } // namespace kzoview

@@ -39,11 +39,18 @@ struct ShadedMaterial {
 };
 
 struct ShadedTriangle {
-    std::uint32_t v[3];            // vertex numbers, in the file's winding
-    std::uint32_t material;        // index into ShadedModel::materials
-    std::uint32_t face;            // the file's face the triangle comes from
-    std::uint8_t color[3][3] = {}; // red, green, blue per corner (stored colours)
-    float uv[3][2] = {};           // mapping coordinates per corner, 0..1 across the image
+    std::uint32_t v[3];     // vertex numbers, in the file's winding
+    std::uint32_t material; // index into ShadedModel::materials
+};
+
+// What only some models hold per triangle, in tables of their own beside the
+// triangles: a mesh of a million triangles that has neither then never
+// touches their memory.
+struct TriangleColors {
+    std::uint8_t color[3][3] = {}; // red, green, blue per corner
+};
+struct TriangleMapping {
+    float uv[3][2] = {}; // mapping coordinates per corner, 0..1 across the image
 };
 
 struct Texture;
@@ -59,9 +66,14 @@ struct ShadedModel {
     ShadeRule rule = ShadeRule::litFaceNormal;
     std::vector<Vec3f> positions;
     std::vector<ShadedTriangle> triangles;
+    // Per triangle where the rule is a stored colour, else empty.
+    std::vector<TriangleColors> triangleColors;
+    // Per triangle where a material is textured, else empty.
+    std::vector<TriangleMapping> triangleMapping;
     std::vector<ShadedMaterial> materials;
     // Unit normals in the model's space: per vertex for LitVertexNormals, per
-    // triangle otherwise (computed when the file stores none).
+    // triangle otherwise. A mesh of another format stores none at first:
+    // faceNormalOf works a triangle's out when it is drawn.
     std::vector<Vec3f> vertexNormals;
     std::vector<Vec3f> faceNormals;
     std::vector<ShadedPivot> pivots;
@@ -82,6 +94,14 @@ struct ShadedModel {
 // that LoadKZO refuses, in the same words.
 ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string& name);
 ShadedModel loadShadedKzoFile(const std::string& name);
+
+// The unit normal of triangle t: the stored one, or with none stored the
+// front normal of its corners' positions.
+Vec3f faceNormalOf(const ShadedModel& model, std::uint32_t t);
+
+// Stores every triangle's normal from the positions as they are now, for
+// the positions to be turned after it together with the normals.
+void storeFaceNormals(ShadedModel& model);
 
 // The faces of a loaded mesh of any other format as triangles of one grey
 // material lit by their face normals. Call before anything turns the mesh.

@@ -123,6 +123,13 @@ float headLight(const Vec3f& viewNormal) {
     return kHeadLightAmbient + (1.0f - kHeadLightAmbient) * std::max(0.0f, -viewNormal.z);
 }
 
+// What the paint needs of a material, looked up once a frame.
+struct MaterialPaint {
+    const Texture* texture = nullptr; // null: drawn without one
+    std::uint8_t opacity = 255;
+    bool later = false; // mixed over the solid faces after them
+};
+
 struct Shading {
     const ShadedModel& model;
     const ShadedFrame& frame;
@@ -145,66 +152,130 @@ struct Shading {
         return model.textures[std::size_t(m.image)].get();
     }
 
-    void corners(std::uint32_t t, const std::vector<Vec3f>& at, ViewCorner out[3]) const {
+    // The corners' colours, 0 to 255 a channel; a textured triangle's light
+    // is not tinted by its material's colour: the texture under white light.
+    template <class Corner>
+    void light(std::uint32_t t, bool textured, Corner out[3]) const {
         const ShadedTriangle& tri = model.triangles[t];
         const ShadedMaterial& material = model.materials[tri.material];
-        // A textured material's light is not tinted by its colour: the
-        // texture under white light.
-        const bool textured = textureOf(material) != nullptr;
         const ShadedMaterial white{255, 255, 255, material.opacity, material.image};
         const ShadedMaterial& m = textured ? white : material;
-        float faceLight = 1.0f;
-        if (model.rule == ShadeRule::litFaceNormal) {
-            faceLight = headLight(viewNormal(model.faceNormals[t], tri.v[0]));
-        }
-        for (int k = 0; k < 3; ++k) {
-            const Vec3f& p = at[tri.v[k]];
-            ViewCorner& c = out[k];
-            c.x = p.x;
-            c.y = p.y;
-            c.z = p.z;
-            switch (model.rule) {
-            case ShadeRule::storedCornerColor:
-            case ShadeRule::storedFaceColor: {
+        switch (model.rule) {
+        case ShadeRule::storedCornerColor:
+        case ShadeRule::storedFaceColor: {
+            const TriangleColors stored =
+                t < model.triangleColors.size() ? model.triangleColors[t] : TriangleColors{};
+            for (int k = 0; k < 3; ++k) {
                 const int from = model.rule == ShadeRule::storedFaceColor ? 0 : k;
-                c.red = tri.color[from][0];
-                c.green = tri.color[from][1];
-                c.blue = tri.color[from][2];
-                break;
+                out[k].red = stored.color[from][0];
+                out[k].green = stored.color[from][1];
+                out[k].blue = stored.color[from][2];
             }
-            case ShadeRule::litVertexNormals: {
-                const float light = headLight(viewNormal(model.vertexNormals[tri.v[k]], tri.v[k]));
-                c.red = m.red * light;
-                c.green = m.green * light;
-                c.blue = m.blue * light;
-                break;
-            }
-            case ShadeRule::litFaceNormal:
-            case ShadeRule::materialFlat:
-                c.red = m.red * faceLight;
-                c.green = m.green * faceLight;
-                c.blue = m.blue * faceLight;
-                break;
-            }
+            return;
         }
-        if (textured) {
-            mapCorners(tri, out);
+        case ShadeRule::litVertexNormals:
+            for (int k = 0; k < 3; ++k) {
+                const float lit = headLight(viewNormal(model.vertexNormals[tri.v[k]], tri.v[k]));
+                out[k].red = m.red * lit;
+                out[k].green = m.green * lit;
+                out[k].blue = m.blue * lit;
+            }
+            return;
+        case ShadeRule::litFaceNormal:
+        case ShadeRule::materialFlat: {
+            const float lit = model.rule == ShadeRule::litFaceNormal
+                                  ? headLight(viewNormal(faceNormalOf(model, t), tri.v[0]))
+                                  : 1.0f;
+            for (int k = 0; k < 3; ++k) {
+                out[k].red = m.red * lit;
+                out[k].green = m.green * lit;
+                out[k].blue = m.blue * lit;
+            }
+            return;
+        }
         }
     }
 
     // The triangle's texture coordinates, moved by whole repeats to start
     // near 0 (which changes no texel) so they keep their precision.
-    static void mapCorners(const ShadedTriangle& tri, ViewCorner out[3]) {
+    void mapping(std::uint32_t t, float u[3], float v[3]) const {
+        const TriangleMapping uv =
+            t < model.triangleMapping.size() ? model.triangleMapping[t] : TriangleMapping{};
         const auto floorOf = [](float a, float b, float c) {
             const float low = std::floor(std::min({a, b, c}));
             return std::isfinite(low) ? low : 0.0f;
         };
-        const float u0 = floorOf(tri.uv[0][0], tri.uv[1][0], tri.uv[2][0]);
-        const float v0 = floorOf(tri.uv[0][1], tri.uv[1][1], tri.uv[2][1]);
+        const float u0 = floorOf(uv.uv[0][0], uv.uv[1][0], uv.uv[2][0]);
+        const float v0 = floorOf(uv.uv[0][1], uv.uv[1][1], uv.uv[2][1]);
         for (int k = 0; k < 3; ++k) {
-            out[k].u = tri.uv[k][0] - u0;
-            out[k].v = tri.uv[k][1] - v0;
+            u[k] = uv.uv[k][0] - u0;
+            v[k] = uv.uv[k][1] - v0;
         }
+    }
+
+    // A triangle with a corner nearer than the near plane: cut there in
+    // view space, then filled.
+    void fillCut(std::uint32_t t, const MaterialPaint& paint, std::uint8_t opacity,
+                 RasterImage& image, DepthBuffer& depth) const {
+        const ShadedTriangle& tri = model.triangles[t];
+        ViewCorner c[3];
+        for (int k = 0; k < 3; ++k) {
+            const Vec3f p = toView(view, frame.positions[tri.v[k]]);
+            c[k].x = p.x;
+            c[k].y = p.y;
+            c[k].z = p.z;
+        }
+        light(t, paint.texture != nullptr, c);
+        if (paint.texture != nullptr) {
+            float u[3], v[3];
+            mapping(t, u, v);
+            for (int k = 0; k < 3; ++k) {
+                c[k].u = u[k];
+                c[k].v = v[k];
+            }
+        }
+        fillFront(view, c, opacity, paint.texture, image, depth);
+    }
+
+    // Fills triangle t. One whose corners all lie beyond the near plane
+    // takes their window positions from seen, and its colours are worked
+    // out only when it faces the eye and holds a pixel's centre: most
+    // triangles of a dense mesh are turned away or fall between centres.
+    void fill(std::uint32_t t, const MaterialPaint& paint, std::uint8_t opacity,
+              const std::vector<SeenVertex>& seen, RasterImage& image, DepthBuffer& depth) const {
+        const ShadedTriangle& tri = model.triangles[t];
+        const SeenVertex& a = seen[tri.v[0]];
+        const SeenVertex& b = seen[tri.v[1]];
+        const SeenVertex& c = seen[tri.v[2]];
+        if (a.row < 0 || b.row < 0 || c.row < 0) {
+            fillCut(t, paint, opacity, image, depth);
+            return;
+        }
+        if ((a.row == b.row && b.row == c.row) ||
+            !showsFront(screenWinding(a.x, a.y, b.x, b.y, c.x, c.y))) {
+            return;
+        }
+        ScreenCorner s[3];
+        s[0].x = a.x, s[0].y = a.y, s[0].inverseDepth = a.inverseDepth;
+        s[1].x = b.x, s[1].y = b.y, s[1].inverseDepth = b.inverseDepth;
+        s[2].x = c.x, s[2].y = c.y, s[2].inverseDepth = c.inverseDepth;
+        TriangleCover cover;
+        if (!findCover(s, image.width, image.height, cover)) {
+            return;
+        }
+        if (paint.texture == nullptr) {
+            light(t, false, s);
+            fillCover(image, depth, cover, opacity);
+            return;
+        }
+        light(t, true, s);
+        float u[3], v[3];
+        mapping(t, u, v);
+        for (int k = 0; k < 3; ++k) {
+            s[k].u = u[k] * s[k].inverseDepth;
+            s[k].v = v[k] * s[k].inverseDepth;
+        }
+        fillTexturedCover(image, depth, cover, opacity, paint.texture->view());
     }
 };
 
@@ -288,8 +359,8 @@ ViewProjection cameraProjection(const CameraPose& camera, float sceneSize, int w
 }
 
 void restPose(const ShadedModel& model, ShadedFrame& frame) {
-    kzo::reserveLarge(frame.positions, model.positions.size());
     frame.positions = model.positions;
+    frame.moved.clear();
     frame.normalTurns.clear();
     frame.vertexPivot.clear();
 }
@@ -306,41 +377,50 @@ void animatedPose(const ShadedModel& model, const MotionFile& motion, double fra
             frame.vertexPivot[v] = std::int32_t(p);
         }
     }
-    frame.positions.resize(model.positions.size());
+    frame.moved.resize(model.positions.size());
     for (std::size_t v = 0; v < model.positions.size(); ++v) {
         const std::int32_t p = frame.vertexPivot[v];
-        frame.positions[v] =
+        frame.moved[v] =
             p < 0 ? model.positions[v] : transformPoint(world[std::size_t(p)], model.positions[v]);
     }
+    frame.positions = frame.moved;
 }
 
 void drawShaded(const ShadedModel& model, const ShadedFrame& frame, const ViewProjection& view,
                 RasterImage& image, DepthBuffer& depth, ShadedScratch& scratch) {
-    kzo::reserveLarge(scratch.view, frame.positions.size());
-    scratch.view.resize(frame.positions.size());
-    for (std::size_t v = 0; v < frame.positions.size(); ++v) {
-        scratch.view[v] = toView(view, frame.positions[v]);
+    // Every vertex seen once; the triangles share them.
+    kzo::reserveLarge(scratch.seen, frame.positions.size());
+    scratch.seen.clear();
+    for (const Vec3f& p : frame.positions) {
+        const Vec3f v = toView(view, p);
+        const ScreenCorner s = project(view, ViewCorner{v.x, v.y, v.z, 0, 0, 0, 0, 0});
+        const bool beyond = v.z >= view.nearZ;
+        scratch.seen.push_back(
+            {s.x, s.y, s.inverseDepth, beyond ? firstPixelFrom(s.y, image.height) : -1});
     }
     const Shading shading{model, frame, view};
+    std::vector<MaterialPaint> paints;
+    for (const ShadedMaterial& m : model.materials) {
+        const Texture* texture = shading.textureOf(m);
+        paints.push_back({texture, m.opacity,
+                          m.opacity < 255 || (texture != nullptr && !texture->image.opaque)});
+    }
     scratch.translucent.clear();
     scratch.translucentDepth.clear();
-    ViewCorner c[3];
     for (std::uint32_t t = 0; t < model.triangles.size(); ++t) {
         const ShadedTriangle& tri = model.triangles[t];
-        const ShadedMaterial& material = model.materials[tri.material];
-        const std::uint8_t opacity = material.opacity;
-        if (opacity == 0) {
+        const MaterialPaint& paint = paints[tri.material];
+        if (paint.opacity == 0) {
             continue;
         }
-        const Texture* texture = shading.textureOf(material);
-        if (opacity < 255 || (texture != nullptr && !texture->image.opaque)) {
+        if (paint.later) {
             scratch.translucent.push_back(t);
-            scratch.translucentDepth.push_back(scratch.view[tri.v[0]].z + scratch.view[tri.v[1]].z +
-                                               scratch.view[tri.v[2]].z);
+            scratch.translucentDepth.push_back(toView(view, frame.positions[tri.v[0]]).z +
+                                               toView(view, frame.positions[tri.v[1]]).z +
+                                               toView(view, frame.positions[tri.v[2]]).z);
             continue;
         }
-        shading.corners(t, scratch.view, c);
-        fillFront(view, c, 255, texture, image, depth);
+        shading.fill(t, paint, 255, scratch.seen, image, depth);
     }
     std::vector<std::uint32_t> order(scratch.translucent.size());
     std::iota(order.begin(), order.end(), 0u);
@@ -349,9 +429,8 @@ void drawShaded(const ShadedModel& model, const ShadedFrame& frame, const ViewPr
     });
     for (const std::uint32_t i : order) {
         const std::uint32_t t = scratch.translucent[i];
-        const ShadedMaterial& material = model.materials[model.triangles[t].material];
-        shading.corners(t, scratch.view, c);
-        fillFront(view, c, material.opacity, shading.textureOf(material), image, depth);
+        const MaterialPaint& paint = paints[model.triangles[t].material];
+        shading.fill(t, paint, paint.opacity, scratch.seen, image, depth);
     }
 }
 

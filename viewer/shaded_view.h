@@ -10,6 +10,7 @@
 #include "viewer/shaded_model.h"
 #include "viewer/triangle_raster.h"
 
+#include <span>
 #include <vector>
 
 namespace kzoview {
@@ -41,7 +42,10 @@ inline constexpr float kHeadLightAmbient = 0.25f;
 // The model's vertices placed at one frame of its animation, or as the file
 // has them.
 struct ShadedFrame {
-    std::vector<Vec3f> positions;
+    // The model's own positions at rest, else moved; valid while the model
+    // and this frame are.
+    std::span<const Vec3f> positions;
+    std::vector<Vec3f> moved;
     std::vector<Matrix3> normalTurns;      // per pivot: how its normals turn
     std::vector<std::int32_t> vertexPivot; // per vertex; -1 when no pivot moves it
 };
@@ -52,9 +56,17 @@ void restPose(const ShadedModel& model, ShadedFrame& frame);
 void animatedPose(const ShadedModel& model, const MotionFile& motion, double frameNumber,
                   ShadedFrame& frame);
 
+// A vertex as the eye sees it, where it is not nearer than the near plane:
+// its window position, 1 / depth, and the first row of pixels whose centres
+// lie at or below it; row -1 where it is nearer.
+struct SeenVertex {
+    float x = 0, y = 0, inverseDepth = 0;
+    std::int32_t row = -1;
+};
+
 // Memory the shaded paint reuses from frame to frame.
 struct ShadedScratch {
-    std::vector<Vec3f> view;
+    std::vector<SeenVertex> seen;
     std::vector<std::uint32_t> translucent;
     std::vector<float> translucentDepth;
 };

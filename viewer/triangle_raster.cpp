@@ -22,31 +22,14 @@ struct Gradient {
     float at = 0, dx = 0, dy = 0;
 };
 
-struct Edge {
-    float topX, topY, slope; // x moves by slope per row downwards
-    float xAt(float rowCentre) const { return topX + (rowCentre - topY) * slope; }
-};
-
 // The edge between two corners taken top first (on a tie, left first), so
 // that both triangles that share it compute the same crossings.
-Edge edgeBetween(const ScreenCorner& a, const ScreenCorner& b) {
+TriangleCover::Edge edgeBetween(const ScreenCorner& a, const ScreenCorner& b) {
     const bool aFirst = a.y < b.y || (a.y == b.y && a.x <= b.x);
     const ScreenCorner& top = aFirst ? a : b;
     const ScreenCorner& bottom = aFirst ? b : a;
     const float height = bottom.y - top.y;
     return {top.x, top.y, height > 0 ? (bottom.x - top.x) / height : 0.0f};
-}
-
-// The first whole pixel whose centre is at or right of (below) x.
-int firstPixelFrom(float x, int limit) {
-    const float c = std::ceil(x - 0.5f);
-    if (!(c > 0.0f)) {
-        return 0; // NaN too, from an edge too steep for a float
-    }
-    if (c >= float(limit)) {
-        return limit;
-    }
-    return int(c);
 }
 
 [[gnu::always_inline]] inline std::uint32_t packColor(float red, float green, float blue) {
@@ -72,17 +55,10 @@ std::uint32_t mix(std::uint32_t over, std::uint32_t under, std::uint32_t opacity
     return out;
 }
 
-// The corners sorted top to bottom (on a tie, left to right) and what the
-// rows need from them; false when the triangle covers no area or crosses no
+// The corners sorted top to bottom (on a tie, left to right), the area and
+// the edges and rows; false when the triangle covers no area or crosses no
 // row of pixel centres of an image height rows high.
-struct Setup {
-    const ScreenCorner* a = nullptr;
-    const ScreenCorner* b = nullptr;
-    const ScreenCorner* c = nullptr;
-    float area = 0;
-};
-
-bool setUp(const ScreenCorner corner[3], int height, Setup& s) {
+bool setUp(const ScreenCorner corner[3], int height, TriangleCover& s) {
     for (int k = 0; k < 3; ++k) {
         const ScreenCorner& c = corner[k];
         if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.inverseDepth)) {
@@ -112,10 +88,19 @@ bool setUp(const ScreenCorner corner[3], int height, Setup& s) {
     const ScreenCorner& b = *s.b;
     const ScreenCorner& c = *s.c;
     s.area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
-    return s.area != 0.0f && std::isfinite(s.area);
+    if (s.area == 0.0f || !std::isfinite(s.area)) {
+        return false;
+    }
+    s.longEdge = edgeBetween(a, c);
+    s.upper = edgeBetween(a, b);
+    s.lower = edgeBetween(b, c);
+    s.yBegin = firstPixelFrom(a.y, height);
+    s.middleRow = firstPixelFrom(b.y, height);
+    s.yEnd = firstPixelFrom(c.y, height);
+    return true;
 }
 
-Gradient planeOf(const Setup& s, float ScreenCorner::*field) {
+Gradient planeOf(const TriangleCover& s, float ScreenCorner::*field) {
     const ScreenCorner& a = *s.a;
     const ScreenCorner& b = *s.b;
     const ScreenCorner& c = *s.c;
@@ -130,47 +115,63 @@ float startOf(const Gradient& g, float fx, float fy) {
     return g.at + g.dx * fx + g.dy * fy;
 }
 
+// Calls span(y, x0, x1) for every row from the first one that has pixels in
+// it, x0 <= x < x1, top to bottom, until it returns false.
+template <class Span>
+void forEachSpan(int width, const TriangleCover& s, int firstRow, Span&& span) {
+    for (int y = firstRow; y < s.yEnd; ++y) {
+        const float rowCentre = float(y) + 0.5f;
+        const float xLong = s.longEdge.xAt(rowCentre);
+        const float xShort = (y < s.middleRow ? s.upper : s.lower).xAt(rowCentre);
+        const int x0 = firstPixelFrom(std::min(xLong, xShort), width);
+        const int x1 = firstPixelFrom(std::max(xLong, xShort), width);
+        if (x0 < x1 && !span(y, x0, x1)) {
+            return;
+        }
+    }
+}
+
 // Calls row(y, x0, x1, fx, fy) for every row that has pixels in it, x0 <= x
 // < x1, with (fx, fy) the centre of pixel (x0, y) from corner a; then marks
 // what was covered as drawn.
 template <class Row>
-void forEachRow(RasterImage& image, const Setup& s, Row&& row) {
-    const ScreenCorner& a = *s.a;
-    const ScreenCorner& b = *s.b;
-    const ScreenCorner& c = *s.c;
-    const Edge longEdge = edgeBetween(a, c);
-    const Edge upper = edgeBetween(a, b);
-    const Edge lower = edgeBetween(b, c);
-    const int yBegin = firstPixelFrom(a.y, image.height);
-    const int yEnd = firstPixelFrom(c.y, image.height);
-    const int middleRow = firstPixelFrom(b.y, image.height);
+void forEachRow(RasterImage& image, const TriangleCover& s, Row&& row) {
     int drawnX0 = image.width, drawnX1 = 0;
-    for (int y = yBegin; y < yEnd; ++y) {
-        const float rowCentre = float(y) + 0.5f;
-        const float xLong = longEdge.xAt(rowCentre);
-        const float xShort = (y < middleRow ? upper : lower).xAt(rowCentre);
-        const int x0 = firstPixelFrom(std::min(xLong, xShort), image.width);
-        const int x1 = firstPixelFrom(std::max(xLong, xShort), image.width);
-        if (x0 >= x1) {
-            continue;
-        }
+    forEachSpan(image.width, s, s.firstRow, [&](int y, int x0, int x1) {
         drawnX0 = std::min(drawnX0, x0);
         drawnX1 = std::max(drawnX1, x1);
-        row(y, x0, x1, float(x0) + 0.5f - a.x, rowCentre - a.y);
-    }
+        row(y, x0, x1, float(x0) + 0.5f - s.a->x, float(y) + 0.5f - s.a->y);
+        return true;
+    });
     if (drawnX0 < drawnX1) {
-        markDrawn(image, PixelRect{drawnX0, yBegin, drawnX1, yEnd});
+        markDrawn(image, PixelRect{drawnX0, s.yBegin, drawnX1, s.yEnd});
     }
 }
 
 } // namespace
 
+bool findCover(const ScreenCorner corner[3], int width, int height, TriangleCover& cover) {
+    if (!setUp(corner, height, cover)) {
+        return false;
+    }
+    cover.firstRow = cover.yEnd;
+    forEachSpan(width, cover, cover.yBegin, [&cover](int y, int, int) {
+        cover.firstRow = y;
+        return false;
+    });
+    return cover.firstRow < cover.yEnd;
+}
+
 void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner corner[3],
                   std::uint8_t opacity) {
-    Setup s;
-    if (!setUp(corner, image.height, s)) {
-        return;
+    TriangleCover cover;
+    if (findCover(corner, image.width, image.height, cover)) {
+        fillCover(image, depth, cover, opacity);
     }
+}
+
+void fillCover(RasterImage& image, DepthBuffer& depth, const TriangleCover& s,
+               std::uint8_t opacity) {
     const Gradient z = planeOf(s, &ScreenCorner::inverseDepth);
     const Gradient red = planeOf(s, &ScreenCorner::red);
     const Gradient green = planeOf(s, &ScreenCorner::green);
@@ -224,7 +225,7 @@ float heldWithin(float value, float limit) {
 
 // The level whose texels come nearest to one pixel each over the triangle:
 // half the base-2 logarithm of texels per pixel, rounded.
-const TexelMap& levelFor(const Setup& s, const TexelLevels& texture) {
+const TexelMap& levelFor(const TriangleCover& s, const TexelLevels& texture) {
     const auto uvOf = [](const ScreenCorner& c, float& u, float& v) {
         u = c.u / c.inverseDepth;
         v = c.v / c.inverseDepth;
@@ -333,8 +334,15 @@ constexpr int kPerspectiveSpan = 16;
 
 void fillTexturedTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner corner[3],
                           std::uint8_t opacity, const TexelLevels& texture) {
-    Setup s;
-    if (texture.levels.empty() || !setUp(corner, image.height, s)) {
+    TriangleCover cover;
+    if (findCover(corner, image.width, image.height, cover)) {
+        fillTexturedCover(image, depth, cover, opacity, texture);
+    }
+}
+
+void fillTexturedCover(RasterImage& image, DepthBuffer& depth, const TriangleCover& s,
+                       std::uint8_t opacity, const TexelLevels& texture) {
+    if (texture.levels.empty()) {
         return;
     }
     const TexelMap& map = levelFor(s, texture);

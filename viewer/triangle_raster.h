@@ -13,6 +13,7 @@
 
 #include "viewer/raster_image.h"
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -51,6 +52,53 @@ struct TexelLevels {
     std::span<const TexelMap> levels;
     bool opaque = true;
 };
+
+// The first whole pixel whose centre is at or right of (below) x, 0 to
+// limit; 0 for NaN, from an edge too steep for a float. It never falls as x
+// grows, so a triangle whose three corners give the same row crosses no row
+// of pixel centres and fills nothing.
+inline int firstPixelFrom(float x, int limit) {
+    const float c = std::ceil(x - 0.5f);
+    if (!(c > 0.0f)) {
+        return 0;
+    }
+    if (c >= float(limit)) {
+        return limit;
+    }
+    return int(c);
+}
+
+// A triangle's corners in the order the fill walks them (top first, on a
+// tie left first), its edges and its rows, worked out from the corners'
+// positions and 1 / z alone: the fill reads their colours and texture
+// coordinates only when it runs, so those may be set after. It points into
+// the corners it was found from, which must stay where they are.
+struct TriangleCover {
+    struct Edge {
+        float topX = 0, topY = 0, slope = 0; // x moves by slope per row downwards
+        float xAt(float rowCentre) const { return topX + (rowCentre - topY) * slope; }
+    };
+    const ScreenCorner* a = nullptr;
+    const ScreenCorner* b = nullptr;
+    const ScreenCorner* c = nullptr;
+    float area = 0;
+    Edge longEdge, upper, lower;             // a to c, a to b, b to c
+    int yBegin = 0, middleRow = 0, yEnd = 0; // the first rows at or below a, b, c
+    int firstRow = 0;                        // the first row that has pixels
+};
+
+// Whether the triangle holds the centre of any pixel of an image width x
+// height by the fill's own rule, whatever the depth buffer holds; if so,
+// cover is set for fillCover. A triangle that holds none fills nothing, so
+// its colours need not be worked out.
+bool findCover(const ScreenCorner corner[3], int width, int height, TriangleCover& cover);
+
+// fillTriangle and fillTexturedTriangle of a triangle findCover found for the
+// image's size.
+void fillCover(RasterImage& image, DepthBuffer& depth, const TriangleCover& cover,
+               std::uint8_t opacity);
+void fillTexturedCover(RasterImage& image, DepthBuffer& depth, const TriangleCover& cover,
+                       std::uint8_t opacity, const TexelLevels& texture);
 
 // Fills the pixels of the triangle that lie nearer than the depth buffer
 // holds, whichever way its corners run. A solid triangle (opacity 255)

@@ -24,7 +24,7 @@ bool isKzo(const std::string& name) {
     return tail == "kzo";
 }
 
-MeshPlacement placementOf(const std::vector<Vec3f>& positions) {
+MeshPlacement placementOf(std::span<const Vec3f> positions) {
     VertexBounds bounds;
     for (const Vec3f& p : positions) {
         addVertex(bounds, p.x, p.y, p.z);
@@ -40,6 +40,21 @@ std::vector<std::uint8_t> readSideFile(const std::string& name, const char* what
     return bytes;
 }
 
+void turnBack(ShadedModel& model, const Matrix3& orientation) {
+    const auto& r = orientation.r;
+    const Matrix3 back{{r[0], r[3], r[6], r[1], r[4], r[7], r[2], r[5], r[8]}};
+    for (Vec3f& p : model.positions) {
+        p = {p.x * back.r[0] + p.y * back.r[3] + p.z * back.r[6],
+             p.x * back.r[1] + p.y * back.r[4] + p.z * back.r[7],
+             p.x * back.r[2] + p.y * back.r[5] + p.z * back.r[8]};
+    }
+    for (Vec3f& n : model.faceNormals) {
+        n = {n.x * back.r[0] + n.y * back.r[3] + n.z * back.r[6],
+             n.x * back.r[1] + n.y * back.r[4] + n.z * back.r[7],
+             n.x * back.r[2] + n.y * back.r[5] + n.z * back.r[8]};
+    }
+}
+
 void loadModel(ViewSession& s) {
     if (s.model) {
         return;
@@ -48,19 +63,12 @@ void loadModel(ViewSession& s) {
         s.model = loadShadedKzoFile(s.file);
     } else {
         // The mesh's vertices have been turned by every paint so far; the
-        // orientation turns them back, for it is a pure rotation.
+        // orientation turns them back, for it is a pure rotation. Unturned,
+        // the triangles' normals are left to be worked out where drawn.
         ShadedModel model = shadedModelFromMesh(*s.mesh, s.surfaces);
-        const auto& r = s.orientation.r;
-        const Matrix3 back{{r[0], r[3], r[6], r[1], r[4], r[7], r[2], r[5], r[8]}};
-        for (Vec3f& p : model.positions) {
-            p = {p.x * back.r[0] + p.y * back.r[3] + p.z * back.r[6],
-                 p.x * back.r[1] + p.y * back.r[4] + p.z * back.r[7],
-                 p.x * back.r[2] + p.y * back.r[5] + p.z * back.r[8]};
-        }
-        for (Vec3f& n : model.faceNormals) {
-            n = {n.x * back.r[0] + n.y * back.r[3] + n.z * back.r[6],
-                 n.x * back.r[1] + n.y * back.r[4] + n.z * back.r[7],
-                 n.x * back.r[2] + n.y * back.r[5] + n.z * back.r[8]};
+        if (s.orientation.r != kIdentityMatrix.r) {
+            storeFaceNormals(model);
+            turnBack(model, s.orientation);
         }
         s.model = std::move(model);
     }

@@ -1,13 +1,18 @@
 // The shaded view on tiny hand-built files: what hides what, how each shading
-// type colours a face, transparency, and the lights' markers.
+// type colours a face, transparency, and the lights' markers; and a dense
+// random mesh against every triangle filled in turn.
 #include "viewer/shaded_view.h"
 
 #include "tests/viewer/scene_files.h"
+#include "viewer/front_face.h"
 #include "viewer/viewer_error.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <numeric>
+#include <random>
 
 using namespace kzotest;
 using namespace kzoview;
@@ -180,6 +185,130 @@ TEST(ShadedView, aFileWhosePartsAfterTheFacesAreBrokenFailsNamingIt) {
     quad.shadingData.assign(12, 0);
     quad.faces = {{0, 1, 7}};
     EXPECT_THROW(loadShadedKzo(kzoBytes(quad), "bad.kzo"), FatalError);
+}
+
+namespace {
+
+constexpr int kDenseWidth = 64;
+constexpr int kDenseHeight = 48;
+
+// 6000 triangles in a box 4 in front of the eye, most of them a fraction of
+// a pixel across, some a few pixels, some with two corners alike or in a
+// line, wound either way; every fourth of a translucent material.
+ShadedModel denseMesh(ShadeRule rule) {
+    ShadedModel model;
+    model.rule = rule;
+    model.materials = {{200, 120, 40, 255}, {30, 90, 250, 100}};
+    std::mt19937 random(26);
+    std::uniform_real_distribution<float> box(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> small(-0.02f, 0.02f);
+    std::uniform_real_distribution<float> large(-0.3f, 0.3f);
+    for (std::uint32_t t = 0; t < 6000; ++t) {
+        const Vec3f centre{box(random), box(random), box(random)};
+        auto& spread = t % 7 == 0 ? large : small;
+        const auto v = std::uint32_t(model.positions.size());
+        for (int k = 0; k < 3; ++k) {
+            model.positions.push_back(
+                {centre.x + spread(random), centre.y + spread(random), centre.z + spread(random)});
+        }
+        if (t % 13 == 0) {
+            model.positions[v + 2] = model.positions[v + 1];
+        } else if (t % 17 == 0) {
+            const Vec3f a = model.positions[v];
+            const Vec3f b = model.positions[v + 1];
+            model.positions[v + 2] = {2 * b.x - a.x, 2 * b.y - a.y, 2 * b.z - a.z};
+        }
+        model.triangles.push_back({{v, v + 1, v + 2}, t % 4 == 3 ? 1u : 0u});
+    }
+    return model;
+}
+
+RasterImage drawnShaded(const ShadedModel& model, const ViewProjection& view) {
+    ShadedFrame frame;
+    restPose(model, frame);
+    RasterImage image;
+    resetImage(image, kDenseWidth, kDenseHeight, kBlack);
+    DepthBuffer depth;
+    resetDepth(depth, kDenseWidth, kDenseHeight);
+    ShadedScratch scratch;
+    drawShaded(model, frame, view, image, depth, scratch);
+    return image;
+}
+
+// The plain way of a materialFlat model seen unturned from its centre:
+// every triangle projected as ViewProjection says and, where it shows its
+// front, filled; the solid ones in order, then the translucent ones
+// farthest first.
+RasterImage filledOneByOne(const ShadedModel& model, const ViewProjection& view) {
+    RasterImage image;
+    resetImage(image, kDenseWidth, kDenseHeight, kBlack);
+    DepthBuffer depth;
+    resetDepth(depth, kDenseWidth, kDenseHeight);
+    const auto depthOf = [&](std::uint32_t v) { return model.positions[v].z + view.depthOffset; };
+    const auto fill = [&](const ShadedTriangle& tri) {
+        const ShadedMaterial& m = model.materials[tri.material];
+        ScreenCorner s[3];
+        for (int k = 0; k < 3; ++k) {
+            const Vec3f& p = model.positions[tri.v[k]];
+            const float inverse = 1.0f / depthOf(tri.v[k]);
+            s[k] = {view.centreX + view.scale * p.x * inverse,
+                    view.centreY - view.scale * p.y * inverse,
+                    inverse,
+                    float(m.red),
+                    float(m.green),
+                    float(m.blue)};
+        }
+        if (showsFront(screenWinding(s[0].x, s[0].y, s[1].x, s[1].y, s[2].x, s[2].y))) {
+            fillTriangle(image, depth, s, m.opacity);
+        }
+    };
+    std::vector<std::uint32_t> translucent;
+    for (std::uint32_t t = 0; t < model.triangles.size(); ++t) {
+        if (model.materials[model.triangles[t].material].opacity < 255) {
+            translucent.push_back(t);
+        } else {
+            fill(model.triangles[t]);
+        }
+    }
+    const auto sum = [&](std::uint32_t t) {
+        const ShadedTriangle& tri = model.triangles[t];
+        return depthOf(tri.v[0]) + depthOf(tri.v[1]) + depthOf(tri.v[2]);
+    };
+    std::stable_sort(translucent.begin(), translucent.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return sum(a) > sum(b); });
+    for (const std::uint32_t t : translucent) {
+        fill(model.triangles[t]);
+    }
+    return image;
+}
+
+} // namespace
+
+TEST(ShadedView, aDenseMeshLooksAsItsTrianglesFilledOneByOne) {
+    MeshPlacement place;
+    place.viewDistance = 4;
+    const ViewProjection view =
+        turningProjection(place, kIdentityMatrix, kDenseWidth, kDenseHeight);
+    const ShadedModel flat = denseMesh(ShadeRule::materialFlat);
+    const RasterImage drawn = drawnShaded(flat, view);
+    EXPECT_EQ(drawn.pixels, filledOneByOne(flat, view).pixels);
+    EXPECT_GT(std::count(drawn.pixels.begin(), drawn.pixels.end(), rgb(200, 120, 40)), 200);
+
+    // Lit by its face normals, a mesh that stores none is lit as one that
+    // does, seen from any side.
+    const ShadedModel computed = denseMesh(ShadeRule::litFaceNormal);
+    ShadedModel stored = computed;
+    storeFaceNormals(stored);
+    ASSERT_EQ(stored.faceNormals.size(), stored.triangles.size());
+    Matrix3 turn;
+    MultiplyMatrix(turn, verticalStep(70), horizontalStep(-40));
+    for (const Matrix3& orientation : {kIdentityMatrix, turn}) {
+        const ViewProjection seen =
+            turningProjection(place, orientation, kDenseWidth, kDenseHeight);
+        const RasterImage lit = drawnShaded(computed, seen);
+        EXPECT_EQ(lit.pixels, drawnShaded(stored, seen).pixels);
+        EXPECT_NE(lit.pixels, drawn.pixels);
+    }
 }
 
 TEST(LightMarkers, eachLightIsDrawnInItsColourWherePositionAndScalePutIt) {
