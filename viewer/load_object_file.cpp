@@ -23,7 +23,7 @@ std::string extensionOf(const std::string& name) {
 }
 
 // The extension after the file name's last dot, when the model import library
-// reads it (or its module cannot be loaded, so that loading says why).
+// reads it.
 bool isOtherModel(const std::string& name) {
     const std::size_t dot = name.find_last_of('.');
     const std::size_t separator = name.find_last_of("/\\:");
@@ -31,16 +31,13 @@ bool isOtherModel(const std::string& name) {
         dot + 1 == name.size()) {
         return false;
     }
-    try {
-        return kzo::modelExtensionSupported(name.substr(dot + 1));
-    } catch (const kzo::ModelImportError&) {
-        return true;
-    }
+    return kzo::modelExtensionSupported(name.substr(dot + 1));
 }
 
 } // namespace
 
-void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scope) {
+void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scope,
+                    const ModelReading& reading) {
     detail::failLoad(doc);
     const std::string ext = extensionOf(name);
     if (ext == "kzo") {
@@ -52,7 +49,7 @@ void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scop
     } else if (ext == "lwo") {
         LoadLWO(name, doc, scope);
     } else if (ext != "lws" && ext != "mot" && ext != "cam" && ext != "kzl" && isOtherModel(name)) {
-        LoadModel(name, doc, scope);
+        LoadModel(name, doc, scope, reading);
     } else {
         fatalError("'" + name + "' is not supported file format");
     }

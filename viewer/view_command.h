@@ -10,7 +10,11 @@
 //   kzoview --info FILE                                  print the caption
 //
 // VIEW: --shaded, --auto-shaded, --play, --frame N, --fps N, --lights, --scale F.
+// Every mode also takes --search-path DIR (repeatable), --reader-memory MIB
+// and --reader-timeout S for a model of another format.
 #pragma once
+
+#include "viewer/model_reading.h"
 
 #include <string>
 #include <vector>
@@ -57,6 +61,7 @@ struct ViewCommand {
     int framesPerSecond = kDefaultFramesPerSecond;
     bool lights = false;     // the .kzl's lights as markers
     float lightScale = 1.0f; // the factor the scene was converted with
+    ModelReading modelReading;
     std::string error;
 };
 

@@ -21,6 +21,7 @@ ModelReadOptions readOptionsFor(const ConversionSettings& settings) {
     if (settings.fitToCapacity != 0) {
         options.fit = {static_cast<std::size_t>(kMaxVertices), static_cast<std::size_t>(kMaxFaces)};
     }
+    options.searchPaths = settings.searchPaths;
     return options;
 }
 
@@ -37,7 +38,8 @@ ImportedModel readModel(SceneModel& model, const std::string& path,
         fatalError(model.sink, "cannot open '%s': not a regular file", path.c_str());
     }
     try {
-        return readModelFile(path, readOptionsFor(settings));
+        return readModelFile(path, readOptionsFor(settings),
+                             {settings.readerMemoryMiB, settings.readerTimeoutSeconds});
     } catch (const ModelImportError& e) {
         if (e.stage() == ModelErrorStage::fit) {
             printWarnings(model, e.warnings(), path);

@@ -4,6 +4,8 @@
 #include "format/kzo_format.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace kzo {
 
@@ -28,6 +30,14 @@ struct ConversionSettings {
     // the scene model's tables (the command line's --fit, a check box of the
     // window); other inputs keep their capacity errors.
     std::int32_t fitToCapacity = 0;
+    // Models read through the import library: directories besides the
+    // model's own folder below which the files it names may lie (the command
+    // line's --search-path; the window gives none), and what the model reader
+    // may take (--reader-memory, --reader-timeout; 0: the defaults). None of
+    // them changes a byte of what is written.
+    std::vector<std::string> searchPaths;
+    std::uint32_t readerMemoryMiB = 0;
+    std::uint32_t readerTimeoutSeconds = 0;
 };
 
 // True when the KZO file carries the object hierarchy instead of baked vertices.
