@@ -68,6 +68,11 @@ void* openLibrary(const std::string& path, std::string& reason);
 // The address of an exported name of an open library, or nullptr.
 void* librarySymbol(void* library, const std::string& name);
 
+// Processor time, user and system, of this process and of the children it
+// has collected (and theirs), in seconds: what a benchmark of work done in
+// child processes counts.
+double processorSeconds();
+
 // The machine's physical memory in bytes, 0 when the system does not tell.
 std::uint64_t physicalMemoryBytes();
 
@@ -123,11 +128,9 @@ TransferOutcome readSome(int fd, std::span<std::uint8_t> room, std::size_t& got)
 // Writes as much of bytes as the socket takes now; sent receives how many. A
 // closed peer is failed (never a signal).
 TransferOutcome sendSome(int fd, std::span<const std::uint8_t> bytes, std::size_t& sent);
-// Blocking: the whole buffer through a stream socket (false when the peer is
-// gone), or the whole stream up to its end, at most maxBytes (false beyond
-// that, or on a failure).
+// Blocking: the whole buffer through a stream socket; false when the peer is
+// gone.
 bool sendAll(int fd, std::span<const std::uint8_t> bytes);
-bool receiveAll(int fd, std::vector<std::uint8_t>& out, std::size_t maxBytes);
 
 // One message through a message socket, with a descriptor to pass along (-1:
 // none). False when the peer is gone.
@@ -151,12 +154,17 @@ void limitProcessorSeconds(unsigned seconds);
 // system offers that; one already orphaned (its parent no longer parentPid)
 // ends at once.
 void endWithParent(long parentPid);
-long parentProcessId();
 // Raises the soft limit of the main thread's stack to bytes, at most to the
 // hard limit. True when it raised it: the system lays out a program's memory
 // by the limit it starts with, so the room is there only once the program is
 // started anew (replaceProgram).
 bool raiseStackLimit(std::size_t bytes);
+// Asks the C library to back the heap with huge pages where the system
+// offers them: a process that starts with an empty heap then takes one page
+// fault per 2 MiB of a large buffer instead of one per 4 KiB. True when it
+// asked anew: like the stack, it holds only for a program started after the
+// call (replaceProgram).
+bool askHugePageHeap();
 // Runs program with args after its name in place of this process; returns
 // only when it cannot.
 void replaceProgram(const std::string& program, const std::vector<std::string>& args);

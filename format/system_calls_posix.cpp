@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -259,6 +260,19 @@ void* librarySymbol(void* library, const std::string& name) {
     return dlsym(library, name.c_str());
 }
 
+double processorSeconds() {
+    double seconds = 0;
+    for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        if (::getrusage(who, &usage) == 0) {
+            for (const timeval& t : {usage.ru_utime, usage.ru_stime}) {
+                seconds += static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+            }
+        }
+    }
+    return seconds;
+}
+
 std::uint64_t physicalMemoryBytes() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
@@ -469,22 +483,6 @@ bool sendAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool receiveAll(int fd, std::vector<std::uint8_t>& out, std::size_t maxBytes) {
-    out.clear();
-    std::uint8_t chunk[65536];
-    for (;;) {
-        std::size_t got = 0;
-        const TransferOutcome outcome = readSome(fd, chunk, got);
-        if (outcome == TransferOutcome::ended) {
-            return true;
-        }
-        if (outcome != TransferOutcome::done || got > maxBytes - out.size()) {
-            return false;
-        }
-        out.insert(out.end(), chunk, chunk + got);
-    }
-}
-
 bool sendMessage(int fd, std::span<const std::uint8_t> bytes, int passed) {
     iovec part{const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
     msghdr message{};
@@ -569,10 +567,6 @@ void endWithParent(long parentPid) {
     }
 }
 
-long parentProcessId() {
-    return static_cast<long>(::getppid());
-}
-
 bool raiseStackLimit(std::size_t bytes) {
     rlimit limit{};
     if (::getrlimit(RLIMIT_STACK, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
@@ -587,6 +581,20 @@ bool raiseStackLimit(std::size_t bytes) {
     }
     limit.rlim_cur = wanted;
     return ::setrlimit(RLIMIT_STACK, &limit) == 0;
+}
+
+bool askHugePageHeap() {
+#if defined(__GLIBC__)
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    const std::string old = tunables != nullptr ? tunables : "";
+    if (old.find("glibc.malloc.hugetlb") != std::string::npos) {
+        return false;
+    }
+    const std::string asked = (old.empty() ? old : old + ":") + "glibc.malloc.hugetlb=1";
+    return ::setenv("GLIBC_TUNABLES", asked.c_str(), 1) == 0;
+#else
+    return false;
+#endif
 }
 
 void replaceProgram(const std::string& program, const std::vector<std::string>& args) {
