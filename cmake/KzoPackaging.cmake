@@ -14,9 +14,11 @@ foreach(program kzomaker kzoview kzodump)
     endif()
 endforeach()
 
-# Modules sit where the programs look for them: <bin>/../lib/kzo-tools.
+# Modules sit where the programs look for them: <bin>/../lib/kzo-tools; so
+# does the model reader, the one program that loads the model import module.
 if(TARGET kzo_assimp_module)
     install(TARGETS kzo_assimp_module LIBRARY DESTINATION lib/kzo-tools COMPONENT cli)
+    install(TARGETS kzo_model_reader RUNTIME DESTINATION lib/kzo-tools COMPONENT cli)
 endif()
 set(KZO_WINDOW_MODULES)
 foreach(module kzomaker_window_module kzoview_window_module)

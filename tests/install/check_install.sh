@@ -19,6 +19,7 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected=(
     lib/kzo-tools/kzo-assimp.so
+    lib/kzo-tools/kzo-model-reader
     share/cmake/KzoTools/KzoAddModels.cmake
     share/cmake/KzoTools/KzoLightDepfile.cmake
     share/cmake/KzoTools/KzoToolsConfig.cmake
@@ -56,6 +57,7 @@ wanted=$(printf '%s\n' "${expected[@]}" | sort)
 for p in "${programs[@]}"; do
     [[ -x "$prefix/bin/$p" ]] || fail "bin/$p is not executable"
 done
+[[ -x "$prefix/lib/kzo-tools/kzo-model-reader" ]] || fail "the model reader is not executable"
 echo "install tree: ok (${#expected[@]} files)"
 
 # 1b. The installed converter finds its model import module beside it.
