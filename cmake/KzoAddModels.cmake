@@ -1,6 +1,7 @@
 # kzo_add_models(TARGET name OUTPUT_DIR dir
 #                [SHADING type] [SCALE f] [SHADOW_TEST test]
 #                [ANIMATION] [CAMERA] [LIGHT] [FIT] [ALL]
+#                [SEARCH_PATH dir...]
 #                SOURCES file...)
 #
 # Converts each source with Kzo::kzomaker into OUTPUT_DIR (relative to the
@@ -9,6 +10,9 @@
 # alone. Every command writes a dependency file (--deps) naming the objects
 # the scene read; the build tool reads it to learn those inputs. The target
 # `name` depends on every output; ALL adds it to the default build.
+# SEARCH_PATH (relative to the current source directory) names directories
+# besides each model's own folder from which a model of another format may
+# read the files it names (--search-path).
 # The property KZO_OUTPUTS of the target lists the files it always makes: each
 # .kzo and, for a LightWave scene, the .mot and .cam asked for. A scene's .kzl
 # (LIGHT) is written only when the scene has lights.
@@ -18,7 +22,7 @@ set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
     cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;FIT;ALL"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST" "SOURCES")
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST" "SOURCES;SEARCH_PATH")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -42,6 +46,11 @@ function(kzo_add_models)
     if(DEFINED ARG_SHADOW_TEST)
         list(APPEND options --shadow-test ${ARG_SHADOW_TEST})
     endif()
+    foreach(dir IN LISTS ARG_SEARCH_PATH)
+        cmake_path(ABSOLUTE_PATH dir BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE
+                   OUTPUT_VARIABLE search_path)
+        list(APPEND options --search-path ${search_path})
+    endforeach()
     foreach(flag ANIMATION CAMERA LIGHT FIT)
         if(ARG_${flag})
             string(TOLOWER ${flag} name)

@@ -5,7 +5,7 @@ _kzomaker() {
     _init_completion -s || return
 
     case $prev in
-        -o | --output-dir)
+        -o | --output-dir | --search-path)
             _filedir -d
             return
             ;;
@@ -17,7 +17,7 @@ _kzomaker() {
             COMPREPLY=($(compgen -W 'classic relative' -- "$cur"))
             return
             ;;
-        -s | --scale | -j | --jobs | --threads)
+        -s | --scale | -j | --jobs | --threads | --reader-memory | --reader-timeout)
             return
             ;;
         -h | --help | --version)
@@ -28,8 +28,8 @@ _kzomaker() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
-            --light --deps --fit --shadow-test= --jobs= --threads= --quiet --gui --help
-            --version' -- "$cur"))
+            --light --deps --fit --shadow-test= --search-path= --reader-memory=
+            --reader-timeout= --jobs= --threads= --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

@@ -9,14 +9,18 @@ _kzoview() {
             _filedir png
             return
             ;;
-        --size | --frame | --fps | --scale | -h | --help | --version)
+        --search-path)
+            _filedir -d
+            return
+            ;;
+        --size | --frame | --fps | --scale | --reader-memory | --reader-timeout | -h | --help | --version)
             return
             ;;
     esac
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --search-path= --reader-memory= --reader-timeout= --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

@@ -46,6 +46,9 @@ for path in "$@"; do
         for option in $options; do
             case $option in
             --output-dir | --deps | --jobs | --threads | --quiet | --gui | --help | --version) continue ;;
+            # The reader's limits change no byte, only whether a run is let
+            # go on: the build's own affair.
+            --reader-memory | --reader-timeout) continue ;;
             esac
             keyword=$(tr 'a-z-' 'A-Z_' <<<"${option#--}")
             grep -qw -- "$keyword" "$source/cmake/KzoAddModels.cmake" ||
