@@ -155,9 +155,16 @@ void writeLights(ByteWriter& out, const std::vector<Light>& lights) {
 }
 
 std::vector<Light> readLights(ByteReader& in) {
+    // The record's one pad byte, after the colour.
+    constexpr std::size_t kPadByte = 4 + 12 + 12 + 3;
     std::vector<Light> lights(readCount(in, kLightRecordSize, "lights"));
     for (Light& light : lights) {
-        light = readLight(in);
+        const std::span<const std::uint8_t> record = in.view(kLightRecordSize);
+        if (record[kPadByte] != 0) {
+            fail(in, "a light's pad byte is not 0");
+        }
+        ByteReader fields(record);
+        light = readLight(fields);
     }
     return lights;
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -121,6 +122,18 @@ TEST(ReaderProtocolTest, countsPastTheEndAreRefusedBeforeAnythingIsAllocated) {
     bytes = replyBytes(ImportedModel{});
     bytes[kPositionCount] = static_cast<std::uint8_t>(bytes.size() - kPositionCount - 8);
     EXPECT_NE(refusal(bytes), "decoded");
+
+    // A byte that carries no meaning is 0, so that every reply that decodes
+    // is the one encoding of what it holds.
+    const ImportedModel lit = kzotest::fullRecord(fullRequest());
+    bytes = replyBytes(lit);
+    kzo::ByteWriter light;
+    kzo::writeLight(light, lit.lights[0]);
+    const auto at =
+        std::search(bytes.begin(), bytes.end(), light.bytes().begin(), light.bytes().end());
+    ASSERT_NE(at, bytes.end());
+    at[31] = 0x72;
+    EXPECT_TRUE(refusal(bytes).starts_with("a light's pad byte is not 0")) << refusal(bytes);
 
     std::vector<std::uint8_t> otherVersion = replyBytes(ImportedModel{});
     otherVersion[4] = 2;
