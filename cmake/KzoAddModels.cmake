@@ -1,5 +1,5 @@
 # kzo_add_models(TARGET name OUTPUT_DIR dir
-#                [SHADING type] [SCALE f] [SHADOW_TEST test]
+#                [SHADING type] [SCALE f] [SHADOW_TEST test] [FPS n]
 #                [ANIMATION] [CAMERA] [LIGHT] [FIT] [ALL]
 #                [SEARCH_PATH dir...]
 #                SOURCES file...)
@@ -14,15 +14,17 @@
 # besides each model's own folder from which a model of another format may
 # read the files it names (--search-path).
 # The property KZO_OUTPUTS of the target lists the files it always makes: each
-# .kzo and, for a LightWave scene, the .mot and .cam asked for. A scene's .kzl
-# (LIGHT) is written only when the scene has lights.
+# .kzo and, for a LightWave scene or a model of another format, the .mot and
+# .cam asked for. A scene's .kzl (LIGHT) is written only when the scene has
+# lights, and the textures a model file holds inside itself (OUT_texN.png)
+# have names only the file knows: neither is declared.
 include_guard(GLOBAL)
 
 set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
     cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;FIT;ALL"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST" "SOURCES;SEARCH_PATH")
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS" "SOURCES;SEARCH_PATH")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -51,6 +53,9 @@ function(kzo_add_models)
                    OUTPUT_VARIABLE search_path)
         list(APPEND options --search-path ${search_path})
     endforeach()
+    if(DEFINED ARG_FPS)
+        list(APPEND options --fps ${ARG_FPS})
+    endif()
     foreach(flag ANIMATION CAMERA LIGHT FIT)
         if(ARG_${flag})
             string(TOLOWER ${flag} name)
@@ -67,9 +72,8 @@ function(kzo_add_models)
     foreach(source IN LISTS ARG_SOURCES)
         cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE
                    OUTPUT_VARIABLE input)
-        _kzo_model_outputs("${input}" "${output_dir}" kzo side_files)
+        _kzo_model_outputs("${input}" "${output_dir}" kzo side_files embeds)
         set(outputs ${kzo})
-        set(after_conversion)
         # Left to the clean target only: the dependency file, and a scene's
         # light file, which exists only when the scene has lights; declared
         # as an output, its absence would reconvert a scene without lights
@@ -84,10 +88,13 @@ function(kzo_add_models)
             endif()
             if(ARG_LIGHT)
                 list(APPEND clean_files ${side_files}kzl)
-                set(after_conversion
-                    COMMAND ${CMAKE_COMMAND} -DDEPFILE=${kzo}.d -DLIGHT_FILE=${side_files}kzl
-                            -P ${_KZO_ADD_MODELS_DIR}/KzoLightDepfile.cmake)
             endif()
+        endif()
+        set(after_conversion)
+        if((side_files AND ARG_LIGHT) OR embeds)
+            set(after_conversion
+                COMMAND ${CMAKE_COMMAND} -DDEPFILE=${kzo}.d "-DOUTPUTS=${outputs}"
+                        -P ${_KZO_ADD_MODELS_DIR}/KzoDepfileOutputs.cmake)
         endif()
         cmake_path(GET input FILENAME input_name)
         add_custom_command(
@@ -116,8 +123,9 @@ endfunction()
 # has those three characters replaced by kzo, without looking for a dot; any
 # other model has the extension after its last dot replaced. side_var is the
 # side files' path without their last three characters (they replace those of
-# the .kzo the same way), empty unless the input is a scene.
-function(_kzo_model_outputs input output_dir kzo_var side_var)
+# the .kzo the same way), empty unless the input is a scene or a model of
+# another format; embeds_var is true for a model that can hold its textures.
+function(_kzo_model_outputs input output_dir kzo_var side_var embeds_var)
     cmake_path(GET input FILENAME name)
     string(LENGTH "${name}" length)
     set(last3)
@@ -127,6 +135,7 @@ function(_kzo_model_outputs input output_dir kzo_var side_var)
         string(TOLOWER "${last3}" last3)
     endif()
     set(side)
+    set(embeds FALSE)
     if(last3 STREQUAL "3ds" OR last3 STREQUAL "lws")
         string(SUBSTRING "${name}" 0 ${cut} stem)
         set(kzo "${output_dir}/${stem}kzo")
@@ -141,7 +150,15 @@ function(_kzo_model_outputs input output_dir kzo_var side_var)
         endif()
         string(SUBSTRING "${name}" 0 ${dot} stem)
         set(kzo "${output_dir}/${stem}.kzo")
+        # A LightWave object has no side files and no embedded textures.
+        string(SUBSTRING "${name}" ${dot} -1 extension)
+        string(TOLOWER "${extension}" extension)
+        if(NOT extension STREQUAL ".lwo")
+            set(side "${output_dir}/${stem}.")
+            set(embeds TRUE)
+        endif()
     endif()
     set(${kzo_var} "${kzo}" PARENT_SCOPE)
     set(${side_var} "${side}" PARENT_SCOPE)
+    set(${embeds_var} "${embeds}" PARENT_SCOPE)
 endfunction()

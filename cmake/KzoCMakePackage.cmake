@@ -10,7 +10,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/KzoToolsConfigVersion.cma
     VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/KzoToolsConfig.cmake
                ${PROJECT_BINARY_DIR}/KzoToolsConfig.cmake COPYONLY)
-foreach(file KzoAddModels.cmake KzoLightDepfile.cmake)
+foreach(file KzoAddModels.cmake KzoDepfileOutputs.cmake)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/${file} ${PROJECT_BINARY_DIR}/${file} COPYONLY)
 endforeach()
 export(EXPORT KzoToolsTargets NAMESPACE Kzo:: FILE ${PROJECT_BINARY_DIR}/KzoToolsTargets.cmake)
@@ -21,5 +21,5 @@ install(EXPORT KzoToolsTargets NAMESPACE Kzo:: DESTINATION ${KZO_CMAKE_PACKAGE_D
 install(FILES ${PROJECT_BINARY_DIR}/KzoToolsConfig.cmake
               ${PROJECT_BINARY_DIR}/KzoToolsConfigVersion.cmake
               ${PROJECT_SOURCE_DIR}/cmake/KzoAddModels.cmake
-              ${PROJECT_SOURCE_DIR}/cmake/KzoLightDepfile.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/KzoDepfileOutputs.cmake
         DESTINATION ${KZO_CMAKE_PACKAGE_DIR} COMPONENT cli)

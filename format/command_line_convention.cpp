@@ -47,22 +47,22 @@ ParsedArguments parseArguments(const std::vector<OptionRule>& options,
     CLI::Option* help = app.add_flag("-h,--help")->disable_flag_override();
     CLI::Option* version = app.add_flag("--version")->disable_flag_override();
     std::deque<std::string> values; // stable addresses for the library to fill
-    std::deque<std::vector<std::string>> lists;
+    std::deque<std::vector<std::string>> repeated;
     std::vector<CLI::Option*> given;
     for (const OptionRule& rule : options) {
-        if (rule.takesValue && rule.repeatable) {
-            // One value each time it is given, however many operands follow.
-            given.push_back(app.add_option(optionNames(rule), lists.emplace_back())
+        if (rule.takesValue && rule.repeats) {
+            // One value per occurrence, as for every other option.
+            given.push_back(app.add_option(optionNames(rule), repeated.emplace_back())
                                 ->allow_extra_args(false)
                                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
             values.emplace_back();
         } else if (rule.takesValue) {
-            lists.emplace_back();
+            repeated.emplace_back();
             given.push_back(app.add_option(optionNames(rule), values.emplace_back()));
         } else {
-            lists.emplace_back();
             given.push_back(app.add_flag(optionNames(rule))->disable_flag_override());
             values.emplace_back();
+            repeated.emplace_back();
         }
     }
     ParsedArguments result;
@@ -96,8 +96,9 @@ ParsedArguments parseArguments(const std::vector<OptionRule>& options,
         if (given[i]->count() == 0) {
             continue;
         }
-        const bool list = options[i].takesValue && options[i].repeatable;
-        for (const std::string& value : list ? lists[i] : std::vector<std::string>{values[i]}) {
+        const std::vector<std::string> each =
+            options[i].repeats ? repeated[i] : std::vector<std::string>{values[i]};
+        for (const std::string& value : each) {
             if (std::string error = options[i].apply(value); !error.empty()) {
                 result.request = Request::invalid;
                 result.error = std::move(error);

@@ -3,8 +3,7 @@
 //   "--name=value" and "--name value", "-xvalue" and "-x value";
 //   short flags may be grouped ("-qj2");
 //   options and operands may be mixed; "--" ends the options;
-//   an option given twice keeps its last value, unless it is repeatable
-//   (a list: every value kept, in order);
+//   an option given twice keeps its last value, unless it repeats;
 //   an unknown option, a missing value or a value the program refuses is a
 //   usage error, exit status 2.
 // The parsing library stays inside the implementation.
@@ -26,9 +25,9 @@ struct OptionRule {
     // Called once when the option was given: with its last value, or with an
     // empty text for a flag. Returns why the value is unusable, or nothing.
     std::function<std::string(const std::string& value)> apply;
-    // An option that takes a value and may be given more than once: apply is
-    // called for each value, in the order given.
-    bool repeatable = false;
+    // An option with a value that may be given more than once: apply is then
+    // called for every value, in the order given.
+    bool repeats = false;
 };
 
 enum class Request {

@@ -21,6 +21,37 @@ std::optional<ReadFailure> readFile(const std::string& path, std::vector<std::ui
     return failure;
 }
 
+std::optional<ReadFailure> readFile(const std::string& path, std::vector<std::uint8_t>& out,
+                                    std::size_t maxBytes) {
+    struct TooLarge {};
+    std::vector<std::uint8_t> bytes;
+    std::size_t got = 0;
+    ReadFailure failure;
+    sys::ReadOutcome outcome = sys::ReadOutcome::read;
+    try {
+        outcome = sys::readRegularFileInto(
+            path,
+            [&](std::size_t size) {
+                if (size > maxBytes) {
+                    throw TooLarge{};
+                }
+                bytes.resize(size);
+                return bytes.data();
+            },
+            got, failure.reason);
+    } catch (const TooLarge&) {
+        failure.reason = "is larger than " + std::to_string(maxBytes) + " bytes";
+        return failure;
+    }
+    if (outcome == sys::ReadOutcome::read) {
+        bytes.resize(got);
+        out = std::move(bytes);
+        return std::nullopt;
+    }
+    failure.notRegularFile = outcome == sys::ReadOutcome::notRegularFile;
+    return failure;
+}
+
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
     return !readFile(path, out);
 }

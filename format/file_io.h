@@ -22,6 +22,11 @@ struct ReadFailure {
 // end or waited on.
 std::optional<ReadFailure> readFile(const std::string& path, std::vector<std::uint8_t>& out);
 
+// readFile of a file that may hold at most maxBytes: a larger one is refused
+// ("is larger than N bytes") before anything is read into memory.
+std::optional<ReadFailure> readFile(const std::string& path, std::vector<std::uint8_t>& out,
+                                    std::size_t maxBytes);
+
 // readFile for callers that need no reason: false on failure.
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
 

@@ -5,6 +5,7 @@
 #include "viewer/file_title.h"
 #include "viewer/load_support.h"
 #include "viewer/loaders.h"
+#include "viewer/model_surfaces.h"
 #include "viewer/viewer_error.h"
 
 #include "modelimport/model_import.h"
@@ -73,6 +74,7 @@ void LoadModel(const std::string& name, ViewerDocument& doc, LoadScope scope,
         mesh.vertexCount = static_cast<std::int32_t>(model.vertexCount());
         mesh.faceCount = static_cast<std::int32_t>(model.faceCount());
         fillMesh(model, mesh);
+        doc.surfaces = surfacesOf(std::move(model));
         detail::finishLoad(doc, kLoader, name, std::move(caption));
     });
 }

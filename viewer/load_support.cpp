@@ -75,6 +75,7 @@ void finishParsed(ViewerDocument& doc, std::string_view loader, std::string_view
 void failLoad(ViewerDocument& doc) {
     resetMesh(doc.mesh);
     doc.captionText.clear();
+    doc.surfaces = {};
 }
 
 void failTruncated(ViewerDocument& doc, std::string_view loader, std::string_view name,

@@ -122,7 +122,10 @@ ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string
             fail(name, "is shorter than its header announces");
         }
         ShadedModel model;
-        in.skip(std::size_t(header.imageCount) * kzo::kKzoImageRecordSize);
+        for (std::int32_t i = 0; i < header.imageCount; ++i) {
+            kzo::ByteReader record(in.view(kzo::kKzoImageRecordSize));
+            model.imageNames.push_back(record.cString(kzo::kKzoImageRecordSize));
+        }
         std::vector<std::int32_t> runs;
         for (std::int32_t m = 0; m < header.materialCount; ++m) {
             const kzo::KzoMaterialRecord record = kzo::readKzoMaterial(in);
@@ -131,6 +134,10 @@ ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string
             // and only a material marked transparent uses it.
             if ((record.flags & kzo::kMaterialTransparent) != 0) {
                 material.opacity = std::uint8_t(255 - record.transparency);
+            }
+            if ((record.flags & kzo::kMaterialTextured) != 0 && record.imageIndex >= 0 &&
+                record.imageIndex < header.imageCount) {
+                material.image = record.imageIndex;
             }
             model.materials.push_back(material);
             runs.push_back(record.materialFaceCount);
@@ -158,9 +165,12 @@ ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string
             firstTriangle.push_back(std::uint32_t(model.triangles.size()));
             for (int second = 0; second < face.cornerCount - 2; ++second) {
                 ShadedTriangle tri{};
-                tri.v[0] = face.vertexIndex[0];
-                tri.v[1] = face.vertexIndex[1 + second];
-                tri.v[2] = face.vertexIndex[2 + second];
+                const int corners[3] = {0, 1 + second, 2 + second};
+                for (int k = 0; k < 3; ++k) {
+                    tri.v[k] = face.vertexIndex[corners[k]];
+                    tri.uv[k][0] = face.u[corners[k]] / 255.0f;
+                    tri.uv[k][1] = face.v[corners[k]] / 255.0f;
+                }
                 tri.material = materialOf[std::size_t(f)];
                 tri.face = std::uint32_t(f);
                 model.triangles.push_back(tri);
@@ -192,10 +202,40 @@ ShadedModel loadShadedKzoFile(const std::string& name) {
     return loadShadedKzo(file.bytes(), name);
 }
 
-ShadedModel shadedModelFromMesh(const ViewerMesh& mesh) {
+namespace {
+
+// Per material of the surfaces the model's material its faces take: a
+// textured one gets a material and an image record of its own, every other
+// the grey material 0. Empty when the surfaces do not fit the mesh.
+std::vector<std::uint32_t> texturedMaterials(const ViewerMesh& mesh, const MeshSurfaces* surfaces,
+                                             ShadedModel& model) {
+    std::vector<std::uint32_t> of;
+    if (surfaces == nullptr || surfaces->faceMaterials.size() != std::size_t(mesh.faceCount) ||
+        surfaces->cornerUvs.size() != 6 * std::size_t(mesh.faceCount)) {
+        return of;
+    }
+    for (const MeshSurfaces::Material& m : surfaces->materials) {
+        if (m.imageName.empty() && m.embedded.empty()) {
+            of.push_back(0);
+            continue;
+        }
+        ShadedMaterial material{200, 200, 200, 255};
+        material.image = std::int32_t(model.imageNames.size());
+        of.push_back(std::uint32_t(model.materials.size()));
+        model.materials.push_back(material);
+        model.imageNames.push_back(m.imageName);
+        model.imageBytes.push_back(m.embedded);
+    }
+    return of;
+}
+
+} // namespace
+
+ShadedModel shadedModelFromMesh(const ViewerMesh& mesh, const MeshSurfaces* surfaces) {
     ShadedModel model;
     model.rule = ShadeRule::litFaceNormal;
     model.materials.push_back(ShadedMaterial{200, 200, 200, 255});
+    const std::vector<std::uint32_t> materialOf = texturedMaterials(mesh, surfaces, model);
     for (std::int32_t v = 0; v < mesh.vertexCount; ++v) {
         const MeshVertex& mv = mesh.vertexArray[v];
         model.positions.push_back({mv.x, mv.y, mv.z});
@@ -210,6 +250,15 @@ ShadedModel shadedModelFromMesh(const ViewerMesh& mesh) {
             tri.v[2] = corners[k + 1];
             tri.material = 0;
             tri.face = std::uint32_t(f);
+            const std::int32_t m = materialOf.empty() ? -1 : surfaces->faceMaterials[f];
+            if (m >= 0 && std::size_t(m) < materialOf.size() && cornerCountOf(mesh, f) == 3) {
+                tri.material = materialOf[std::size_t(m)];
+                const float* uv = surfaces->cornerUvs.data() + 6 * std::size_t(f);
+                for (int c = 0; c < 3; ++c) {
+                    tri.uv[c][0] = uv[2 * c];
+                    tri.uv[c][1] = uv[2 * c + 1];
+                }
+            }
             model.triangles.push_back(tri);
             model.faceNormals.push_back(unit(frontNormal(
                 model.positions[tri.v[0]], model.positions[tri.v[1]], model.positions[tri.v[2]])));

@@ -4,9 +4,11 @@
 // so these positions stay as the file has them.
 #pragma once
 
+#include "viewer/viewer_document.h"
 #include "viewer/viewer_mesh.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -31,6 +33,9 @@ struct ShadedMaterial {
     // 255 draws the material solid; anything less blends it over what lies
     // behind. Only a material marked transparent is ever below 255.
     std::uint8_t opacity = 255;
+    // The image record of a textured material (flag 0x0008 and an image
+    // index the file has), else -1. Its colour does not tint the texture.
+    std::int32_t image = -1;
 };
 
 struct ShadedTriangle {
@@ -38,7 +43,10 @@ struct ShadedTriangle {
     std::uint32_t material;        // index into ShadedModel::materials
     std::uint32_t face;            // the file's face the triangle comes from
     std::uint8_t color[3][3] = {}; // red, green, blue per corner (stored colours)
+    float uv[3][2] = {};           // mapping coordinates per corner, 0..1 across the image
 };
+
+struct Texture;
 
 struct ShadedPivot {
     Vec3f point;                   // pivot point, already scaled as the file stores it
@@ -57,10 +65,19 @@ struct ShadedModel {
     std::vector<Vec3f> vertexNormals;
     std::vector<Vec3f> faceNormals;
     std::vector<ShadedPivot> pivots;
+    // The image records' file names, and per record its texture once read
+    // (model_textures.h); null where it was not read or could not be.
+    std::vector<std::string> imageNames;
+    std::vector<std::shared_ptr<const Texture>> textures;
+    // Per record the image file's bytes where the model holds the image;
+    // empty (or shorter than imageNames) where it names a file.
+    std::vector<std::vector<std::uint8_t>> imageBytes;
 };
 
-// Reads a .kzo file whole: materials and their runs, vertices, faces, pivots
-// and shading data. Faces of four corners become two triangles. Throws
+// Reads a .kzo file whole: image names, materials and their runs, vertices,
+// faces with their texture coordinates, pivots and shading data. Faces of
+// four corners become two triangles. Texture coordinates are stored in texels
+// of a 256-texel map; the model holds them divided by 255. Throws
 // FatalError naming the file and the fault; a file that LoadKZO accepts fails
 // here only in the sections after the faces.
 ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string& name);
@@ -68,6 +85,9 @@ ShadedModel loadShadedKzoFile(const std::string& name);
 
 // The faces of a loaded mesh of any other format as triangles of one grey
 // material lit by their face normals. Call before anything turns the mesh.
-ShadedModel shadedModelFromMesh(const ViewerMesh& mesh);
+// With the surfaces its loader kept, the triangles of a textured material
+// take a material of their own that the texture's record names, and their
+// corners' u and v.
+ShadedModel shadedModelFromMesh(const ViewerMesh& mesh, const MeshSurfaces* surfaces = nullptr);
 
 } // namespace kzoview

@@ -2,6 +2,7 @@
 
 #include "viewer/front_face.h"
 #include "viewer/line_raster.h"
+#include "viewer/texture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,7 @@ namespace {
 struct ViewCorner {
     float x, y, z;
     float red, green, blue;
+    float u = 0, v = 0;
 };
 
 Vec3f toView(const ViewProjection& view, const Vec3f& p) {
@@ -36,14 +38,16 @@ ScreenCorner project(const ViewProjection& view, const ViewCorner& c) {
             inverse,
             c.red,
             c.green,
-            c.blue};
+            c.blue,
+            c.u * inverse,
+            c.v * inverse};
 }
 
 ViewCorner between(const ViewCorner& a, const ViewCorner& b, float nearZ) {
     const float t = (nearZ - a.z) / (b.z - a.z);
     const auto at = [t](float u, float v) { return u + (v - u) * t; };
-    return {at(a.x, b.x),     at(a.y, b.y),         nearZ,
-            at(a.red, b.red), at(a.green, b.green), at(a.blue, b.blue)};
+    return {at(a.x, b.x),         at(a.y, b.y),       nearZ,        at(a.red, b.red),
+            at(a.green, b.green), at(a.blue, b.blue), at(a.u, b.u), at(a.v, b.v)};
 }
 
 // The part of the triangle at or beyond the near plane: 0, 3 or 4 corners.
@@ -64,8 +68,9 @@ int clipToNear(const ViewCorner in[3], float nearZ, ViewCorner out[4]) {
     return n;
 }
 
+// texture: the material's, or null.
 void fillFront(const ViewProjection& view, const ViewCorner c[3], std::uint8_t opacity,
-               RasterImage& image, DepthBuffer& depth) {
+               const Texture* texture, RasterImage& image, DepthBuffer& depth) {
     ViewCorner polygon[4];
     int n = 3;
     if (c[0].z >= view.nearZ && c[1].z >= view.nearZ && c[2].z >= view.nearZ) {
@@ -76,7 +81,12 @@ void fillFront(const ViewProjection& view, const ViewCorner c[3], std::uint8_t o
     for (int k = 1; k + 1 < n; ++k) {
         const ScreenCorner s[3] = {project(view, polygon[0]), project(view, polygon[k]),
                                    project(view, polygon[k + 1])};
-        if (showsFront(screenWinding(s[0].x, s[0].y, s[1].x, s[1].y, s[2].x, s[2].y))) {
+        if (!showsFront(screenWinding(s[0].x, s[0].y, s[1].x, s[1].y, s[2].x, s[2].y))) {
+            continue;
+        }
+        if (texture != nullptr) {
+            fillTexturedTriangle(image, depth, s, opacity, texture->view());
+        } else {
             fillTriangle(image, depth, s, opacity);
         }
     }
@@ -126,9 +136,22 @@ struct Shading {
         return turned(view.turn, placed);
     }
 
+    // The texture a material is drawn with, or null.
+    const Texture* textureOf(const ShadedMaterial& m) const {
+        if (m.image < 0 || std::size_t(m.image) >= model.textures.size()) {
+            return nullptr;
+        }
+        return model.textures[std::size_t(m.image)].get();
+    }
+
     void corners(std::uint32_t t, const std::vector<Vec3f>& at, ViewCorner out[3]) const {
         const ShadedTriangle& tri = model.triangles[t];
-        const ShadedMaterial& m = model.materials[tri.material];
+        const ShadedMaterial& material = model.materials[tri.material];
+        // A textured material's light is not tinted by its colour: the
+        // texture under white light.
+        const bool textured = textureOf(material) != nullptr;
+        const ShadedMaterial white{255, 255, 255, material.opacity, material.image};
+        const ShadedMaterial& m = textured ? white : material;
         float faceLight = 1.0f;
         if (model.rule == ShadeRule::litFaceNormal) {
             faceLight = headLight(viewNormal(model.faceNormals[t], tri.v[0]));
@@ -163,6 +186,24 @@ struct Shading {
                 break;
             }
         }
+        if (textured) {
+            mapCorners(tri, out);
+        }
+    }
+
+    // The triangle's texture coordinates, moved by whole repeats to start
+    // near 0 (which changes no texel) so they keep their precision.
+    static void mapCorners(const ShadedTriangle& tri, ViewCorner out[3]) {
+        const auto floorOf = [](float a, float b, float c) {
+            const float low = std::floor(std::min({a, b, c}));
+            return std::isfinite(low) ? low : 0.0f;
+        };
+        const float u0 = floorOf(tri.uv[0][0], tri.uv[1][0], tri.uv[2][0]);
+        const float v0 = floorOf(tri.uv[0][1], tri.uv[1][1], tri.uv[2][1]);
+        for (int k = 0; k < 3; ++k) {
+            out[k].u = tri.uv[k][0] - u0;
+            out[k].v = tri.uv[k][1] - v0;
+        }
     }
 };
 
@@ -192,8 +233,8 @@ void drawSegment(const ViewProjection& view, Vec3f a, Vec3f b, std::uint32_t col
     } else if (b.z < view.nearZ) {
         cut(b, a);
     }
-    const ViewCorner ca{a.x, a.y, a.z, 0, 0, 0};
-    const ViewCorner cb{b.x, b.y, b.z, 0, 0, 0};
+    const ViewCorner ca{a.x, a.y, a.z, 0, 0, 0, 0, 0};
+    const ViewCorner cb{b.x, b.y, b.z, 0, 0, 0, 0, 0};
     const ScreenCorner sa = project(view, ca);
     const ScreenCorner sb = project(view, cb);
     const auto x0 = pixelCoordinate(sa.x);
@@ -283,18 +324,20 @@ void drawShaded(const ShadedModel& model, const ShadedFrame& frame, const ViewPr
     ViewCorner c[3];
     for (std::uint32_t t = 0; t < model.triangles.size(); ++t) {
         const ShadedTriangle& tri = model.triangles[t];
-        const std::uint8_t opacity = model.materials[tri.material].opacity;
+        const ShadedMaterial& material = model.materials[tri.material];
+        const std::uint8_t opacity = material.opacity;
         if (opacity == 0) {
             continue;
         }
-        if (opacity < 255) {
+        const Texture* texture = shading.textureOf(material);
+        if (opacity < 255 || (texture != nullptr && !texture->image.opaque)) {
             scratch.translucent.push_back(t);
             scratch.translucentDepth.push_back(scratch.view[tri.v[0]].z + scratch.view[tri.v[1]].z +
                                                scratch.view[tri.v[2]].z);
             continue;
         }
         shading.corners(t, scratch.view, c);
-        fillFront(view, c, 255, image, depth);
+        fillFront(view, c, 255, texture, image, depth);
     }
     std::vector<std::uint32_t> order(scratch.translucent.size());
     std::iota(order.begin(), order.end(), 0u);
@@ -303,8 +346,9 @@ void drawShaded(const ShadedModel& model, const ShadedFrame& frame, const ViewPr
     });
     for (const std::uint32_t i : order) {
         const std::uint32_t t = scratch.translucent[i];
+        const ShadedMaterial& material = model.materials[model.triangles[t].material];
         shading.corners(t, scratch.view, c);
-        fillFront(view, c, model.materials[model.triangles[t].material].opacity, image, depth);
+        fillFront(view, c, material.opacity, shading.textureOf(material), image, depth);
     }
 }
 
@@ -317,7 +361,7 @@ void drawPosedEdges(const ShadedModel& model, const ShadedFrame& frame, const Vi
         for (int k = 0; k < 3; ++k) {
             v[k] = toView(view, frame.positions[tri.v[k]]);
             allInFront = allInFront && v[k].z >= view.nearZ;
-            s[k] = project(view, ViewCorner{v[k].x, v[k].y, v[k].z, 0, 0, 0});
+            s[k] = project(view, ViewCorner{v[k].x, v[k].y, v[k].z, 0, 0, 0, 0, 0});
         }
         // Facing as the wireframe decides it; a face cut by the near plane
         // is drawn as turned away.

@@ -134,6 +134,20 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
              return parseFactor(value, c.lightScale) ? std::string()
                                                      : "--scale needs a number above 0";
          }},
+        {0, "textures", true,
+         [&c](const std::string& value) {
+             if (value.empty()) {
+                 return std::string("--textures needs a directory");
+             }
+             c.textureDirectories.push_back(value);
+             return std::string();
+         },
+         true},
+        {0, "no-textures", false,
+         [&c](const std::string&) {
+             c.textures = false;
+             return std::string();
+         }},
         {0, "search-path", true,
          [&c](const std::string& value) { return addSearchPath(value, c.modelReading); }, true},
         {0, "reader-memory", true,
@@ -176,9 +190,15 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
     if (sized && !snapshot) {
         return invalid("--size goes with --snapshot");
     }
-    if (info && (c.shaded || c.autoShaded || c.play || c.lights || framed || paced || scaled)) {
+    const bool textureOptions = !c.textures || !c.textureDirectories.empty();
+    if (info && (c.shaded || c.autoShaded || c.play || c.lights || framed || paced || scaled ||
+                 textureOptions)) {
         return invalid("--info shows no view: --shaded, --auto-shaded, --play, --frame, --fps, "
-                       "--lights and --scale go with the window or --snapshot");
+                       "--lights, --scale, --textures and --no-textures go with the window or "
+                       "--snapshot");
+    }
+    if (!c.textures && !c.textureDirectories.empty()) {
+        return invalid("--textures and --no-textures exclude each other");
     }
     if (scaled && !c.lights) {
         return invalid("--scale goes with --lights");
@@ -215,9 +235,10 @@ const char* const kUsageText =
     "  --shaded            filled triangles with a depth buffer: baked colours for\n"
     "                      precalculated files (types 3, 4), normals under a head light\n"
     "                      (types 1, 2, other formats), material colours (type 0);\n"
+    "                      textured materials show their images under that light;\n"
     "                      back faces hidden, transparent materials blended\n"
-    "  --auto-shaded       shaded for a precalculated file, else the wireframe (what\n"
-    "                      the thumbnailer shows)\n"
+    "  --auto-shaded       shaded for a precalculated file or one whose textures are\n"
+    "                      found, else the wireframe (what the thumbnailer shows)\n"
     "  --play              play the scene with FILE.mot (and FILE.cam) beside a .kzo\n"
     "                      converted as an animated scene; seen through the .cam\n"
     "                      camera with a fixed 90-degree horizontal field of view,\n"
@@ -228,6 +249,9 @@ const char* const kUsageText =
     "                      spot a cross with its cone, distant an arrow\n"
     "  --scale F           the scale factor the scene was converted with, for the\n"
     "                      .kzl's unscaled positions (default 1)\n"
+    "  --textures DIR      look for the images of textured materials in DIR too, after\n"
+    "                      the file's own folder; may be given more than once\n"
+    "  --no-textures       draw textured materials without their images\n"
     "\n"
     "A model of another format (.obj, .gltf, ...) is read by a process of its own:\n"
     "  --search-path DIR   the files the model names (buffers, material libraries)\n"

@@ -9,7 +9,8 @@
 //   kzoview --snapshot OUT.png [--size WxH] [VIEW] FILE  write the first frame as PNG
 //   kzoview --info FILE                                  print the caption
 //
-// VIEW: --shaded, --auto-shaded, --play, --frame N, --fps N, --lights, --scale F.
+// VIEW: --shaded, --auto-shaded, --play, --frame N, --fps N, --lights, --scale F,
+// --textures DIR, --no-textures.
 // Every mode also takes --search-path DIR (repeatable), --reader-memory MIB
 // and --reader-timeout S for a model of another format.
 #pragma once
@@ -59,8 +60,10 @@ struct ViewCommand {
     bool play = false;       // the scene as its .mot (and .cam) move it
     int frame = 0;           // the frame play starts at
     int framesPerSecond = kDefaultFramesPerSecond;
-    bool lights = false;     // the .kzl's lights as markers
-    float lightScale = 1.0f; // the factor the scene was converted with
+    bool lights = false;                         // the .kzl's lights as markers
+    float lightScale = 1.0f;                     // the factor the scene was converted with
+    bool textures = true;                        // the shaded views draw textured materials' images
+    std::vector<std::string> textureDirectories; // searched after the file's own
     ModelReading modelReading;
     std::string error;
 };

@@ -49,7 +49,7 @@ void loadModel(ViewSession& s) {
     } else {
         // The mesh's vertices have been turned by every paint so far; the
         // orientation turns them back, for it is a pure rotation.
-        ShadedModel model = shadedModelFromMesh(*s.mesh);
+        ShadedModel model = shadedModelFromMesh(*s.mesh, s.surfaces);
         const auto& r = s.orientation.r;
         const Matrix3 back{{r[0], r[3], r[6], r[1], r[4], r[7], r[2], r[5], r[8]}};
         for (Vec3f& p : model.positions) {
@@ -87,6 +87,28 @@ void loadMotion(ViewSession& s) {
     animatedPose(*s.model, motion, 0, first);
     s.playPlacement = placementOf(first.positions);
     s.motion = std::move(motion);
+}
+
+// Only a shaded view draws textures: the edges and the lights alone never
+// read an image.
+void readTextures(ViewSession& s) {
+    if (s.texturesRead || !s.textures) {
+        return;
+    }
+    s.texturesRead = true;
+    readModelTextures(*s.model, TextureSearch{s.file, s.textureDirectories}, s.warn);
+}
+
+bool namesTextures(const MeshSurfaces* surfaces) {
+    if (surfaces == nullptr) {
+        return false;
+    }
+    for (const MeshSurfaces::Material& m : surfaces->materials) {
+        if (!m.imageName.empty() || !m.embedded.empty()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int lastFrame(const ViewSession& s) {
@@ -129,6 +151,7 @@ void paintOtherViews(ViewSession& s, int width, int height, RasterImage& image) 
         restPose(*s.model, s.posed);
     }
     if (s.shaded) {
+        readTextures(s);
         resetDepth(s.depth, image.width, image.height);
         drawShaded(*s.model, s.posed, view, image, s.depth, s.scratch);
     } else {
@@ -141,22 +164,28 @@ void paintOtherViews(ViewSession& s, int width, int height, RasterImage& image) 
 
 } // namespace
 
-std::string openSession(ViewSession& s, ViewerMesh& mesh, const ViewCommand& command) {
+std::string openSession(ViewSession& s, ViewerMesh& mesh, const ViewCommand& command,
+                        const MeshSurfaces* surfaces) {
     s.mesh = &mesh;
+    s.surfaces = surfaces;
     s.file = command.file;
     FormCreate(s.view);
     s.framesPerSecond = command.framesPerSecond;
     s.lightScale = command.lightScale;
+    s.textures = command.textures;
+    s.textureDirectories = command.textureDirectories;
     return attempt([&] {
         if (command.shaded) {
             loadModel(s);
             s.shaded = true;
         }
-        if (command.autoShaded && isKzo(s.file)) {
-            // Only a file with baked light has more to show than its edges.
+        if (command.autoShaded && (isKzo(s.file) || namesTextures(s.surfaces))) {
+            // Only a file with baked light or with textures has more to show
+            // than its edges.
             loadModel(s);
+            readTextures(s);
             s.shaded = s.shaded || s.model->rule == ShadeRule::storedCornerColor ||
-                       s.model->rule == ShadeRule::storedFaceColor;
+                       s.model->rule == ShadeRule::storedFaceColor || showsTextures(*s.model);
         }
         if (command.play) {
             loadMotion(s);

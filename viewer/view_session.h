@@ -8,6 +8,7 @@
 // object where it was.
 #pragma once
 
+#include "viewer/model_textures.h"
 #include "viewer/raster_image.h"
 #include "viewer/scene_motion.h"
 #include "viewer/shaded_view.h"
@@ -30,7 +31,8 @@ enum class ViewKey {
 };
 
 struct ViewSession {
-    ViewerMesh* mesh = nullptr; // the wireframe's, turned in place by its paints
+    ViewerMesh* mesh = nullptr;             // the wireframe's, turned in place by its paints
+    const MeshSurfaces* surfaces = nullptr; // what its loader kept of its textures
     std::string file;
     ViewState view;
 
@@ -40,6 +42,12 @@ struct ViewSession {
     bool lights = false;
     int framesPerSecond = kDefaultFramesPerSecond;
     float lightScale = 1.0f;
+    bool textures = true;
+    bool texturesRead = false; // read when a shaded view first needs them
+    std::vector<std::string> textureDirectories;
+    // Where the lines about textures that cannot be shown go; set by the
+    // program before the session opens.
+    TextureWarning warn;
     int frame = 0;
     double sinceFrameMs = 0;
 
@@ -62,9 +70,11 @@ struct ViewSession {
 };
 
 // Sets the session up for the loaded mesh as the command asks, loading the
-// side files it names. Returns the error to show after "ERROR: ", empty when
-// all is well.
-std::string openSession(ViewSession& session, ViewerMesh& mesh, const ViewCommand& command);
+// side files it names. surfaces, when given, is what the mesh's loader kept
+// of the model's textures; it must outlive the session. Returns the error to
+// show after "ERROR: ", empty when all is well.
+std::string openSession(ViewSession& session, ViewerMesh& mesh, const ViewCommand& command,
+                        const MeshSurfaces* surfaces = nullptr);
 
 // Paints a client area of width x height into an image one pixel wider and
 // higher, the wireframe's off-screen size; applies the pending turn.

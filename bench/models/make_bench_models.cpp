@@ -1,5 +1,7 @@
 // Writes the inputs the measuring scripts time the programs on
-// (bench_models.h): make_bench_models tori|grid OUT.3ds
+// (bench_models.h): make_bench_models tori|grid OUT.3ds, or
+// make_bench_models sphere|textured-sphere OUT.kzo, or
+// make_bench_models sphere-texture sphere.tga
 #include "bench/models/bench_models.h"
 
 #include <fstream>
@@ -8,11 +10,21 @@
 
 int main(int argc, char** argv) {
     const std::string kind = argc == 3 ? argv[1] : "";
-    if (kind != "tori" && kind != "grid") {
-        std::cerr << "usage: make_bench_models tori|grid OUT.3ds\n";
+    kzotest::Bytes file;
+    if (kind == "tori") {
+        file = kzobench::toriFile();
+    } else if (kind == "grid") {
+        file = kzobench::gridFile();
+    } else if (kind == "sphere" || kind == "textured-sphere") {
+        file.data = kzobench::sphereKzo(100, 100, kind == "textured-sphere");
+    } else if (kind == "sphere-texture") {
+        file = kzobench::sphereTexture(1024);
+    } else {
+        std::cerr << "usage: make_bench_models tori|grid OUT.3ds\n"
+                     "       make_bench_models sphere|textured-sphere OUT.kzo\n"
+                     "       make_bench_models sphere-texture sphere.tga\n";
         return 2;
     }
-    const kzotest::Bytes file = kind == "tori" ? kzobench::toriFile() : kzobench::gridFile();
     std::ofstream out(argv[2], std::ios::binary);
     out.write(reinterpret_cast<const char*>(file.data.data()), std::streamsize(file.size()));
     if (!out.flush()) {

@@ -1,71 +1,50 @@
 // The shaded paint of a 20000-triangle sphere with baked corner colours (the
 // interpolated fill, the heaviest) into a 1280 x 720 client area, seen from
 // the viewer's distance and from near enough to fill the frame, turning by
-// the form's initial timer step every frame as the idle spin does. One core:
-// the paint runs on the window's thread.
-#include "format/byte_writer.h"
-#include "format/kzo_format.h"
+// the form's initial timer step every frame as the idle spin does; the same
+// sphere textured with one 1024 x 1024 image; and a whole --snapshot of
+// either, as the program makes it: the file loaded, the texture read and
+// mipmapped, the frame drawn and written as a PNG. One core: the paint runs
+// on the window's thread.
+#include "bench/models/bench_models.h"
+#include "viewer/app/snapshot_png.h"
+#include "viewer/loaders.h"
+#include "viewer/model_textures.h"
 #include "viewer/shaded_view.h"
+#include "viewer/view_session.h"
 #include "viewer/view_state.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace {
 
-// rings x segments quads, each two triangles, wound so their outside faces out.
-std::vector<std::uint8_t> bakedSphere(int rings, int segments) {
-    kzo::ByteWriter out;
-    const int vertices = (rings + 1) * segments;
-    const int faces = 2 * rings * segments;
-    kzo::KzoHeader header;
-    header.materialCount = 1;
-    header.vertexCount = vertices;
-    header.faceCount = faces;
-    header.shadingType = kzo::kPrecalcGouraud;
-    kzo::writeKzoHeader(out, header);
-    kzo::KzoMaterialRecord material;
-    material.materialFaceCount = faces;
-    kzo::writeKzoMaterial(out, material);
-    for (int r = 0; r <= rings; ++r) {
-        const double phi = 3.141592 * (0.05 + 0.9 * r / rings);
-        for (int g = 0; g < segments; ++g) {
-            const double theta = 2 * 3.141592 * g / segments;
-            kzo::writeKzoVertex(out, {float(std::sin(phi) * std::cos(theta)), float(std::cos(phi)),
-                                      float(std::sin(phi) * std::sin(theta))});
-        }
-    }
-    for (int r = 0; r < rings; ++r) {
-        for (int g = 0; g < segments; ++g) {
-            const auto a = std::uint16_t(r * segments + g);
-            const auto b = std::uint16_t(r * segments + (g + 1) % segments);
-            const auto c = std::uint16_t(a + segments);
-            const auto d = std::uint16_t(b + segments);
-            for (const auto& tri : {std::array{a, b, c}, std::array{b, d, c}}) {
-                kzo::KzoFaceRecord face;
-                for (int k = 0; k < 4; ++k) {
-                    face.vertexIndex[k] = tri[std::size_t(std::min(k, 2))];
-                }
-                kzo::writeKzoFace(out, face);
-            }
-        }
-    }
-    for (int f = 0; f < faces; ++f) {
-        for (int channel = 0; channel < 3; ++channel) {
-            for (int k = 0; k < 4; ++k) {
-                out.u8(std::uint8_t((f * 7 + channel * 85 + k * 60) & 0xFF));
-            }
-        }
-    }
-    return out.take();
+namespace fs = std::filesystem;
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 720;
+
+void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-void BM_DrawShaded(benchmark::State& state) {
-    const std::vector<std::uint8_t> file = bakedSphere(100, 100);
-    const kzoview::ShadedModel model = kzoview::loadShadedKzo(file, "sphere.kzo");
+// The sphere's files in a folder of their own: sphere.kzo, textured or not,
+// and sphere.tga beside it.
+fs::path sphereFolder(bool textured) {
+    const fs::path dir =
+        fs::temp_directory_path() / (textured ? "kzo_bench_textured_sphere" : "kzo_bench_sphere");
+    fs::create_directories(dir);
+    writeFile(dir / "sphere.kzo", kzobench::sphereKzo(100, 100, textured));
+    writeFile(dir / "sphere.tga", kzobench::sphereTexture(1024).data);
+    return dir;
+}
+
+void drawTurning(benchmark::State& state, const kzoview::ShadedModel& model) {
     kzoview::ShadedFrame frame;
     kzoview::restPose(model, frame);
     kzoview::MeshPlacement place;
@@ -78,8 +57,6 @@ void BM_DrawShaded(benchmark::State& state) {
     kzoview::RasterImage image;
     kzoview::DepthBuffer depth;
     kzoview::ShadedScratch scratch;
-    constexpr int kWidth = 1280;
-    constexpr int kHeight = 720;
     for (auto _ : state) {
         kzoview::Timer1Timer(view);
         kzoview::MultiplyMatrix(orientation, orientation, view.rotation);
@@ -95,7 +72,53 @@ void BM_DrawShaded(benchmark::State& state) {
     state.counters["frames/s"] =
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
+
+void BM_DrawShaded(benchmark::State& state) {
+    drawTurning(state, kzoview::loadShadedKzo(kzobench::sphereKzo(100, 100, false), "sphere.kzo"));
+}
 BENCHMARK(BM_DrawShaded)->Arg(40)->Arg(22)->Unit(benchmark::kMillisecond);
+
+void BM_DrawTextured(benchmark::State& state) {
+    const fs::path dir = sphereFolder(true);
+    const std::string file = (dir / "sphere.kzo").string();
+    kzoview::ShadedModel model = kzoview::loadShadedKzoFile(file);
+    kzoview::readModelTextures(model, {file, {}}, {});
+    if (!kzoview::showsTextures(model)) {
+        state.SkipWithError("the sphere's texture was not read");
+        return;
+    }
+    drawTurning(state, model);
+}
+BENCHMARK(BM_DrawTextured)->Arg(40)->Arg(22)->Unit(benchmark::kMillisecond);
+
+// kzoview --snapshot OUT.png --size 1280x720 --shaded sphere.kzo, with the
+// texture (1) or without (0).
+void BM_Snapshot(benchmark::State& state) {
+    const bool textured = state.range(0) != 0;
+    const fs::path dir = sphereFolder(textured);
+    const std::string out = (dir / "out.png").string();
+    const kzoview::ViewCommand command = kzoview::parseViewCommand(
+        {"--snapshot", out, "--size", "1280x720", "--shaded", (dir / "sphere.kzo").string()});
+    for (auto _ : state) {
+        kzoview::ViewerDocument doc;
+        kzoview::LoadObjectFile(command.file, doc);
+        kzoview::ViewSession session;
+        if (!kzoview::openSession(session, doc.mesh, command).empty()) {
+            state.SkipWithError("the sphere did not open");
+            return;
+        }
+        const kzoview::RasterImage frame = kzoview::renderSnapshot(session, kWidth, kHeight);
+        if (textured != kzoview::showsTextures(*session.model)) {
+            state.SkipWithError("the sphere's texture was not read as it should be");
+            return;
+        }
+        if (!kzoview::writeSnapshotPng(frame, out).empty()) {
+            state.SkipWithError("the snapshot was not written");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

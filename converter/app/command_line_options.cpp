@@ -23,7 +23,9 @@ const char* const kUsageText =
     "by the extension after the last dot) into KZO object files.\n"
     "Those models are read y up and turned into the 3DS reader's space: a point\n"
     "(x, y, z) becomes (x, y, -z) with the same front faces; OUT is named by\n"
-    "replacing the extension (tank.gltf gives tank.kzo).\n"
+    "replacing the extension (tank.gltf gives tank.kzo). Their objects, first\n"
+    "camera and lights give the side files as a LightWave scene's do, and a\n"
+    "texture held in the file is written beside OUT (tank_tex0.png).\n"
     "\n"
     "A scene object is read from the .3ds file of its name when there is one, else\n"
     "from the .lwo (LWO2, LWOB) itself. Key times of scene versions 2 to 5 are seconds\n"
@@ -43,6 +45,9 @@ const char* const kUsageText =
     "      --fit             simplify a model read through assimp until it fits the\n"
     "                        tables (20000 vertices, 20000 faces); .3ds and .lws\n"
     "                        inputs keep their capacity errors\n"
+    "      --fps N           frames a second, 1 to 1000, at which the keys of a model\n"
+    "                        file that states no frame rate are placed (default 30);\n"
+    "                        LightWave scenes and FBX or COLLADA files keep their own\n"
     "      --shadow-test T   classic (default) or relative: how a face decides that it\n"
     "                        casts a shadow; relative works at any unit of length\n"
     "      --search-path DIR a model read through assimp may also read the files it\n"
@@ -97,6 +102,8 @@ std::optional<int> parsePositiveInt(const std::string& s) {
     }
     return value;
 }
+
+constexpr int kMaxFramesPerSecond = 1000;
 
 // Returns why the text is refused; standsAlone is set for the range message,
 // which the form shows the same way, without a pointer to --help.
@@ -246,6 +253,16 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
                         ? std::string()
                         : "--reader-timeout needs seconds, 1 to " +
                               std::to_string(kMaxReaderTimeoutSeconds) + ", not '" + value + "'";
+         }},
+        {0, "fps", true,
+         [&o](const std::string& value) {
+             const std::optional<int> fps = parsePositiveInt(value);
+             if (!fps || *fps > kMaxFramesPerSecond) {
+                 return "--fps needs a whole number from 1 to " +
+                        std::to_string(kMaxFramesPerSecond) + ", not '" + value + "'";
+             }
+             o.settings.framesPerSecond = *fps;
+             return std::string();
          }},
         {'q', "quiet", false,
          [&o](const std::string&) {

@@ -31,6 +31,13 @@ void encodeMotionBlock(ByteWriter& out, const SceneMotion& motion, const SceneDe
             c = c * settings.scaleFactor;
         }
         if (!isFinite(key)) {
+            // Keys of a model file come from no line of text: their frame
+            // names them.
+            if (sceneKey.line == 0) {
+                fatalError(sink,
+                           "cannot write '%s': the key at frame %d of '%s' is not a finite number",
+                           path.c_str(), key.frame, scene.path.c_str());
+            }
             fatalError(sink,
                        "cannot write '%s': the key on line %zu of '%s' is not a finite number",
                        path.c_str(), sceneKey.line, scene.path.c_str());

@@ -77,7 +77,7 @@ std::string kzoPathFor(InputKind kind, const std::string& proposedOutput) {
 }
 
 ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& path,
-                          const ConversionSettings& settings) {
+                          const std::string& kzoPath, const ConversionSettings& settings) {
     switch (kind) {
     case InputKind::threeDStudio:
         return import3dsFile(model, path);
@@ -87,7 +87,7 @@ ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& 
         warnOfSideFiles(model.sink, path, settings);
         return importLwoFile(model, path);
     case InputKind::otherModel:
-        return importModelFile(model, path, settings);
+        return importModelFile(model, path, kzoPath, settings);
     case InputKind::unsupported:
         break;
     }
@@ -98,14 +98,14 @@ void warnOfSideFiles(const MessageSink& sink, const std::string& path,
                      const ConversionSettings& settings) {
     if (settings.animation != 0 || settings.cameraFile != 0 || settings.lightFile != 0) {
         printMessage(sink,
-                     "'%s' is no LightWave scene: .mot, .cam and .kzl files come only from "
-                     "LightWave scenes",
+                     "'%s' is a LightWave object, not a scene: it has no .mot, .cam or .kzl "
+                     "files (the scene that loads it has)",
                      path.c_str());
     }
 }
 
 bool isSceneKind(InputKind kind) {
-    return kind == InputKind::lightWaveScene;
+    return kind == InputKind::lightWaveScene || kind == InputKind::otherModel;
 }
 
 std::vector<std::uint8_t> readInputFile(const MessageSink& sink, const std::string& path) {

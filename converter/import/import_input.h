@@ -11,6 +11,7 @@
 #include "converter/model/conversion_settings.h"
 #include "converter/model/scene_description.h"
 #include "converter/model/scene_model.h"
+#include "format/file_io.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,7 +43,9 @@ InputKind inputKindOf(const std::string& path);
 std::string kzoPathFor(InputKind kind, const std::string& proposedOutput);
 
 // Whether an input of the kind is a scene, whose import returns a
-// SceneDescription and whose conversion may write side files.
+// SceneDescription and whose conversion may write side files: a LightWave
+// scene, or a model of another format, whose file holds its objects and may
+// hold a camera and lights.
 bool isSceneKind(InputKind kind);
 
 // The whole file, for an importer. A file that cannot be opened is the fatal
@@ -55,16 +58,20 @@ struct ImportedInput {
     std::optional<SceneDescription> scene;
     // Every file the import read, in the order read, the input first.
     std::vector<std::string> filesRead;
+    // Image files the input holds inside itself, to be written beside the KZO
+    // file under the names its image table gives them (embedded_textures.h).
+    std::vector<OutputFile> imageFiles;
 };
 
-// A model file (anything but a scene) has no side files to give: when the
+// A LightWave object has no side files to give (its scene has them): when the
 // settings ask for them, a message line says so; nothing else changes.
 void warnOfSideFiles(const MessageSink& sink, const std::string& path,
                      const ConversionSettings& settings);
 
-// Runs the importer of the input's kind (which must be supported).
+// Runs the importer of the input's kind (which must be supported); kzoPath is
+// the KZO file it is converted into.
 ImportedInput importInput(InputKind kind, SceneModel& model, const std::string& path,
-                          const ConversionSettings& settings);
+                          const std::string& kzoPath, const ConversionSettings& settings);
 
 // A 3D Studio file: its materials, images, vertices and faces, no pivots and
 // no lights. Data that does not start with the 3DS main chunk is a fatal

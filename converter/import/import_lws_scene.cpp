@@ -42,6 +42,10 @@ void placeSceneInModel(const SceneDescription& scene, SceneModel& model) {
         std::copy(firstKey, firstKey + 9, pivot.firstKey);
         pivot.parentIndex = object.parent;
     }
+    placeSceneLights(scene, model);
+}
+
+void placeSceneLights(const SceneDescription& scene, SceneModel& model) {
     model.lightCount = static_cast<std::int32_t>(scene.lights.size());
     std::copy(scene.lights.begin(), scene.lights.end(), model.lights.begin());
     for (int c = 0; c < 3; ++c) {

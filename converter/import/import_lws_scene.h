@@ -23,6 +23,10 @@ SceneDescription parseSceneText(const SceneText& text, const MessageSink& sink,
 // colour.
 void placeSceneInModel(const SceneDescription& scene, SceneModel& model);
 
+// The lights and the ambient colour alone, for a scene whose vertices are
+// placed already.
+void placeSceneLights(const SceneDescription& scene, SceneModel& model);
+
 // Imports the scene at path into the reset model. Each object's geometry
 // comes from the .3ds file of the same name (found as findObjectGeometry
 // describes), all objects merged into one model with one pivot each; the

@@ -1,5 +1,7 @@
 #include "converter/import/import_model_file.h"
 
+#include "converter/import/embedded_textures.h"
+#include "converter/import/imported_scene.h"
 #include "converter/import/model_scene.h"
 #include "converter/model/scene_model.h"
 #include "modelimport/model_import.h"
@@ -18,6 +20,8 @@ void printWarnings(const SceneModel& model, const std::vector<std::string>& warn
 
 ModelReadOptions readOptionsFor(const ConversionSettings& settings) {
     ModelReadOptions options;
+    options.hierarchy = keepsHierarchy(settings);
+    options.framesPerSecond = settings.framesPerSecond;
     if (settings.fitToCapacity != 0) {
         options.fit = {static_cast<std::size_t>(kMaxVertices), static_cast<std::size_t>(kMaxFaces)};
     }
@@ -58,18 +62,40 @@ void reportFit(const SceneModel& model, const FitReport& report, const std::stri
     }
 }
 
+// A model file of most formats holds no camera and no lights: asked for, the
+// side file says so (a .cam without a camera block, as a LightWave scene
+// without a camera gives) or is not written (.kzl), and a line tells why.
+void reportEmptySideFiles(const SceneModel& model, const ImportedModel& imported,
+                          const ConversionSettings& settings, const std::string& path) {
+    if (settings.cameraFile != 0 && !imported.hasCamera) {
+        printMessage(model.sink, "'%s' has no camera: its .cam file holds none", path.c_str());
+    }
+    if (settings.lightFile != 0 && imported.lights.empty()) {
+        printMessage(model.sink, "'%s' has no lights: no .kzl file is written", path.c_str());
+    }
+}
+
 } // namespace
 
-ImportedInput importModelFile(SceneModel& model, const std::string& path,
-                              const ConversionSettings& settings) {
-    warnOfSideFiles(model.sink, path, settings);
-    ImportedModel imported = readModel(model, path, settings);
+ImportedInput importModelRecord(SceneModel& model, ImportedModel imported, const std::string& path,
+                                const std::string& kzoPath, const ConversionSettings& settings) {
     printWarnings(model, imported.warnings, path);
     reportFit(model, imported.fit, path);
-    fillSceneModel(model, imported, path);
+    const bool hierarchy = keepsHierarchy(settings);
+    EmbeddedTextures textures = embeddedTextures(imported, path, kzoPath, model.sink);
+    fillSceneModel(model, imported, textures.names, path);
     ImportedInput input;
+    input.scene = describeImportedScene(imported, path, hierarchy, model.sink);
+    placeImportedScene(*input.scene, model, hierarchy);
+    reportEmptySideFiles(model, imported, settings, path);
     input.filesRead = std::move(imported.filesRead);
+    input.imageFiles = std::move(textures.files);
     return input;
+}
+
+ImportedInput importModelFile(SceneModel& model, const std::string& path,
+                              const std::string& kzoPath, const ConversionSettings& settings) {
+    return importModelRecord(model, readModel(model, path, settings), path, kzoPath, settings);
 }
 
 } // namespace kzo

@@ -38,6 +38,10 @@ struct ConversionSettings {
     std::vector<std::string> searchPaths;
     std::uint32_t readerMemoryMiB = 0;
     std::uint32_t readerTimeoutSeconds = 0;
+    // Frames a second at which the keys of a model file that states no frame
+    // rate are placed (the command line's --fps, 1 to 1000); 0 for the
+    // default of 30. LightWave scenes and files that state a rate keep theirs.
+    std::int32_t framesPerSecond = 0;
 };
 
 // True when the KZO file carries the object hierarchy instead of baked vertices.

@@ -27,7 +27,7 @@ ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::
     std::vector<OutputFile> outputs;
     try {
         resetSceneModel(model);
-        const ImportedInput imported = importInput(kind, model, input, settings);
+        const ImportedInput imported = importInput(kind, model, input, output, settings);
         requireGeometry(model, input);
         prepareModel(model, settings, input, output);
         processGeometry(model, settings);
@@ -74,6 +74,7 @@ std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInp
                                       const std::string& kzoPath) {
     std::vector<OutputFile> outputs;
     outputs.push_back({kzoPath, encodeKzo(model, settings, kzoPath)});
+    outputs.insert(outputs.end(), imported.imageFiles.begin(), imported.imageFiles.end());
     if (imported.scene) {
         for (OutputFile& file : encodeSideFiles(*imported.scene, settings, kzoPath, model.sink)) {
             outputs.push_back(std::move(file));

@@ -3,7 +3,7 @@
 //   detect the input's kind -> import it into the scene model
 //   -> prepare (default material, face sort, material flags)
 //   -> geometry (bake, normals, colours, scale, in that order)
-//   -> encode every output in memory (.kzo, .mot, .cam, .kzl, .d)
+//   -> encode every output in memory (.kzo, embedded images, .mot, .cam, .kzl, .d)
 //   -> write them all together, each target wholly old or wholly new.
 //
 // Importers only fill the model, encoders only turn it into bytes, and
@@ -52,8 +52,9 @@ void prepareModel(SceneModel& model, const ConversionSettings& settings, const s
 // computes the normals and the colours, and applies the scale factor.
 void processGeometry(SceneModel& model, const ConversionSettings& settings);
 
-// Every output of the input, in the order they are written: the KZO file, for
-// a scene its side files, then the dependency file when the settings ask for it.
+// Every output of the input, in the order they are written: the KZO file, the
+// image files the input holds inside itself, for a scene its side files, then
+// the dependency file when the settings ask for it.
 std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInput& imported,
                                       const ConversionSettings& settings, const std::string& input,
                                       const std::string& kzoPath);

@@ -1,17 +1,35 @@
 // Any bytes read as a whole .kzo, a .mot, a .cam or a .kzl either parse or end
 // in FatalError; a .kzo that parses is then posed by the same bytes read as a
 // .mot and drawn shaded and as edges, whatever its numbers: nothing reads or
-// writes outside its buffers, and nothing hangs.
+// writes outside its buffers, and nothing hangs. Every image record it has
+// is given a texture of 3 x 2 texels, so that textured materials are drawn
+// with whatever texture coordinates the bytes hold.
 #include "viewer/scene_motion.h"
 #include "viewer/shaded_view.h"
+#include "viewer/texture.h"
 #include "viewer/viewer_error.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 
 namespace {
 
-void draw(const kzoview::ShadedModel& model, const kzoview::MotionFile& motion) {
+std::shared_ptr<const kzoview::Texture> smallTexture() {
+    kzoview::TextureImage image;
+    image.width = 3;
+    image.height = 2;
+    image.texels.reset(static_cast<std::uint32_t*>(std::malloc(6 * sizeof(std::uint32_t))));
+    for (std::uint32_t i = 0; i < 6; ++i) {
+        image.texels[i] = 0x80FFFFFFu - i * 0x00102030u;
+    }
+    image.opaque = false;
+    return std::make_shared<const kzoview::Texture>(kzoview::makeTexture(std::move(image)));
+}
+
+void draw(kzoview::ShadedModel model, const kzoview::MotionFile& motion) {
+    static const std::shared_ptr<const kzoview::Texture> texture = smallTexture();
+    model.textures.assign(model.imageNames.size(), texture);
     kzoview::ShadedFrame frame;
     kzoview::animatedPose(model, motion, 3, frame);
     kzoview::MeshPlacement place;

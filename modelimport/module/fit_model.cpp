@@ -13,13 +13,24 @@ namespace {
 
 // The model with its corners split wherever the texture coordinates or the
 // material differ, as the simplifier wants it: it keeps the edges between
-// split vertices that share a position as seams.
+// split vertices that share a position as seams. The objects of a hierarchy
+// share no vertex, so no edge joins two of them and no collapse moves a
+// vertex of one onto another's.
 struct SplitMesh {
     std::vector<float> positions;       // x, y, z per split vertex
     std::vector<std::uint32_t> vertex;  // the model's vertex of each split vertex
     std::vector<float> uv;              // u, v per split vertex
     std::vector<std::int32_t> material; // per split vertex
     std::vector<std::uint32_t> indices; // per corner
+    // The corners of each object of a hierarchy (the whole model otherwise),
+    // one after the other, and their split vertices, numbered from the
+    // group's first in local.
+    struct Group {
+        std::size_t firstCorner = 0, corners = 0;
+        std::uint32_t firstVertex = 0, vertices = 0;
+    };
+    std::vector<Group> groups;
+    std::vector<std::uint32_t> local; // per corner
 };
 
 struct CornerKey {
@@ -39,30 +50,88 @@ struct CornerKeyHash {
     }
 };
 
+// The triangles in the model's order, but grouped by object in a hierarchy.
+std::vector<std::size_t> triangleOrder(const ImportedModel& model) {
+    std::vector<std::size_t> order(model.faceCount());
+    for (std::size_t f = 0; f < order.size(); ++f) {
+        order[f] = f;
+    }
+    if (!model.vertexObjects.empty()) {
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return model.vertexObjects[model.triangles[3 * a]] <
+                   model.vertexObjects[model.triangles[3 * b]];
+        });
+    }
+    return order;
+}
+
 SplitMesh splitCorners(const ImportedModel& model) {
     SplitMesh split;
     std::unordered_map<CornerKey, std::uint32_t, CornerKeyHash> known;
     known.reserve(model.triangles.size());
     split.indices.reserve(model.triangles.size());
-    for (std::size_t c = 0; c < model.triangles.size(); ++c) {
-        const std::uint32_t vertex = model.triangles[c];
-        const float u = model.cornerUvs[2 * c] + 0.0f; // -0.0 and 0.0 are one coordinate
-        const float v = model.cornerUvs[2 * c + 1] + 0.0f;
-        const std::int32_t material = model.faceMaterials[c / 3];
-        const CornerKey key{vertex, std::bit_cast<std::uint32_t>(u),
-                            std::bit_cast<std::uint32_t>(v), material};
-        const auto [it, added] =
-            known.emplace(key, static_cast<std::uint32_t>(split.vertex.size()));
-        if (added) {
-            split.positions.insert(split.positions.end(), &model.positions[3 * vertex],
-                                   &model.positions[3 * vertex] + 3);
-            split.vertex.push_back(vertex);
-            split.uv.insert(split.uv.end(), {u, v});
-            split.material.push_back(material);
+    std::uint32_t object = UINT32_MAX;
+    for (std::size_t f : triangleOrder(model)) {
+        const std::uint32_t first = model.triangles[3 * f];
+        const std::uint32_t now = model.vertexObjects.empty() ? 0 : model.vertexObjects[first];
+        if (split.groups.empty() || now != object) {
+            object = now;
+            split.groups.push_back(
+                {split.indices.size(), 0, static_cast<std::uint32_t>(split.vertex.size()), 0});
         }
-        split.indices.push_back(it->second);
+        for (std::size_t c = 3 * f; c < 3 * f + 3; ++c) {
+            const std::uint32_t vertex = model.triangles[c];
+            const float u = model.cornerUvs[2 * c] + 0.0f; // -0.0 and 0.0 are one coordinate
+            const float v = model.cornerUvs[2 * c + 1] + 0.0f;
+            const std::int32_t material = model.faceMaterials[f];
+            const CornerKey key{vertex, std::bit_cast<std::uint32_t>(u),
+                                std::bit_cast<std::uint32_t>(v), material};
+            const auto [it, added] =
+                known.emplace(key, static_cast<std::uint32_t>(split.vertex.size()));
+            if (added) {
+                split.positions.insert(split.positions.end(), &model.positions[3 * vertex],
+                                       &model.positions[3 * vertex] + 3);
+                split.vertex.push_back(vertex);
+                split.uv.insert(split.uv.end(), {u, v});
+                split.material.push_back(material);
+            }
+            split.indices.push_back(it->second);
+            split.local.push_back(it->second - split.groups.back().firstVertex);
+        }
+        SplitMesh::Group& group = split.groups.back();
+        group.corners += 3;
+        group.vertices = static_cast<std::uint32_t>(split.vertex.size()) - group.firstVertex;
     }
     return split;
+}
+
+// Simplifies each group on its own, so that the simplifier never takes two
+// objects' vertices at one position for a seam; each aims at its share of the
+// faces. The result holds the groups' triangles one after the other; returns
+// its index count.
+std::size_t simplifyGroups(const SplitMesh& split, std::size_t targetFaces,
+                           std::vector<std::uint32_t>& result) {
+    const std::size_t allFaces = split.indices.size() / 3;
+    std::size_t written = 0;
+    for (const SplitMesh::Group& g : split.groups) {
+        const std::size_t faces = g.corners / 3;
+        const std::size_t target =
+            split.groups.size() == 1
+                ? targetFaces
+                : std::max<std::size_t>(1,
+                                        static_cast<std::size_t>(double(targetFaces) *
+                                                                 double(faces) / double(allFaces)));
+        std::uint32_t* out = result.data() + written;
+        const std::size_t count = meshopt_simplify(
+            out, split.local.data() + g.firstCorner, g.corners,
+            split.positions.data() + 3 * std::size_t(g.firstVertex), g.vertices, 3 * sizeof(float),
+            target * 3, FLT_MAX, meshopt_SimplifyLockBorder, nullptr);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] += g.firstVertex;
+        }
+        written += count;
+    }
+    return written;
 }
 
 // A simplified triangle whose corners fall on fewer than three of the model's
@@ -109,10 +178,15 @@ void rebuildModel(ImportedModel& model, const SplitMesh& split,
         }
     }
     std::vector<float> positions;
+    std::vector<std::uint32_t> vertexObjects;
+    const bool hierarchy = !model.vertexObjects.empty();
     for (std::size_t v = 0; v < vertexCount; ++v) {
         if (renumbered[v] == 0) {
             renumbered[v] = static_cast<std::uint32_t>(positions.size() / 3);
             positions.insert(positions.end(), &model.positions[3 * v], &model.positions[3 * v] + 3);
+            if (hierarchy) {
+                vertexObjects.push_back(model.vertexObjects[v]);
+            }
         }
     }
     std::vector<std::uint32_t> triangles;
@@ -132,6 +206,7 @@ void rebuildModel(ImportedModel& model, const SplitMesh& split,
         faceMaterials.push_back(split.material[result[i]]);
     }
     model.positions = std::move(positions);
+    model.vertexObjects = std::move(vertexObjects);
     model.triangles = std::move(triangles);
     model.cornerUvs = std::move(cornerUvs);
     model.faceMaterials = std::move(faceMaterials);
@@ -156,10 +231,7 @@ FitReport fitModelToLimits(ImportedModel& model, const FitLimits& limits) {
     // Each round aims lower by the share the last one missed; the simplifier
     // stopping short of its aim means no collapse is left, so the loop ends.
     for (;;) {
-        const std::size_t indexCount =
-            meshopt_simplify(result.data(), split.indices.data(), split.indices.size(),
-                             split.positions.data(), split.vertex.size(), 3 * sizeof(float),
-                             targetFaces * 3, FLT_MAX, meshopt_SimplifyLockBorder, nullptr);
+        const std::size_t indexCount = simplifyGroups(split, targetFaces, result);
         const Counts counts = countResult(split, result, indexCount, model.vertexCount());
         if (fits(counts, limits)) {
             rebuildModel(model, split, result, indexCount);

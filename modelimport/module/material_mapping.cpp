@@ -1,5 +1,6 @@
 #include "modelimport/module/material_mapping.h"
 
+#include "modelimport/module/embedded_images.h"
 #include "modelimport/module/library_text.h"
 
 #include <assimp/material.h>
@@ -22,28 +23,6 @@ std::uint8_t unitToByte(double value) {
     return static_cast<std::uint8_t>(value * 255.0);
 }
 
-std::string shortFileName(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isEmbedded(const aiScene& scene, const std::string& name) {
-    if (!name.empty() && name[0] == '*') {
-        return true;
-    }
-    if (scene.mTextures == nullptr) {
-        return false;
-    }
-    const std::string shortName = shortFileName(name);
-    for (unsigned i = 0; i < scene.mNumTextures; ++i) {
-        const aiTexture* texture = scene.mTextures[i];
-        if (texture != nullptr && shortFileName(libraryText(texture->mFilename)) == shortName) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string diffuseTextureName(const aiMaterial& material) {
     aiString path;
     for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}) {
@@ -64,7 +43,7 @@ bool isLibraryDefaultMaterial(const aiMaterial& material) {
 }
 
 ImportedMaterial mapMaterial(const aiScene& scene, const aiMaterial& material,
-                             std::vector<std::string>& warnings) {
+                             MaterialImages& images) {
     ImportedMaterial out;
     aiColor4D diffuse;
     if (aiGetMaterialColor(&material, AI_MATKEY_COLOR_DIFFUSE, &diffuse) == AI_SUCCESS) {
@@ -76,12 +55,29 @@ ImportedMaterial mapMaterial(const aiScene& scene, const aiMaterial& material,
     if (aiGetMaterialFloat(&material, AI_MATKEY_OPACITY, &opacity) == AI_SUCCESS) {
         out.transparency = unitToByte(1.0 - static_cast<double>(opacity));
     }
-    std::string image = diffuseTextureName(material);
-    if (!image.empty() && isEmbedded(scene, image)) {
-        warnings.push_back("texture '" + image + "' is embedded in the model file: no image");
-        image.clear();
+    const std::string texture = diffuseTextureName(material);
+    if (texture.empty()) {
+        return out;
     }
-    out.imageName = std::move(image);
+    const std::int64_t embedded = embeddedTextureIndex(scene, texture);
+    if (embedded == -2) {
+        images.warnings.push_back("texture '" + texture +
+                                  "' names no texture of the model file: no image");
+        return out;
+    }
+    if (embedded < 0) {
+        out.imageName = imageFileName(texture, images.uriNames);
+        return out;
+    }
+    if (images.imageOfTexture.size() < scene.mNumTextures) {
+        images.imageOfTexture.resize(scene.mNumTextures, -1);
+    }
+    std::int32_t& slot = images.imageOfTexture[static_cast<std::size_t>(embedded)];
+    if (slot < 0) {
+        slot = static_cast<std::int32_t>(images.images.size());
+        images.images.push_back(embeddedImageOf(*scene.mTextures[embedded]));
+    }
+    out.embeddedImage = slot;
     return out;
 }
 

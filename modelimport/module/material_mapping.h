@@ -1,9 +1,10 @@
 // The import library's materials as the engine's: diffuse colour, opacity as
-// transparency, the first diffuse texture's file name as the image.
+// transparency, the first diffuse texture as the image.
 #pragma once
 
 #include "modelimport/imported_model.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,18 @@ namespace kzo {
 // meshes get the engine's default material instead.
 bool isLibraryDefaultMaterial(const aiMaterial& material);
 
-// A texture embedded in the model file (named "*N", or by the name of one of
-// the scene's embedded textures) gives no image and a warning line.
+// What the materials of one model share: the embedded images taken so far.
+struct MaterialImages {
+    bool uriNames = false; // texture names are URIs (glTF): escapes decoded
+    std::vector<EmbeddedImage>& images;
+    std::vector<std::int32_t> imageOfTexture; // per embedded texture, -1 until taken
+    std::vector<std::string>& warnings;
+};
+
+// A texture the model file holds ("*N", or the name of one of the scene's
+// textures) is taken into images once and named by index; any other texture
+// by its file name without folders.
 ImportedMaterial mapMaterial(const aiScene& scene, const aiMaterial& material,
-                             std::vector<std::string>& warnings);
+                             MaterialImages& images);
 
 } // namespace kzo

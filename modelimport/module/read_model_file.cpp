@@ -1,9 +1,11 @@
 #include "modelimport/module/read_model_file.h"
 
+#include "modelimport/module/gltf_channels.h"
 #include "modelimport/module/library_text.h"
 #include "modelimport/module/scene_mapping.h"
 
 #include <assimp/DefaultIOSystem.h>
+#include <assimp/IOStream.hpp>
 #include <assimp/Importer.hpp>
 #include <assimp/commonMetaData.h>
 #include <assimp/config.h>
@@ -15,6 +17,8 @@
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <memory>
+#include <optional>
 
 namespace kzo {
 namespace {
@@ -186,14 +190,82 @@ std::string sourceFormat(const aiScene& scene) {
     return libraryText(format);
 }
 
-SceneFacts factsOf(const aiScene& scene, const std::string& path) {
+// The frame rate an FBX file states: its time mode, as the library turns it
+// into its animations' ticks per second; 0 for none.
+double fbxFrameRate(const aiScene& scene) {
+    std::int32_t mode = 0;
+    float custom = 0;
+    if (scene.mMetaData == nullptr || !scene.mMetaData->Get("FrameRate", mode)) {
+        return 0;
+    }
+    static constexpr double kRates[] = {0,  120,        100,        60,    50,    48,   30,
+                                        30, 29.9700262, 29.9700262, 25,    24,    1000, 23.976,
+                                        0,  96,         72,         59.94, 119.88};
+    if (mode == 14) {
+        return scene.mMetaData->Get("CustomFrameRate", custom) && custom > 0 ? custom : 0;
+    }
+    return mode >= 0 && mode < std::int32_t(std::size(kRates)) ? kRates[mode] : 0;
+}
+
+std::optional<std::vector<std::uint8_t>> readThrough(Assimp::IOSystem& io,
+                                                     const std::string& path) {
+    Assimp::IOStream* stream = io.Open(path.c_str(), "rb");
+    if (stream == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes(stream->FileSize());
+    const std::size_t read = bytes.empty() ? 0 : stream->Read(bytes.data(), 1, bytes.size());
+    io.Close(stream);
+    if (read != bytes.size()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// The channels of a glTF file's first animation that the library reads as
+// linear though they step or follow splines. Its files are opened as the
+// library opens them.
+void readGltfAnimation(Assimp::IOSystem& io, const std::string& path, SceneFacts& facts,
+                       std::vector<std::string>& warnings) {
+    const auto file = readThrough(io, path);
+    if (!file) {
+        return;
+    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    GltfChannels read =
+        readGltfChannels(*file, extensionOf(path) == "glb", [&](const std::string& uri) {
+            return readThrough(io, (folder / uri).string());
+        });
+    facts.channels = std::move(read.channels);
+    warnings.insert(warnings.end(), read.warnings.begin(), read.warnings.end());
+    if (read.animatesProperties) {
+        warnings.push_back("the animation of material and camera properties is left out");
+    }
+}
+
+SceneFacts factsOf(const aiScene& scene, const std::string& path, Assimp::IOSystem& io,
+                   std::vector<std::string>& warnings) {
     SceneFacts facts;
+    const std::string format = sourceFormat(scene);
     if (extensionOf(path) == "fbx") {
         facts.axes = declaredAxes(scene);
+        facts.framesPerSecond = fbxFrameRate(scene);
+        aiVector3D ambient;
+        if (scene.mMetaData != nullptr && scene.mMetaData->Get("AmbientColor", ambient)) {
+            facts.ambient[0] = ambient.x;
+            facts.ambient[1] = ambient.y;
+            facts.ambient[2] = ambient.z;
+        }
     }
     // The glTF 2 reader appends one material, unnamed, after the file's own.
-    if (sourceFormat(scene) == "glTF2 Importer" && scene.mNumMaterials > 0) {
-        facts.addedMaterial = scene.mNumMaterials - 1;
+    if (format == "glTF2 Importer") {
+        facts.gltf = true;
+        if (scene.mNumMaterials > 0) {
+            facts.addedMaterial = scene.mNumMaterials - 1;
+        }
+        if (scene.mNumAnimations > 0) {
+            readGltfAnimation(io, path, facts, warnings);
+        }
     }
     return facts;
 }
@@ -245,7 +317,14 @@ ImportedModel readModelWithLibrary(const std::string& path, const ModelReadOptio
         throw ModelReadError(reason.empty() ? "cannot be read as a model" : reason);
     }
     try {
-        ImportedModel model = mapScene(*scene, factsOf(*scene, path), MappingLimits{});
+        std::vector<std::string> readWarnings;
+        const SceneFacts facts = factsOf(*scene, path, *importer.GetIOHandler(), readWarnings);
+        // The animation's own reading opens the files a glTF file names again.
+        if (!rule.refused().empty()) {
+            refuse(rule.refused());
+        }
+        ImportedModel model = mapScene(*scene, facts, MappingLimits{}, options);
+        model.warnings.insert(model.warnings.end(), readWarnings.begin(), readWarnings.end());
         model.filesRead = std::move(opened);
         return model;
     } catch (const MappingError& e) {

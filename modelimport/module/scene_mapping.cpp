@@ -3,10 +3,12 @@
 #include "modelimport/module/library_text.h"
 #include "modelimport/module/material_mapping.h"
 #include "modelimport/module/position_welder.h"
+#include "modelimport/module/scene_nodes.h"
 
 #include <assimp/scene.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,12 +32,12 @@ Affine fromAxes(const SceneAxes& axes) {
     return a;
 }
 
-Affine fromLibrary(const aiMatrix4x4& t) {
+Affine affineOf(const aiMatrix4x4& t) {
     return Affine{{{t.a1, t.a2, t.a3, t.a4}, {t.b1, t.b2, t.b3, t.b4}, {t.c1, t.c2, t.c3, t.c4}}};
 }
 
 // parent · local: local applies first.
-Affine compose(const Affine& parent, const Affine& local) {
+Affine composeAffine(const Affine& parent, const Affine& local) {
     Affine r{};
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 4; ++j) {
@@ -73,8 +75,11 @@ std::string plural(std::size_t n, const char* one, const char* many) {
 
 class SceneMapper {
 public:
-    SceneMapper(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits)
-        : scene_(scene), facts_(facts), limits_(limits), welder_(model_.positions) {}
+    SceneMapper(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits,
+                const ModelReadOptions& options)
+        : scene_(scene), facts_(facts), limits_(limits),
+          options_(options), images_{facts.gltf, model_.embeddedImages, {}, model_.warnings},
+          welder_(std::make_unique<PositionWelder>(model_.positions)) {}
 
     ImportedModel run() {
         checkTables();
@@ -85,6 +90,8 @@ public:
         }
         walkNodes(fromAxes(facts_.axes));
         addDroppedWarning();
+        addMeshWarnings();
+        placeScene(scene_, facts_, limits_, options_, walk_, model_);
         return std::move(model_);
     }
 
@@ -95,6 +102,13 @@ private:
         const aiNode* node;
         Affine parent;
         std::size_t depth;
+        std::int32_t up;     // the parent's visit
+        std::int32_t object; // the nearest object above
+    };
+
+    // Meshes whose parts the engine has no place for, counted once each.
+    struct LeftOutParts {
+        std::size_t skinned = 0, morphed = 0, secondUvs = 0, colours = 0;
     };
 
     void checkTables() const {
@@ -108,7 +122,7 @@ private:
 
     // Depth first, children in order, so the faces come in the file's order.
     void walkNodes(const Affine& axes) {
-        std::vector<PendingNode> stack{{scene_.mRootNode, axes, 0}};
+        std::vector<PendingNode> stack{{scene_.mRootNode, axes, 0, -1, -1}};
         std::size_t visits = 0;
         while (!stack.empty()) {
             const PendingNode pending = stack.back();
@@ -122,9 +136,15 @@ private:
                 throw MappingError("the model's nodes nest deeper than " +
                                    std::to_string(limits_.maxNodeDepth) + " levels");
             }
-            const Affine global = compose(pending.parent, fromLibrary(node.mTransformation));
+            const Affine global = composeAffine(pending.parent, affineOf(node.mTransformation));
             if (node.mNumMeshes > 0 && node.mMeshes == nullptr) {
                 throw MappingError(nodeLabel(node) + " counts meshes but names none");
+            }
+            const auto visit = static_cast<std::int32_t>(walk_.visits.size());
+            walk_.visits.push_back({&node, pending.up, -1});
+            std::int32_t object = pending.object;
+            if (node.mNumMeshes > 0) {
+                object = startObject(node, pending.object, visit);
             }
             for (unsigned i = 0; i < node.mNumMeshes; ++i) {
                 const unsigned meshIndex = node.mMeshes[i];
@@ -135,6 +155,10 @@ private:
                 }
                 emitMesh(meshIndex, global);
             }
+            if (options_.hierarchy) {
+                model_.vertexObjects.resize(model_.vertexCount(),
+                                            static_cast<std::uint32_t>(object));
+            }
             if (node.mNumChildren > 0 && node.mChildren == nullptr) {
                 throw MappingError(nodeLabel(node) + " counts children but holds none");
             }
@@ -142,9 +166,21 @@ private:
                 if (node.mChildren[i] == nullptr) {
                     throw MappingError(nodeLabel(node) + " holds an empty child");
                 }
-                stack.push_back({node.mChildren[i], global, pending.depth + 1});
+                stack.push_back({node.mChildren[i], global, pending.depth + 1, visit, object});
             }
         }
+    }
+
+    // In a hierarchy an object welds its positions among themselves only.
+    std::int32_t startObject(const aiNode& node, std::int32_t parent, std::int32_t visit) {
+        const auto object = static_cast<std::int32_t>(model_.objects.size());
+        model_.objects.push_back({libraryText(node.mName), parent, {}});
+        walk_.visits[static_cast<std::size_t>(visit)].object = object;
+        walk_.objectVisits.push_back(visit);
+        if (options_.hierarchy) {
+            welder_ = std::make_unique<PositionWelder>(model_.positions);
+        }
+        return object;
     }
 
     const aiMesh& checkedMesh(unsigned index) {
@@ -178,7 +214,15 @@ private:
             }
         }
         meshChecked_[index] = true;
+        countLeftOutParts(*mesh);
         return *mesh;
+    }
+
+    void countLeftOutParts(const aiMesh& mesh) {
+        leftOut_.skinned += mesh.mNumBones > 0 ? 1 : 0;
+        leftOut_.morphed += mesh.mNumAnimMeshes > 0 ? 1 : 0;
+        leftOut_.secondUvs += mesh.mTextureCoords[1] != nullptr ? 1 : 0;
+        leftOut_.colours += mesh.mColors[0] != nullptr ? 1 : 0;
     }
 
     // The engine's material index of the library's material: -1 for none.
@@ -200,7 +244,7 @@ private:
                 slot = -1;
             } else {
                 slot = static_cast<std::int32_t>(model_.materials.size());
-                model_.materials.push_back(mapMaterial(scene_, *material, model_.warnings));
+                model_.materials.push_back(mapMaterial(scene_, *material, images_));
             }
         }
         return slot;
@@ -214,14 +258,29 @@ private:
         if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
             throw MappingError("a vertex position is not a finite number");
         }
-        return welder_.weld(x, y, z);
+        return welder_->weld(x, y, z);
     }
 
+    void addToBounds(const aiMesh& mesh, const Affine& global) {
+        for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+            const aiVector3D& p = mesh.mVertices[v];
+            const double at[3] = {applyRow(global.m[0], p), applyRow(global.m[1], p),
+                                  -applyRow(global.m[2], p)};
+            walk_.bounds.add(at);
+        }
+    }
+
+    // In a hierarchy the object's own space is its node's, so the positions
+    // are the mesh's; the front faces still follow the node's placement.
     void emitMesh(unsigned meshIndex, const Affine& global) {
         const aiMesh& mesh = checkedMesh(meshIndex);
         const std::int32_t material = materialOf(mesh, meshIndex);
         const aiVector3D* uvs = mesh.mTextureCoords[0];
         const bool flip = mirrors(global);
+        const Affine place = options_.hierarchy ? fromAxes(SceneAxes{}) : global;
+        if (scene_.mNumLights > 0) {
+            addToBounds(mesh, global);
+        }
         for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
             const aiFace& face = mesh.mFaces[f];
             if (face.mNumIndices == 1) {
@@ -242,7 +301,7 @@ private:
             }
             std::uint32_t v[3];
             for (int k = 0; k < 3; ++k) {
-                v[k] = weldCorner(global, mesh.mVertices[corners[k]]);
+                v[k] = weldCorner(place, mesh.mVertices[corners[k]]);
             }
             if (v[0] == v[1] || v[1] == v[2] || v[0] == v[2]) {
                 model_.dropped.degenerateTriangles += 1;
@@ -284,11 +343,33 @@ private:
         model_.warnings.push_back(text);
     }
 
+    void addMeshWarnings() {
+        const LeftOutParts& p = leftOut_;
+        if (p.skinned > 0) {
+            model_.warnings.push_back(
+                plural(p.skinned, "skinned mesh", "skinned meshes") +
+                (p.skinned == 1 ? " converted in its bind pose" : " converted in their bind pose"));
+        }
+        const std::pair<std::size_t, const char*> parts[] = {
+            {p.morphed, "morph targets of "},
+            {p.secondUvs, "a second texture coordinate set of "},
+            {p.colours, "vertex colours of "}};
+        for (const auto& [count, what] : parts) {
+            if (count > 0) {
+                model_.warnings.push_back(what + plural(count, "mesh", "meshes") + " left out");
+            }
+        }
+    }
+
     const aiScene& scene_;
     const SceneFacts& facts_;
     const MappingLimits& limits_;
+    const ModelReadOptions& options_;
     ImportedModel model_;
-    PositionWelder welder_;
+    MaterialImages images_;
+    std::unique_ptr<PositionWelder> welder_;
+    SceneWalk walk_;
+    LeftOutParts leftOut_;
     std::vector<bool> meshChecked_;
     std::vector<std::int32_t> materialSlot_;
     std::size_t emitted_ = 0;
@@ -296,8 +377,9 @@ private:
 
 } // namespace
 
-ImportedModel mapScene(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits) {
-    return SceneMapper(scene, facts, limits).run();
+ImportedModel mapScene(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits,
+                       const ModelReadOptions& options) {
+    return SceneMapper(scene, facts, limits, options).run();
 }
 
 } // namespace kzo

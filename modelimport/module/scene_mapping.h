@@ -8,9 +8,13 @@
 #pragma once
 
 #include "modelimport/imported_model.h"
+#include "modelimport/model_module_api.h"
+#include "modelimport/module/animation_tracks.h"
+#include "modelimport/module/motion_keys.h"
 
 #include <cstddef>
 #include <stdexcept>
+#include <vector>
 
 struct aiScene;
 
@@ -28,6 +32,9 @@ struct MappingLimits {
     std::size_t maxTriangles = 4'000'000; // after instancing, before welding
     std::size_t maxNodeDepth = 256;
     std::size_t maxNodeVisits = 1'000'000;
+    std::int64_t maxFrame = KeyLimits{}.maxFrame;
+    std::size_t maxKeys = KeyLimits{}.maxKeys;
+    std::size_t maxNodeSamples = KeyLimits{}.maxNodeSamples;
 };
 
 // A basis change applied above the root node: row i holds output axis i in
@@ -44,12 +51,31 @@ struct SceneFacts {
     // meshes that name none (-1: none, or only the one it names
     // "DefaultMaterial"). Meshes with it get the engine's default material.
     std::int64_t addedMaterial = -1;
+    // The frame rate the file states; 0 when it states none.
+    double framesPerSecond = 0;
+    // A glTF file: texture names are URIs, a spot light's cone angles are
+    // measured from its axis, and the library repeats a camera node's
+    // translation as the camera's own position, which is therefore not used.
+    bool gltf = false;
+    // The ambient colour of the file's settings, 0..1.
+    float ambient[3] = {};
+    // Channels of the first animation read from the file itself, with the
+    // interpolation the library drops.
+    std::vector<ChannelOverride> channels;
 };
 
-// Bakes every node's transform into every mesh it holds (a mesh held by two
-// nodes is emitted twice), keeps the triangles, counts and drops points, lines
-// and triangles that welding makes degenerate, and maps materials. A node
-// whose transform mirrors keeps its front faces in front. Throws MappingError.
-ImportedModel mapScene(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits);
+// Every node that holds meshes is an object (a mesh held by two nodes is
+// emitted twice). Without options.hierarchy each node's transform is baked
+// into its meshes and all positions are welded together; with it each
+// object's positions stay in its own space and are welded within it. Keeps
+// the triangles, counts and drops points, lines and triangles that welding
+// makes degenerate, and maps materials. A node whose transform mirrors keeps
+// its front faces in front. The objects' keys, the camera and the lights come
+// from the nodes, the first animation and the frame rate (the file's, else
+// options.framesPerSecond, else 30). Throws MappingError; without a hierarchy
+// a scene whose motion or lights cannot be mapped keeps its geometry and says
+// so in a warning.
+ImportedModel mapScene(const aiScene& scene, const SceneFacts& facts, const MappingLimits& limits,
+                       const ModelReadOptions& options = {});
 
 } // namespace kzo

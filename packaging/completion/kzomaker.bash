@@ -17,7 +17,7 @@ _kzomaker() {
             COMPREPLY=($(compgen -W 'classic relative' -- "$cur"))
             return
             ;;
-        -s | --scale | -j | --jobs | --threads | --reader-memory | --reader-timeout)
+        -s | --scale | -j | --jobs | --threads | --fps | --reader-memory | --reader-timeout)
             return
             ;;
         -h | --help | --version)
@@ -28,7 +28,7 @@ _kzomaker() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
-            --light --deps --fit --shadow-test= --search-path= --reader-memory=
+            --light --deps --fit --fps= --shadow-test= --search-path= --reader-memory=
             --reader-timeout= --jobs= --threads= --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return

@@ -9,7 +9,7 @@ _kzoview() {
             _filedir png
             return
             ;;
-        --search-path)
+        --search-path | --textures)
             _filedir -d
             return
             ;;
@@ -20,7 +20,7 @@ _kzoview() {
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --search-path= --reader-memory= --reader-timeout= --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --textures= --no-textures --search-path= --reader-memory= --reader-timeout= --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

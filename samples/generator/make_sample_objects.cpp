@@ -133,7 +133,8 @@ std::vector<std::uint8_t> file3ds(const std::string& objectName, const std::stri
 
 bool save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
         std::fprintf(stderr, "cannot write '%s'\n", path.c_str());
@@ -154,8 +155,8 @@ int main(int argc, char** argv) {
     // so the reader's welding never joins two objects.
     const bool ok =
         save(dir + "/floor.3ds", file3ds("floor", "Floor", {170, 170, 160}, floorGrid(4, 8))) &&
-        save(dir + "/base.3ds",
-             file3ds("base", "Base", {200, 60, 40}, box({-0.75f, 0, -0.75f}, {0.75f, 0.5f, 0.75f}))) &&
+        save(dir + "/base.3ds", file3ds("base", "Base", {200, 60, 40},
+                                        box({-0.75f, 0, -0.75f}, {0.75f, 0.5f, 0.75f}))) &&
         save(dir + "/arm.3ds",
              file3ds("arm", "Arm", {60, 120, 220}, box({-0.2f, 0, -0.2f}, {0.2f, 1.8f, 0.2f})));
     return ok ? 0 : 1;

@@ -241,6 +241,26 @@ TEST(CommandLine, shadowOptionsReachTheSettings) {
     EXPECT_EQ(shadowThreadsPerWorker(0, 1), 1);
 }
 
+// The frame rate of model files that state none: a whole number of frames a
+// second from 1 to 1000, 0 (the default of 30) without the option.
+TEST(CommandLine, framesPerSecondIsAWholeNumberFromOneToAThousand) {
+    EXPECT_EQ(parseCommandLine({"a.gltf"}).options.settings.framesPerSecond, 0);
+    for (const int fps : {1, 24, 1000}) {
+        const ParsedCommandLine parsed =
+            parseCommandLine({"--fps=" + std::to_string(fps), "a.gltf"});
+        EXPECT_FALSE(parsed.error);
+        EXPECT_EQ(parsed.options.settings.framesPerSecond, fps);
+    }
+    for (const char* bad : {"0", "1001", "-5", "24.5", "30fps", ""}) {
+        const ParsedCommandLine parsed = parseCommandLine({"--fps", bad, "a.gltf"});
+        ASSERT_TRUE(parsed.error) << bad;
+        EXPECT_NE(parsed.error->message.find("--fps needs a whole number from 1 to 1000, not '" +
+                                             std::string(bad) + "'"),
+                  std::string::npos)
+            << parsed.error->message;
+    }
+}
+
 TEST(CommandLine, usageErrorsGiveStatusTwoAndConvertNothing) {
     TempDir dir;
     writeBytes(dir / "a.3ds", twoTriangles3ds().data);
@@ -257,6 +277,9 @@ TEST(CommandLine, usageErrorsGiveStatusTwoAndConvertNothing) {
         {"-j", "two", file},
         {"--shadow-test", "exact", file},
         {"--threads", "0", file},
+        {"--fps", "0", file},
+        {"--fps", "1001", file},
+        {"--fps", "24.5", file},
         {file, "-o"},
         {"-s"},
         {"--gui", file}, // with -o: the window sets its options itself

@@ -102,8 +102,8 @@ TEST(ConvertFile, lightWaveObjectConvertsAsAModelOfItsOwn) {
               ConversionOutcome::converted);
     EXPECT_EQ(output, dir / "box.v2.kzo");
     EXPECT_EQ(c.lines[1], "'" + (dir / "box.v2.LWO") +
-                              "' is no LightWave scene: .mot, .cam and .kzl files come only from "
-                              "LightWave scenes");
+                              "' is a LightWave object, not a scene: it has no .mot, .cam or .kzl "
+                              "files (the scene that loads it has)");
     const dump::KzoDump kzo = dump::parseKzo(readBytes(dir / "box.v2.kzo"));
     EXPECT_EQ(kzo.header.vertexCount, 4);
     EXPECT_EQ(kzo.header.faceCount, 2);

@@ -1,10 +1,13 @@
 // The Convert button over real files: the window's lines are exactly the
 // dispatch's messages, file after file, and each run starts a fresh text.
 #include "converter/app/converter_gui.h"
+#include "converter/pipeline/convert_file.h"
 #include "tests/converter/gui_test_support.h"
+#include "tests/converter/scene/same_scene.h"
 #include "tests/converter/temp_dir.h"
 #include "tests/converter/two_triangles.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -112,6 +115,35 @@ TEST_F(GuiConvertRunTest, refusesAFileWhoseOutputAnEarlierOneWrites) {
                                 quoted(dir / "out/ship.kzo") + " too");
     EXPECT_TRUE(lines.contains(quoted(dir / "a/ship.3ds") + " Converting...OK"));
     EXPECT_FALSE(lines.contains(quoted(dir / "b/ship.3ds") + " Converting..."));
+}
+
+// A scene of another format gets its side files from the window as from the
+// command line: the form's check boxes are the options, and the frame rate,
+// which the form does not set, is the default the command line takes without
+// --fps. The files are those of the same conversion outside the window.
+TEST_F(GuiConvertRunTest, convertsASceneOfAnotherFormatAsTheCommandLineDoes) {
+    const std::string text = asGltf(sameScene(), {1.0f, 9.5625f, 4.78125f});
+    writeBytes(dir / "scene.gltf", {text.begin(), text.end()});
+    gui.form1.radioButton[1]->setChecked(true);
+    gui.form1.checkBox1->setChecked(true);
+    gui.form1.checkBox2->setChecked(true);
+    gui.form1.checkBox3->setChecked(true);
+    list({dir / "scene.gltf"});
+    ASSERT_TRUE(test::convertAndWait(gui.form1));
+    const std::vector<std::string> names = {"scene.cam", "scene.kzl", "scene.kzo", "scene.mot"};
+    ASSERT_EQ(listDirectory(dir.path() / "out"), names) << shownLines().join('\n').toStdString();
+
+    SceneModel model;
+    ConversionSettings settings;
+    settings.shadingType = kRealtimeGouraud;
+    settings.animation = settings.cameraFile = settings.lightFile = 1;
+    std::filesystem::create_directories(dir.path() / "cli");
+    std::string output = dir / "cli/scene.gltf";
+    ASSERT_EQ(convertFile(model, dir / "scene.gltf", output, settings),
+              ConversionOutcome::converted);
+    for (const std::string& name : names) {
+        EXPECT_EQ(readBytes(dir / ("out/" + name)), readBytes(dir / ("cli/" + name))) << name;
+    }
 }
 
 // A model whose reader crashes (the stand-in reader of

@@ -198,10 +198,11 @@ TEST(OtherFormats, theLibraryIsAskedOnlyForNamesThatAreNotOurs) {
     c.settings.cameraFile = 1;
     c.lines.clear();
     EXPECT_EQ(c.convert(dir / "a.b.obj", dir.path().string()), ConversionOutcome::converted);
-    EXPECT_EQ(c.lines[1], "'" + (dir / "a.b.obj") +
-                              "' is no LightWave scene: .mot, .cam and .kzl files come only from "
-                              "LightWave scenes");
-    EXPECT_EQ(listDirectory(dir.path()),
-              (std::vector<std::string>{"a.b.kzo", "a.b.obj", "broken.gltf", "noextension",
-                                        "notes.txt", "x.cam", "x.kzl", "x.kzo", "x.mot"}));
+    // Its objects and their keys go into the .mot file; it has no camera and
+    // says so.
+    EXPECT_EQ(c.lines[1], "'" + (dir / "a.b.obj") + "' has no camera: its .cam file holds none");
+    EXPECT_EQ(
+        listDirectory(dir.path()),
+        (std::vector<std::string>{"a.b.cam", "a.b.kzo", "a.b.mot", "a.b.obj", "broken.gltf",
+                                  "noextension", "notes.txt", "x.cam", "x.kzl", "x.kzo", "x.mot"}));
 }

@@ -21,7 +21,7 @@ expected=(
     lib/kzo-tools/kzo-assimp.so
     lib/kzo-tools/kzo-model-reader
     share/cmake/KzoTools/KzoAddModels.cmake
-    share/cmake/KzoTools/KzoLightDepfile.cmake
+    share/cmake/KzoTools/KzoDepfileOutputs.cmake
     share/cmake/KzoTools/KzoToolsConfig.cmake
     share/cmake/KzoTools/KzoToolsConfigVersion.cmake
     share/cmake/KzoTools/KzoToolsTargets-CONFIG.cmake

@@ -19,7 +19,6 @@ namespace {
 
 using kzotest::TestModel;
 
-
 std::string exact(float value) {
     char text[32];
     std::snprintf(text, sizeof text, "%a", static_cast<double>(value));

@@ -118,3 +118,40 @@ TEST(FitModelTest, modelWhoseBordersHoldTooMuchIsRefusedUnchanged) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FitModelTest, objectsOfAHierarchyAreSimplifiedApartFromEachOther) {
+    // The same field twice, as two objects in their own spaces: every vertex
+    // of one lies on a vertex of the other.
+    ImportedModel model = heightField(60);
+    const ImportedModel one = model;
+    const auto offset = static_cast<std::uint32_t>(one.vertexCount());
+    model.vertexObjects.assign(one.vertexCount(), 0);
+    model.positions.insert(model.positions.end(), one.positions.begin(), one.positions.end());
+    model.vertexObjects.resize(2 * one.vertexCount(), 1);
+    for (std::uint32_t v : one.triangles) {
+        model.triangles.push_back(v + offset);
+    }
+    model.cornerUvs.insert(model.cornerUvs.end(), one.cornerUvs.begin(), one.cornerUvs.end());
+    model.faceMaterials.insert(model.faceMaterials.end(), one.faceMaterials.begin(),
+                               one.faceMaterials.end());
+
+    kzo::fitModelToLimits(model, {4000, 4000});
+    EXPECT_LE(model.faceCount(), 4000u);
+    ASSERT_EQ(model.vertexObjects.size(), model.vertexCount());
+    std::size_t faces[2] = {};
+    for (std::size_t f = 0; f < model.faceCount(); ++f) {
+        const std::uint32_t object = model.vertexObjects[model.triangles[3 * f]];
+        for (int k = 1; k < 3; ++k) {
+            EXPECT_EQ(model.vertexObjects[model.triangles[3 * f + k]], object) << "face " << f;
+        }
+        faces[object] += 1;
+    }
+    EXPECT_GT(faces[0], 1000u);
+    EXPECT_GT(faces[1], 1000u);
+    // Vertices keep their objects in order.
+    EXPECT_TRUE(std::is_sorted(model.vertexObjects.begin(), model.vertexObjects.end()));
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 // would, or broken in ways they should not be.
 #pragma once
 
+#include <assimp/anim.h>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
@@ -61,6 +62,24 @@ inline aiMaterial* libraryMaterial(float r, float g, float b, float opacity,
         material->AddProperty(&path, AI_MATKEY_TEXTURE_DIFFUSE(0));
     }
     return material;
+}
+
+// An animation of one node's position, at ticksPerSecond, keys as (tick, x).
+inline aiAnimation* libraryAnimation(const std::string& node,
+                                     const std::vector<std::pair<double, float>>& keys,
+                                     double ticksPerSecond = 1) {
+    auto* channel = new aiNodeAnim;
+    channel->mNodeName = aiString(node);
+    channel->mNumPositionKeys = static_cast<unsigned>(keys.size());
+    channel->mPositionKeys = new aiVectorKey[keys.size()];
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        channel->mPositionKeys[k] = aiVectorKey(keys[k].first, aiVector3D(keys[k].second, 0, 0));
+    }
+    auto* animation = new aiAnimation;
+    animation->mTicksPerSecond = ticksPerSecond;
+    animation->mNumChannels = 1;
+    animation->mChannels = new aiNodeAnim*[1]{channel};
+    return animation;
 }
 
 // The scene owns everything handed to it.

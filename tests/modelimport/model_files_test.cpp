@@ -64,7 +64,8 @@ TEST(ModelFilesTest, objQuadsMaterialsAndLeftOutPrimitives) {
               floatBits({0,      0, 1, 0, 1, 1, /**/ 0, 0, 1, 1, 0, 1,
                          /**/ 0, 0, 1, 1, 0, 0, /**/ 1, 0, 1, 1, 0, 1}));
     EXPECT_EQ(model.faceMaterials, (std::vector<std::int32_t>{0, 0, 1, 1}));
-    kzotest::expectMaterials(model, {{255, 0, 0, 0, "textures/red.png"}, {127, 127, 255, 127, ""}});
+    // The engine loads textures by their file name alone.
+    kzotest::expectMaterials(model, {{255, 0, 0, 0, "red.png"}, {127, 127, 255, 127, ""}});
     EXPECT_EQ(model.dropped.points, 1u);
     EXPECT_EQ(model.dropped.lines, 1u);
     EXPECT_EQ(model.dropped.degenerateTriangles, 1u);
@@ -124,8 +125,15 @@ TEST(ModelFilesTest, gltfNodesInstancesMirrorsAndDefaultMaterial) {
                          /**/ 0, 1, 0, 0, 1, 1, /**/ 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(model.faceMaterials, (std::vector<std::int32_t>{0, 0, 1, -1}));
     kzotest::expectMaterials(model, {{0, 255, 0, 0, "leaf.png"}, {255, 255, 255, 127, ""}});
-    EXPECT_EQ(model.warnings,
-              (std::vector<std::string>{"texture '*0' is embedded in the model file: no image"}));
+    // The mirrored node's texture lies in the buffer: its bytes, as stored.
+    EXPECT_EQ(model.materials[0].embeddedImage, -1);
+    EXPECT_EQ(model.materials[1].embeddedImage, 0);
+    ASSERT_EQ(model.embeddedImages.size(), 1u);
+    EXPECT_EQ(model.embeddedImages[0].extension, "png");
+    const std::vector<std::uint8_t> bin = nodesBin().data;
+    EXPECT_EQ(model.embeddedImages[0].bytes,
+              std::vector<std::uint8_t>(bin.begin() + 60, bin.end()));
+    EXPECT_EQ(model.warnings, std::vector<std::string>{});
 }
 
 TEST(ModelFilesTest, moduleReadsWhatTheLibraryReadsAndWordsFailures) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -23,6 +24,43 @@ std::string refusal(const aiScene& scene, const kzo::MappingLimits& limits = {})
         return e.what();
     }
     return "accepted";
+}
+
+// A triangle on a node whose animation runs from second 0 to second 10.
+std::unique_ptr<aiScene> movingTriangle() {
+    auto scene = libraryScene({libraryMesh(kTriangle, {{0, 1, 2}})}, {libraryMaterial(1, 1, 1, 1)},
+                              libraryNode("mover", {0}));
+    scene->mNumAnimations = 1;
+    scene->mAnimations =
+        new aiAnimation*[1]{kzotest::libraryAnimation("mover", {{0, 0.0f}, {1, 1.0f}, {10, 5.0f}})};
+    return scene;
+}
+
+TEST(SceneMappingTest, animationBeyondTheKeyLimitIsRefusedInAHierarchyAndLeftOutWithout) {
+    kzo::MappingLimits limits;
+    limits.maxKeys = 100; // the curve needs a key on each of its 301 frames
+    kzo::ModelReadOptions hierarchy;
+    hierarchy.hierarchy = true;
+    try {
+        kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, limits, hierarchy);
+        FAIL() << "no error";
+    } catch (const kzo::MappingError& e) {
+        EXPECT_STREQ(e.what(), "the animation needs more than 100 keys");
+    }
+    const kzo::ImportedModel model = kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, limits);
+    EXPECT_EQ(model.faceCount(), 1u);
+    ASSERT_EQ(model.objects.size(), 1u);
+    ASSERT_EQ(model.objects[0].keys.size(), 1u);
+    EXPECT_EQ(model.objects[0].keys[0].frame, 0);
+    EXPECT_EQ(model.warnings, (std::vector<std::string>{"the scene's motion left out: the "
+                                                        "animation needs more than 100 keys"}));
+    // Within the limit: keys at 0, 30 and 300, the line between the last two
+    // holding every frame.
+    const kzo::ImportedModel moving =
+        kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, kzo::MappingLimits{}, hierarchy);
+    ASSERT_EQ(moving.objects.at(0).keys.size(), 3u);
+    EXPECT_EQ(moving.objects[0].keys[2].frame, 300);
+    EXPECT_EQ(moving.lastFrame, 300);
 }
 
 TEST(SceneMappingTest, refusesBrokenScenesWithAReason) {

@@ -112,13 +112,13 @@ cmake_minimum_required(VERSION 3.25)
 project(options NONE)
 find_package(KzoTools REQUIRED)
 kzo_add_models(TARGET models OUTPUT_DIR out SHADING precalc-flat SCALE 2.5 SHADOW_TEST relative
-    ANIMATION CAMERA LIGHT FIT SOURCES "$assets/robot.lws")
+    FPS 24 ANIMATION CAMERA LIGHT FIT SOURCES "$assets/robot.lws")
 CMAKE
 cmake -S "$work/options" -B "$work/options/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null ||
     fail "configuring a project with every option"
 command=$(ninja -C "$work/options/build" -t commands models | grep -F "$kzomaker")
 for option in "--shading precalc-flat" "--scale 2.5" "--shadow-test relative" --animation \
-    --camera --light --fit --deps; do
+    --camera --light --fit --deps "--fps 24"; do
     [[ " $command " == *" $option "* ]] || fail "kzo_add_models passes no '$option': $command"
 done
 
@@ -137,3 +137,35 @@ grep -qx 'kzomaker = kzomaker' "$work/build.ninja" && grep -qx 'dir = assets' "$
 sed -i -e "s|^kzomaker = kzomaker\$|kzomaker = $kzomaker|" -e "s|^dir = assets\$|dir = $work/ninja-out|" \
     "$work/build.ninja"
 check_way "ninja rule" "$work/ninja-out" ninja -C "$assets" -f "$work/build.ninja"
+
+# A model of another format is a scene too: its .mot and .cam are declared
+# outputs, and the texture it holds inside itself is written beside them but
+# left out of the dependency file's targets, which Ninja would refuse.
+mkdir "$work/embedded"
+cat >"$work/embedded/tri.gltf" <<'GLTF'
+{"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],
+ "nodes":[{"name":"tri","mesh":0}],
+ "meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":1},"material":0}]}],
+ "materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}}],
+ "textures":[{"source":0}],
+ "images":[{"uri":"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=="}],
+ "accessors":[{"bufferView":0,"componentType":5126,"type":"VEC3","count":3,"min":[0,0,0],"max":[1,1,0]},
+              {"bufferView":1,"componentType":5126,"type":"VEC2","count":3}],
+ "bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":24}],
+ "buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAAAAAAAAAAAAAAAIA/AAAAAAAAAAAAAIA/"}]}
+GLTF
+cat >"$work/embedded/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.25)
+project(embedded NONE)
+find_package(KzoTools REQUIRED)
+kzo_add_models(TARGET models ALL OUTPUT_DIR out ANIMATION CAMERA LIGHT FPS 24 SOURCES tri.gltf)
+CMAKE
+cmake -S "$work/embedded" -B "$work/embedded/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null ||
+    fail "configuring a project with a glTF model"
+cmake --build "$work/embedded/build" >"$work/log" 2>&1 || { cat "$work/log"; fail "glTF model: build failed"; }
+for f in tri.kzo tri.mot tri.cam tri_tex0.png; do
+    [[ -f $work/embedded/build/out/$f ]] || fail "glTF model: no $f"
+done
+again=$(ninja -C "$work/embedded/build" -n)
+grep -q "no work to do" <<<"$again" || fail "glTF model: a second build converts again: $again"
+echo "kzo_add_models (glTF with an embedded texture, Ninja): ok"

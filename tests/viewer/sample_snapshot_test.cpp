@@ -1,6 +1,7 @@
 // The bundled sample scene converted by the kzomaker program, baked and
-// animated, and drawn as kzoview --snapshot draws it: the pictures must match
-// the stored ones pixel for pixel. When the drawing changes on purpose, make
+// animated, and the textured sample with its images, drawn as kzoview
+// --snapshot draws them: the pictures must match the stored ones pixel for
+// pixel. When the drawing changes on purpose, make
 // them again with the commands in tests/viewer/data/README.
 #include "viewer/loaders.h"
 #include "viewer/view_session.h"
@@ -24,11 +25,12 @@ fs::path scratchDirectory() {
     return dir;
 }
 
-void convert(const fs::path& into, const std::string& options) {
+void convert(const fs::path& into, const std::string& options,
+             const std::string& sample = "robot.lws") {
     fs::create_directories(into);
     const std::string command = std::string("\"") + KZOMAKER_PATH + "\" -q " + options +
-                                " --output-dir \"" + into.string() + "\" \"" + SAMPLES_DIR +
-                                "/robot.lws\"";
+                                " --output-dir \"" + into.string() + "\" \"" + SAMPLES_DIR + "/" +
+                                sample + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -79,5 +81,12 @@ TEST(SampleSnapshot, theBakedAndThePlayedSampleLookAsStored) {
     expectPicture(dir / "baked" / "robot.kzo", {"--shaded"}, "robot_baked.png");
     expectPicture(dir / "played" / "robot.kzo", {"--shaded", "--frame", "30", "--lights"},
                   "robot_frame30.png");
+    fs::remove_all(dir);
+}
+
+TEST(SampleSnapshot, theTexturedSampleLooksAsStoredWithTheImagesBesideIt) {
+    const fs::path dir = scratchDirectory();
+    convert(dir, "--shading 1", "textured.3ds");
+    expectPicture(dir / "textured.kzo", {"--shaded", "--textures", SAMPLES_DIR}, "textured.png");
     fs::remove_all(dir);
 }

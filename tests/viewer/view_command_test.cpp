@@ -91,6 +91,13 @@ TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
     EXPECT_FALSE(plain.shaded);
     EXPECT_FALSE(parseViewCommand({"--shaded", "s.kzo"}).play);
     EXPECT_TRUE(parseViewCommand({"--auto-shaded", "s.kzo"}).autoShaded);
+    EXPECT_TRUE(plain.textures);
+    EXPECT_FALSE(parseViewCommand({"--no-textures", "s.kzo"}).textures);
+    // --textures, unlike the other options, gathers every value, in order.
+    const auto searched =
+        parseViewCommand({"--textures", "maps", "--shaded", "--textures=../shared", "s.kzo"});
+    EXPECT_EQ(searched.file, "s.kzo");
+    EXPECT_EQ(searched.textureDirectories, (std::vector<std::string>{"maps", "../shared"}));
 
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--frame", "-1", "s.kzo"},
@@ -102,7 +109,11 @@ TEST(ViewCommand, viewOptionsGoWithTheWindowAndTheSnapshot) {
                                                {"--lights", "--scale", "0", "s.kzo"},
                                                {"--lights", "--scale", "nan", "s.kzo"},
                                                {"--info", "--shaded", "s.kzo"},
-                                               {"--info", "--auto-shaded", "s.kzo"}}) {
+                                               {"--info", "--auto-shaded", "s.kzo"},
+                                               {"--info", "--textures", "maps", "s.kzo"},
+                                               {"--info", "--no-textures", "s.kzo"},
+                                               {"--no-textures", "--textures", "m", "s.kzo"},
+                                               {"--textures=", "s.kzo"}}) {
         const auto c = parseViewCommand(bad);
         EXPECT_EQ(c.mode, ViewMode::invalid) << bad[0] << " " << bad[1];
         EXPECT_FALSE(c.error.empty());

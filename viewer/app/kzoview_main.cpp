@@ -27,6 +27,11 @@ using kzoview::ViewerDocument;
 
 constexpr int kExitLoadFailed = 1;
 
+// A texture that cannot be shown leaves its material untextured and says so.
+void warnOfTexture(const std::string& line) {
+    std::cerr << "WARNING: " << line << '\n';
+}
+
 // Loads cmd.file into doc; on failure returns the message to show after
 // "ERROR: ", with doc empty and its memory released.
 std::string load(const ViewCommand& cmd, ViewerDocument& doc,
@@ -58,7 +63,9 @@ int runSnapshot(const ViewCommand& cmd) {
         return kExitLoadFailed;
     }
     kzoview::ViewSession session;
-    if (const std::string error = kzoview::openSession(session, doc.mesh, cmd); !error.empty()) {
+    session.warn = warnOfTexture;
+    if (const std::string error = kzoview::openSession(session, doc.mesh, cmd, &doc.surfaces);
+        !error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
         return kExitLoadFailed;
     }
@@ -87,9 +94,10 @@ const kzoview::WindowModuleApi* windowModule() {
 int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
     ViewerDocument doc;
     kzoview::ViewSession session;
+    session.warn = warnOfTexture;
     std::string error = load(cmd, doc);
     if (error.empty()) {
-        error = kzoview::openSession(session, doc.mesh, cmd);
+        error = kzoview::openSession(session, doc.mesh, cmd, &doc.surfaces);
     }
     if (!error.empty()) {
         std::cerr << "ERROR: " << error << '\n';
