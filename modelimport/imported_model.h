@@ -79,8 +79,10 @@ struct ImportedObject {
     // The object's place relative to its parent (for a root: in the engine's
     // scene space), the transforms of the nodes without meshes between them
     // folded in: position (unscaled), heading, pitch, bank, scale, at whole
-    // frames in increasing order. Never empty: an object that does not move
-    // has one key, its rest place, at frame 0.
+    // frames in increasing order. An object that does not move has one key,
+    // its rest place, at frame 0. Empty only without a hierarchy: when the
+    // motion was not asked for (ModelReadOptions::motion), or when not even
+    // the nodes' rest places fit a key (a warning says so).
     std::vector<MotionKey> keys;
 };
 
@@ -88,7 +90,7 @@ struct ImportedObject {
 // an object is.
 struct ImportedCamera {
     std::string name;
-    std::vector<MotionKey> keys; // never empty
+    std::vector<MotionKey> keys; // empty only when the objects' are
 };
 
 struct ImportedModel {

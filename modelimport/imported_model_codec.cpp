@@ -204,9 +204,8 @@ void checkIndices(const ByteReader& in, const ImportedModel& m) {
         }
     }
     for (std::size_t o = 0; o < m.objects.size(); ++o) {
-        if (m.objects[o].parent < -1 || m.objects[o].parent >= static_cast<std::int64_t>(o) ||
-            m.objects[o].keys.empty()) {
-            fail(in, "object " + std::to_string(o) + " has no keys or a parent after it");
+        if (m.objects[o].parent < -1 || m.objects[o].parent >= static_cast<std::int64_t>(o)) {
+            fail(in, "object " + std::to_string(o) + " has a parent that does not come before it");
         }
     }
     if (!m.vertexObjects.empty() && m.vertexObjects.size() != vertices) {
@@ -216,9 +215,6 @@ void checkIndices(const ByteReader& in, const ImportedModel& m) {
         if (object >= m.objects.size()) {
             fail(in, "a vertex names an object that does not exist");
         }
-    }
-    if (m.hasCamera && m.camera.keys.empty()) {
-        fail(in, "the camera has no keys");
     }
     if (!(m.framesPerSecond > 0.0) || !std::isfinite(m.framesPerSecond) || m.lastFrame < 0) {
         fail(in, "the frame rate or the last frame is out of range");

@@ -11,7 +11,7 @@
 
 namespace kzo {
 
-inline constexpr int kModelModuleVersion = 2;
+inline constexpr int kModelModuleVersion = 3;
 inline constexpr const char* kModelModuleFile = "kzo-assimp.so";
 // Name of the exported ModelModuleApi object.
 inline constexpr const char* kModelModuleSymbol = "kzoModelModuleApi";
@@ -22,6 +22,10 @@ struct ModelReadOptions {
     // (the converter's --animation); otherwise every node's rest transform is
     // applied and the objects are only listed.
     bool hierarchy = false;
+    // Key the objects and the camera (the converter's --animation or
+    // --camera). Without it and without a hierarchy no key is computed: the
+    // keys are empty and lastFrame is 0, as nothing plays them.
+    bool motion = false;
     // The frame rate for files that state none (--fps); 0 means 30. A file's
     // own rate always wins.
     std::int32_t framesPerSecond = 0;

@@ -73,6 +73,7 @@ std::vector<std::uint8_t> encodeRequestFrame(const ModelReadRequest& request) {
     writeText(out, request.path);
     const ModelReadOptions& o = request.options;
     out.u8(o.hierarchy ? 1 : 0);
+    out.u8(o.motion ? 1 : 0);
     out.i32le(o.framesPerSecond);
     writeU64(out, o.searchPaths.size());
     for (const std::string& dir : o.searchPaths) {
@@ -92,6 +93,7 @@ ModelReadRequest decodeRequest(std::span<const std::uint8_t> bytes) {
         request.path = readText(in);
         ModelReadOptions& o = request.options;
         o.hierarchy = readFlag(in);
+        o.motion = readFlag(in);
         o.framesPerSecond = in.i32le();
         o.searchPaths.resize(readCount(in, 8, "search paths"));
         for (std::string& dir : o.searchPaths) {

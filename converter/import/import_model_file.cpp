@@ -21,6 +21,7 @@ void printWarnings(const SceneModel& model, const std::vector<std::string>& warn
 ModelReadOptions readOptionsFor(const ConversionSettings& settings) {
     ModelReadOptions options;
     options.hierarchy = keepsHierarchy(settings);
+    options.motion = settings.animation != 0 || settings.cameraFile != 0;
     options.framesPerSecond = settings.framesPerSecond;
     if (settings.fitToCapacity != 0) {
         options.fit = {static_cast<std::size_t>(kMaxVertices), static_cast<std::size_t>(kMaxFaces)};

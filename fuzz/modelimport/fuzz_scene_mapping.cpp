@@ -214,22 +214,34 @@ std::int32_t checkKeys(const std::vector<kzo::MotionKey>& keys) {
     return keys.back().frame;
 }
 
-void checkScene(const kzo::ImportedModel& model, bool hierarchy) {
+void checkScene(const kzo::ImportedModel& model, const kzo::ModelReadOptions& options) {
+    const bool hierarchy = options.hierarchy;
     bool anyKeys = false;
     std::int32_t last = 0;
+    // Without a hierarchy the motion is left out, all of it, when it is not
+    // asked for or when not even the rest places fit a key.
+    const bool keyed = hierarchy || options.motion;
+    const bool placed = keyed && (model.objects.empty() || !model.objects[0].keys.empty());
+    check(placed || !hierarchy);
+    check(placed || !keyed || !model.hasCamera);
     for (std::size_t o = 0; o < model.objects.size(); ++o) {
         const std::int32_t parent = model.objects[o].parent;
         check(parent >= -1 && parent < static_cast<std::int32_t>(o));
+        check(model.objects[o].keys.empty() == !placed);
+        if (!placed) {
+            continue;
+        }
         const std::int32_t frame = checkKeys(model.objects[o].keys);
         last = anyKeys ? std::max(last, frame) : frame;
         anyKeys = true;
     }
-    if (model.hasCamera) {
+    if (model.hasCamera && placed) {
         const std::int32_t frame = checkKeys(model.camera.keys);
         last = anyKeys ? std::max(last, frame) : frame;
     }
     check(model.lastFrame == last);
     check(std::isfinite(model.framesPerSecond) && model.framesPerSecond > 0);
+    check(placed || (model.camera.keys.empty() && model.lastFrame == 0));
     check(model.vertexObjects.size() == (hierarchy ? model.vertexCount() : 0));
     for (std::uint32_t o : model.vertexObjects) {
         check(o < model.objects.size());
@@ -257,11 +269,12 @@ void checkScene(const kzo::ImportedModel& model, bool hierarchy) {
 }
 
 // Every promise of imported_model.h.
-void checkModel(const kzo::ImportedModel& model, bool hierarchy) {
+void checkModel(const kzo::ImportedModel& model, const kzo::ModelReadOptions& options) {
+    const bool hierarchy = options.hierarchy;
     check(model.positions.size() % 3 == 0 && model.triangles.size() % 3 == 0);
     check(model.cornerUvs.size() == 2 * model.triangles.size());
     check(model.faceMaterials.size() == model.faceCount());
-    checkScene(model, hierarchy);
+    checkScene(model, options);
     // Welded: no position twice (within one object in a hierarchy).
     std::set<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>> seen;
     for (std::size_t v = 0; v < model.vertexCount(); ++v) {
@@ -306,6 +319,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     facts.framesPerSecond = in.ConsumeIntegralInRange<int>(0, 3) * 12.5;
     kzo::ModelReadOptions options;
     options.hierarchy = in.ConsumeBool();
+    options.motion = in.ConsumeBool();
     options.framesPerSecond = in.ConsumeIntegralInRange<int>(0, 60);
     const kzo::MappingLimits limits{.maxTriangles = 200,
                                     .maxNodeDepth = 8,
@@ -322,7 +336,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const kzo::MappingError&) {
         return 0;
     }
-    checkModel(model, options.hierarchy);
+    checkModel(model, options);
     const kzo::FitLimits fit{model.vertexCount() / 2, model.faceCount() / 2};
     try {
         const kzo::FitReport report = kzo::fitModelToLimits(model, fit);
@@ -330,6 +344,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(report.facesAfter == model.faceCount());
     } catch (const kzo::FitError&) {
     }
-    checkModel(model, options.hierarchy);
+    checkModel(model, options);
     return 0;
 }

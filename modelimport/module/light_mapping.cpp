@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace kzo {
@@ -15,6 +16,10 @@ constexpr double kOneDegree = std::numbers::pi / 180.0;
 
 bool finite3(const double v[3]) {
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+bool fitsFloat3(const double v[3]) {
+    return fitsFloat(v[0]) && fitsFloat(v[1]) && fitsFloat(v[2]);
 }
 
 // Scene-space point of the library as the engine's.
@@ -137,7 +142,7 @@ MappedLights mapLights(const std::vector<PlacedLight>& placed, const SceneBounds
         const double local[3] = {light.mPosition.x, light.mPosition.y, light.mPosition.z};
         applyPoint(p.place, local, position);
         toEngine(position);
-        if (!finite3(position)) {
+        if (!fitsFloat3(position)) {
             out.unplaced.push_back(libraryText(light.mName));
             continue;
         }
@@ -167,7 +172,11 @@ MappedLights mapLights(const std::vector<PlacedLight>& placed, const SceneBounds
         record.color[0] = lit ? channelByte(c.r, peak) : 0;
         record.color[1] = lit ? channelByte(c.g, peak) : 0;
         record.color[2] = lit ? channelByte(c.b, peak) : 0;
-        record.range = p.range >= 0 && std::isfinite(p.range) ? static_cast<float>(p.range) : -1.0f;
+        // A range beyond the largest float reaches as far as that one.
+        record.range =
+            p.range >= 0 && std::isfinite(p.range)
+                ? static_cast<float>(std::min(p.range, double(std::numeric_limits<float>::max())))
+                : -1.0f;
         if (record.type == kSpotLight) {
             setCone(light, halfAngles, record);
         } else {

@@ -21,7 +21,7 @@ bool close(double interpolated, double exact) {
 
 void checkKey(const KeyValues& key) {
     for (double v : key.v) {
-        if (!std::isfinite(v)) {
+        if (!fitsFloat(v)) {
             throw MappingError("a node's place is not a finite number");
         }
     }

@@ -257,6 +257,7 @@ SceneFacts factsOf(const aiScene& scene, const std::string& path, Assimp::IOSyst
             facts.ambient[2] = ambient.z;
         }
     }
+    facts.maxCameras = format == "ASE Importer";
     // The glTF 2 reader appends one material, unnamed, after the file's own.
     if (format == "glTF2 Importer") {
         facts.gltf = true;

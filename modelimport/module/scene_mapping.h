@@ -57,6 +57,10 @@ struct SceneFacts {
     // measured from its axis, and the library repeats a camera node's
     // translation as the camera's own position, which is therefore not used.
     bool gltf = false;
+    // The file's cameras look along their node's -z with y up, as 3ds Max's
+    // do, while the library hands them with its default frame (looking along
+    // +z): ASE files.
+    bool maxCameras = false;
     // The ambient colour of the file's settings, 0..1.
     float ambient[3] = {};
     // Channels of the first animation read from the file itself, with the

@@ -40,9 +40,16 @@ Transform axesTransform(const SceneAxes& axes) {
 }
 
 // The camera's own axes in its node's space: it looks along -z with y up.
-Transform cameraFrame(const aiCamera& camera, bool ownPosition) {
+Transform cameraFrame(const aiCamera& camera, const SceneFacts& facts) {
     double look[3] = {camera.mLookAt.x, camera.mLookAt.y, camera.mLookAt.z};
     double up[3] = {camera.mUp.x, camera.mUp.y, camera.mUp.z};
+    if (facts.maxCameras) {
+        look[0] = look[1] = up[0] = up[2] = 0;
+        look[2] = -1;
+        up[1] = 1;
+    }
+    // A glTF reader repeats the node's translation as the camera's position.
+    const bool ownPosition = !facts.gltf;
     auto length = [](const double v[3]) {
         return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     };
@@ -112,7 +119,12 @@ public:
             },
             [&] {
                 tracks_ = NodeTracks{};
-                placeMotion();
+                try {
+                    placeMotion();
+                } catch (const MappingError&) {
+                    // Not even the nodes' rest places fit a key.
+                    leaveMotionOut();
+                }
             });
         guarded(
             "lights", [&] { placeLights(); },
@@ -246,6 +258,9 @@ private:
     }
 
     void placeMotion() {
+        // Unkeyed, the cameras are still found, so that the ones left out
+        // are named as before.
+        const bool keyed = options_.motion || options_.hierarchy;
         budget_.used = 0;
         budget_.nodeSamples = 0;
         bool animated = false;
@@ -254,7 +269,7 @@ private:
             lastFrame = animated ? std::max(lastFrame, keys.back().frame) : keys.back().frame;
             animated = true;
         };
-        for (std::size_t o = 0; o < model_.objects.size(); ++o) {
+        for (std::size_t o = 0; o < model_.objects.size() && keyed; ++o) {
             bool root = false;
             auto chain = chainOf(walk_.objectVisits[o], true, root);
             const Transform top = root ? axesTransform(facts_.axes) : Transform{};
@@ -262,12 +277,21 @@ private:
                 motionKeys(curveOf(std::move(chain), top, Transform{}), fps_, budget_);
             note(model_.objects[o].keys);
         }
-        placeCamera(note);
+        placeCamera(note, keyed);
         model_.lastFrame = animated ? lastFrame : 0;
     }
 
+    void leaveMotionOut() {
+        for (ImportedObject& object : model_.objects) {
+            object.keys.clear();
+        }
+        model_.hasCamera = false;
+        model_.camera = ImportedCamera{};
+        model_.lastFrame = 0;
+    }
+
     template <typename Note>
-    void placeCamera(Note note) {
+    void placeCamera(Note note, bool keyed) {
         model_.hasCamera = false;
         model_.camera = ImportedCamera{};
         if (scene_.mNumCameras == 0 || scene_.mCameras == nullptr) {
@@ -289,14 +313,16 @@ private:
             if (it == cameras.end()) {
                 continue;
             }
-            bool root = false;
-            auto chain = chainOf(static_cast<std::int32_t>(v), false, root);
-            const Transform frame = cameraFrame(*it->second, !facts_.gltf);
             model_.camera.name = name;
-            model_.camera.keys =
-                motionKeys(curveOf(chain, axesTransform(facts_.axes), frame), fps_, budget_);
             model_.hasCamera = true;
-            note(model_.camera.keys);
+            if (keyed) {
+                bool root = false;
+                auto chain = chainOf(static_cast<std::int32_t>(v), false, root);
+                const Transform frame = cameraFrame(*it->second, facts_);
+                model_.camera.keys =
+                    motionKeys(curveOf(chain, axesTransform(facts_.axes), frame), fps_, budget_);
+                note(model_.camera.keys);
+            }
             break;
         }
         std::vector<std::string> others;

@@ -112,6 +112,18 @@ void chooseNearest(double angles[3], const KeyValues& previous) {
     }
 }
 
+// Of the two sets of one turn the one of smaller angles, each within
+// -180..180 as the decomposition gives them.
+void chooseLeastTurn(double angles[3]) {
+    const auto within = [](double a) { return a > 180.0 ? a - 360.0 : a; };
+    const double other[3] = {within(angles[0] + 180.0), within(180.0 - angles[1]),
+                             within(angles[2] + 180.0)};
+    const auto turn = [](const double* a) { return a[0] * a[0] + a[1] * a[1] + a[2] * a[2]; };
+    if (turn(other) < turn(angles)) {
+        std::copy(other, other + 3, angles);
+    }
+}
+
 } // namespace
 
 Transform fromLibrary(const aiMatrix4x4& t) {
@@ -223,6 +235,10 @@ KeyValues keyOf(const Transform& engine, const KeyValues* previous) {
     anglesOf(rotationPart(engine, scale), previous, angles);
     if (previous != nullptr) {
         chooseNearest(angles, *previous);
+    } else {
+        // A turn of 107 degrees about x is pitch 107, not heading 180, pitch
+        // 73 and bank 180.
+        chooseLeastTurn(angles);
     }
     for (int k = 0; k < 3; ++k) {
         key.v[3 + k] = angles[k];

@@ -12,6 +12,9 @@
 
 #include <assimp/matrix4x4.h>
 
+#include <cmath>
+#include <limits>
+
 namespace kzo {
 
 struct Transform {
@@ -46,12 +49,18 @@ struct KeyValues {
 // The key of an engine-space transform. Angles come out as the set nearest to
 // previous (a turn by 360 degrees, or the other of the two angle sets that
 // give one rotation), so that keys taken one after the other stay continuous;
-// without previous, pitch lies within -90..90. A transform that mirrors gets a
-// negative scale on the one axis that leaves the least rotation. Shear, which
-// no key holds, is dropped.
+// without previous, of the two sets the one of smaller angles (the sum of
+// their squares). A transform that mirrors gets a negative scale on the one
+// axis that leaves the least rotation. Shear, which no key holds, is dropped.
 KeyValues keyOf(const Transform& engine, const KeyValues* previous);
 Transform transformOf(const KeyValues& key);
 
 MotionKey toMotionKey(const KeyValues& values, std::int32_t frame);
+
+// Finite once stored as a float: a place composed in double from several
+// large transforms can be finite there and still not fit.
+inline bool fitsFloat(double value) {
+    return std::abs(value) <= double(std::numeric_limits<float>::max());
+}
 
 } // namespace kzo

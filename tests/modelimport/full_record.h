@@ -59,7 +59,7 @@ inline kzo::ImportedModel fullRecord(const kzo::ModelReadRequest& request) {
     m.lastFrame = 10;
     // The request's own values come back in the fields they fit.
     m.framesPerSecond = o.framesPerSecond + 0.25;
-    m.fit = {o.fit.maxVertices, o.fit.maxFaces, o.hierarchy ? 11u : 12u, 13};
+    m.fit = {o.fit.maxVertices, o.fit.maxFaces, o.hierarchy ? 11u : 12u, o.motion ? 13u : 14u};
     m.warnings = {"from '" + request.workingDirectory + "'", ""};
     m.filesRead = {request.path};
     for (const std::string& dir : o.searchPaths) {

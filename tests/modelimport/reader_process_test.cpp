@@ -48,6 +48,7 @@ TEST_F(ReaderProcessTest, theRecordCrossesToTheReaderAndBackWholeEveryField) {
     request.workingDirectory = std::filesystem::current_path().string();
     request.path = fault("echo");
     request.options.hierarchy = true;
+    request.options.motion = true;
     request.options.framesPerSecond = 24;
     request.options.searchPaths = {dir.path().string(), "/nowhere"};
     request.options.fit = {300, 200};

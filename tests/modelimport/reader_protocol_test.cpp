@@ -25,6 +25,7 @@ ModelReadRequest fullRequest() {
     request.workingDirectory = "/work/models";
     request.path = "tank \xc3\xa9.gltf";
     request.options.hierarchy = true;
+    request.options.motion = true;
     request.options.framesPerSecond = 25;
     request.options.searchPaths = {"/shared/buffers", "", "/x"};
     request.options.fit = {20000, 19999};
@@ -55,6 +56,7 @@ TEST(ReaderProtocolTest, requestAndReplyCrossWholeEveryField) {
     EXPECT_EQ(back.workingDirectory, request.workingDirectory);
     EXPECT_EQ(back.path, request.path);
     EXPECT_EQ(back.options.hierarchy, true);
+    EXPECT_EQ(back.options.motion, true);
     EXPECT_EQ(back.options.framesPerSecond, 25);
     EXPECT_EQ(back.options.searchPaths, request.options.searchPaths);
     EXPECT_EQ(back.options.fit.maxVertices, 20000u);
@@ -160,15 +162,14 @@ TEST(ReaderProtocolTest, aModelThatPointsOutsideItsTablesIsRefused) {
          [](ImportedModel& m) { m.positions[4] = std::numeric_limits<float>::quiet_NaN(); }},
         {"a material names an embedded image that does not exist",
          [](ImportedModel& m) { m.materials[0].embeddedImage = 1; }},
-        {"object 0 has no keys or a parent after it",
+        {"object 0 has a parent that does not come before it",
          [](ImportedModel& m) { m.objects[0].parent = 0; }},
-        {"object 1 has no keys or a parent after it",
-         [](ImportedModel& m) { m.objects[1].keys.clear(); }},
+        {"object 1 has a parent that does not come before it",
+         [](ImportedModel& m) { m.objects[1].parent = 2; }},
         {"a vertex names an object that does not exist",
          [](ImportedModel& m) { m.vertexObjects[3] = 2; }},
         {"the vertices' objects do not match the vertices",
          [](ImportedModel& m) { m.vertexObjects.pop_back(); }},
-        {"the camera has no keys", [](ImportedModel& m) { m.camera.keys.clear(); }},
         {"the frame rate or the last frame is out of range",
          [](ImportedModel& m) { m.framesPerSecond = 0; }},
     };

@@ -154,13 +154,18 @@ TEST(SceneImportTest, axesTurnPositionsAndEachRotationAxis) {
                                  R"(,"translation":[1,2,3],"rotation":)" +
                                  turn(30, axis[0], axis[1], axis[2]) + "}"));
     }
+    s.roots.push_back(
+        s.node(R"({"mesh":)" + std::to_string(m) + R"(,"rotation":)" + turn(107, 1, 0, 0) + "}"));
     const ImportedModel model = readScene(s.json());
-    ASSERT_EQ(model.objects.size(), 3u);
+    ASSERT_EQ(model.objects.size(), 4u);
     // (x, y, z) is (x, y, -z); a turn about x or y is the same turn negated,
     // about z the same.
     expectKey(model.objects[0].keys.at(0), 0, {1, 2, -3}, {0, -30, 0}, {1, 1, 1}, "about x");
     expectKey(model.objects[1].keys.at(0), 0, {1, 2, -3}, {-30, 0, 0}, {1, 1, 1}, "about y");
     expectKey(model.objects[2].keys.at(0), 0, {1, 2, -3}, {0, 0, 30}, {1, 1, 1}, "about z");
+    // Of the two angle sets of a turn the one nearer to no turn: not heading
+    // 180, pitch 73, bank 180.
+    expectKey(model.objects[3].keys.at(0), 0, {0, 0, 0}, {0, -107, 0}, {1, 1, 1}, "107 about x");
     EXPECT_EQ(model.lastFrame, 0);
     EXPECT_EQ(model.framesPerSecond, 30.0);
 }
@@ -270,9 +275,35 @@ TEST(SceneImportTest, firstCameraKeyedInSceneSpaceLookingAlongPlusZ) {
     auto scene = kzotest::libraryScene({}, {}, kzotest::libraryNode("side", {}));
     scene->mNumCameras = 1;
     scene->mCameras = new aiCamera* [1] { camera };
-    const ImportedModel side = kzo::mapScene(*scene, kzo::SceneFacts{}, kzo::MappingLimits{});
+    kzo::ModelReadOptions keyed;
+    keyed.motion = true;
+    const ImportedModel side =
+        kzo::mapScene(*scene, kzo::SceneFacts{}, kzo::MappingLimits{}, keyed);
     ASSERT_TRUE(side.hasCamera);
     expectKey(side.camera.keys.at(0), 0, {0, 0, -4}, {90, 0, 0}, {1, 1, 1}, "side");
+
+    // An ASE camera looks along its node's -z, whatever the library says:
+    // this one at (-10, 0, 5) in the file's z-up axes looks along +x and 45
+    // degrees down, its node's y (its up) leaning towards +x.
+    const ImportedModel ase = readScene(R"(*3DSMAX_ASCIIEXPORT 200
+*CAMERAOBJECT {
+  *NODE_NAME "eye"
+  *CAMERA_TYPE Free
+  *NODE_TM {
+    *NODE_NAME "eye"
+    *TM_ROW0 0 -1 0
+    *TM_ROW1 0.70710678 0 0.70710678
+    *TM_ROW2 -0.70710678 0 0.70710678
+    *TM_ROW3 -10 0 5
+  }
+  *CAMERA_SETTINGS {
+    *CAMERA_FOV 0.7854
+  }
+}
+)",
+                                        true, 0, "eye.ase");
+    ASSERT_TRUE(ase.hasCamera);
+    expectKey(ase.camera.keys.at(0), 0, {-10, 5, 0}, {90, 45, 0}, {1, 1, 1}, "ase");
 }
 
 TEST(SceneImportTest, lightsOfEachKindWithDirectionColourIntensityAndCone) {

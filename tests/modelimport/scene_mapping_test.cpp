@@ -3,6 +3,7 @@
 #include "modelimport/module/scene_mapping.h"
 #include "tests/modelimport/library_scene.h"
 
+#include <assimp/light.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -31,8 +32,9 @@ std::unique_ptr<aiScene> movingTriangle() {
     auto scene = libraryScene({libraryMesh(kTriangle, {{0, 1, 2}})}, {libraryMaterial(1, 1, 1, 1)},
                               libraryNode("mover", {0}));
     scene->mNumAnimations = 1;
-    scene->mAnimations =
-        new aiAnimation*[1]{kzotest::libraryAnimation("mover", {{0, 0.0f}, {1, 1.0f}, {10, 5.0f}})};
+    scene->mAnimations = new aiAnimation* [1] {
+        kzotest::libraryAnimation("mover", {{0, 0.0f}, {1, 1.0f}, {10, 5.0f}})
+    };
     return scene;
 }
 
@@ -47,13 +49,24 @@ TEST(SceneMappingTest, animationBeyondTheKeyLimitIsRefusedInAHierarchyAndLeftOut
     } catch (const kzo::MappingError& e) {
         EXPECT_STREQ(e.what(), "the animation needs more than 100 keys");
     }
-    const kzo::ImportedModel model = kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, limits);
+    kzo::ModelReadOptions keyed;
+    keyed.motion = true;
+    const kzo::ImportedModel model =
+        kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, limits, keyed);
     EXPECT_EQ(model.faceCount(), 1u);
     ASSERT_EQ(model.objects.size(), 1u);
     ASSERT_EQ(model.objects[0].keys.size(), 1u);
     EXPECT_EQ(model.objects[0].keys[0].frame, 0);
     EXPECT_EQ(model.warnings, (std::vector<std::string>{"the scene's motion left out: the "
                                                         "animation needs more than 100 keys"}));
+    // Not asked for, the keys are not computed at all, so no limit is met;
+    // the geometry is the same.
+    const kzo::ImportedModel still = kzo::mapScene(*movingTriangle(), kzo::SceneFacts{}, limits);
+    ASSERT_EQ(still.objects.size(), 1u);
+    EXPECT_TRUE(still.objects[0].keys.empty());
+    EXPECT_TRUE(still.warnings.empty());
+    EXPECT_EQ(still.positions, model.positions);
+    EXPECT_EQ(still.triangles, model.triangles);
     // Within the limit: keys at 0, 30 and 300, the line between the last two
     // holding every frame.
     const kzo::ImportedModel moving =
@@ -61,6 +74,49 @@ TEST(SceneMappingTest, animationBeyondTheKeyLimitIsRefusedInAHierarchyAndLeftOut
     ASSERT_EQ(moving.objects.at(0).keys.size(), 3u);
     EXPECT_EQ(moving.objects[0].keys[2].frame, 300);
     EXPECT_EQ(moving.lastFrame, 300);
+}
+
+// Each transform fits a float, their product does not: "far", an object and
+// a light, lies at 1e60.
+TEST(SceneMappingTest, placeBeyondAFloatIsRefusedInAHierarchyAndLeftOutWithout) {
+    auto scene = [] {
+        aiMatrix4x4 huge, far;
+        aiMatrix4x4::Scaling(aiVector3D(1e30f), huge);
+        aiMatrix4x4::Translation(aiVector3D(1e30f, 0, 0), far);
+        auto built = libraryScene(
+            {libraryMesh(kTriangle, {{0, 1, 2}}), libraryMesh({}, {})},
+            {libraryMaterial(1, 1, 1, 1)},
+            libraryNode("huge", {}, {libraryNode("near", {0}), libraryNode("far", {1}, {}, far)},
+                        huge));
+        auto* light = new aiLight;
+        light->mName = aiString("far");
+        light->mType = aiLightSource_POINT;
+        light->mColorDiffuse = aiColor3D(1, 1, 1);
+        built->mNumLights = 1;
+        built->mLights = new aiLight* [1] { light };
+        return built;
+    };
+    kzo::ModelReadOptions hierarchy;
+    hierarchy.hierarchy = true;
+    try {
+        kzo::mapScene(*scene(), kzo::SceneFacts{}, kzo::MappingLimits{}, hierarchy);
+        FAIL() << "no error";
+    } catch (const kzo::MappingError& e) {
+        EXPECT_STREQ(e.what(), "a node's place is not a finite number");
+    }
+    kzo::ModelReadOptions keyed;
+    keyed.motion = true;
+    const kzo::ImportedModel model =
+        kzo::mapScene(*scene(), kzo::SceneFacts{}, kzo::MappingLimits{}, keyed);
+    EXPECT_EQ(model.faceCount(), 1u);
+    ASSERT_EQ(model.objects.size(), 2u);
+    EXPECT_TRUE(model.objects[0].keys.empty() && model.objects[1].keys.empty());
+    EXPECT_EQ(model.lastFrame, 0);
+    EXPECT_TRUE(model.lights.empty());
+    EXPECT_EQ(model.warnings,
+              (std::vector<std::string>{
+                  "the scene's motion left out: a node's place is not a finite number",
+                  "light 'far' left out: no node places them at a finite point"}));
 }
 
 TEST(SceneMappingTest, refusesBrokenScenesWithAReason) {
