@@ -1,7 +1,7 @@
 # kzo_add_models(TARGET name OUTPUT_DIR dir
 #                [SHADING type] [SCALE f] [SHADOW_TEST test] [FPS n]
-#                [ANIMATION] [CAMERA] [LIGHT] [FIT] [ALL]
-#                [SEARCH_PATH dir...]
+#                [ANIMATION] [CAMERA] [LIGHT] [EMPTY_LIGHT_FILE] [FIT] [ALL]
+#                [TEXTURE_DIR dir] [SEARCH_PATH dir...]
 #                SOURCES file...)
 #
 # Converts each source with Kzo::kzomaker into OUTPUT_DIR (relative to the
@@ -16,15 +16,19 @@
 # The property KZO_OUTPUTS of the target lists the files it always makes: each
 # .kzo and, for a LightWave scene or a model of another format, the .mot and
 # .cam asked for. A scene's .kzl (LIGHT) is written only when the scene has
-# lights, and the textures a model file holds inside itself (OUT_texN.png)
-# have names only the file knows: neither is declared.
+# lights, unless EMPTY_LIGHT_FILE makes every scene write one (holding no
+# light when it has none), which is then an output like the others; the
+# textures a model file holds inside itself (OUT_texN.png, in TEXTURE_DIR
+# when given, relative to the current binary directory) have names only the
+# file knows and are not declared.
 include_guard(GLOBAL)
 
 set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;FIT;ALL"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS" "SOURCES;SEARCH_PATH")
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;EMPTY_LIGHT_FILE;FIT;ALL"
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS;TEXTURE_DIR"
+                          "SOURCES;SEARCH_PATH")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -56,9 +60,10 @@ function(kzo_add_models)
     if(DEFINED ARG_FPS)
         list(APPEND options --fps ${ARG_FPS})
     endif()
-    foreach(flag ANIMATION CAMERA LIGHT FIT)
+    foreach(flag ANIMATION CAMERA LIGHT EMPTY_LIGHT_FILE FIT)
         if(ARG_${flag})
             string(TOLOWER ${flag} name)
+            string(REPLACE "_" "-" name ${name})
             list(APPEND options --${name})
         endif()
     endforeach()
@@ -66,6 +71,12 @@ function(kzo_add_models)
     cmake_path(ABSOLUTE_PATH ARG_OUTPUT_DIR BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
                NORMALIZE OUTPUT_VARIABLE output_dir)
     string(REGEX REPLACE "(.)/$" "\\1" output_dir "${output_dir}")
+    set(texture_dir ${output_dir})
+    if(DEFINED ARG_TEXTURE_DIR)
+        cmake_path(ABSOLUTE_PATH ARG_TEXTURE_DIR BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
+                   NORMALIZE OUTPUT_VARIABLE texture_dir)
+        list(APPEND options --texture-dir ${texture_dir})
+    endif()
 
     set(all_outputs)
     set(clean_files)
@@ -86,7 +97,9 @@ function(kzo_add_models)
             if(ARG_CAMERA)
                 list(APPEND outputs ${side_files}cam)
             endif()
-            if(ARG_LIGHT)
+            if(ARG_LIGHT AND ARG_EMPTY_LIGHT_FILE)
+                list(APPEND outputs ${side_files}kzl)
+            elseif(ARG_LIGHT)
                 list(APPEND clean_files ${side_files}kzl)
             endif()
         endif()
@@ -99,7 +112,7 @@ function(kzo_add_models)
         cmake_path(GET input FILENAME input_name)
         add_custom_command(
             OUTPUT ${outputs}
-            COMMAND ${CMAKE_COMMAND} -E make_directory ${output_dir}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${output_dir} ${texture_dir}
             COMMAND Kzo::kzomaker ${options} -o ${output_dir} -- ${input}
             ${after_conversion}
             MAIN_DEPENDENCY ${input}

@@ -58,12 +58,14 @@ set(CPACK_COMPONENT_CLI_DESCRIPTION
     "Asset tool chain of the KZO engine: converter, viewer, inspector
 kzomaker converts 3D Studio files, LightWave scenes and objects and the
 models assimp reads into KZO engine objects, with animation, camera and
-light side files, for build pipelines (CMake, make, ninja). kzoview makes
-PNG snapshots and summaries of models without a display; kzodump prints and
-validates the engine's files.
+light side files, for build pipelines (CMake, make, ninja, Bazel). kzoview
+makes PNG snapshots and summaries of models without a display; kzodump prints
+and validates the engine's files.
 .
 This package holds the command lines, their manual pages and shell
-completion, and the CMake package KzoTools.")
+completion, the CMake package KzoTools and the Bazel rules.")
+# The Bazel rules are used only with Bazel.
+set(CPACK_DEBIAN_CLI_PACKAGE_SUGGESTS "bazel-bootstrap")
 
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME ${KZO_DESKTOP_PACKAGE})
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_SECTION graphics)

@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev
           libbenchmark-dev clang libclang-rt-14-dev xvfb desktop-file-utils libcli11-dev
           libassimp-dev libmeshoptimizer-dev nlohmann-json3-dev libpng-dev libstb-dev
-          bash-completion zsh shared-mime-info libglib2.0-bin lintian dpkg-dev fonts-nanum)
+          bash-completion zsh shared-mime-info libglib2.0-bin lintian dpkg-dev fonts-nanum
+          bazel-bootstrap iproute2)
 
 missing=()
 for p in "${packages[@]}"; do

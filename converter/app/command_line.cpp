@@ -2,11 +2,13 @@
 
 #include "converter/app/command_line_options.h"
 #include "converter/app/parallel_run.h"
+#include "converter/import/list_inputs.h"
 #include "format/command_line_convention.h"
 
 #include <exception>
 #include <filesystem>
 #include <ostream>
+#include <unordered_set>
 
 namespace kzo {
 namespace {
@@ -51,6 +53,51 @@ std::string closingLine(const RunCounts& counts, std::size_t listed) {
     return line;
 }
 
+// --list-inputs: each file's inputs on out, every path once over the run;
+// only the error lines of what was read go to err. A file that fails prints
+// none of its paths.
+int listInputFiles(const CommandLineOptions& options, std::ostream& out, std::ostream& err) {
+    const MessageSink errorsOnly = [&err](const std::string& line) {
+        if (isErrorLine(line)) {
+            err << line << '\n';
+        }
+    };
+    std::unordered_set<std::string> printed;
+    bool everyFileListed = true;
+    for (const std::string& file : options.files) {
+        const InputKind kind = inputKindOf(file);
+        if (kind == InputKind::unsupported) {
+            err << "'" << file << "' is not lws or 3ds file\n";
+            everyFileListed = false;
+            continue;
+        }
+        try {
+            const std::vector<std::string> read =
+                listInputs(kind, file, options.settings, errorsOnly);
+            for (const std::string& path : read) {
+                if (path.find_first_of("\n\r") != std::string::npos) {
+                    fatalError(errorsOnly,
+                               "'%s' reads '%s', whose name holds a line break: it cannot be "
+                               "listed one per line",
+                               file.c_str(), path.c_str());
+                }
+            }
+            for (const std::string& path : read) {
+                if (printed.insert(path).second) {
+                    out << path << '\n';
+                }
+            }
+        } catch (const FatalErrorSignal&) {
+            everyFileListed = false;
+        } catch (const std::exception& e) {
+            err << "ERROR: listing stopped at '" << file << "': " << e.what() << '\n';
+            return kExitSomeFileFailed;
+        }
+    }
+    out.flush();
+    return everyFileListed ? kExitConverted : kExitSomeFileFailed;
+}
+
 } // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -80,6 +127,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (options.files.empty()) {
         err << kUsageText;
         return kExitUsage;
+    }
+    if (options.listInputs) {
+        return listInputFiles(options, out, err);
     }
 
     RunCounts counts;

@@ -15,6 +15,7 @@ namespace kzo {
 
 const char* const kUsageText =
     "Usage: kzomaker [options] FILE...\n"
+    "       kzomaker --list-inputs [options] FILE...\n"
     "       kzomaker [--gui FILE...]\n"
     "Converts 3D Studio (.3ds) files, LightWave scenes (.lws, versions 1 to 5, their\n"
     "objects read from .3ds twins or .lwo files), LightWave objects (.lwo: LWO2,\n"
@@ -40,6 +41,9 @@ const char* const kUsageText =
     "      --animation       convert a scene as an animated hierarchy with a .mot file\n"
     "      --camera          write the scene's camera file (.cam)\n"
     "      --light           write the scene's light file (.kzl)\n"
+    "      --empty-light-file\n"
+    "                        with --light, a scene without lights writes its .kzl\n"
+    "                        too, holding no light (for builds that declare it)\n"
     "      --deps            write a Make-style dependency file beside each KZO file\n"
     "                        (OUT.kzo.d: the outputs, the input and every file it read)\n"
     "      --fit             simplify a model read through assimp until it fits the\n"
@@ -48,8 +52,15 @@ const char* const kUsageText =
     "      --fps N           frames a second, 1 to 1000, at which the keys of a model\n"
     "                        file that states no frame rate are placed (default 30);\n"
     "                        LightWave scenes and FBX or COLLADA files keep their own\n"
+    "      --texture-dir DIR write the textures a model file holds inside itself into\n"
+    "                        DIR (which must exist) instead of beside OUT, under the\n"
+    "                        same names, which OUT stores as without it\n"
     "      --shadow-test T   classic (default) or relative: how a face decides that it\n"
     "                        casts a shadow; relative works at any unit of length\n"
+    "      --list-inputs     convert nothing: print every file converting each FILE\n"
+    "                        with these options would read (the file, a scene's\n"
+    "                        objects as found, the files a model names), one per\n"
+    "                        line, each once; one that cannot be found is an error\n"
     "      --search-path DIR a model read through assimp may also read the files it\n"
     "                        names (buffers, material libraries) below DIR; may be\n"
     "                        given more than once (default: only below its folder)\n"
@@ -230,6 +241,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         {0, "animation", false, setFlag(o.settings.animation)},
         {0, "camera", false, setFlag(o.settings.cameraFile)},
         {0, "light", false, setFlag(o.settings.lightFile)},
+        {0, "empty-light-file", false, setFlag(o.settings.emptyLightFile)},
         {0, "deps", false, setFlag(o.settings.dependencyFile)},
         {0, "fit", false, setFlag(o.settings.fitToCapacity)},
         {0, "search-path", true,
@@ -262,6 +274,16 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
                         std::to_string(kMaxFramesPerSecond) + ", not '" + value + "'";
              }
              o.settings.framesPerSecond = *fps;
+             return std::string();
+         }},
+        {0, "texture-dir", true,
+         [&o](const std::string& value) {
+             o.settings.textureDirectory = value;
+             return value.empty() ? "--texture-dir needs a directory" : std::string();
+         }},
+        {0, "list-inputs", false,
+         [&o](const std::string&) {
+             o.listInputs = true;
              return std::string();
          }},
         {'q', "quiet", false,

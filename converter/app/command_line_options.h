@@ -19,6 +19,9 @@ struct CommandLineOptions {
     bool quiet = false;
     // --gui: open the window with the files listed instead of converting them.
     bool window = false;
+    // --list-inputs: print the files converting each file would read instead
+    // of converting it.
+    bool listInputs = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> files;

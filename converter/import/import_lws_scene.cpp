@@ -53,6 +53,31 @@ void placeSceneLights(const SceneDescription& scene, SceneModel& model) {
     }
 }
 
+SceneObjectFile findSceneObject(const std::string& sceneDirectory, const SceneObject& object,
+                                bool itemScene, const MessageSink& sink) {
+    // A name with blanks: the cut token is tried first, as the format reads
+    // it, then the whole name, which the error then names.
+    const auto find = [&](auto&& search) {
+        const ObjectName& name = object.name;
+        std::string found = search(sceneDirectory, name.path);
+        return found.empty() && name.wholeLine != name.path ? search(sceneDirectory, name.wholeLine)
+                                                            : found;
+    };
+    // The .3ds twin when there is one, as scenes have always been read; else
+    // the LightWave object itself.
+    if (std::string geometry = find(findObjectGeometry); !geometry.empty()) {
+        return {std::move(geometry), true};
+    }
+    if (std::string lwo = find(findObjectFile); !lwo.empty()) {
+        return {std::move(lwo), false};
+    }
+    if (itemScene) {
+        fatalError(sink, "cannot open '%s' or its .3ds twin '%s'", object.name.wholeLine.c_str(),
+                   objectGeometryName(object.name.wholeLine).c_str());
+    }
+    fatalError(sink, "cannot open '%s'", objectGeometryName(object.name.wholeLine).c_str());
+}
+
 ImportedInput importLwsScene(SceneModel& model, const std::string& path) {
     const std::vector<std::uint8_t> bytes = readInputFile(model.sink, path);
     ImportedInput imported;
@@ -61,37 +86,32 @@ ImportedInput importLwsScene(SceneModel& model, const std::string& path) {
     const std::string sceneDirectory = directoryPart(path);
     const bool itemScene = sceneVersion(text) >= 2;
     const GeometryLoader loadGeometry = [&](const SceneObject& object, std::size_t index) {
-        // A name with blanks: the cut token is tried first, as the format
-        // reads it, then the whole name, which the error then names.
-        const auto find = [&](auto&& search) {
-            const ObjectName& name = object.name;
-            std::string found = search(sceneDirectory, name.path);
-            return found.empty() && name.wholeLine != name.path
-                       ? search(sceneDirectory, name.wholeLine)
-                       : found;
-        };
+        SceneObjectFile found = findSceneObject(sceneDirectory, object, itemScene, model.sink);
         const auto pivotIndex = static_cast<std::uint8_t>(index);
-        // The .3ds twin when there is one, as scenes have always been read;
-        // else the LightWave object itself.
-        if (std::string twin = find(findObjectGeometry); !twin.empty()) {
-            load3dsFile(model, twin, pivotIndex);
-            imported.filesRead.push_back(twin);
-        } else if (std::string lwo = find(findObjectFile); !lwo.empty()) {
-            static_assert(kNoLayer == kAllLayers);
-            loadLwoFile(model, lwo, object.layer, pivotIndex);
-            imported.filesRead.push_back(lwo);
-        } else if (itemScene) {
-            fatalError(model.sink, "cannot open '%s' or its .3ds twin '%s'",
-                       object.name.wholeLine.c_str(),
-                       objectGeometryName(object.name.wholeLine).c_str());
+        if (found.twin) {
+            load3dsFile(model, found.path, pivotIndex);
         } else {
-            fatalError(model.sink, "cannot open '%s'",
-                       objectGeometryName(object.name.wholeLine).c_str());
+            static_assert(kNoLayer == kAllLayers);
+            loadLwoFile(model, found.path, object.layer, pivotIndex);
         }
+        imported.filesRead.push_back(std::move(found.path));
     };
     imported.scene = parseSceneText(text, model.sink, loadGeometry);
     placeSceneInModel(*imported.scene, model);
     return imported;
+}
+
+std::vector<std::string> listLwsSceneInputs(const std::string& path, const MessageSink& sink) {
+    const std::vector<std::uint8_t> bytes = readInputFile(sink, path);
+    std::vector<std::string> files{path};
+    const SceneText text = makeSceneText(path, std::string(bytes.begin(), bytes.end()));
+    const std::string sceneDirectory = directoryPart(path);
+    const bool itemScene = sceneVersion(text) >= 2;
+    const GeometryLoader noteObject = [&](const SceneObject& object, std::size_t) {
+        files.push_back(findSceneObject(sceneDirectory, object, itemScene, sink).path);
+    };
+    parseSceneText(text, sink, noteObject);
+    return files;
 }
 
 } // namespace kzo

@@ -9,6 +9,7 @@
 #include "converter/model/scene_model.h"
 
 #include <string>
+#include <vector>
 
 namespace kzo {
 
@@ -34,5 +35,22 @@ void placeSceneLights(const SceneDescription& scene, SceneModel& model);
 // object whose .3ds file cannot be found or read, and a scene beyond the
 // model's tables are fatal errors.
 ImportedInput importLwsScene(SceneModel& model, const std::string& path);
+
+// The file an object of the scene in sceneDirectory takes its geometry from:
+// its .3ds twin, or else the LightWave object itself. No such file is a fatal
+// error naming the object as the scene names it (itemScene: a scene of
+// version 2 or later, whose error names the twin too).
+struct SceneObjectFile {
+    std::string path;
+    bool twin = false; // a .3ds file
+};
+SceneObjectFile findSceneObject(const std::string& sceneDirectory, const SceneObject& object,
+                                bool itemScene, const MessageSink& sink);
+
+// The files importLwsScene would read for the scene at path, in the order it
+// would read them (the scene, then each geometry object's file), found by
+// parsing the scene without loading any object. The same fatal errors as the
+// import's for a scene that cannot be read or an object that cannot be found.
+std::vector<std::string> listLwsSceneInputs(const std::string& path, const MessageSink& sink);
 
 } // namespace kzo

@@ -3,6 +3,7 @@
 #include "converter/import/embedded_textures.h"
 #include "converter/import/imported_scene.h"
 #include "converter/import/model_scene.h"
+#include "converter/model/paths.h"
 #include "converter/model/scene_model.h"
 #include "modelimport/model_import.h"
 
@@ -11,10 +12,10 @@
 namespace kzo {
 namespace {
 
-void printWarnings(const SceneModel& model, const std::vector<std::string>& warnings,
+void printWarnings(const MessageSink& sink, const std::vector<std::string>& warnings,
                    const std::string& path) {
     for (const std::string& warning : warnings) {
-        printMessage(model.sink, "'%s' %s", path.c_str(), warning.c_str());
+        printMessage(sink, "'%s' %s", path.c_str(), warning.c_str());
     }
 }
 
@@ -30,27 +31,27 @@ ModelReadOptions readOptionsFor(const ConversionSettings& settings) {
     return options;
 }
 
-ImportedModel readModel(SceneModel& model, const std::string& path,
+ImportedModel readModel(const MessageSink& sink, const std::string& path,
                         const ConversionSettings& settings) {
     // The library opens the file itself: a device would be read without end,
     // a FIFO waited on.
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
-        fatalError(model.sink, "cannot open '%s'", path.c_str());
+        fatalError(sink, "cannot open '%s'", path.c_str());
     }
     if (!std::filesystem::is_regular_file(status)) {
-        fatalError(model.sink, "cannot open '%s': not a regular file", path.c_str());
+        fatalError(sink, "cannot open '%s': not a regular file", path.c_str());
     }
     try {
         return readModelFile(path, readOptionsFor(settings),
                              {settings.readerMemoryMiB, settings.readerTimeoutSeconds});
     } catch (const ModelImportError& e) {
         if (e.stage() == ModelErrorStage::fit) {
-            printWarnings(model, e.warnings(), path);
-            fatalError(model.sink, "'%s' %s", path.c_str(), e.what());
+            printWarnings(sink, e.warnings(), path);
+            fatalError(sink, "'%s' %s", path.c_str(), e.what());
         }
-        fatalError(model.sink, "cannot read '%s': %s", path.c_str(), e.what());
+        fatalError(sink, "cannot read '%s': %s", path.c_str(), e.what());
     }
 }
 
@@ -72,7 +73,10 @@ void reportEmptySideFiles(const SceneModel& model, const ImportedModel& imported
         printMessage(model.sink, "'%s' has no camera: its .cam file holds none", path.c_str());
     }
     if (settings.lightFile != 0 && imported.lights.empty()) {
-        printMessage(model.sink, "'%s' has no lights: no .kzl file is written", path.c_str());
+        printMessage(model.sink,
+                     settings.emptyLightFile != 0 ? "'%s' has no lights: its .kzl file holds none"
+                                                  : "'%s' has no lights: no .kzl file is written",
+                     path.c_str());
     }
 }
 
@@ -80,10 +84,14 @@ void reportEmptySideFiles(const SceneModel& model, const ImportedModel& imported
 
 ImportedInput importModelRecord(SceneModel& model, ImportedModel imported, const std::string& path,
                                 const std::string& kzoPath, const ConversionSettings& settings) {
-    printWarnings(model, imported.warnings, path);
+    printWarnings(model.sink, imported.warnings, path);
     reportFit(model, imported.fit, path);
     const bool hierarchy = keepsHierarchy(settings);
-    EmbeddedTextures textures = embeddedTextures(imported, path, kzoPath, model.sink);
+    const std::string besideKzo =
+        settings.textureDirectory.empty()
+            ? kzoPath
+            : exportPrefix(settings.textureDirectory) + fileTitle(kzoPath);
+    EmbeddedTextures textures = embeddedTextures(imported, path, besideKzo, model.sink);
     fillSceneModel(model, imported, textures.names, path);
     ImportedInput input;
     input.scene = describeImportedScene(imported, path, hierarchy, model.sink);
@@ -96,7 +104,16 @@ ImportedInput importModelRecord(SceneModel& model, ImportedModel imported, const
 
 ImportedInput importModelFile(SceneModel& model, const std::string& path,
                               const std::string& kzoPath, const ConversionSettings& settings) {
-    return importModelRecord(model, readModel(model, path, settings), path, kzoPath, settings);
+    return importModelRecord(model, readModel(model.sink, path, settings), path, kzoPath, settings);
+}
+
+std::vector<std::string> listModelFileInputs(const std::string& path,
+                                             const ConversionSettings& settings,
+                                             const MessageSink& sink) {
+    // What the library opens does not depend on the fitting, which is left out.
+    ConversionSettings reading = settings;
+    reading.fitToCapacity = 0;
+    return readModel(sink, path, reading).filesRead;
 }
 
 } // namespace kzo

@@ -11,6 +11,7 @@
 #include "modelimport/imported_model.h"
 
 #include <string>
+#include <vector>
 
 namespace kzo {
 
@@ -31,5 +32,14 @@ ImportedInput importModelFile(SceneModel& model, const std::string& path,
 // hold (no camera, no lights), a line says so.
 ImportedInput importModelRecord(SceneModel& model, ImportedModel imported, const std::string& path,
                                 const std::string& kzoPath, const ConversionSettings& settings);
+
+// The files importModelFile would read for the model at path: the library
+// reads the model (it learns which buffers and material libraries a model
+// names only by reading it), with the same fatal errors for a file it cannot
+// open or read; it is not fitted, nothing goes into a scene model and no
+// warning is printed.
+std::vector<std::string> listModelFileInputs(const std::string& path,
+                                             const ConversionSettings& settings,
+                                             const MessageSink& sink);
 
 } // namespace kzo

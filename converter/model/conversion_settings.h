@@ -21,6 +21,10 @@ struct ConversionSettings {
     float scaleFactor = 1.0f;
     std::int32_t cameraFile = 0;
     std::int32_t lightFile = 0;
+    // With lightFile, a scene without lights writes its .kzl too, holding no
+    // light, so that a build can declare it (the command line's
+    // --empty-light-file; not one of the window's options).
+    std::int32_t emptyLightFile = 0;
     // Not one of the window's options: a Make-style dependency file beside
     // each converted file's outputs (the command line's --deps).
     std::int32_t dependencyFile = 0;
@@ -42,6 +46,12 @@ struct ConversionSettings {
     // rate are placed (the command line's --fps, 1 to 1000); 0 for the
     // default of 30. LightWave scenes and files that state a rate keep theirs.
     std::int32_t framesPerSecond = 0;
+    // Where the textures a model file holds inside itself are written, under
+    // the names they would have beside the KZO file, which stores them as
+    // ever; empty: beside the KZO file (the command line's --texture-dir, for
+    // builds that collect a number of files known only afterwards in one
+    // folder; not one of the window's options).
+    std::string textureDirectory;
 };
 
 // True when the KZO file carries the object hierarchy instead of baked vertices.

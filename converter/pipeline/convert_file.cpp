@@ -97,7 +97,7 @@ std::vector<OutputFile> encodeSideFiles(const SceneDescription& scene,
     if (!paths.camera.empty()) {
         outputs.push_back({paths.camera, encodeCameraFile(scene, settings, paths.camera, sink)});
     }
-    if (!paths.lights.empty() && !scene.lights.empty()) {
+    if (!paths.lights.empty() && (!scene.lights.empty() || settings.emptyLightFile != 0)) {
         outputs.push_back({paths.lights, encodeLightFile(scene.lights, paths.lights, sink)});
     }
     return outputs;

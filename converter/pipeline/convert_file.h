@@ -62,7 +62,7 @@ std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInp
 // The side files of a scene that the settings ask for, named after kzoPath
 // (empty when not asked for): .mot with the animation option, .cam with the
 // camera option, .kzl with the light option (written only when the scene has
-// lights).
+// lights, or with emptyLightFile).
 struct SideFilePaths {
     std::string motion, camera, lights;
 };

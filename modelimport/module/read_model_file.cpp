@@ -66,7 +66,10 @@ public:
     FileRule(const std::string& modelPath, const std::vector<std::string>& searchPaths)
         : modelPath_(modelPath) {
         const std::filesystem::path model(modelPath);
+        // Where it was named and, for a model that is a link (a build's
+        // sandbox makes every file one), where it lies.
         folders_.push_back(resolved(std::filesystem::absolute(model).parent_path()));
+        folders_.push_back(resolved(std::filesystem::absolute(model)).parent_path());
         for (const std::string& dir : searchPaths) {
             folders_.push_back(resolved(std::filesystem::absolute(dir)));
         }

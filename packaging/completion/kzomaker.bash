@@ -5,7 +5,7 @@ _kzomaker() {
     _init_completion -s || return
 
     case $prev in
-        -o | --output-dir | --search-path)
+        -o | --output-dir | --texture-dir | --search-path)
             _filedir -d
             return
             ;;
@@ -28,8 +28,9 @@ _kzomaker() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
-            --light --deps --fit --fps= --shadow-test= --search-path= --reader-memory=
-            --reader-timeout= --jobs= --threads= --quiet --gui --help --version' -- "$cur"))
+            --light --empty-light-file --deps --fit --fps= --texture-dir= --shadow-test=
+            --search-path= --reader-memory= --reader-timeout= --list-inputs --jobs= --threads=
+            --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

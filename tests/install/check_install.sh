@@ -26,6 +26,13 @@ expected=(
     share/cmake/KzoTools/KzoToolsConfigVersion.cmake
     share/cmake/KzoTools/KzoToolsTargets-CONFIG.cmake
     share/cmake/KzoTools/KzoToolsTargets.cmake
+    share/kzo-tools/bazel/BUILD.bazel
+    share/kzo-tools/bazel/WORKSPACE
+    share/kzo-tools/bazel/bin/kzomaker
+    share/kzo-tools/bazel/kzo.bzl
+    share/kzo-tools/bazel/kzo_inputs.sh
+    share/kzo-tools/bazel/kzo_tool.bzl
+    share/kzo-tools/bazel/lib/kzo-tools
     share/applications/kzomaker.desktop
     share/bash-completion/completions/kzodump
     share/bash-completion/completions/kzomaker
@@ -58,6 +65,10 @@ for p in "${programs[@]}"; do
     [[ -x "$prefix/bin/$p" ]] || fail "bin/$p is not executable"
 done
 [[ -x "$prefix/lib/kzo-tools/kzo-model-reader" ]] || fail "the model reader is not executable"
+# The Bazel repository's links reach the installed program and modules.
+[[ $(readlink -f "$prefix/share/kzo-tools/bazel/bin/kzomaker") == "$(readlink -f "$prefix/bin/kzomaker")" &&
+    $(readlink -f "$prefix/share/kzo-tools/bazel/lib/kzo-tools") == "$(readlink -f "$prefix/lib/kzo-tools")" ]] ||
+    fail "share/kzo-tools/bazel does not link the installed kzomaker and its modules"
 echo "install tree: ok (${#expected[@]} files)"
 
 # 1b. The installed converter finds its model import module beside it.

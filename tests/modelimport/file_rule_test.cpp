@@ -106,11 +106,23 @@ TEST(FileRuleTest, aLinkInTheFolderCountsWhereItLeads) {
     EXPECT_EQ(failure(models / "in.gltf"), "read");
 
     // The model itself may be a link to anywhere: what it names is looked for
-    // beside the link.
+    // beside the link, and may lie there or beside the model the link leads to
+    // (a build's sandbox, where every file is a link to its source).
     fs::create_directories(root.path() / "other");
     writeText(root.path() / "other" / "linked.gltf", triangleGltf("real.bin"));
     fs::create_symlink(root.path() / "other" / "linked.gltf", models / "linked.gltf");
     EXPECT_EQ(failure(models / "linked.gltf"), "read");
+    writeTriangleBuffer(root.path() / "other" / "beside.bin");
+    writeText(root.path() / "other" / "sandboxed.gltf", triangleGltf("beside.bin"));
+    const fs::path sandbox = root.path() / "sandbox";
+    fs::create_directories(sandbox);
+    fs::create_symlink(root.path() / "other" / "sandboxed.gltf", sandbox / "sandboxed.gltf");
+    fs::create_symlink(root.path() / "other" / "beside.bin", sandbox / "beside.bin");
+    EXPECT_EQ(failure(sandbox / "sandboxed.gltf"), "read");
+    fs::create_symlink(root.path() / "secret.bin", sandbox / "secret.bin");
+    writeText(root.path() / "other" / "up.gltf", triangleGltf("secret.bin"));
+    fs::create_symlink(root.path() / "other" / "up.gltf", sandbox / "up.gltf");
+    EXPECT_EQ(failure(sandbox / "up.gltf"), refusal("secret.bin"));
 }
 
 } // namespace

@@ -41,11 +41,12 @@ for path in "$@"; do
         zsh -n "$completion_dir/_$program" || fail "_$program is no zsh script"
     fi
     # Every option that changes what kzomaker writes is an argument of
-    # kzo_add_models, under its name in capitals; the others are the build's.
+    # kzo_add_models, under its name in capitals, and is passed by the Bazel
+    # rules (an attribute of kzo_model, or always); the others are the build's.
     if [[ $program == kzomaker ]]; then
         for option in $options; do
             case $option in
-            --output-dir | --deps | --jobs | --threads | --quiet | --gui | --help | --version) continue ;;
+            --output-dir | --deps | --jobs | --threads | --quiet | --gui | --list-inputs | --help | --version) continue ;;
             # The reader's limits change no byte, only whether a run is let
             # go on: the build's own affair.
             --reader-memory | --reader-timeout) continue ;;
@@ -53,6 +54,8 @@ for path in "$@"; do
             keyword=$(tr 'a-z-' 'A-Z_' <<<"${option#--}")
             grep -qw -- "$keyword" "$source/cmake/KzoAddModels.cmake" ||
                 fail "kzo_add_models has no $keyword for kzomaker's $option"
+            grep -qF -- "\"$option\"" "$source/packaging/bazel/kzo.bzl" ||
+                fail "kzo.bzl does not pass kzomaker's $option"
         done
     fi
     echo "$program: $(wc -w <<<"$options") options in --help, man page and completions"

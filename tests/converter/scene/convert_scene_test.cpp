@@ -172,3 +172,38 @@ TEST(ConvertScene, depsOfADirect3dsConversionNameTheFileOnce) {
     EXPECT_EQ(readText(out / "box.kzo.d"),
               out / "box.kzo" + ": \\\n  " + in / "Objects/box.3ds" + "\n");
 }
+
+// A build that declares a scene's .kzl before converting it needs the file
+// whether the scene has lights or not: --empty-light-file writes one holding
+// no light, which kzodump accepts and --deps names, and changes nothing else.
+TEST(ConvertScene, emptyLightFileGivesASceneWithoutLightsALightFileOfNone) {
+    TempDir in, plain, withOption;
+    writeBox(in);
+    const std::string dark =
+        (lws({"LoadObject Objects\\box.lwo"}) + envelope("ObjectMotion", {key(0, 1, 0)})).text;
+    const std::string lit = boxScene().text;
+    writeBytes(in / "dark.lws", {dark.begin(), dark.end()});
+    writeBytes(in / "lit.lws", {lit.begin(), lit.end()});
+    const std::vector<std::string> options = {"--light", "--camera", "--shading", "precalc-flat"};
+    auto convert = [&](const TempDir& out, std::vector<std::string> args) {
+        args.insert(args.end(), options.begin(), options.end());
+        args.insert(args.end(),
+                    {"--deps", "-o", out.path().string(), in / "dark.lws", in / "lit.lws"});
+        const CliRun r = kzomaker(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+    };
+    convert(plain, {});
+    convert(withOption, {"--empty-light-file"});
+
+    EXPECT_EQ(listDirectory(plain.path()),
+              (std::vector<std::string>{"dark.cam", "dark.kzo", "dark.kzo.d", "lit.cam", "lit.kzl",
+                                        "lit.kzo", "lit.kzo.d"}));
+    const std::vector<std::uint8_t> none = readBytes(withOption / "dark.kzl");
+    EXPECT_EQ(none, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+    expectWellFormedEngineFile(withOption / "dark.kzl", none);
+    EXPECT_TRUE(contains(readText(withOption / "dark.kzo.d"),
+                         withOption / "dark.cam" + " " + withOption / "dark.kzl" + ": \\\n"));
+    for (const char* name : {"dark.kzo", "dark.cam", "lit.kzo", "lit.cam", "lit.kzl"}) {
+        EXPECT_EQ(readBytes(plain / name), readBytes(withOption / name)) << name;
+    }
+}

@@ -275,3 +275,22 @@ TEST(ModelFileScene, anEmbeddedTextureIsWrittenAndNamedAndNoTwoInputsWriteTheSam
     EXPECT_TRUE(std::string(rule.begin(), rule.end())
                     .starts_with((out / "box.kzo") + " " + (out / "box_tex0.png") + ":"));
 }
+
+// A build that cannot know the number of textures beforehand collects them in
+// one folder: --texture-dir writes them there under their names, and the KZO
+// file, which stores those names, is the same as without the option.
+TEST(ModelFileScene, textureDirTakesTheEmbeddedTexturesUnderTheirNames) {
+    TempDir in, beside, out, textures;
+    writeText(in / "box.gltf", texturedTriangle(kRedPixel));
+    ASSERT_EQ(kzomaker({"-o", beside.path().string(), in / "box.gltf"}).status, 0);
+    const CliRun r = kzomaker({"--deps", "--texture-dir", textures.path().string(), "-o",
+                               out.path().string(), in / "box.gltf"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(listDirectory(out.path()), (std::vector<std::string>{"box.kzo", "box.kzo.d"}));
+    EXPECT_EQ(listDirectory(textures.path()), (std::vector<std::string>{"box_tex0.png"}));
+    EXPECT_EQ(readBytes(textures / "box_tex0.png"), fromBase64(kRedPixel));
+    EXPECT_EQ(readBytes(out / "box.kzo"), readBytes(beside / "box.kzo"));
+    const auto rule = readBytes(out / "box.kzo.d");
+    EXPECT_TRUE(std::string(rule.begin(), rule.end())
+                    .starts_with((out / "box.kzo") + " " + (textures / "box_tex0.png") + ":"));
+}
