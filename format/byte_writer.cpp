@@ -1,24 +1,8 @@
 #include "byte_writer.h"
 
-#include <bit>
 #include <cassert>
 
 namespace kzo {
-
-void ByteWriter::u16le(std::uint16_t v) {
-    bytes_.push_back(static_cast<std::uint8_t>(v));
-    bytes_.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void ByteWriter::u32le(std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes_.push_back(static_cast<std::uint8_t>(v >> shift));
-    }
-}
-
-void ByteWriter::f32le(float v) {
-    u32le(std::bit_cast<std::uint32_t>(v));
-}
 
 void ByteWriter::fixedString(std::string_view text, std::size_t fieldSize) {
     assert(text.size() < fieldSize);

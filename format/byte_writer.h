@@ -2,6 +2,7 @@
 // written field by field in little-endian order, never by dumping a structure.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -11,12 +12,21 @@ namespace kzo {
 
 class ByteWriter {
 public:
+    // Inline: the encoders write millions of values one by one.
     void u8(std::uint8_t v) { bytes_.push_back(v); }
-    void u16le(std::uint16_t v);
-    void u32le(std::uint32_t v);
+    void u16le(std::uint16_t v) {
+        bytes_.push_back(static_cast<std::uint8_t>(v));
+        bytes_.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+    void u32le(std::uint32_t v) {
+        bytes_.push_back(static_cast<std::uint8_t>(v));
+        bytes_.push_back(static_cast<std::uint8_t>(v >> 8));
+        bytes_.push_back(static_cast<std::uint8_t>(v >> 16));
+        bytes_.push_back(static_cast<std::uint8_t>(v >> 24));
+    }
     void i16le(std::int16_t v) { u16le(static_cast<std::uint16_t>(v)); }
     void i32le(std::int32_t v) { u32le(static_cast<std::uint32_t>(v)); }
-    void f32le(float v);
+    void f32le(float v) { u32le(std::bit_cast<std::uint32_t>(v)); }
     void zeros(std::size_t n) { bytes_.insert(bytes_.end(), n, 0); }
     void raw(const std::uint8_t* data, std::size_t n) {
         bytes_.insert(bytes_.end(), data, data + n);

@@ -17,6 +17,7 @@ std::optional<ReadFailure> readFile(const std::string& path, std::vector<std::ui
     if (outcome == sys::ReadOutcome::read) {
         return std::nullopt;
     }
+    failure.directory = outcome == sys::ReadOutcome::directory;
     failure.notRegularFile = outcome == sys::ReadOutcome::notRegularFile;
     return failure;
 }
@@ -70,6 +71,7 @@ std::optional<ReadFailure> readLargeFile(const std::string& path, LargeFileBytes
         out = std::move(read);
         return std::nullopt;
     }
+    failure.directory = outcome == sys::ReadOutcome::directory;
     failure.notRegularFile = outcome == sys::ReadOutcome::notRegularFile;
     return failure;
 }
@@ -107,10 +109,11 @@ void removeTemporariesOnInterrupt() {
 
 // Creates the temporary file and records it in one step, so an interrupt
 // finds every file that exists.
-std::string createTemporary(const std::string& path, int& handle) {
+std::string createTemporary(const std::string& path, std::optional<unsigned> mode, int& handle,
+                            bool& nameTaken) {
     Temporaries& t = temporaries();
     const std::lock_guard lock(t.mutex);
-    std::string reason = sys::createNewFile(path, handle);
+    std::string reason = sys::createNewFile(path, mode, handle, nameTaken);
     if (reason.empty()) {
         t.paths.insert(path);
     }
@@ -144,6 +147,36 @@ std::string temporaryNameFor(const std::string& target) {
         name.resize(kNameMax - 1 - suffix.size());
     }
     return (path.parent_path() / ("." + name + suffix)).string();
+}
+
+// The permission bits of the file that target names now, which its
+// replacement keeps; none when there is no such regular file.
+std::optional<unsigned> modeToKeep(const std::string& target) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(target, ec);
+    if (ec || !fs::is_regular_file(status)) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned>(status.permissions() & fs::perms::all);
+}
+
+// A temporary name that exists already (one a process of an earlier boot with
+// the same id left, say) is passed over for the next number.
+constexpr int kTemporaryNameTries = 1000;
+
+// Creates the temporary file of target; its name is in temporary.
+std::string createTemporaryFor(const std::string& target, std::string& temporary, int& handle) {
+    const std::optional<unsigned> mode = modeToKeep(target);
+    std::string reason;
+    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+        temporary = temporaryNameFor(target);
+        bool nameTaken = false;
+        reason = createTemporary(temporary, mode, handle, nameTaken);
+        if (!nameTaken) {
+            break;
+        }
+    }
+    return reason;
 }
 
 bool allDigits(std::string_view text) {
@@ -221,9 +254,9 @@ std::string writeFilesAtomically(const std::vector<OutputFile>& files, std::stri
         }
     };
     for (const auto& file : files) {
-        const std::string temporary = temporaryNameFor(file.path);
+        std::string temporary;
         int handle = -1;
-        if (std::string why = createTemporary(temporary, handle); !why.empty()) {
+        if (std::string why = createTemporaryFor(file.path, temporary, handle); !why.empty()) {
             discard();
             return fail(file.path, std::move(why));
         }

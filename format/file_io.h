@@ -12,7 +12,8 @@
 namespace kzo {
 
 struct ReadFailure {
-    bool notRegularFile = false; // a device, FIFO or socket (a directory cannot be opened)
+    bool directory = false;
+    bool notRegularFile = false; // a device, FIFO or socket
     std::string reason;          // the system's text, or what kind of file was refused
 };
 
@@ -52,8 +53,10 @@ struct OutputFile {
 // (empty on success) and reason, when given, receives the system's reason
 // ("No space left on device", "Permission denied", "Is a directory").
 //
-// A temporary file is named ".NAME.tmp-HOST-PID-N" after its target NAME, the
-// host, the process and a counter. It is removed when SIGINT or SIGTERM ends
+// A replaced target keeps its permission bits; a new one gets the default
+// ones. A temporary file is named ".NAME.tmp-HOST-PID-N" after its target
+// NAME, the host, the process and a counter; a name that exists already is
+// passed over for the next number. It is removed when SIGINT or SIGTERM ends
 // the process while it exists. The first write into a directory removes the
 // temporary files there that processes of this host left when they ended
 // without cleaning up; another host's are never touched.

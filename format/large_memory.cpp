@@ -2,6 +2,7 @@
 
 #include "format/system_calls.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 
@@ -27,6 +28,19 @@ void* allocateLarge(std::size_t size) {
 
 void freeLarge(void* area) {
     std::free(area);
+}
+
+void adviseLarge(const void* area, std::size_t size) {
+    constexpr std::uintptr_t kPage = 4096;
+    const auto start = reinterpret_cast<std::uintptr_t>(area);
+    if (area == nullptr || size < kHugePage || start > UINTPTR_MAX - size) {
+        return;
+    }
+    const std::uintptr_t first = (start + kPage - 1) / kPage * kPage;
+    const std::uintptr_t end = (start + size) / kPage * kPage;
+    if (end > first) {
+        sys::adviseHugePages(reinterpret_cast<void*>(first), end - first);
+    }
 }
 
 } // namespace kzo

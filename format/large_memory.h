@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <type_traits>
+#include <vector>
 
 namespace kzo {
 
@@ -18,6 +19,22 @@ void* allocateLarge(std::size_t size);
 
 // Releases an area from allocateLarge; nullptr is ignored.
 void freeLarge(void* area);
+
+// Asks for huge pages behind memory taken elsewhere (a large vector's buffer
+// just reserved, not yet written): the whole pages inside the area. Areas
+// below one huge page are left alone.
+void adviseLarge(const void* area, std::size_t size);
+
+// Room for count elements in a vector about to be filled, behind huge pages
+// where the system has them: what a first fill then costs is one page fault
+// per 2 MiB.
+template <class T>
+void reserveLarge(std::vector<T>& v, std::size_t count) {
+    if (count > v.capacity()) {
+        v.reserve(count);
+        adviseLarge(v.data(), v.capacity() * sizeof(T));
+    }
+}
 
 struct FreeLarge {
     void operator()(void* area) const { freeLarge(area); }

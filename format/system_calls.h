@@ -11,17 +11,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace kzo::sys {
 
-enum class ReadOutcome { read, cannotOpen, notRegularFile, readFailed };
+enum class ReadOutcome { read, cannotOpen, directory, notRegularFile, readFailed };
 
 // Reads a regular file, at most the size it had when it was opened. Opening
-// never waits (a FIFO is refused, not waited on). A directory cannot be
-// opened ("Is a directory"); any other file that is not regular is refused.
+// never waits (a FIFO is refused, not waited on). A directory is the outcome
+// directory ("Is a directory"); any other file that is not regular is refused.
 // reason receives the system's text, or "not a regular file".
 ReadOutcome readRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
                             std::string& reason);
@@ -33,9 +34,13 @@ ReadOutcome readRegularFileInto(const std::string& path,
                                 const std::function<std::uint8_t*(std::size_t)>& room,
                                 std::size_t& got, std::string& reason);
 
-// Creates path, which must not exist yet, for writing. Returns the system's
-// reason for a failure, empty on success (handle is then open).
-std::string createNewFile(const std::string& path, int& handle);
+// Creates path, which must not exist yet, for writing: with the permission
+// bits mode exactly (the process's umask does not narrow them) when given,
+// else with the default ones. Returns the system's reason for a failure,
+// empty on success (handle is then open); nameTaken tells a failure because
+// path exists.
+std::string createNewFile(const std::string& path, std::optional<unsigned> mode, int& handle,
+                          bool& nameTaken);
 // Writes bytes through the handle and closes it. Returns the system's reason
 // for a failure ("No space left on device"), empty on success; the handle is
 // closed either way.

@@ -48,8 +48,9 @@ ReadOutcome readRegularFileInto(const std::string& path,
     // Without O_NONBLOCK, opening a FIFO would wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        reason = errorText(errno);
-        return ReadOutcome::cannotOpen;
+        const int e = errno;
+        reason = errorText(e);
+        return e == EISDIR ? ReadOutcome::directory : ReadOutcome::cannotOpen;
     }
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
@@ -60,7 +61,7 @@ ReadOutcome readRegularFileInto(const std::string& path,
     if (S_ISDIR(status.st_mode)) {
         reason = errorText(EISDIR);
         ::close(fd);
-        return ReadOutcome::cannotOpen;
+        return ReadOutcome::directory;
     }
     if (!S_ISREG(status.st_mode)) {
         reason = "not a regular file";
@@ -124,9 +125,24 @@ void adviseHugePages(void* area, std::size_t size) {
 #endif
 }
 
-std::string createNewFile(const std::string& path, int& handle) {
+std::string createNewFile(const std::string& path, std::optional<unsigned> mode, int& handle,
+                          bool& nameTaken) {
+    nameTaken = false;
     handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    return handle < 0 ? errorText(errno) : std::string();
+    if (handle < 0) {
+        nameTaken = errno == EEXIST;
+        return errorText(errno);
+    }
+    // Set before anything is written, so the bytes are never open to more
+    // readers than the mode allows.
+    if (mode && ::fchmod(handle, static_cast<mode_t>(*mode)) != 0) {
+        const int e = errno;
+        ::close(handle);
+        ::unlink(path.c_str());
+        handle = -1;
+        return errorText(e);
+    }
+    return {};
 }
 
 std::string writeAndClose(int handle, std::span<const std::uint8_t> bytes) {

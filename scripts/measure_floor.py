@@ -1,15 +1,22 @@
 #!/usr/bin/env python3
-"""Speed and memory of the command-line programs on the generated large models,
-against peer tools run on the same files in the same session.
+"""Speed and memory of the command-line programs on the generated large models
+and on a real one, against peer tools run on the same files in the same
+session.
 
     scripts/measure_floor.py [--build DIR] [--runs N] [--check]
 
 Compares, each pair as interleaved runs A B A B ... and the medians of them:
   convert   kzomaker converting the 19 906-vertex one-object .3ds
             against `assimp export` of it to .obj          (target A <= 0.30 B)
+  real      the same for a real model: the parts of the two-cylinder engine of
+            assimp's test models (Debian package assimp-testmodels) that fit
+            the tables, 16 649 vertices and 19 460 triangles as written to
+            .3ds by `assimp export`                        (target A <= 0.20 B)
   snapshot  `kzoview --snapshot` of the 1 036 800-triangle .3ds against
             `f3d --output` of it at the same picture size  (target A <= 0.25 B,
             peak memory of A <= 120 MB)
+  shaded    `kzoview --snapshot --shaded` of that file against the wireframe
+            `--snapshot`                                   (target A <= 2 B)
   info      `kzoview --info` against `kzoview --snapshot` of that file
                                                            (target A <= 1/3 B)
 
@@ -29,10 +36,12 @@ With --check the exit status is 1 when a measured target is missed.
 """
 
 import argparse
+import json
 import os
 import resource
 import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
@@ -113,6 +122,47 @@ def start_xvfb():
     return None, None
 
 
+ENGINE = "/usr/share/assimp/models/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb"
+
+
+def engine_parts(source, target):
+    """Writes the binary glTF source as target with only the meshes that fit
+    the converter's tables together (20 000 vertices, 20 000 triangles), those
+    with the most vertices per triangle first; returns their counts."""
+    with open(source, "rb") as f:
+        data = f.read()
+    magic, version, _ = struct.unpack_from("<III", data, 0)
+    json_length, json_type = struct.unpack_from("<II", data, 12)
+    doc = json.loads(data[20:20 + json_length])
+    rest = data[20 + json_length:]
+    accessors = doc["accessors"]
+    sizes = []
+    for number, node in enumerate(doc["nodes"]):
+        if "mesh" not in node:
+            continue
+        vertices = triangles = 0
+        for primitive in doc["meshes"][node["mesh"]]["primitives"]:
+            if primitive.get("mode", 4) == 4:
+                vertices += accessors[primitive["attributes"]["POSITION"]]["count"]
+                triangles += accessors[primitive["indices"]]["count"] // 3
+        sizes.append((number, vertices, triangles))
+    kept, vertices, triangles = set(), 0, 0
+    for number, v, t in sorted(sizes, key=lambda s: -s[1] / max(s[2], 1)):
+        if vertices + v <= 20000 and triangles + t <= 20000:
+            kept.add(number)
+            vertices += v
+            triangles += t
+    for number, node in enumerate(doc["nodes"]):
+        if "mesh" in node and number not in kept:
+            del node["mesh"]
+    text = json.dumps(doc).encode()
+    text += b" " * (-len(text) % 4)
+    with open(target, "wb") as f:
+        f.write(struct.pack("<III", magic, version, 20 + len(text) + len(rest)))
+        f.write(struct.pack("<II", len(text), json_type) + text + rest)
+    return vertices, triangles
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
@@ -127,9 +177,11 @@ def main():
                         help="exit with status 1 when a target is missed")
     args = parser.parse_args()
 
-    kzomaker = args.kzomaker or os.path.join(args.build, "converter/app/kzomaker")
-    kzoview = args.kzoview or os.path.join(args.build, "viewer/app/kzoview")
-    maker = os.path.join(args.build, "bench/models/make_bench_models")
+    # The programs run in a directory of their own: every path is made whole.
+    build = os.path.abspath(args.build)
+    kzomaker = os.path.abspath(args.kzomaker or os.path.join(build, "converter/app/kzomaker"))
+    kzoview = os.path.abspath(args.kzoview or os.path.join(build, "viewer/app/kzoview"))
+    maker = os.path.join(build, "bench/models/make_bench_models")
     for path in (kzomaker, kzoview, maker):
         if not os.access(path, os.X_OK):
             sys.exit("measure_floor: no program %s (build it first)" % path)
@@ -155,6 +207,21 @@ def main():
         else:
             print("convert: skipped, no assimp (Debian package assimp-utils)")
 
+        if shutil.which("assimp") and os.path.exists(ENGINE):
+            parts = os.path.join(work, "engine.glb")
+            engine = os.path.join(work, "engine.3ds")
+            vertices, triangles = engine_parts(ENGINE, parts)
+            subprocess.run(["assimp", "export", parts, engine], check=True,
+                           stdout=subprocess.DEVNULL)
+            a, b = compare("convert a real model (%d vertices, %d triangles)" %
+                           (vertices, triangles), "kzomaker", [kzomaker, "-q", "-o", work, engine],
+                           "assimp", ["assimp", "export", engine,
+                                      os.path.join(work, "engine.obj")], args.runs, env, work)
+            met &= verdict("kzomaker / assimp export, cpu", a.cpu / b.cpu, 0.20)
+        else:
+            print("real: skipped, no assimp or no %s (Debian packages assimp-utils, "
+                  "assimp-testmodels)" % ENGINE)
+
         snapshot = [kzoview, "--snapshot", os.path.join(work, "tori.png"), tori]
         if shutil.which("f3d"):
             f3d_env = dict(env)
@@ -173,6 +240,11 @@ def main():
                 print("snapshot: f3d skipped, no display (Debian package xvfb)")
         else:
             print("snapshot: f3d skipped, not installed (Debian package f3d)")
+
+        shaded = [kzoview, "--snapshot", os.path.join(work, "tori_shaded.png"), "--shaded", tori]
+        a, b = compare("shaded against wireframe snapshot", "shaded", shaded, "wireframe",
+                       snapshot, args.runs, env, work)
+        met &= verdict("kzoview --snapshot --shaded / --snapshot, cpu", a.cpu / b.cpu, 2.0)
 
         info = [kzoview, "--info", tori]
         a, b = compare("info against snapshot", "info", info, "snapshot", snapshot, args.runs,

@@ -10,8 +10,10 @@
 #include "tools/file_kind.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <variant>
 #include <vector>
 
@@ -95,6 +97,11 @@ std::variant<Options, int> parseCommandLine(int argc, char** argv) {
 
 // True when the file was read (and passed, with --check).
 bool processFile(const Options& options, const std::string& path, bool first) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        std::fprintf(stderr, "kzodump: '%s': is a directory\n", path.c_str());
+        return false;
+    }
     const std::optional<FileKind> kind = options.kind ? options.kind : fileKindFromPath(path);
     if (!kind) {
         std::fprintf(stderr,

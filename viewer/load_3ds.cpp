@@ -258,7 +258,7 @@ detail::ParsedObject parse3ds(std::span<const std::uint8_t> bytes, const std::st
     mesh.faceCount = static_cast<std::int32_t>(faceCount);
     walkFile(load, false);
 
-    detail::ParsedObject parsed{std::string(FileTitle(name)), load.summary, load.bounds};
+    detail::ParsedObject parsed{std::string(FileTitle(name)), scope, load.bounds};
     parsed.caption += " " + std::to_string(mesh.faceCount) + " faces " +
                       std::to_string(mesh.vertexCount) + " vertices";
     return parsed;

@@ -15,30 +15,6 @@ namespace {
 
 constexpr std::string_view kLoader = "LoadKZO";
 
-void checkCounts(const kzo::KzoHeader& header, std::size_t fileSize, const std::string& name) {
-    if (header.version != kzo::kKzoVersion) {
-        fatalError("LoadKZO: 'version 1.0' 이 아닙니다.(" + name + ")\n");
-    }
-    if (header.vertexCount <= 0 || header.faceCount <= 0) {
-        fatalError("Object vertex count or face count is zero !!!");
-    }
-    if (header.imageCount < 0 || header.materialCount < 0) {
-        fatalError(detail::fileMessage(kLoader, name, "has a negative image or material count"));
-    }
-    // Every count is below 2^31, so the sum cannot overflow 64 bits.
-    const std::uint64_t needed = kzo::kKzoHeaderSize +
-                                 std::uint64_t(header.imageCount) * kzo::kKzoImageRecordSize +
-                                 std::uint64_t(header.materialCount) * kzo::kKzoMaterialRecordSize +
-                                 std::uint64_t(header.vertexCount) * kzo::kKzoVertexRecordSize +
-                                 std::uint64_t(header.faceCount) * kzo::kKzoFaceRecordSize;
-    if (needed > fileSize) {
-        fatalError(detail::fileMessage(kLoader, name,
-                                       "is truncated: its header announces " +
-                                           std::to_string(needed) + " bytes, the file has " +
-                                           std::to_string(fileSize)));
-    }
-}
-
 // Corners the face records can hold at most: a record whose corner count is
 // not 3 or 4 fails the load before its corners are placed.
 std::size_t cornerCapacity(kzo::ByteReader in, std::int32_t faceCount) {
@@ -91,9 +67,9 @@ void readFace(KzoLoad& load, std::int32_t faceNumber) {
 // Parses the file into doc.mesh (a whole load) or its bounds (a summary).
 detail::ParsedObject parseKzo(std::span<const std::uint8_t> bytes, const std::string& name,
                               ViewerDocument& doc, LoadScope scope) {
+    const kzo::KzoHeader header = detail::checkedKzoHeader(bytes, name);
     kzo::ByteReader in(bytes);
-    const kzo::KzoHeader header = kzo::readKzoHeader(in);
-    checkCounts(header, bytes.size(), name);
+    in.seek(kzo::kKzoHeaderSize);
 
     ViewerMesh& mesh = doc.mesh;
     KzoLoad load{in, name, mesh, scope == LoadScope::summary};
@@ -132,7 +108,7 @@ detail::ParsedObject parseKzo(std::span<const std::uint8_t> bytes, const std::st
     std::string caption(FileTitle(name));
     caption += " " + std::to_string(mesh.faceCount) + " faces " + std::to_string(mesh.vertexCount) +
                " vertices type " + std::to_string(type);
-    return {std::move(caption), load.summary, bounds};
+    return {std::move(caption), scope, bounds};
 }
 
 } // namespace

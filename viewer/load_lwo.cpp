@@ -303,7 +303,7 @@ detail::ParsedObject parseLwo(std::span<const std::uint8_t> bytes, const std::st
     if (!load.summary && !load.haveFaces) {
         load.placement = startFaces(doc.mesh, 0, 0);
     }
-    return {std::move(caption), load.summary, load.bounds};
+    return {std::move(caption), scope, load.bounds};
 }
 
 } // namespace

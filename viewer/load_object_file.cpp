@@ -5,6 +5,8 @@
 #include "modelimport/model_import.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 namespace kzoview {
 
@@ -39,6 +41,10 @@ bool isOtherModel(const std::string& name) {
 void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scope,
                     const ModelReading& reading) {
     detail::failLoad(doc);
+    std::error_code ec;
+    if (std::filesystem::is_directory(name, ec)) {
+        fatalError("'" + name + "' is a directory");
+    }
     const std::string ext = extensionOf(name);
     if (ext == "kzo") {
         LoadKZO(name, doc, scope);

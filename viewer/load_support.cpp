@@ -1,6 +1,8 @@
 #include "viewer/load_support.h"
 
 #include "format/file_io.h"
+#include "format/kzo_check.h"
+#include "format/kzo_format.h"
 #include "viewer/edge_sharing.h"
 #include "viewer/file_title.h"
 #include "viewer/normalize_mesh.h"
@@ -23,10 +25,35 @@ std::string fileMessage(std::string_view loader, std::string_view name, std::str
 kzo::LargeFileBytes readObjectFile(std::string_view loader, const std::string& name) {
     kzo::LargeFileBytes bytes;
     if (const std::optional<kzo::ReadFailure> failure = kzo::readLargeFile(name, bytes)) {
-        fatalError(fileMessage(
-            loader, name, failure->notRegularFile ? "is not a regular file" : "를 열수 없습니다."));
+        fatalError(fileMessage(loader, name,
+                               failure->directory        ? "is a directory"
+                               : failure->notRegularFile ? "is not a regular file"
+                                                         : "를 열수 없습니다."));
     }
     return bytes;
+}
+
+kzo::KzoHeader checkedKzoHeader(std::span<const std::uint8_t> bytes, const std::string& name) {
+    const std::optional<kzo::KzoFault> fault = kzo::checkKzoFile(bytes);
+    const auto failWithFault = [&] {
+        fatalError(fileMessage(
+            "LoadKZO", name, "byte " + std::to_string(fault->offset) + ": " + fault->description));
+    };
+    if (fault && bytes.size() < kzo::kKzoHeaderSize) {
+        failWithFault();
+    }
+    kzo::ByteReader in(bytes);
+    const kzo::KzoHeader header = kzo::readKzoHeader(in);
+    if (header.version != kzo::kKzoVersion) {
+        fatalError("LoadKZO: 'version 1.0' 이 아닙니다.(" + name + ")\n");
+    }
+    if (header.vertexCount <= 0 || header.faceCount <= 0) {
+        fatalError("Object vertex count or face count is zero !!!");
+    }
+    if (fault) {
+        failWithFault();
+    }
+    return header;
 }
 
 namespace {
@@ -64,10 +91,12 @@ void finishSummary(ViewerDocument& doc, const VertexBounds& bounds, std::string_
 
 void finishParsed(ViewerDocument& doc, std::string_view loader, std::string_view name,
                   ParsedObject parsed) {
-    if (parsed.summary) {
+    if (parsed.scope == LoadScope::summary) {
         finishSummary(doc, parsed.bounds, loader, name, std::move(parsed.caption));
     } else {
-        shareEdges(doc.mesh);
+        if (parsed.scope == LoadScope::wholeMesh) {
+            shareEdges(doc.mesh);
+        }
         finishLoad(doc, loader, name, std::move(parsed.caption));
     }
 }

@@ -4,11 +4,14 @@
 
 #include "format/byte_reader.h"
 #include "format/file_io.h"
+#include "format/kzo_format.h"
+#include "viewer/loaders.h"
 #include "viewer/normalize_mesh.h"
 #include "viewer/viewer_document.h"
 
 #include <cstdint>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,8 +22,15 @@ namespace kzoview::detail {
 // "<loader>: (<name>) <fault>\n", the shape of the loaders' own messages.
 std::string fileMessage(std::string_view loader, std::string_view name, std::string_view fault);
 
-// Reads the whole file, or fails with "<loader>: (<name>) 를 열수 없습니다.\n".
+// Reads the whole file, or fails with "<loader>: (<name>) 를 열수 없습니다.\n"
+// ("is a directory", "is not a regular file" when it is one).
 kzo::LargeFileBytes readObjectFile(std::string_view loader, const std::string& name);
+
+// The header of a KZO file that LoadKZO's rules accept: a version other than
+// 1.0, and no vertex or no face, fail in the described words; then every rule
+// of a well-formed file (format/kzo_check.h) in kzodump's, as "LoadKZO:
+// (<name>) byte N: <fault>". What passes, the records can hold.
+kzo::KzoHeader checkedKzoHeader(std::span<const std::uint8_t> bytes, const std::string& name);
 
 // Fails on a coordinate that is not a finite number, normalises the mesh and
 // writes the caption.
@@ -35,7 +45,7 @@ void finishSummary(ViewerDocument& doc, const VertexBounds& bounds, std::string_
 // What a loader's parse hands to the common ending.
 struct ParsedObject {
     std::string caption;
-    bool summary = false;
+    LoadScope scope = LoadScope::wholeMesh;
     VertexBounds bounds{}; // of a summary's vertices
 };
 

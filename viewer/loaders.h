@@ -20,7 +20,10 @@
 
 namespace kzoview {
 
-enum class LoadScope { wholeMesh, summary };
+// summary: the counts and bounds only (--info); withoutEdges: the whole mesh
+// but no edges, for a view that draws no wireframe (a shaded or played
+// snapshot), which saves a large mesh's largest arrays.
+enum class LoadScope { wholeMesh, withoutEdges, summary };
 
 // Chooses the loader by the name's last three characters, in any letter case;
 // any other name whose extension (after the last dot) the model import

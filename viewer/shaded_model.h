@@ -78,8 +78,8 @@ struct ShadedModel {
 // faces with their texture coordinates, pivots and shading data. Faces of
 // four corners become two triangles. Texture coordinates are stored in texels
 // of a 256-texel map; the model holds them divided by 255. Throws
-// FatalError naming the file and the fault; a file that LoadKZO accepts fails
-// here only in the sections after the faces.
+// FatalError naming the file and the fault; it refuses exactly the files
+// that LoadKZO refuses, in the same words.
 ShadedModel loadShadedKzo(std::span<const std::uint8_t> bytes, const std::string& name);
 ShadedModel loadShadedKzoFile(const std::string& name);
 

@@ -1,5 +1,6 @@
 #include "viewer/shaded_view.h"
 
+#include "format/large_memory.h"
 #include "viewer/front_face.h"
 #include "viewer/line_raster.h"
 #include "viewer/texture.h"
@@ -287,6 +288,7 @@ ViewProjection cameraProjection(const CameraPose& camera, float sceneSize, int w
 }
 
 void restPose(const ShadedModel& model, ShadedFrame& frame) {
+    kzo::reserveLarge(frame.positions, model.positions.size());
     frame.positions = model.positions;
     frame.normalTurns.clear();
     frame.vertexPivot.clear();
@@ -314,6 +316,7 @@ void animatedPose(const ShadedModel& model, const MotionFile& motion, double fra
 
 void drawShaded(const ShadedModel& model, const ShadedFrame& frame, const ViewProjection& view,
                 RasterImage& image, DepthBuffer& depth, ShadedScratch& scratch) {
+    kzo::reserveLarge(scratch.view, frame.positions.size());
     scratch.view.resize(frame.positions.size());
     for (std::size_t v = 0; v < frame.positions.size(); ++v) {
         scratch.view[v] = toView(view, frame.positions[v]);

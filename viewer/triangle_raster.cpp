@@ -73,7 +73,8 @@ std::uint32_t mix(std::uint32_t over, std::uint32_t under, std::uint32_t opacity
 }
 
 // The corners sorted top to bottom (on a tie, left to right) and what the
-// rows need from them; false when the triangle covers no area.
+// rows need from them; false when the triangle covers no area or crosses no
+// row of pixel centres of an image height rows high.
 struct Setup {
     const ScreenCorner* a = nullptr;
     const ScreenCorner* b = nullptr;
@@ -81,17 +82,29 @@ struct Setup {
     float area = 0;
 };
 
-bool setUp(const ScreenCorner corner[3], Setup& s) {
+bool setUp(const ScreenCorner corner[3], int height, Setup& s) {
     for (int k = 0; k < 3; ++k) {
         const ScreenCorner& c = corner[k];
         if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.inverseDepth)) {
             return false;
         }
     }
+    // Most triangles of a dense mesh cross no row of pixel centres at all.
+    if (firstPixelFrom(std::min({corner[0].y, corner[1].y, corner[2].y}), height) >=
+        firstPixelFrom(std::max({corner[0].y, corner[1].y, corner[2].y}), height)) {
+        return false;
+    }
+    // Top first, on a tie left first. Corners that tie on both make no area,
+    // so their order never reaches a pixel.
     const ScreenCorner* p[3] = {&corner[0], &corner[1], &corner[2]};
-    std::sort(p, p + 3, [](const ScreenCorner* a, const ScreenCorner* b) {
-        return a->y < b->y || (a->y == b->y && a->x < b->x);
-    });
+    const auto before = [](const ScreenCorner* u, const ScreenCorner* v) {
+        return u->y < v->y || (u->y == v->y && u->x < v->x);
+    };
+    for (const auto& [i, j] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{0, 1}}) {
+        if (before(p[j], p[i])) {
+            std::swap(p[i], p[j]);
+        }
+    }
     s.a = p[0];
     s.b = p[1];
     s.c = p[2];
@@ -155,7 +168,7 @@ void forEachRow(RasterImage& image, const Setup& s, Row&& row) {
 void fillTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner corner[3],
                   std::uint8_t opacity) {
     Setup s;
-    if (!setUp(corner, s)) {
+    if (!setUp(corner, image.height, s)) {
         return;
     }
     const Gradient z = planeOf(s, &ScreenCorner::inverseDepth);
@@ -321,7 +334,7 @@ constexpr int kPerspectiveSpan = 16;
 void fillTexturedTriangle(RasterImage& image, DepthBuffer& depth, const ScreenCorner corner[3],
                           std::uint8_t opacity, const TexelLevels& texture) {
     Setup s;
-    if (texture.levels.empty() || !setUp(corner, s)) {
+    if (texture.levels.empty() || !setUp(corner, image.height, s)) {
         return;
     }
     const TexelMap& map = levelFor(s, texture);

@@ -55,8 +55,9 @@ void sortFaces(benchmark::State& state) {
     auto model = gridModel();
     for (auto _ : state) {
         state.PauseTiming();
-        std::copy(source->faces.begin(), source->faces.begin() + source->faceCount,
-                  model->faces.begin());
+        for (std::int32_t f = 0; f < source->faceCount; ++f) {
+            model->faces[std::size_t(f)] = source->faces[std::size_t(f)];
+        }
         state.ResumeTiming();
         kzo::sortFacesByMaterial(*model);
         benchmark::DoNotOptimize(model->faces.data());
@@ -73,7 +74,8 @@ void writeKzo(benchmark::State& state) {
     for (auto _ : state) {
         // Scale 1 and no pivots: the geometry leaves the positions as they are.
         kzo::processGeometry(*model, settings);
-        const std::vector<std::uint8_t> bytes = kzo::encodeKzo(*model, settings, "bench.kzo");
+        const std::vector<std::uint8_t> bytes =
+            kzo::encodeKzo(*model, settings, "bench.kzo", "bench.3ds");
         benchmark::DoNotOptimize(bytes.data());
     }
     state.SetItemsProcessed(state.iterations() * model->faceCount);

@@ -1,5 +1,7 @@
 #include "converter/encode/camera_file.h"
 
+#include "converter/model/scale_scene.h"
+
 #include "converter/encode/motion_file.h"
 #include "format/byte_writer.h"
 
@@ -32,13 +34,10 @@ const SceneObject* objectNumbered(const SceneDescription& scene, std::int32_t nu
 struct CameraEncoder {
     const SceneDescription& scene;
     const ConversionSettings& settings;
-    const std::string& path;
     const MessageSink& sink;
     ByteWriter out;
 
-    void block(const SceneMotion& motion) {
-        encodeMotionBlock(out, motion, scene, settings, path, sink);
-    }
+    void block(const SceneMotion& motion) { encodeMotionBlock(out, motion, scene, settings, sink); }
 
     // An object section: the object's block, or the number itself when it
     // names no object (0 or below as written; -1 for a number beyond the
@@ -65,10 +64,8 @@ struct CameraEncoder {
             const float point =
                 target.pivotPoint[i] * settings.scaleFactor + target.firstKey.position[i];
             if (!std::isfinite(point)) {
-                fatalError(sink,
-                           "cannot write '%s': the target point of object %d is not a finite "
-                           "number",
-                           path.c_str(), number);
+                fatalError(sink, "'%s': the target point of object %d is not a finite number%s",
+                           scene.path.c_str(), number, atScale(settings).c_str());
             }
             out.f32le(point);
         }
@@ -81,7 +78,7 @@ std::vector<std::uint8_t> encodeCameraFile(const SceneDescription& scene,
                                            const ConversionSettings& settings,
                                            const std::string& path, const MessageSink& sink) {
     printMessage(sink, "'%s' Writing...", path.c_str());
-    CameraEncoder encoder{scene, settings, path, sink, {}};
+    CameraEncoder encoder{scene, settings, sink, {}};
     // A camera motion without keys counts as none: the file is then the two
     // absent sections, the one layout a reader can tell from a file that
     // starts with the camera's block.

@@ -2,6 +2,7 @@
 // outputs when its input or any geometry file it read changes.
 #pragma once
 
+#include "converter/model/messages.h"
 #include "format/file_io.h"
 
 #include <string>
@@ -9,10 +10,14 @@
 
 namespace kzo {
 
-// A path as make and ninja read it in a rule: blanks escaped with a backslash
-// (and the backslashes in front of them doubled), '#' as "\#", ':' as "\:"
-// (else the name would end a target list), '$' as "$$".
+// A path as make and ninja read it in a rule: blanks escaped with a backslash,
+// '#' as "\#", ':' as "\:" (else the name would end a target list), the
+// backslashes in front of each of those doubled, '$' as "$$".
 std::string escapeForMake(const std::string& path);
+
+// Why make cannot read path back from a rule, whatever the escapes (a line
+// break, a tab, ';', '=', '|', '%', a backslash at its end); empty when it can.
+std::string whyMakeCannotName(const std::string& path);
 
 // "target...: prerequisite...", then an empty rule for every prerequisite but
 // the first (the input), so that a deleted object file does not stop make.
@@ -24,8 +29,10 @@ std::string makeDependencyRule(const std::vector<std::string>& targets,
 std::string dependencyFilePath(const std::string& kzoPath);
 
 // The dependency file of kzoPath: the outputs as targets, the input and every
-// file its conversion read as prerequisites.
+// file its conversion read as prerequisites. A path that make cannot read is
+// a fatal error naming it and the input.
 OutputFile dependencyFile(const std::vector<OutputFile>& outputs, const std::string& input,
-                          const std::vector<std::string>& filesRead, const std::string& kzoPath);
+                          const std::vector<std::string>& filesRead, const std::string& kzoPath,
+                          const MessageSink& sink);
 
 } // namespace kzo

@@ -1,6 +1,7 @@
 #include "converter/encode/kzo_file.h"
 
 #include "converter/model/pivot_hierarchy.h"
+#include "converter/model/scale_scene.h"
 
 #include <cmath>
 #include <limits>
@@ -8,35 +9,34 @@
 namespace kzo {
 namespace {
 
-void checkCount(const SceneModel& model, const std::string& path, std::int32_t count,
+void checkCount(const SceneModel& model, const std::string& input, std::int32_t count,
                 std::size_t capacity, const char* table) {
     if (count < 0 || static_cast<std::size_t>(count) > capacity) {
-        fatalError(model.sink, "cannot write '%s': %d %s, the limit is %zu", path.c_str(), count,
-                   table, capacity);
+        fatalError(model.sink, "'%s': %d %s, the limit is %zu", input.c_str(), count, table,
+                   capacity);
     }
 }
 
 } // namespace
 
-void checkKzoEncodable(const SceneModel& model, const std::string& path) {
-    checkCount(model, path, model.imageCount, model.images.size(), "images");
-    checkCount(model, path, model.materialCount, model.materials.size(), "materials");
-    checkCount(model, path, model.vertexCount, model.vertices.size(), "vertices");
-    checkCount(model, path, model.faceCount, model.faces.size(), "faces");
-    checkCount(model, path, model.pivotCount, model.pivots.size(), "pivots");
+void checkKzoEncodable(const SceneModel& model, const std::string& input) {
+    checkCount(model, input, model.imageCount, model.images.size(), "images");
+    checkCount(model, input, model.materialCount, model.materials.size(), "materials");
+    checkCount(model, input, model.vertexCount, model.vertices.size(), "vertices");
+    checkCount(model, input, model.faceCount, model.faces.size(), "faces");
+    checkCount(model, input, model.pivotCount, model.pivots.size(), "pivots");
     for (std::int32_t i = 0; i < model.imageCount; ++i) {
         const std::string& name = model.images[static_cast<std::size_t>(i)].name;
         if (name.size() >= kKzoImageRecordSize) {
-            fatalError(model.sink,
-                       "cannot write '%s': image name '%s' is longer than %zu characters",
-                       path.c_str(), name.c_str(), kKzoImageRecordSize - 1);
+            fatalError(model.sink, "'%s': image name '%s' is longer than %zu characters",
+                       input.c_str(), name.c_str(), kKzoImageRecordSize - 1);
         }
     }
     for (std::int32_t i = 0; i < model.faceCount; ++i) {
         for (std::uint16_t index : model.faces[static_cast<std::size_t>(i)].vertexIndex) {
             if (index >= model.vertexCount) {
-                fatalError(model.sink, "cannot write '%s': face %d uses vertex %d of %d",
-                           path.c_str(), i, index, model.vertexCount);
+                fatalError(model.sink, "'%s': face %d uses vertex %d of %d", input.c_str(), i,
+                           index, model.vertexCount);
             }
         }
     }
@@ -51,14 +51,16 @@ bool finite3(const float* v) {
 // After the geometry: every float the file will hold must be a number, or the
 // engine would read infinities and NaNs (input NaNs, or a scale that overflows).
 void checkFinite(const SceneModel& model, const ConversionSettings& settings,
-                 const std::string& path, bool withPivots) {
+                 const std::string& input, bool withPivots) {
     const char* fault = nullptr;
+    bool scaled = false; // a fault of a value that the scale factor multiplied
     std::int32_t index = 0;
     for (std::int32_t i = 0; i < model.vertexCount && !fault; ++i) {
         const Vertex& v = model.vertices[static_cast<std::size_t>(i)];
         const float p[3] = {v.x, v.y, v.z};
         if (!finite3(p)) {
             fault = "the position of vertex";
+            scaled = true;
             index = i;
         } else if (settings.shadingType == kRealtimeGouraud && !finite3(v.normal)) {
             fault = "the normal of vertex";
@@ -78,12 +80,13 @@ void checkFinite(const SceneModel& model, const ConversionSettings& settings,
     for (std::int32_t i = 0; withPivots && i < model.pivotCount && !fault; ++i) {
         if (!finite3(model.pivots[static_cast<std::size_t>(i)].pivotPoint)) {
             fault = "the pivot point of pivot";
+            scaled = true;
             index = i;
         }
     }
     if (fault) {
-        fatalError(model.sink, "cannot write '%s': %s %d is not a finite number", path.c_str(),
-                   fault, index);
+        fatalError(model.sink, "'%s': %s %d is not a finite number%s", input.c_str(), fault, index,
+                   scaled ? atScale(settings).c_str() : "");
     }
 }
 
@@ -153,7 +156,7 @@ void writeFaces(ByteWriter& out, const SceneModel& model) {
     }
 }
 
-void writePivots(ByteWriter& out, const SceneModel& model, const std::string& path) {
+void writePivots(ByteWriter& out, const SceneModel& model, const std::string& input) {
     const std::vector<std::uint16_t> parents = effectiveParents(model);
     std::int32_t vertex = 0;
     for (std::int32_t i = 0; i < model.pivotCount; ++i) {
@@ -165,8 +168,8 @@ void writePivots(ByteWriter& out, const SceneModel& model, const std::string& pa
         }
         const std::int32_t run = vertex - runStart;
         if (run > std::numeric_limits<std::uint16_t>::max()) {
-            fatalError(model.sink, "cannot write '%s': pivot %d owns %d vertices, the limit is %d",
-                       path.c_str(), i, run, std::numeric_limits<std::uint16_t>::max());
+            fatalError(model.sink, "'%s': pivot %d owns %d vertices, the limit is %d",
+                       input.c_str(), i, run, std::numeric_limits<std::uint16_t>::max());
         }
         KzoPivotRecord record;
         for (int k = 0; k < 3; ++k) {
@@ -227,9 +230,9 @@ void writeShadingData(ByteWriter& out, const SceneModel& model,
 } // namespace
 
 std::vector<std::uint8_t> encodeKzo(const SceneModel& model, const ConversionSettings& settings,
-                                    const std::string& path) {
+                                    const std::string& path, const std::string& input) {
     const bool withPivots = keepsHierarchy(settings);
-    checkFinite(model, settings, path, withPivots);
+    checkFinite(model, settings, input, withPivots);
     const KzoHeader header = headerFor(model, settings, withPivots ? model.pivotCount : 0);
     printMessage(model.sink, "'%s' Writing...", path.c_str());
     printKzoSummary(model.sink, header);
@@ -242,7 +245,7 @@ std::vector<std::uint8_t> encodeKzo(const SceneModel& model, const ConversionSet
     writeVertices(out, model);
     writeFaces(out, model);
     if (withPivots) {
-        writePivots(out, model, path);
+        writePivots(out, model, input);
     }
     writeShadingData(out, model, settings);
     return out.take();

@@ -23,13 +23,12 @@ bool isFinite(const Light& light) {
 } // namespace
 
 std::vector<std::uint8_t> encodeLightFile(const std::vector<Light>& lights, const std::string& path,
-                                          const MessageSink& sink) {
+                                          const std::string& input, const MessageSink& sink) {
     printMessage(sink, "'%s' Writing...", path.c_str());
     for (std::size_t i = 0; i < lights.size(); ++i) {
         if (!isFinite(lights[i])) {
-            fatalError(sink,
-                       "cannot write '%s': light %zu holds a value that is not a finite number",
-                       path.c_str(), i);
+            fatalError(sink, "'%s': light %zu holds a value that is not a finite number",
+                       input.c_str(), i);
         }
     }
     ByteWriter out;

@@ -1,5 +1,6 @@
 #include "converter/encode/motion_file.h"
 
+#include "converter/model/scale_scene.h"
 #include "format/side_formats.h"
 
 #include <cmath>
@@ -22,25 +23,22 @@ bool isFinite(const MotionKey& key) {
 } // namespace
 
 void encodeMotionBlock(ByteWriter& out, const SceneMotion& motion, const SceneDescription& scene,
-                       const ConversionSettings& settings, const std::string& path,
-                       const MessageSink& sink) {
+                       const ConversionSettings& settings, const MessageSink& sink) {
     out.i32le(static_cast<std::int32_t>(motion.keys.size()));
     for (const SceneKey& sceneKey : motion.keys) {
         MotionKey key = sceneKey.key;
         for (float& c : key.position) {
             c = c * settings.scaleFactor;
         }
+        if (!isFinite(key) && sceneKey.line > 0) {
+            fatalError(sink, "'%s' line %zu: the key is not a finite number%s", scene.path.c_str(),
+                       sceneKey.line, atScale(settings).c_str());
+        }
+        // Keys of a model file come from no line of text: their frame names
+        // them.
         if (!isFinite(key)) {
-            // Keys of a model file come from no line of text: their frame
-            // names them.
-            if (sceneKey.line == 0) {
-                fatalError(sink,
-                           "cannot write '%s': the key at frame %d of '%s' is not a finite number",
-                           path.c_str(), key.frame, scene.path.c_str());
-            }
-            fatalError(sink,
-                       "cannot write '%s': the key on line %zu of '%s' is not a finite number",
-                       path.c_str(), sceneKey.line, scene.path.c_str());
+            fatalError(sink, "'%s': the key at frame %d is not a finite number%s",
+                       scene.path.c_str(), key.frame, atScale(settings).c_str());
         }
         writeMotionKey(out, key);
     }
@@ -48,13 +46,13 @@ void encodeMotionBlock(ByteWriter& out, const SceneMotion& motion, const SceneDe
 
 std::vector<std::uint8_t> encodeMotionFile(const SceneDescription& scene,
                                            const ConversionSettings& settings,
-                                           const std::string& path, const MessageSink& sink) {
+                                           const MessageSink& sink) {
     ByteWriter out;
     out.i32le(scene.lastFrame);
     out.i32le(static_cast<std::int32_t>(scene.motionFileBlocks.size()));
     for (std::int32_t index : scene.motionFileBlocks) {
         encodeMotionBlock(out, scene.motions.at(static_cast<std::size_t>(index)), scene, settings,
-                          path, sink);
+                          sink);
     }
     return out.take();
 }

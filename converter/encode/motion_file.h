@@ -16,16 +16,14 @@ namespace kzo {
 
 // Appends the motion's block, positions multiplied by the scale factor. A
 // value that is not a finite number (the scene says "nan", or a position
-// overflows when scaled) is a fatal error naming path, the file being encoded,
-// and the key's line of the scene.
+// overflows when scaled) is a fatal error naming the scene and the key's line.
 void encodeMotionBlock(ByteWriter& out, const SceneMotion& motion, const SceneDescription& scene,
-                       const ConversionSettings& settings, const std::string& path,
-                       const MessageSink& sink);
+                       const ConversionSettings& settings, const MessageSink& sink);
 
 // The .mot file: the scene's lastFrame, then the blocks of motionFileBlocks.
 // Prints nothing.
 std::vector<std::uint8_t> encodeMotionFile(const SceneDescription& scene,
                                            const ConversionSettings& settings,
-                                           const std::string& path, const MessageSink& sink);
+                                           const MessageSink& sink);
 
 } // namespace kzo

@@ -111,6 +111,9 @@ bool isSceneKind(InputKind kind) {
 std::vector<std::uint8_t> readInputFile(const MessageSink& sink, const std::string& path) {
     std::vector<std::uint8_t> bytes;
     if (const std::optional<ReadFailure> failure = readFile(path, bytes)) {
+        if (failure->directory) {
+            fatalError(sink, "cannot open '%s': it is a directory", path.c_str());
+        }
         if (failure->notRegularFile) {
             fatalError(sink, "cannot open '%s': %s", path.c_str(), failure->reason.c_str());
         }

@@ -47,7 +47,9 @@ void placeSceneInModel(const SceneDescription& scene, SceneModel& model) {
 
 void placeSceneLights(const SceneDescription& scene, SceneModel& model) {
     model.lightCount = static_cast<std::int32_t>(scene.lights.size());
-    std::copy(scene.lights.begin(), scene.lights.end(), model.lights.begin());
+    for (std::size_t i = 0; i < scene.lights.size(); ++i) {
+        model.lights[i] = scene.lights[i];
+    }
     for (int c = 0; c < 3; ++c) {
         model.ambientColor[c] = scene.ambientColor[c];
     }

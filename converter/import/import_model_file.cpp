@@ -37,7 +37,10 @@ ImportedModel readModel(const MessageSink& sink, const std::string& path,
     // a FIFO waited on.
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
+    if (std::filesystem::is_directory(status)) {
+        fatalError(sink, "cannot open '%s': it is a directory", path.c_str());
+    }
+    if (ec || !std::filesystem::exists(status)) {
         fatalError(sink, "cannot open '%s'", path.c_str());
     }
     if (!std::filesystem::is_regular_file(status)) {

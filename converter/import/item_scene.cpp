@@ -277,7 +277,12 @@ private:
 
 SceneDescription parseItemScene(const SceneText& text, int version, const MessageSink& sink,
                                 const GeometryLoader& loadGeometry) {
-    const LwsScene lws = readLwsItems(text, version);
+    LwsScene lws;
+    try {
+        lws = readLwsItems(text, version);
+    } catch (const SceneTextError& e) {
+        fatalError(sink, "'%s' line %zu: %s", text.path.c_str(), e.line, e.what.c_str());
+    }
     return ItemScene(text, lws, sink).build(loadGeometry);
 }
 

@@ -41,7 +41,8 @@ namespace kzo {
 // Reads a scene of version 2 or later. Geometry objects are loaded through
 // loadGeometry in object order. Fatal errors: more objects or lights than the
 // model's tables hold, a geometry object beyond the first 256 objects, a key
-// time whose frame does not fit 32 bits.
+// time whose frame does not fit 32 bits, a version 2 motion whose counts do
+// not match its lines.
 SceneDescription parseItemScene(const SceneText& text, int version, const MessageSink& sink,
                                 const GeometryLoader& loadGeometry);
 

@@ -1,5 +1,6 @@
 #include "converter/import/load_lwo.h"
 
+#include "converter/import/import_input.h"
 #include "converter/import/material_table.h"
 #include "converter/import/weld_vertex.h"
 #include "converter/model/paths.h"
@@ -202,10 +203,7 @@ void loadLwoBuffer(SceneModel& model, std::span<const std::uint8_t> bytes,
 
 void loadLwoFile(SceneModel& model, const std::string& path, std::int32_t layer,
                  std::uint8_t pivotIndex) {
-    std::vector<std::uint8_t> bytes;
-    if (!readFileBytes(path, bytes)) {
-        fatalError(model.sink, "cannot open '%s'", path.c_str());
-    }
+    const std::vector<std::uint8_t> bytes = readInputFile(model.sink, path);
     loadLwoBuffer(model, bytes, path, layer, pivotIndex);
 }
 

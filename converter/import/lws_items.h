@@ -87,6 +87,8 @@ struct LwsScene {
 // The number on the second line of an "LWSC" scene, 0 when there is none.
 int sceneVersion(const SceneText& text);
 
+// Throws SceneTextError for a version 2 motion whose counts do not match its
+// lines (scene_channels.h).
 LwsScene readLwsItems(const SceneText& text, int version);
 
 // A light's intensity when none is given.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <string>
 
 namespace kzo {
 
@@ -153,21 +154,85 @@ ChannelMotion readChannelMotion(const SceneText& text, std::size_t keywordLine, 
     return motion;
 }
 
+namespace {
+
+std::string channelName(std::int32_t channel) {
+    static const char* const kNames[kMotionChannels] = {"position x", "position y", "position z",
+                                                        "heading",    "pitch",      "bank",
+                                                        "scale x",    "scale y",    "scale z"};
+    return channel < kMotionChannels ? kNames[channel] : "channel " + std::to_string(channel);
+}
+
+// A count line holds one whole number of 0 or more and nothing else.
+bool readCountLine(std::string_view line, std::int32_t& count) {
+    LineScanner scanner(line);
+    std::string rest;
+    return scanner.scan(count) && count >= 0 && !scanner.scan(rest);
+}
+
+// A key line starts with the key's value and time, which neither a count line
+// nor a keyword line does.
+bool isKeyLine(std::string_view line) {
+    LineScanner scanner(line);
+    float value = 0.0f;
+    float time = 0.0f;
+    return scanner.scan(value) && scanner.scan(time);
+}
+
+[[noreturn]] void failAt(std::size_t line, std::string what) {
+    throw SceneTextError{line + 1, std::move(what)};
+}
+
+// The count on line i, which names what it counts; its absence, or anything
+// but one whole number there, is an error. A key line where a count belongs
+// means the channel before (counted on line previousCount) holds more keys
+// than it said.
+std::int32_t readCount(const SceneText& text, std::size_t i, const std::string& what,
+                       std::size_t keywordLine, const std::string& previous,
+                       std::size_t previousCount) {
+    if (i >= text.lines.size()) {
+        failAt(keywordLine, "the scene ends before " + what + " of this motion");
+    }
+    std::int32_t count = 0;
+    if (!readCountLine(text.lines[i], count)) {
+        std::string fault = what + " is not one whole number";
+        if (!previous.empty() && isKeyLine(text.lines[i])) {
+            fault += "; the count of " + previous + " on line " +
+                     std::to_string(previousCount + 1) + " may be short of its keys";
+        }
+        failAt(i, fault);
+    }
+    return count;
+}
+
+} // namespace
+
 ChannelMotion readVersion2Motion(const SceneText& text, std::size_t keywordLine, std::size_t* end) {
     ChannelMotion motion;
     std::size_t i = keywordLine + 1;
-    std::int32_t channels = 0;
-    if (i < text.lines.size() && readInteger(text.lines[i], channels)) {
-        ++i;
-    }
-    for (std::int32_t c = 0; c < channels && i < text.lines.size(); ++c) {
-        std::int32_t keys = 0;
-        if (!readInteger(text.lines[i], keys)) {
-            break;
-        }
+    const std::int32_t channels = readCount(text, i, "the channel count", keywordLine, {}, 0);
+    ++i;
+    std::size_t previousCountLine = 0;
+    for (std::int32_t c = 0; c < channels; ++c) {
+        const std::string name = channelName(c);
+        const std::size_t countLine = i;
+        const std::int32_t keys =
+            readCount(text, i, "the key count of " + name, keywordLine,
+                      c > 0 ? channelName(c - 1) : std::string(), previousCountLine);
+        previousCountLine = countLine;
         ++i;
         SceneChannel channel;
-        for (std::int32_t k = 0; k < keys && i < text.lines.size(); ++k, ++i) {
+        for (std::int32_t k = 0; k < keys; ++k, ++i) {
+            if (i >= text.lines.size()) {
+                failAt(countLine, name + " counts " + std::to_string(keys) +
+                                      " keys, but the scene ends after " + std::to_string(k) +
+                                      " of them");
+            }
+            if (!isKeyLine(text.lines[i])) {
+                failAt(i, "key " + std::to_string(k + 1) + " of the " + std::to_string(keys) +
+                              " that line " + std::to_string(countLine + 1) + " counts for " +
+                              name + " is no key line (value time shape tension continuity bias)");
+            }
             channel.envelope.keys.push_back(parseKey(LineScanner(text.lines[i])));
             channel.keyLines.push_back(i);
         }

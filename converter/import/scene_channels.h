@@ -57,7 +57,10 @@ SceneChannel readEnvelopeBlock(const SceneText& text, std::size_t open, std::siz
 // dropped; a channel the motion does not give has no keys.
 ChannelMotion readChannelMotion(const SceneText& text, std::size_t keywordLine, std::size_t* end);
 
-// The same for version 2's layout.
+// The same for version 2's layout, where only the counts tell where the keys
+// end: a count line that is not one whole number, or a count that reaches
+// past the keys (into the next item or the end of the scene), throws
+// SceneTextError naming the line.
 ChannelMotion readVersion2Motion(const SceneText& text, std::size_t keywordLine, std::size_t* end);
 
 // One key at every frame where a channel has a key (time times

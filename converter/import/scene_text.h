@@ -15,6 +15,13 @@
 
 namespace kzo {
 
+// A fault of a scene's text that ends its reading: the line (from 1) and what
+// is wrong there.
+struct SceneTextError {
+    std::size_t line = 0;
+    std::string what;
+};
+
 struct SceneText {
     std::string path;
     std::string text;

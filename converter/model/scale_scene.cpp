@@ -1,5 +1,7 @@
 #include "converter/model/scale_scene.h"
 
+#include <cstdio>
+
 namespace kzo {
 
 void scaleScene(SceneModel& model, const ConversionSettings& settings) {
@@ -15,6 +17,15 @@ void scaleScene(SceneModel& model, const ConversionSettings& settings) {
             c *= s;
         }
     }
+}
+
+std::string atScale(const ConversionSettings& settings) {
+    if (settings.scaleFactor == 1.0f) {
+        return {};
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, " at scale %g", static_cast<double>(settings.scaleFactor));
+    return text;
 }
 
 } // namespace kzo

@@ -22,9 +22,11 @@ void resetSceneModel(SceneModel& model) {
     model.materialSearchStart = 0;
     model.lightCount = 0;
     model.ambientColor[0] = model.ambientColor[1] = model.ambientColor[2] = 0.0f;
-    for (Face& face : model.faces) {
-        face.materialIndex = -1;
-    }
+    model.vertices.reset();
+    model.faces.reset();
+    model.pivots.reset();
+    model.lights.reset();
+    model.textureCoords.reset();
 }
 
 void markMaterialFlags(SceneModel& model, const ConversionSettings& settings) {

@@ -1,10 +1,13 @@
 // The converter's one scene: fixed-capacity tables of plain records with a
-// count beside each, allocated once per converter and emptied (by resetting the
-// counts) before each input file. Importers append, the geometry processing
-// derives fields in place, the KZO encoder streams records out.
+// count beside each, allocated once per converter and emptied before each
+// input file. The large tables (fixed_table.h) touch only the records a file
+// reaches, so that a small file costs no more than its records. Importers
+// append, the geometry processing derives fields in place, the KZO encoder
+// streams records out.
 #pragma once
 
 #include "converter/model/conversion_settings.h"
+#include "converter/model/fixed_table.h"
 #include "converter/model/messages.h"
 #include "converter/model/shadow_index.h"
 #include "converter/model/vertex_weld_index.h"
@@ -86,23 +89,24 @@ struct SceneModel {
     SceneModel(const SceneModel&) = delete;
     SceneModel& operator=(const SceneModel&) = delete;
 
-    // Tables, sized once to their capacities; valid records are [0, count).
+    // Tables, sized once to their capacities (size()); valid records are
+    // [0, count).
     std::vector<Image> images;
     std::int32_t imageCount = 0;
     std::vector<Material> materials;
     std::int32_t materialCount = 0;
-    std::vector<Vertex> vertices;
+    FixedTable<Vertex> vertices;
     std::int32_t vertexCount = 0;
-    std::vector<Face> faces;
+    FixedTable<Face> faces;
     std::int32_t faceCount = 0;
-    std::vector<Pivot> pivots;
+    FixedTable<Pivot> pivots;
     std::int32_t pivotCount = 0;
-    std::vector<Light> lights;
+    FixedTable<Light> lights;
     std::int32_t lightCount = 0;
     std::vector<std::string> materialNames;
     std::vector<std::int16_t> materialNameMap;
     std::int32_t materialNameCount = 0;
-    std::vector<TextureCoord> textureCoords;
+    FixedTable<TextureCoord> textureCoords;
     std::int32_t textureCoordCount = 0;
     // Table index of each vertex number of the 3DS object being read.
     std::vector<std::uint16_t> vertexRemap;
@@ -126,9 +130,10 @@ struct SceneModel {
     MessageSink sink;
 };
 
-// Empties every table, sets the default transparency to 128 and every face
-// slot's material index to -1 (no material). Lights and the ambient colour are
-// reset too: a file's output depends only on that file and the options.
+// Empties every table, so that every record a file reaches starts as a fresh
+// one (a face's material index -1, no material), and sets the default
+// transparency to 128. Lights and the ambient colour are reset too: a file's
+// output depends only on that file and the options.
 void resetSceneModel(SceneModel& model);
 
 // Sets the flags that depend on the shading type and the texture (after the

@@ -13,6 +13,7 @@ namespace {
 constexpr int kSlotBits = 16;
 static_assert((std::size_t(1) << kSlotBits) >= 3 * std::size_t(kMaxVertices),
               "the weld index must stay below one third full");
+static_assert(kMaxVertices < 65535, "a slot holds an entry number in 16 bits");
 
 std::uint32_t keyBits(float value) {
     // 0.0 == -0.0, so both must land on the same key.
@@ -34,12 +35,15 @@ bool hasNaN(float x, float y, float z) {
 
 } // namespace
 
-VertexWeldIndex::VertexWeldIndex() : slots(std::size_t(1) << kSlotBits) {}
+VertexWeldIndex::VertexWeldIndex() : slots(std::size_t(1) << kSlotBits) {
+    entries.reserve(std::size_t(kMaxVertices));
+}
 
 void clearWeldIndex(VertexWeldIndex& index) {
-    if (index.indexedCount != 0) {
-        std::fill(index.slots.begin(), index.slots.end(), WeldSlot{});
+    if (!index.entries.empty()) {
+        std::fill(index.slots.begin(), index.slots.end(), std::uint16_t{0});
     }
+    index.entries.clear();
     index.indexedCount = 0;
 }
 
@@ -51,12 +55,13 @@ std::int32_t findWeldedPosition(const VertexWeldIndex& index, float x, float y, 
     const std::size_t mask = index.slots.size() - 1;
     // The table is never more than a third full, so an empty slot ends the probe.
     for (std::size_t s = slotOf(kx, ky, kz);; s = (s + 1) & mask) {
-        const WeldSlot& slot = index.slots[s];
-        if (slot.index < 0) {
+        const std::uint16_t slot = index.slots[s];
+        if (slot == 0) {
             return -1;
         }
-        if (slot.x == kx && slot.y == ky && slot.z == kz) {
-            return slot.index;
+        const WeldEntry& entry = index.entries[slot - 1u];
+        if (entry.x == kx && entry.y == ky && entry.z == kz) {
+            return entry.index;
         }
     }
 }
@@ -73,12 +78,14 @@ void addWeldedPosition(VertexWeldIndex& index, float x, float y, float z) {
     const std::uint32_t kx = keyBits(x), ky = keyBits(y), kz = keyBits(z);
     const std::size_t mask = index.slots.size() - 1;
     for (std::size_t s = slotOf(kx, ky, kz);; s = (s + 1) & mask) {
-        WeldSlot& slot = index.slots[s];
-        if (slot.index < 0) {
-            slot = WeldSlot{kx, ky, kz, number};
+        std::uint16_t& slot = index.slots[s];
+        if (slot == 0) {
+            index.entries.push_back(WeldEntry{kx, ky, kz, number});
+            slot = static_cast<std::uint16_t>(index.entries.size());
             return;
         }
-        if (slot.x == kx && slot.y == ky && slot.z == kz) {
+        const WeldEntry& entry = index.entries[slot - 1u];
+        if (entry.x == kx && entry.y == ky && entry.z == kz) {
             return;
         }
     }

@@ -11,17 +11,21 @@
 
 namespace kzo {
 
-struct WeldSlot {
-    std::uint32_t x = 0, y = 0, z = 0;
-    std::int32_t index = -1; // -1: empty
+struct WeldEntry {
+    std::uint32_t x = 0, y = 0, z = 0; // the key
+    std::int32_t index = 0;            // the vertex
 };
 
 struct VertexWeldIndex {
     VertexWeldIndex();
 
-    // Open addressing with linear probing, sized once for the whole vertex table
-    // at a load factor below one third.
-    std::vector<WeldSlot> slots;
+    // Open addressing with linear probing, sized once for the whole vertex
+    // table at a load factor below one third. A slot holds 1 + the number of
+    // its entry (0: empty): two bytes, so that a file touches little more of
+    // the index than the entries it makes.
+    std::vector<std::uint16_t> slots;
+    // The positions entered, in order; room for the whole table is reserved.
+    std::vector<WeldEntry> entries;
     // Vertices [0, indexedCount) of the table the index describes.
     std::int32_t indexedCount = 0;
 };

@@ -29,7 +29,7 @@ ConversionOutcome convertFile(SceneModel& model, const std::string& input, std::
         resetSceneModel(model);
         const ImportedInput imported = importInput(kind, model, input, output, settings);
         requireGeometry(model, input);
-        prepareModel(model, settings, input, output);
+        prepareModel(model, settings, input);
         processGeometry(model, settings);
         outputs = encodeOutputs(model, imported, settings, input, output);
     } catch (const FatalErrorSignal&) {
@@ -52,12 +52,11 @@ void requireGeometry(const SceneModel& model, const std::string& input) {
     }
 }
 
-void prepareModel(SceneModel& model, const ConversionSettings& settings, const std::string& input,
-                  const std::string& kzoPath) {
+void prepareModel(SceneModel& model, const ConversionSettings& settings, const std::string& input) {
     appendDefaultMaterial(model, input);
     sortFacesByMaterial(model);
     markMaterialFlags(model, settings);
-    checkKzoEncodable(model, kzoPath);
+    checkKzoEncodable(model, input);
 }
 
 void processGeometry(SceneModel& model, const ConversionSettings& settings) {
@@ -73,7 +72,7 @@ std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInp
                                       const ConversionSettings& settings, const std::string& input,
                                       const std::string& kzoPath) {
     std::vector<OutputFile> outputs;
-    outputs.push_back({kzoPath, encodeKzo(model, settings, kzoPath)});
+    outputs.push_back({kzoPath, encodeKzo(model, settings, kzoPath, input)});
     outputs.insert(outputs.end(), imported.imageFiles.begin(), imported.imageFiles.end());
     if (imported.scene) {
         for (OutputFile& file : encodeSideFiles(*imported.scene, settings, kzoPath, model.sink)) {
@@ -81,7 +80,7 @@ std::vector<OutputFile> encodeOutputs(const SceneModel& model, const ImportedInp
         }
     }
     if (settings.dependencyFile != 0) {
-        outputs.push_back(dependencyFile(outputs, input, imported.filesRead, kzoPath));
+        outputs.push_back(dependencyFile(outputs, input, imported.filesRead, kzoPath, model.sink));
     }
     return outputs;
 }
@@ -92,13 +91,14 @@ std::vector<OutputFile> encodeSideFiles(const SceneDescription& scene,
     const SideFilePaths paths = sideFilePathsFor(kzoPath, settings);
     std::vector<OutputFile> outputs;
     if (!paths.motion.empty()) {
-        outputs.push_back({paths.motion, encodeMotionFile(scene, settings, paths.motion, sink)});
+        outputs.push_back({paths.motion, encodeMotionFile(scene, settings, sink)});
     }
     if (!paths.camera.empty()) {
         outputs.push_back({paths.camera, encodeCameraFile(scene, settings, paths.camera, sink)});
     }
     if (!paths.lights.empty() && (!scene.lights.empty() || settings.emptyLightFile != 0)) {
-        outputs.push_back({paths.lights, encodeLightFile(scene.lights, paths.lights, sink)});
+        outputs.push_back(
+            {paths.lights, encodeLightFile(scene.lights, paths.lights, scene.path, sink)});
     }
     return outputs;
 }

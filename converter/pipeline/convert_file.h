@@ -44,9 +44,8 @@ void requireGeometry(const SceneModel& model, const std::string& input);
 
 // Faces without a usable material get the default one, faces are sorted by
 // material, flags are marked; then what the geometry and the encoder rely on
-// is checked (errors name kzoPath).
-void prepareModel(SceneModel& model, const ConversionSettings& settings, const std::string& input,
-                  const std::string& kzoPath);
+// is checked (errors name the input).
+void prepareModel(SceneModel& model, const ConversionSettings& settings, const std::string& input);
 
 // Bakes the pivot transforms into the vertices (unless the hierarchy is kept),
 // computes the normals and the colours, and applies the scale factor.

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         kzo::load3dsBuffer(model, {data + 1, size - 1}, "fuzz.3ds");
         kzo::ImportedInput imported;
-        kzo::prepareModel(model, settings, "fuzz.3ds", "fuzz.kzo");
+        kzo::prepareModel(model, settings, "fuzz.3ds");
         kzo::processGeometry(model, settings);
         outputs = kzo::encodeOutputs(model, imported, settings, "fuzz.3ds", "fuzz.kzo");
     } catch (const kzo::FatalErrorSignal&) {

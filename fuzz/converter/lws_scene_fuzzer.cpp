@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             });
         kzo::placeSceneInModel(*imported.scene, m);
-        kzo::prepareModel(m, settings, "fuzz.lws", "fuzz.kzo");
+        kzo::prepareModel(m, settings, "fuzz.lws");
         kzo::processGeometry(m, settings);
         outputs = kzo::encodeOutputs(m, imported, settings, "fuzz.lws", "fuzz.kzo");
     } catch (const kzo::FatalErrorSignal&) {

@@ -132,6 +132,11 @@ TEST(ConvertFile, missingInputIsAnErrorAndTheNextFileStillConverts) {
         EXPECT_EQ(c.convert(dir / name, dir.path().string()), ConversionOutcome::failed);
         EXPECT_EQ(c.lines.back(), "ERROR: cannot open '" + (dir / name) + "': not a regular file");
     }
+    for (const char* name : {"folder.3ds", "folder.lws", "folder.lwo", "folder.obj"}) {
+        std::filesystem::create_directory(dir / name);
+        EXPECT_EQ(c.convert(dir / name, dir.path().string()), ConversionOutcome::failed);
+        EXPECT_EQ(c.lines.back(), "ERROR: cannot open '" + (dir / name) + "': it is a directory");
+    }
 }
 
 // Input that is no model, or a model or scene without a single triangle, is an
@@ -254,7 +259,7 @@ TEST(ConvertFile, aSceneWritesAllItsFilesOrNone) {
     EXPECT_EQ(c.lines[1], "'" + (dir / "s.kzo") + "' Writing...");
     EXPECT_EQ(c.lines[11], "'" + (dir / "s.cam") + "' Writing...");
     EXPECT_EQ(c.lines[12], "'" + (dir / "s.kzl") + "' Writing...");
-    EXPECT_EQ(c.lines[13], "ERROR: cannot write '" + (dir / "s.kzl") +
+    EXPECT_EQ(c.lines[13], "ERROR: '" + (dir / "s.lws") +
                                "': light 0 holds a value that is not a finite number");
     EXPECT_EQ(listDirectory(dir.path()),
               (std::vector<std::string>{"box.3ds", "s.kzo", "s.lws", "s.mot"}));

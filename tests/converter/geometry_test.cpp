@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <random>
+#include <stdexcept>
 
 using namespace kzo;
 using kzotest::TestModel;
@@ -228,4 +230,32 @@ TEST(BakeTransforms, longChainInReverseTableOrderResolvesFully) {
     t.vertex(0, 0, 0, 0);
     bakeTransforms(t.model);
     expectPosition(t.v(0), static_cast<float>(kMaxPivots), 0, 0);
+}
+
+// The tables touch only what a file reaches: every record a later file reaches
+// is fresh, whatever an earlier file left in it, and a read beyond what was
+// reached gives a fresh record without reaching it.
+TEST(SceneModelTables, aResetMakesEveryRecordFreshAndTheCapacitiesStayTheLimits) {
+    auto model = std::make_unique<SceneModel>();
+    EXPECT_EQ(model->vertices.size(), std::size_t(kMaxVertices));
+    EXPECT_EQ(model->faces.size(), std::size_t(kMaxFaces));
+    EXPECT_EQ(model->lights.size(), std::size_t(kMaxLights));
+    Face& used = model->faces[kMaxFaces - 1];
+    used.materialIndex = 3;
+    used.colorR[0] = 1;
+    used.normal[2] = 7;
+    model->vertices[5].pivotIndex = 9;
+    model->pivots[0].parentIndex = 4;
+    resetSceneModel(*model);
+    const SceneModel& read = *model;
+    EXPECT_EQ(read.faces[kMaxFaces - 1].materialIndex, -1);
+    EXPECT_EQ(read.faces[kMaxFaces - 1].colorR[0], 255);
+    const Face& fresh = model->faces[kMaxFaces - 1];
+    EXPECT_EQ(fresh.materialIndex, -1);
+    EXPECT_EQ(fresh.colorR[0], 255);
+    EXPECT_EQ(fresh.normal[2], 0.0f);
+    EXPECT_EQ(model->vertices[5].pivotIndex, 0);
+    EXPECT_EQ(model->pivots[0].parentIndex, kNoParent);
+    EXPECT_EQ(model->pivots[0].firstKey[6], 1.0f);
+    EXPECT_THROW(model->faces[kMaxFaces], std::out_of_range);
 }

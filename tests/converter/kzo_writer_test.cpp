@@ -101,8 +101,8 @@ TEST(KzoWriter, imageNameThatDoesNotFitItsRecordIsAFatalError) {
     EXPECT_THROW(t.writeKzo("long.kzo"), FatalErrorSignal);
     EXPECT_TRUE(t.outputs.empty());
     ASSERT_EQ(t.lines.size(), 1u);
-    EXPECT_EQ(t.lines[0], "ERROR: cannot write 'long.kzo': image name '" + name +
-                              "' is longer than 127 characters");
+    EXPECT_EQ(t.lines[0],
+              "ERROR: 'long.3ds': image name '" + name + "' is longer than 127 characters");
 }
 
 TEST(KzoWriter, faceNamingAMissingVertexIsAFatalError) {
@@ -173,9 +173,8 @@ TEST(KzoWriter, floatsThatAreNotNumbersAreAFatalError) {
     twoTriangles(nan, kNoShading);
     nan.model.faces[1].texV[1] = std::numeric_limits<float>::quiet_NaN();
     EXPECT_THROW(nan.writeKzo("nan.kzo"), FatalErrorSignal);
-    EXPECT_EQ(
-        nan.lines.back(),
-        "ERROR: cannot write 'nan.kzo': a texture coordinate of face 1 is not a finite number");
+    EXPECT_EQ(nan.lines.back(),
+              "ERROR: 'nan.3ds': a texture coordinate of face 1 is not a finite number");
 
     TestModel overflow;
     twoTriangles(overflow, kNoShading);
@@ -183,7 +182,7 @@ TEST(KzoWriter, floatsThatAreNotNumbersAreAFatalError) {
     overflow.settings.scaleFactor = 100000;
     EXPECT_THROW(overflow.writeKzo("big.kzo"), FatalErrorSignal);
     EXPECT_EQ(overflow.lines.back(),
-              "ERROR: cannot write 'big.kzo': the position of vertex 3 is not a finite number");
+              "ERROR: 'big.3ds': the position of vertex 3 is not a finite number at scale 100000");
     EXPECT_TRUE(overflow.outputs.empty());
 }
 
@@ -200,14 +199,14 @@ TEST(KzoWriter, theEncoderWritesAHandBuiltModelAsItStands) {
     for (int i = 0; i < 4; ++i) {
         normals.f32le(static_cast<float>(i)).f32le(0).f32le(0);
     }
-    EXPECT_EQ(encodeKzo(t.model, t.settings, "g.kzo"),
+    EXPECT_EQ(encodeKzo(t.model, t.settings, "g.kzo", "g.3ds"),
               (kzoHeader(0, 1, 4, 2, 0, 1) + twoTrianglesKzoBody(0x0006) + normals).data);
 
     t.settings.shadingType = kPrecalcFlat;
     t.model.faces[0].colorR[0] = 1;
     t.model.faces[0].colorG[0] = 2;
     t.model.faces[0].colorB[0] = 3;
-    const std::vector<std::uint8_t> flat = encodeKzo(t.model, t.settings, "f.kzo");
+    const std::vector<std::uint8_t> flat = encodeKzo(t.model, t.settings, "f.kzo", "f.3ds");
     EXPECT_EQ(std::vector<std::uint8_t>(flat.end() - 8, flat.end()),
               (std::vector<std::uint8_t>{1, 2, 3, 3, 255, 255, 255, 255}));
 }

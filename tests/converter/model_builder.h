@@ -2,6 +2,7 @@
 #pragma once
 
 #include "converter/encode/kzo_file.h"
+#include "converter/model/paths.h"
 #include "converter/model/scene_model.h"
 #include "converter/pipeline/convert_file.h"
 #include "format/file_io.h"
@@ -28,9 +29,10 @@ struct TestModel {
     // The KZO file of the model as a conversion makes it after reading: the
     // checks, the geometry, the encoder. Fatal errors pass through.
     void writeKzo(const std::string& path) {
-        kzo::checkKzoEncodable(model, path);
+        kzo::checkKzoEncodable(model, kzo::replaceExtension(path, "3ds"));
         kzo::processGeometry(model, settings);
-        outputs.push_back({path, kzo::encodeKzo(model, settings, path)});
+        outputs.push_back(
+            {path, kzo::encodeKzo(model, settings, path, kzo::replaceExtension(path, "3ds"))});
     }
     // The same with the object hierarchy kept.
     void writeKzoWithPivots(const std::string& path) {

@@ -127,7 +127,7 @@ RecordConversion convertRecord(ImportedModel record, const ConversionSettings& s
         const ImportedInput imported =
             importModelRecord(*model, std::move(record), "scene.gltf", kzoPath, settings);
         requireGeometry(*model, "scene.gltf");
-        prepareModel(*model, settings, "scene.gltf", kzoPath);
+        prepareModel(*model, settings, "scene.gltf");
         processGeometry(*model, settings);
         r.outputs = encodeOutputs(*model, imported, settings, "scene.gltf", kzoPath);
     } catch (const FatalErrorSignal&) {
@@ -286,8 +286,8 @@ TEST(ModelScene, limitsOfTheTablesAreErrorsNamingThem) {
     far.objects[0].keys[1].position[0] = 1e38f;
     far.vertexObjects.assign(3, 0);
     animated.scaleFactor = 100;
-    EXPECT_EQ(failure(far, animated), "ERROR: cannot write 'out/scene.mot': the key at frame 7 "
-                                      "of 'scene.gltf' is not a finite number");
+    EXPECT_EQ(failure(far, animated),
+              "ERROR: 'scene.gltf': the key at frame 7 is not a finite number at scale 100");
 }
 
 // An embedded texture that a material uses is written beside the KZO file as

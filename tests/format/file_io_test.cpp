@@ -1,4 +1,5 @@
 #include "format/file_io.h"
+#include "format/system_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -122,4 +123,42 @@ TEST(FileIo, aFailedWriteEndsWithTheSystemsReason) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1)
         << "the half-written temporary file is removed";
+}
+
+TEST(FileIo, aReplacedFileKeepsItsPermissionBitsAndATakenTemporaryNameIsPassedOver) {
+    const fs::path dir = freshDirectory("modes");
+    const auto modeOf = [](const fs::path& p) {
+        return fs::status(p).permissions() & fs::perms::all;
+    };
+    for (const fs::perms mode : {fs::perms(0444), fs::perms(0640), fs::perms(0755)}) {
+        const fs::path target = dir / "a.kzo";
+        fs::remove(target);
+        { std::ofstream(target) << "old"; }
+        fs::permissions(target, mode);
+        ASSERT_EQ(kzo::writeFilesAtomically({{target.string(), {7}}}), "");
+        EXPECT_EQ(modeOf(target), mode);
+        std::vector<std::uint8_t> bytes;
+        ASSERT_TRUE(kzo::readFileBytes(target.string(), bytes));
+        EXPECT_EQ(bytes, std::vector<std::uint8_t>{7});
+    }
+    const ::mode_t umask = ::umask(022);
+    ASSERT_EQ(kzo::writeFilesAtomically({{(dir / "new.kzo").string(), {1}}}), "");
+    EXPECT_EQ(modeOf(dir / "new.kzo"), fs::perms(0644));
+    ::umask(umask);
+
+    // Names that this process would take first (its counter starts at 0 in a
+    // test run alone), left by an earlier process with the same id.
+    const std::string stem =
+        ".b.kzo.tmp-" + kzo::sys::hostName() + "-" + std::to_string(kzo::sys::processId()) + "-";
+    for (int n = 0; n < 50; ++n) {
+        std::ofstream(dir / (stem + std::to_string(n))) << "left";
+    }
+    ASSERT_EQ(kzo::writeFilesAtomically({{(dir / "b.kzo").string(), {2}}}), "");
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(kzo::readFileBytes((dir / "b.kzo").string(), bytes));
+    EXPECT_EQ(bytes, std::vector<std::uint8_t>{2});
+    for (int n = 0; n < 50; ++n) {
+        ASSERT_TRUE(kzo::readFileBytes((dir / (stem + std::to_string(n))).string(), bytes));
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "left");
+    }
 }

@@ -152,6 +152,12 @@ TEST_F(KzodumpCli, badInputAndBadCommandLinesFailCleanly) {
         EXPECT_EQ(r.err, "kzodump: '" + std::string(name) +
                              "': cannot read the file: not a regular file\n");
     }
+    fs::create_directory(dir_ / "folder");
+    for (const char* options : {"", "--kind kzo ", "--check "}) {
+        r = run(std::string(options) + "folder");
+        EXPECT_EQ(r.status, 1) << options;
+        EXPECT_EQ(r.err, "kzodump: 'folder': is a directory\n") << options;
+    }
     EXPECT_EQ(run("--frobnicate x.kzo").status, 2);
     EXPECT_EQ(run("--json --check x.kzo").status, 2);
     EXPECT_EQ(run("--kind obj x.kzo").status, 2);

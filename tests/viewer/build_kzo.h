@@ -1,5 +1,7 @@
 // KZO object file builder for the viewer tests: header, image and material
-// records, vertices, faces, pivots and shading data, each spelled out.
+// records, vertices, faces, pivots and shading data, each spelled out. Unless
+// a header field is set to disagree, the file is well formed: the last
+// material's run covers every face, the first pivot owns every vertex.
 #pragma once
 
 #include "tests/support/build_3ds.h"
@@ -14,7 +16,7 @@ namespace kzotest {
 struct KzoInput {
     std::int32_t version = 16;
     std::vector<std::string> images;
-    std::int32_t materials = 0;
+    std::int32_t materials = 1;
     std::vector<Vec3> vertices;
     // Corner lists; a face's cornerCount is its list's size, and its four index
     // slots hold the first four entries, the last one repeated.
@@ -42,7 +44,8 @@ inline Bytes kzoFile(const KzoInput& in) {
         b.str(image).zeros(128 - image.size() - 1);
     }
     for (std::int32_t m = 0; m < in.materials; ++m) {
-        b.u8(200).u8(100).u8(50).u8(0).i16le(-1).u16le(0).i32le(0);
+        const std::size_t run = m + 1 == in.materials ? in.faces.size() : 0;
+        b.u8(200).u8(100).u8(50).u8(0).i16le(-1).u16le(0).i32le(static_cast<std::int32_t>(run));
     }
     for (const Vec3& v : in.vertices) {
         b.f32le(v[0]).f32le(v[1]).f32le(v[2]);
@@ -55,7 +58,9 @@ inline Bytes kzoFile(const KzoInput& in) {
         }
         b.zeros(32); // texture coordinates
     }
-    b.zeros(std::size_t(std::max(in.pivots, 0)) * 16);
+    for (std::int32_t p = 0; p < in.pivots; ++p) {
+        b.zeros(12).u16le(65535).u16le(static_cast<std::uint16_t>(p == 0 ? in.vertices.size() : 0));
+    }
     if (in.shadingType == 1) {
         b.zeros(in.vertices.size() * 12);
     } else if (in.shadingType == 2 || in.shadingType == 3) {

@@ -158,6 +158,20 @@ TEST(KzoviewProgram, failedLoadEndsWithTheErrorAndANonZeroStatus) {
     const ProgramRun window = runKzoview({"model.txt"});
     EXPECT_EQ(window.exitCode, 1);
     EXPECT_EQ(window.err, "ERROR: 'model.txt' is not supported file format\n");
+
+    // A message that the box shows without the file's name still names it on
+    // standard error; a directory is named as one.
+    const fs::path empty = dir / "empty.kzo";
+    writeBytes(empty, kzotest::kzoFile({}));
+    const ProgramRun zero = runKzoview({"--info", QString::fromStdString(empty.string())});
+    EXPECT_EQ(zero.exitCode, 1);
+    EXPECT_EQ(zero.err,
+              "ERROR: '" + empty.string() + "': Object vertex count or face count is zero !!!\n");
+    fs::create_directory(dir / "folder.3ds");
+    const ProgramRun folder =
+        runKzoview({"--info", QString::fromStdString((dir / "folder.3ds").string())});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_EQ(folder.err, "ERROR: '" + (dir / "folder.3ds").string() + "' is a directory\n");
 }
 
 // Models of other formats through the stand-in reader of

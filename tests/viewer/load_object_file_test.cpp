@@ -73,6 +73,36 @@ TEST_F(LoadObjectFileTest, choosesTheLoaderByTheLastThreeCharactersInAnyCase) {
     EXPECT_EQ(doc.captionText, "tri.3DS 1 faces 3 vertices");
 }
 
+TEST_F(LoadObjectFileTest, aLoadWithoutEdgesHoldsTheSameMeshWithoutItsEdges) {
+    const Bytes quad3ds =
+        file3ds(object("q", vertexList({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}) +
+                                faceList({{0, 1, 2}, {0, 2, 3}})));
+    KzoInput quadKzo;
+    quadKzo.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    quadKzo.faces = {{0, 1, 2, 3}};
+    for (const std::string& path :
+         {write("q.3ds", quad3ds), write("q.kzo", kzoFile(quadKzo)),
+          write("q.lwo", lwobFile(pnts({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}) +
+                                  pols({{0, 1, 2, 3}})))}) {
+        ViewerDocument whole, bare;
+        LoadObjectFile(path, whole);
+        LoadObjectFile(path, bare, kzoview::LoadScope::withoutEdges);
+        EXPECT_GT(whole.mesh.edgeCount, 0u) << path;
+        EXPECT_EQ(bare.mesh.edgeCount, 0u) << path;
+        EXPECT_EQ(bare.mesh.cornerEdges, nullptr) << path;
+        EXPECT_EQ(bare.captionText, whole.captionText) << path;
+        ASSERT_EQ(bare.mesh.faceCount, whole.mesh.faceCount) << path;
+        for (std::int32_t f = 0; f < whole.mesh.faceCount; ++f) {
+            EXPECT_EQ(cornerNumbers(bare.mesh, f), cornerNumbers(whole.mesh, f)) << path;
+        }
+        for (std::int32_t v = 0; v < whole.mesh.vertexCount; ++v) {
+            EXPECT_EQ(bare.mesh.vertexArray[v].x, whole.mesh.vertexArray[v].x) << path;
+            EXPECT_EQ(bare.mesh.vertexArray[v].y, whole.mesh.vertexArray[v].y) << path;
+        }
+        EXPECT_EQ(bare.mesh.viewDistance, whole.mesh.viewDistance) << path;
+    }
+}
+
 TEST_F(LoadObjectFileTest, refusesOtherExtensions) {
     EXPECT_EQ(errorLoading(write("model.kzw", triangleKzo())), "'.kzw' is not supported yet");
     EXPECT_EQ(errorLoading("dir/notes.txt"), "'dir/notes.txt' is not supported file format");
@@ -110,7 +140,7 @@ TEST_F(LoadObjectFileTest, namesAFileThatCannotBeOpened) {
     EXPECT_EQ(errorLoading(missing + ".3ds"), "Load3DS: (" + missing + ".3ds) 를 열수 없습니다.\n");
     std::filesystem::create_directory(dir / "folder.kzo");
     EXPECT_EQ(errorLoading((dir / "folder.kzo").string()),
-              "LoadKZO: (" + (dir / "folder.kzo").string() + ") 를 열수 없습니다.\n");
+              "'" + (dir / "folder.kzo").string() + "' is a directory");
     // A device is not read without end, a FIFO not waited on.
     const std::string zero = (dir / "zero.3ds").string();
     std::filesystem::create_symlink("/dev/zero", zero);

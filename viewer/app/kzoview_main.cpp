@@ -46,10 +46,21 @@ std::string load(const ViewCommand& cmd, ViewerDocument& doc,
     }
 }
 
+// The line of a failed load or view on standard error. Some of the messages
+// that the window's box shows word for word do not name the file; this line
+// always does.
+void printError(const ViewCommand& cmd, const std::string& error) {
+    if (error.find(cmd.file) == std::string::npos) {
+        std::cerr << "ERROR: '" << cmd.file << "': " << error << '\n';
+    } else {
+        std::cerr << "ERROR: " << error << '\n';
+    }
+}
+
 int runInfo(const ViewCommand& cmd) {
     ViewerDocument doc;
     if (const std::string error = load(cmd, doc, kzoview::LoadScope::summary); !error.empty()) {
-        std::cerr << "ERROR: " << error << '\n';
+        printError(cmd, error);
         return kExitLoadFailed;
     }
     std::cout << doc.captionText << '\n';
@@ -58,15 +69,18 @@ int runInfo(const ViewCommand& cmd) {
 
 int runSnapshot(const ViewCommand& cmd) {
     ViewerDocument doc;
-    if (const std::string error = load(cmd, doc); !error.empty()) {
-        std::cerr << "ERROR: " << error << '\n';
+    // A shaded or played frame draws no wireframe: its edges would only cost.
+    const kzoview::LoadScope scope =
+        cmd.shaded || cmd.play ? kzoview::LoadScope::withoutEdges : kzoview::LoadScope::wholeMesh;
+    if (const std::string error = load(cmd, doc, scope); !error.empty()) {
+        printError(cmd, error);
         return kExitLoadFailed;
     }
     kzoview::ViewSession session;
     session.warn = warnOfTexture;
     if (const std::string error = kzoview::openSession(session, doc.mesh, cmd, &doc.surfaces);
         !error.empty()) {
-        std::cerr << "ERROR: " << error << '\n';
+        printError(cmd, error);
         return kExitLoadFailed;
     }
     const kzoview::RasterImage frame = kzoview::renderSnapshot(session, cmd.width, cmd.height);
@@ -100,7 +114,7 @@ int runWindow(int& argc, char** argv, const ViewCommand& cmd) {
         error = kzoview::openSession(session, doc.mesh, cmd, &doc.surfaces);
     }
     if (!error.empty()) {
-        std::cerr << "ERROR: " << error << '\n';
+        printError(cmd, error);
         if (kzo::displayNamed()) {
             if (const kzoview::WindowModuleApi* window = windowModule()) {
                 window->showLoadError(&argc, argv, error.c_str());

@@ -127,7 +127,7 @@ TEST(CameraFile, aTargetPointThatIsNotFiniteIsAnError) {
     scene.objects[0].firstKey.position[2] = 3e38f;
     EXPECT_THROW(f.writeCam(scene, "s.cam"), FatalErrorSignal);
     EXPECT_EQ(f.messages.back(),
-              "ERROR: cannot write 's.cam': the target point of object 1 is not a finite number");
+              "ERROR: 'test.lws': the target point of object 1 is not a finite number");
     EXPECT_TRUE(f.outputs.empty());
 }
 

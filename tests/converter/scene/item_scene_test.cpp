@@ -104,3 +104,62 @@ TEST(ItemScene, keyTimesBeyondTheFrameRangeEndTheScene) {
     EXPECT_THAT(f.messages, ElementsAre("ERROR: 'test.lws' line 9: the key's time gives no frame "
                                         "within the 32-bit range"));
 }
+
+TEST(ItemScene, versionTwoCountsThatContradictTheirLinesEndTheSceneNamingTheLine) {
+    const std::vector<std::string> good = {
+        "LWSC",
+        "2",
+        "AddNullObject N",
+        "ObjectMotion (unnamed)",
+        "  2", // line 5: channels
+        "  3", // position x: three keys
+        "  1 0 0 0 0 0",
+        "  2 0.5 0 0 0 0",
+        "  3 1 0 0 0 0",
+        "  1", // line 10: position y, one key
+        "  5 0 0 0 0 0",
+        "PivotPoint 0 0 0",
+    };
+    // The error of the scene with line `number` replaced, and cut behind it.
+    const auto errorWith = [&](std::size_t number, const std::string& line, bool cut = false) {
+        std::vector<std::string> lines = good;
+        lines[number - 1] = line;
+        lines.resize(cut ? number : lines.size());
+        std::string text;
+        for (const std::string& l : lines) {
+            text += l + "\n";
+        }
+        SceneFixture f;
+        EXPECT_THROW(f.parse(makeSceneText("test.lws", text)), FatalErrorSignal) << line;
+        return f.messages.empty() ? std::string() : f.messages.back();
+    };
+    EXPECT_EQ(errorWith(6, "  2"),
+              "ERROR: 'test.lws' line 9: the key count of position y is not one whole number; "
+              "the count of position x on line 6 may be short of its keys");
+    EXPECT_EQ(errorWith(6, "  4"),
+              "ERROR: 'test.lws' line 10: key 4 of the 4 that line 6 counts for position x is "
+              "no key line (value time shape tension continuity bias)");
+    EXPECT_EQ(errorWith(10, "  2000000000"),
+              "ERROR: 'test.lws' line 12: key 2 of the 2000000000 that line 10 counts for "
+              "position y is no key line (value time shape tension continuity bias)");
+    EXPECT_EQ(errorWith(10, "  2", true),
+              "ERROR: 'test.lws' line 10: position y counts 2 keys, but the scene ends after 0 "
+              "of them");
+    EXPECT_EQ(errorWith(5, "  2.5"),
+              "ERROR: 'test.lws' line 5: the channel count is not one whole number");
+    EXPECT_EQ(errorWith(6, "  -1"),
+              "ERROR: 'test.lws' line 6: the key count of position x is not one whole number");
+    EXPECT_EQ(errorWith(4, "ObjectMotion (unnamed)", true),
+              "ERROR: 'test.lws' line 4: the scene ends before the channel count of this motion");
+
+    std::string text;
+    for (const std::string& l : good) {
+        text += l + "\n";
+    }
+    SceneFixture f;
+    const SceneDescription scene = f.parse(makeSceneText("test.lws", text));
+    ASSERT_EQ(scene.motions.size(), 1u);
+    ASSERT_EQ(scene.motions[0].keys.size(), 3u);
+    EXPECT_EQ(scene.motions[0].keys[2].key.position[0], 3.0f);
+    EXPECT_EQ(scene.motions[0].keys[2].key.position[1], 5.0f);
+}

@@ -20,6 +20,7 @@ float cosDegrees(double degrees) {
 
 SceneDescription lightsOf(const SceneFixture& f, const SceneText& text) {
     SceneDescription scene;
+    scene.path = text.path;
     readSceneLights(text, f.model.sink, scene);
     return scene;
 }
@@ -143,7 +144,7 @@ TEST(LightFile, aValueThatIsNotFiniteStopsTheLightFile) {
         lightsOf(f, sceneOf(lws({"AddLight", "AddLight", "LgtIntensity nan"})));
     EXPECT_THROW(f.writeSideFiles(nan, "s.kzo"), FatalErrorSignal);
     EXPECT_EQ(f.messages.back(),
-              "ERROR: cannot write 's.kzl': light 1 holds a value that is not a finite number");
+              "ERROR: 'test.lws': light 1 holds a value that is not a finite number");
     EXPECT_TRUE(f.outputs.empty());
 
     const SceneDescription inf = lightsOf(f, sceneOf(lws({"AddLight", "ConeAngle inf"})));

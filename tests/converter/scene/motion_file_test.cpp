@@ -118,9 +118,8 @@ TEST(MotionFile, nonFiniteKeyValuesAreAnErrorNamingTheLine) {
         const auto scene =
             sceneOf(lws({"LastFrame 1", "ObjectMotion", "9", "1", values, "0"}), "s.lws");
         EXPECT_THROW(f.writeMot(scene, "s.mot"), FatalErrorSignal) << values;
-        EXPECT_EQ(f.messages, std::vector<std::string>{
-                                  "ERROR: cannot write 's.mot': the key on line 5 of 's.lws' "
-                                  "is not a finite number"});
+        EXPECT_EQ(f.messages, std::vector<std::string>{"ERROR: 's.lws' line 5: the key is not a "
+                                                       "finite number at scale 10"});
         EXPECT_TRUE(f.outputs.empty());
     }
 }

@@ -38,7 +38,7 @@ struct SceneFixture {
 
     // One side file, as the pipeline encodes it.
     void writeMot(const kzo::SceneText& text, const std::string& path) {
-        outputs.push_back({path, kzo::encodeMotionFile(parse(text), settings, path, model.sink)});
+        outputs.push_back({path, kzo::encodeMotionFile(parse(text), settings, model.sink)});
     }
     void writeCam(const kzo::SceneDescription& scene, const std::string& path) {
         outputs.push_back({path, kzo::encodeCameraFile(scene, settings, path, model.sink)});
@@ -59,7 +59,7 @@ struct SceneFixture {
         outputs.clear();
         kzo::resetSceneModel(model);
         const kzo::ImportedInput imported = kzo::importLwsScene(model, path);
-        kzo::prepareModel(model, settings, path, kzoPath);
+        kzo::prepareModel(model, settings, path);
         kzo::processGeometry(model, settings);
         outputs = kzo::encodeOutputs(model, imported, settings, path, kzoPath);
     }
