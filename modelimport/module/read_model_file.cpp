@@ -19,6 +19,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace kzo {
 namespace {
@@ -59,6 +60,18 @@ bool liesBelow(const std::filesystem::path& file, const std::filesystem::path& f
     return f != file.end();
 }
 
+// The two folders without the last parts they share: a/b/models and
+// c/models give a/b and c.
+std::pair<std::filesystem::path, std::filesystem::path> commonRoots(std::filesystem::path a,
+                                                                    std::filesystem::path b) {
+    while (a.has_relative_path() && b.has_relative_path() && a.filename() == b.filename() &&
+           !a.filename().empty()) {
+        a = a.parent_path();
+        b = b.parent_path();
+    }
+    return {a, b};
+}
+
 // Where the files a model names may lie: its own folder and the search
 // paths, all with their links resolved, and what was refused first.
 class FileRule {
@@ -68,10 +81,21 @@ public:
         const std::filesystem::path model(modelPath);
         // Where it was named and, for a model that is a link (a build's
         // sandbox makes every file one), where it lies.
-        folders_.push_back(resolved(std::filesystem::absolute(model).parent_path()));
-        folders_.push_back(resolved(std::filesystem::absolute(model)).parent_path());
+        const std::filesystem::path named =
+            resolved(std::filesystem::absolute(model).parent_path());
+        const std::filesystem::path real = resolved(std::filesystem::absolute(model)).parent_path();
+        folders_.push_back(named);
+        folders_.push_back(real);
+        // A sandbox copies the tree as folders of links: a search path that
+        // lies in the copy also stands for its place in the tree the model's
+        // link leads into, where its files' links lead.
+        const auto [namedRoot, realRoot] = commonRoots(named, real);
         for (const std::string& dir : searchPaths) {
-            folders_.push_back(resolved(std::filesystem::absolute(dir)));
+            const std::filesystem::path folder = resolved(std::filesystem::absolute(dir));
+            folders_.push_back(folder);
+            if (namedRoot != realRoot && (folder == namedRoot || liesBelow(folder, namedRoot))) {
+                folders_.push_back(resolved(realRoot / folder.lexically_relative(namedRoot)));
+            }
         }
         modelFolderText_ = model.parent_path().string();
     }

@@ -106,23 +106,50 @@ TEST(FileRuleTest, aLinkInTheFolderCountsWhereItLeads) {
     EXPECT_EQ(failure(models / "in.gltf"), "read");
 
     // The model itself may be a link to anywhere: what it names is looked for
-    // beside the link, and may lie there or beside the model the link leads to
-    // (a build's sandbox, where every file is a link to its source).
+    // beside the link.
     fs::create_directories(root.path() / "other");
     writeText(root.path() / "other" / "linked.gltf", triangleGltf("real.bin"));
     fs::create_symlink(root.path() / "other" / "linked.gltf", models / "linked.gltf");
     EXPECT_EQ(failure(models / "linked.gltf"), "read");
-    writeTriangleBuffer(root.path() / "other" / "beside.bin");
-    writeText(root.path() / "other" / "sandboxed.gltf", triangleGltf("beside.bin"));
-    const fs::path sandbox = root.path() / "sandbox";
-    fs::create_directories(sandbox);
-    fs::create_symlink(root.path() / "other" / "sandboxed.gltf", sandbox / "sandboxed.gltf");
-    fs::create_symlink(root.path() / "other" / "beside.bin", sandbox / "beside.bin");
-    EXPECT_EQ(failure(sandbox / "sandboxed.gltf"), "read");
-    fs::create_symlink(root.path() / "secret.bin", sandbox / "secret.bin");
-    writeText(root.path() / "other" / "up.gltf", triangleGltf("secret.bin"));
-    fs::create_symlink(root.path() / "other" / "up.gltf", sandbox / "up.gltf");
-    EXPECT_EQ(failure(sandbox / "up.gltf"), refusal("secret.bin"));
+}
+
+// A build's sandbox: the source tree copied as folders of links, each file a
+// link to its source. The model is read as if in its source tree: what it
+// names beside it or, through a search path of the copy, below that path's
+// place in the tree, and a link in the copy that leads out of them is
+// refused as anywhere.
+TEST(FileRuleTest, aSandboxOfLinksReadsAsTheTreeItsLinksLeadInto) {
+    kzotest::TempDir root;
+    const fs::path source = root.path() / "source";
+    const fs::path sandbox = root.path() / "sandbox" / "execroot";
+    writeTriangleBuffer(source / "models" / "beside.bin");
+    writeTriangleBuffer(source / "shared" / "tri.bin");
+    writeTriangleBuffer(root.path() / "secret.bin");
+    writeText(source / "models" / "beside.gltf", triangleGltf("beside.bin"));
+    writeText(source / "models" / "shared.gltf", triangleGltf("../shared/tri.bin"));
+    writeText(source / "models" / "secret.gltf", triangleGltf("secret.bin"));
+    fs::create_directories(sandbox / "models");
+    fs::create_directories(sandbox / "shared");
+    for (const char* file : {"beside.gltf", "shared.gltf", "secret.gltf", "beside.bin"}) {
+        fs::create_symlink(source / "models" / file, sandbox / "models" / file);
+    }
+    fs::create_symlink(source / "shared" / "tri.bin", sandbox / "shared" / "tri.bin");
+    fs::create_symlink(root.path() / "secret.bin", sandbox / "models" / "secret.bin");
+    const std::string searchPath = (sandbox / "shared").string();
+
+    EXPECT_EQ(failure(sandbox / "models" / "beside.gltf"), "read");
+    EXPECT_EQ(failure(sandbox / "models" / "shared.gltf"), refusal("../shared/tri.bin"));
+    EXPECT_EQ(failure(sandbox / "models" / "shared.gltf", {searchPath}), "read");
+    EXPECT_EQ(failure(sandbox / "models" / "secret.gltf", {searchPath}), refusal("secret.bin"));
+    // A search path outside the copy stands for itself alone.
+    EXPECT_EQ(failure(sandbox / "models" / "shared.gltf", {(root.path() / "elsewhere").string()}),
+              refusal("../shared/tri.bin"));
+    // Named from the copy's root, as a build names them.
+    const fs::path before = fs::current_path();
+    fs::current_path(sandbox);
+    const std::string relative = failure("models/shared.gltf", {"shared"});
+    fs::current_path(before);
+    EXPECT_EQ(relative, "read");
 }
 
 } // namespace
