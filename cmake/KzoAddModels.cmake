@@ -2,6 +2,7 @@
 #                [SHADING type] [SCALE f] [SHADOW_TEST test] [FPS n]
 #                [ANIMATION] [CAMERA] [LIGHT] [EMPTY_LIGHT_FILE] [FIT] [ALL]
 #                [TEXTURE_DIR dir] [SEARCH_PATH dir...]
+#                [READER_MEMORY mib] [READER_TIMEOUT seconds]
 #                SOURCES file...)
 #
 # Converts each source with Kzo::kzomaker into OUTPUT_DIR (relative to the
@@ -12,7 +13,9 @@
 # `name` depends on every output; ALL adds it to the default build.
 # SEARCH_PATH (relative to the current source directory) names directories
 # besides each model's own folder from which a model of another format may
-# read the files it names (--search-path).
+# read the files it names (--search-path). READER_MEMORY and READER_TIMEOUT
+# are the model reader's limits for such a model (--reader-memory,
+# --reader-timeout).
 # The property KZO_OUTPUTS of the target lists the files it always makes: each
 # .kzo and, for a LightWave scene or a model of another format, the .mot and
 # .cam asked for. A scene's .kzl (LIGHT) is written only when the scene has
@@ -27,7 +30,7 @@ set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
     cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;EMPTY_LIGHT_FILE;FIT;ALL"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS;TEXTURE_DIR"
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS;TEXTURE_DIR;READER_MEMORY;READER_TIMEOUT"
                           "SOURCES;SEARCH_PATH")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
@@ -59,6 +62,12 @@ function(kzo_add_models)
     endforeach()
     if(DEFINED ARG_FPS)
         list(APPEND options --fps ${ARG_FPS})
+    endif()
+    if(DEFINED ARG_READER_MEMORY)
+        list(APPEND options --reader-memory ${ARG_READER_MEMORY})
+    endif()
+    if(DEFINED ARG_READER_TIMEOUT)
+        list(APPEND options --reader-timeout ${ARG_READER_TIMEOUT})
     endif()
     foreach(flag ANIMATION CAMERA LIGHT EMPTY_LIGHT_FILE FIT)
         if(ARG_${flag})

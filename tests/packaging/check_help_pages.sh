@@ -40,16 +40,14 @@ for path in "$@"; do
     if command -v zsh >/dev/null; then
         zsh -n "$completion_dir/_$program" || fail "_$program is no zsh script"
     fi
-    # Every option that changes what kzomaker writes is an argument of
+    # Every option that changes what kzomaker writes, or whether it writes it
+    # (the model reader's limits), is an argument of
     # kzo_add_models, under its name in capitals, and is passed by the Bazel
     # rules (an attribute of kzo_model, or always); the others are the build's.
     if [[ $program == kzomaker ]]; then
         for option in $options; do
             case $option in
             --output-dir | --deps | --jobs | --threads | --quiet | --gui | --list-inputs | --help | --version) continue ;;
-            # The reader's limits change no byte, only whether a run is let
-            # go on: the build's own affair.
-            --reader-memory | --reader-timeout) continue ;;
             esac
             keyword=$(tr 'a-z-' 'A-Z_' <<<"${option#--}")
             grep -qw -- "$keyword" "$source/cmake/KzoAddModels.cmake" ||
