@@ -3,6 +3,7 @@
 #                [ANIMATION] [CAMERA] [LIGHT] [EMPTY_LIGHT_FILE] [FIT] [ALL]
 #                [TEXTURE_DIR dir] [SEARCH_PATH dir...]
 #                [READER_MEMORY mib] [READER_TIMEOUT seconds]
+#                [OCCLUSION] [BOUNCE] [OCCLUSION_RAYS n] [OCCLUSION_DISTANCE d]
 #                SOURCES file...)
 #
 # Converts each source with Kzo::kzomaker into OUTPUT_DIR (relative to the
@@ -29,8 +30,9 @@ include_guard(GLOBAL)
 set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kzo_add_models)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "ANIMATION;CAMERA;LIGHT;EMPTY_LIGHT_FILE;FIT;ALL"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS;TEXTURE_DIR;READER_MEMORY;READER_TIMEOUT"
+    cmake_parse_arguments(PARSE_ARGV 0 ARG
+                          "ANIMATION;CAMERA;LIGHT;EMPTY_LIGHT_FILE;FIT;ALL;OCCLUSION;BOUNCE"
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS;TEXTURE_DIR;OCCLUSION_RAYS;OCCLUSION_DISTANCE;READER_MEMORY;READER_TIMEOUT"
                           "SOURCES;SEARCH_PATH")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
@@ -63,17 +65,18 @@ function(kzo_add_models)
     if(DEFINED ARG_FPS)
         list(APPEND options --fps ${ARG_FPS})
     endif()
-    if(DEFINED ARG_READER_MEMORY)
-        list(APPEND options --reader-memory ${ARG_READER_MEMORY})
-    endif()
-    if(DEFINED ARG_READER_TIMEOUT)
-        list(APPEND options --reader-timeout ${ARG_READER_TIMEOUT})
-    endif()
-    foreach(flag ANIMATION CAMERA LIGHT EMPTY_LIGHT_FILE FIT)
+    foreach(flag ANIMATION CAMERA LIGHT EMPTY_LIGHT_FILE FIT OCCLUSION BOUNCE)
         if(ARG_${flag})
             string(TOLOWER ${flag} name)
             string(REPLACE "_" "-" name ${name})
             list(APPEND options --${name})
+        endif()
+    endforeach()
+    foreach(value OCCLUSION_RAYS OCCLUSION_DISTANCE READER_MEMORY READER_TIMEOUT)
+        if(DEFINED ARG_${value})
+            string(TOLOWER ${value} name)
+            string(REPLACE "_" "-" name ${name})
+            list(APPEND options --${name} ${ARG_${value}})
         endif()
     endforeach()
 

@@ -7,6 +7,10 @@ packages=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-d
           libassimp-dev libmeshoptimizer-dev nlohmann-json3-dev libpng-dev libstb-dev
           bash-completion zsh shared-mime-info libglib2.0-bin lintian dpkg-dev fonts-nanum
           bazel-bootstrap iproute2)
+# Embree (the rays of --occlusion and --bounce) is packaged for amd64 only.
+if [[ $(dpkg --print-architecture) == amd64 ]]; then
+    packages+=(libembree-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

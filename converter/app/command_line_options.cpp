@@ -57,6 +57,16 @@ const char* const kUsageText =
     "                        same names, which OUT stores as without it\n"
     "      --shadow-test T   classic (default) or relative: how a face decides that it\n"
     "                        casts a shadow; relative works at any unit of length\n"
+    "      --occlusion       precalculated colours: darken the ambient light where the\n"
+    "                        model hides the hemisphere above a vertex\n"
+    "      --bounce          precalculated colours: add one bounce of the direct light\n"
+    "                        off the faces each vertex sees\n"
+    "      --occlusion-rays N\n"
+    "                        rays per vertex of --occlusion and --bounce, 1 to 4096\n"
+    "                        (default 64)\n"
+    "      --occlusion-distance D\n"
+    "                        how far those rays reach, in the model's units (default:\n"
+    "                        a tenth of the diagonal of the model's bounding box)\n"
     "      --list-inputs     convert nothing: print every file converting each FILE\n"
     "                        with these options would read (the file, a scene's\n"
     "                        objects as found, the files a model names), one per\n"
@@ -71,8 +81,9 @@ const char* const kUsageText =
     "                        seconds the reader of one such model may take, 1 to\n"
     "                        86400 (default 60)\n"
     "  -j, --jobs N          convert N files at a time (default 1)\n"
-    "      --threads N       threads that mark one file's lights (default: the\n"
-    "                        processor's cores divided among the files at a time)\n"
+    "      --threads N       threads that mark one file's lights and cast its rays\n"
+    "                        (default: the processor's cores divided among the files\n"
+    "                        at a time)\n"
     "  -q, --quiet           print only the error lines and why files are rejected\n"
     "      --gui             open the window with the files listed, converting nothing\n"
     "                        (no other option with it; needs a display)\n"
@@ -154,6 +165,26 @@ std::string applySearchPath(const std::string& text, ConversionSettings& setting
     return {};
 }
 
+std::string applyOcclusionRays(const std::string& text, IndirectLightOptions& options) {
+    const std::optional<int> rays = parsePositiveInt(text);
+    if (!rays || *rays > kMaxOcclusionRays) {
+        return "--occlusion-rays needs a whole number from 1 to " +
+               std::to_string(kMaxOcclusionRays) + ", not '" + text + "'";
+    }
+    options.rays = *rays;
+    return {};
+}
+
+std::string applyOcclusionDistance(const std::string& text, IndirectLightOptions& options) {
+    const DecimalNumber number = scanDecimalNumber(text);
+    if (number.length == 0 || number.length != text.size() || !std::isfinite(number.value) ||
+        !(number.value > 0.0f)) {
+        return "--occlusion-distance needs a length above 0, not '" + text + "'";
+    }
+    options.distance = number.value;
+    return {};
+}
+
 std::function<std::string(const std::string&)> setFlag(std::int32_t& field) {
     return [&field](const std::string&) {
         field = 1;
@@ -205,6 +236,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     ParsedCommandLine result;
     CommandLineOptions& o = result.options;
     bool standsAlone = false;
+    bool rayOption = false;
     std::vector<cli::OptionRule> rules = {
         {'o', "output-dir", true,
          [&o](const std::string& value) {
@@ -266,6 +298,18 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
                         : "--reader-timeout needs seconds, 1 to " +
                               std::to_string(kMaxReaderTimeoutSeconds) + ", not '" + value + "'";
          }},
+        {0, "occlusion", false, setFlag(o.settings.indirectLight.occlusion)},
+        {0, "bounce", false, setFlag(o.settings.indirectLight.bounce)},
+        {0, "occlusion-rays", true,
+         [&o, &rayOption](const std::string& value) {
+             rayOption = true;
+             return applyOcclusionRays(value, o.settings.indirectLight);
+         }},
+        {0, "occlusion-distance", true,
+         [&o, &rayOption](const std::string& value) {
+             rayOption = true;
+             return applyOcclusionDistance(value, o.settings.indirectLight);
+         }},
         {0, "fps", true,
          [&o](const std::string& value) {
              const std::optional<int> fps = parsePositiveInt(value);
@@ -309,6 +353,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (parsed.request == cli::Request::run && o.window && conversionOption) {
         parsed.request = cli::Request::invalid;
         parsed.error = "--gui takes only the files to list; the window sets the options";
+    }
+    // Rays that nothing casts are a mistake worth hearing of.
+    if (parsed.request == cli::Request::run && rayOption && !castsRays(o.settings.indirectLight)) {
+        parsed.request = cli::Request::invalid;
+        parsed.error = "--occlusion-rays and --occlusion-distance need --occlusion or --bounce";
     }
     switch (parsed.request) {
     case cli::Request::help:

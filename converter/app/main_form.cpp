@@ -101,7 +101,9 @@ MainForm::MainForm(SceneModel& model)
     setTabOrder(edit2, bitBtn6);
     setTabOrder(bitBtn6, checkBox4);
     setTabOrder(checkBox4, checkBox5);
-    setTabOrder(checkBox5, bitBtn2);
+    setTabOrder(checkBox5, checkBox6);
+    setTabOrder(checkBox6, checkBox7);
+    setTabOrder(checkBox7, bitBtn2);
 }
 
 void MainForm::buildButtons() {
@@ -199,6 +201,14 @@ void MainForm::buildOptionsGroup() {
     checkBox5 = new QCheckBox("Fit to capacity", this);
     checkBox5->setObjectName("CheckBox5");
     checkBox5->setGeometry(432, 394, 113, 17);
+    // Below it, in the room the right column has left; the first caption
+    // takes two lines there.
+    checkBox6 = new QCheckBox("Ambient\nocclusion", this);
+    checkBox6->setObjectName("CheckBox6");
+    checkBox6->setGeometry(432, 414, 118, 34);
+    checkBox7 = new QCheckBox("One bounce", this);
+    checkBox7->setObjectName("CheckBox7");
+    checkBox7->setGeometry(432, 450, 118, 17);
 
     edit2 = new QLineEdit("1.0", groupBox2);
     edit2->setObjectName("Edit2");
@@ -291,6 +301,8 @@ ConversionSettings MainForm::settingsFromControls() const {
     settings.cameraFile = checkBox2->isChecked() ? 1 : 0;
     settings.lightFile = checkBox3->isChecked() ? 1 : 0;
     settings.fitToCapacity = checkBox5->isChecked() ? 1 : 0;
+    settings.indirectLight.occlusion = checkBox6->isChecked() ? 1 : 0;
+    settings.indirectLight.bounce = checkBox7->isChecked() ? 1 : 0;
     settings.shadows.test = checkBox4->isChecked() ? ShadowTest::relative : ShadowTest::classic;
     // One file at a time: every core marks its lights.
     settings.shadows.threads = shadowThreadsPerWorker(std::thread::hardware_concurrency(), 1);

@@ -86,6 +86,9 @@ public:
     QCheckBox* checkBox4 = nullptr; // unit-independent shadows
     // Fit to capacity: models read through assimp are simplified until they fit.
     QCheckBox* checkBox5 = nullptr;
+    // Ambient occlusion and one bounce in the precalculated colours.
+    QCheckBox* checkBox6 = nullptr;
+    QCheckBox* checkBox7 = nullptr;
     QLineEdit* edit2 = nullptr;
     QPushButton* bitBtn6 = nullptr;
     QPushButton* bitBtn2 = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "converter/model/indirect_light_options.h"
 #include "converter/model/shadow_options.h"
 #include "format/kzo_format.h"
 
@@ -52,6 +53,9 @@ struct ConversionSettings {
     // builds that collect a number of files known only afterwards in one
     // folder; not one of the window's options).
     std::string textureDirectory;
+    // Ambient occlusion and one bounce in the precalculated colours
+    // (--occlusion, --bounce and their rays; check boxes of the window).
+    IndirectLightOptions indirectLight;
 };
 
 // True when the KZO file carries the object hierarchy instead of baked vertices.

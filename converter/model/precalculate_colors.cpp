@@ -1,11 +1,16 @@
 #include "converter/model/precalculate_colors.h"
 
+#include "converter/model/indirect_light.h"
 #include "converter/model/mark_lit_vertices.h"
 #include "converter/model/parallel_light_marking.h"
+#include "raytrace/ray_scene.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <exception>
+#include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -36,16 +41,6 @@ float clampChannel(float value) {
 float ambientChannel(const SceneModel& model, int channel) {
     const float value = model.ambientColor[channel];
     return std::isfinite(value) ? value : 0.0f;
-}
-
-// Faces whose material index names no material use the default grey,
-// untextured material that the writers append for them.
-const Material& faceMaterial(const SceneModel& model, const Face& face) {
-    static const Material defaultMaterial;
-    if (face.materialIndex < 0 || face.materialIndex >= model.materialCount) {
-        return defaultMaterial;
-    }
-    return model.materials[at(face.materialIndex)];
 }
 
 bool isUntextured(const Material& material) {
@@ -102,7 +97,9 @@ float lightFactor(const Light& light, const Face& face) {
     return f * light.intensity;
 }
 
-void storeGouraudColors(SceneModel& model) {
+// Without indirect light, the mean plus the ambient colour; with it, the ambient
+// colour times the vertex's share, and its bounce.
+void storeGouraudColors(SceneModel& model, const IndirectLight* indirect) {
     for (int i = 0; i < model.faceCount; ++i) {
         const Face& face = model.faces[at(i)];
         for (int k = 0; k < 3; ++k) {
@@ -117,7 +114,13 @@ void storeGouraudColors(SceneModel& model) {
         Vertex& v = model.vertices[at(i)];
         for (int c = 0; c < 3; ++c) {
             const float mean = v.counter > 0 ? v.colorSum[c] / static_cast<float>(v.counter) : 0.0f;
-            v.colorSum[c] = clampChannel(mean + ambientChannel(model, c));
+            if (indirect == nullptr) {
+                v.colorSum[c] = clampChannel(mean + ambientChannel(model, c));
+            } else {
+                v.colorSum[c] =
+                    clampChannel(mean + ambientChannel(model, c) * indirect->ambientShare[at(i)] +
+                                 indirect->bounce[3 * at(i) + at(c)]);
+            }
         }
     }
     for (int i = 0; i < model.faceCount; ++i) {
@@ -133,7 +136,16 @@ void storeGouraudColors(SceneModel& model) {
     }
 }
 
-void storeFlatColors(SceneModel& model) {
+// The mean over the face's three vertices of one per-vertex value.
+float cornerMean(const std::vector<float>& values, const Face& face, std::size_t stride,
+                 std::size_t offset) {
+    const float* v = values.data() + offset;
+    return (v[stride * face.vertexIndex[0]] + v[stride * face.vertexIndex[1]] +
+            v[stride * face.vertexIndex[2]]) *
+           kOneThird;
+}
+
+void storeFlatColors(SceneModel& model, const IndirectLight* indirect) {
     for (int i = 0; i < model.faceCount; ++i) {
         Face& face = model.faces[at(i)];
         const Material& material = faceMaterial(model, face);
@@ -143,7 +155,14 @@ void storeFlatColors(SceneModel& model) {
         for (int c = 0; c < 3; ++c) {
             const float* sums = face.lightSum + 3 * c;
             const float mean = (sums[0] + sums[1] + sums[2]) * kOneThird;
-            const float value = clampChannel(mean + ambientChannel(model, c));
+            float value = 0.0f;
+            if (indirect == nullptr) {
+                value = clampChannel(mean + ambientChannel(model, c));
+            } else {
+                const float share = cornerMean(indirect->ambientShare, face, 1, 0);
+                const float bounce = cornerMean(indirect->bounce, face, 3, at(c));
+                value = clampChannel(mean + ambientChannel(model, c) * share + bounce);
+            }
             color[c] = channelByte(value, untextured, materialBytes[c]);
         }
         for (int k = 0; k < 3; ++k) {
@@ -154,7 +173,48 @@ void storeFlatColors(SceneModel& model) {
     }
 }
 
+void storeColorsWith(SceneModel& model, const ConversionSettings& settings,
+                     const IndirectLight* indirect) {
+    for (int i = 0; i < model.vertexCount; ++i) {
+        Vertex& v = model.vertices[at(i)];
+        v.colorSum[0] = v.colorSum[1] = v.colorSum[2] = 0.0f;
+        v.counter = 0;
+    }
+    if (settings.shadingType == kPrecalcGouraud) {
+        storeGouraudColors(model, indirect);
+    } else {
+        storeFlatColors(model, indirect);
+    }
+}
+
+// One line for a file whose colours are not lit although indirect light was
+// asked for.
+void reportIdleIndirectLight(const SceneModel& model, const ConversionSettings& settings) {
+    const IndirectLightOptions& options = settings.indirectLight;
+    if (!castsRays(options)) {
+        return;
+    }
+    const char* what = options.occlusion == 0 ? "the bounce has"
+                       : options.bounce == 0  ? "ambient occlusion has"
+                                              : "ambient occlusion and the bounce have";
+    const std::int32_t type = settings.shadingType;
+    const char* why = type != kPrecalcGouraud && type != kPrecalcFlat
+                          ? "only precalculated shading (types 3 and 4) bakes colours"
+                      : settings.animation != 0
+                          ? "an animated hierarchy (--animation) bakes no colours"
+                          : "the file has no lights";
+    printMessage(model.sink, "%s no effect: %s", what, why);
+}
+
 } // namespace
+
+const Material& faceMaterial(const SceneModel& model, const Face& face) {
+    static const Material defaultMaterial;
+    if (face.materialIndex < 0 || face.materialIndex >= model.materialCount) {
+        return defaultMaterial;
+    }
+    return model.materials[at(face.materialIndex)];
+}
 
 bool colorsAreLit(const SceneModel& model, const ConversionSettings& settings) {
     const int type = settings.shadingType;
@@ -283,34 +343,19 @@ void applyLight(SceneModel& model, int lightIndex) {
 }
 
 void storeColors(SceneModel& model, const ConversionSettings& settings) {
-    for (int i = 0; i < model.vertexCount; ++i) {
-        Vertex& v = model.vertices[at(i)];
-        v.colorSum[0] = v.colorSum[1] = v.colorSum[2] = 0.0f;
-        v.counter = 0;
-    }
-    if (settings.shadingType == kPrecalcGouraud) {
-        storeGouraudColors(model);
-    } else {
-        storeFlatColors(model);
-    }
+    storeColorsWith(model, settings, nullptr);
 }
 
-void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
-    if (!colorsAreLit(model, settings)) {
-        setWhiteColors(model);
-        return;
-    }
-    prepareFacesForLighting(model);
-    const ShadowOptions& options = settings.shadows;
-    if (options.test == ShadowTest::classic) {
-        const std::int32_t tooSmall = facesTooSmallToCast(model);
-        if (tooSmall > model.faceCount / 10.0) {
-            printMessage(model.sink,
-                         "%d of %d faces are too small to cast shadows at this scene's unit (see "
-                         "--shadow-test)",
-                         tooSmall, model.faceCount);
-        }
-    }
+void storeColors(SceneModel& model, const ConversionSettings& settings,
+                 const IndirectLight& indirect) {
+    storeColorsWith(model, settings, &indirect);
+}
+
+namespace {
+
+// Every light that adds light, marked and applied in index order: on the
+// calling thread, or on the options' threads when there are more than one.
+void markAndApplyLights(SceneModel& model, const ShadowOptions& options) {
     int lights = 0;
     for (int i = 0; i < model.lightCount; ++i) {
         lights += lightAddsLight(model.lights[at(i)]) ? 1 : 0;
@@ -333,7 +378,73 @@ void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
             }
         }
     }
-    storeColors(model, settings);
+}
+
+// The lights marked and applied while, with more than one thread, a thread
+// of its own builds the rays' target: the build reads only positions,
+// corners and normals, which the lights leave alone, and keeps a core busy
+// where the lights leave one idle.
+RayTarget applyLightsBesideRayTarget(SceneModel& model, const ConversionSettings& settings) {
+    if (settings.shadows.threads <= 1) {
+        markAndApplyLights(model, settings.shadows);
+        return buildRayTarget(model, settings.indirectLight);
+    }
+    std::optional<RayTarget> target;
+    std::exception_ptr failure;
+    {
+        std::jthread builder;
+        try {
+            builder = std::jthread([&model, &settings, &target, &failure] {
+                try {
+                    target = buildRayTarget(model, settings.indirectLight);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to spare: the target is built afterwards.
+        }
+        markAndApplyLights(model, settings.shadows);
+    } // the builder joins here
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return target ? std::move(*target) : buildRayTarget(model, settings.indirectLight);
+}
+
+} // namespace
+
+void precalculateColors(SceneModel& model, const ConversionSettings& settings) {
+    if (!colorsAreLit(model, settings)) {
+        reportIdleIndirectLight(model, settings);
+        setWhiteColors(model);
+        return;
+    }
+    prepareFacesForLighting(model);
+    const ShadowOptions& options = settings.shadows;
+    if (options.test == ShadowTest::classic) {
+        const std::int32_t tooSmall = facesTooSmallToCast(model);
+        if (tooSmall > model.faceCount / 10.0) {
+            printMessage(model.sink,
+                         "%d of %d faces are too small to cast shadows at this scene's unit (see "
+                         "--shadow-test)",
+                         tooSmall, model.faceCount);
+        }
+    }
+    if (!castsRays(settings.indirectLight)) {
+        markAndApplyLights(model, options);
+        storeColors(model, settings);
+        return;
+    }
+    IndirectLight indirect;
+    try {
+        const RayTarget target = applyLightsBesideRayTarget(model, settings);
+        gatherIndirectLight(model, settings, target, indirect);
+    } catch (const RayTraceError& e) {
+        fatalError(model.sink, "cannot cast the rays of ambient occlusion and the bounce: %s",
+                   e.what());
+    }
+    storeColors(model, settings, indirect);
 }
 
 } // namespace kzo

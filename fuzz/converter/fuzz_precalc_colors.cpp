@@ -3,10 +3,13 @@
 // meet vertices), raw floats when allowed (NaN, infinities, huge values), all
 // light types with and without range, the classic or the relative test. The
 // counters after every light and the colour bytes (the latter marked on two
-// threads) must be identical, and nothing may crash.
+// threads) must be identical, and nothing may crash. With flag bit 3 the
+// scene is baked once more with ambient occlusion on one and on two threads,
+// which must agree, and with the bounce as well, which may only brighten.
 //
 // Layout: vertex count - 3, face count - 1, light count - 1, flags (bit 0:
-// flat colour, bit 1: raw floats, bit 2: relative test), then per vertex three coordinates, per
+// flat colour, bit 1: raw floats, bit 2: relative test, bit 3: occlusion and
+// bounce), then per vertex three coordinates, per
 // face three vertex numbers, per light: type (bit 7: stand on a vertex),
 // position or vertex number, direction, range, intensity, cone, edge, colour.
 // A coordinate is one byte c, (c % 33 - 16) / 2, or with raw floats and c =
@@ -122,12 +125,35 @@ std::vector<std::uint8_t> colours(const kzo::SceneModel& model) {
     return out;
 }
 
+// Few rays, so that a run stays quick; the checks hold for any number.
+void checkIndirectLight(kzo::SceneModel& model, kzo::ConversionSettings settings) {
+    settings.indirectLight.occlusion = 1;
+    settings.indirectLight.rays = 8;
+    settings.shadows.threads = 1;
+    kzo::precalculateColors(model, settings);
+    const std::vector<std::uint8_t> occluded = colours(model);
+    settings.shadows.threads = 2;
+    kzo::precalculateColors(model, settings);
+    if (colours(model) != occluded) {
+        std::abort();
+    }
+    settings.indirectLight.bounce = 1;
+    kzo::precalculateColors(model, settings);
+    const std::vector<std::uint8_t> bounced = colours(model);
+    for (std::size_t i = 0; i < bounced.size(); ++i) {
+        if (bounced[i] < occluded[i]) {
+            std::abort();
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static kzo::SceneModel model;
     Input in{data, size};
     kzo::ConversionSettings settings = buildScene(in, model);
+    const std::uint8_t flags = size > 3 ? data[3] : 0;
     const kzo::ShadowTest test = settings.shadows.test;
 
     kzo::prepareFacesForLighting(model);
@@ -154,6 +180,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kzotest::literalPrecalculateColors(model, settings);
     if (fastColours != colours(model)) {
         std::abort();
+    }
+    if ((flags & 8) != 0) {
+        checkIndirectLight(model, settings);
     }
     return 0;
 }

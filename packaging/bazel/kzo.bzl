@@ -43,6 +43,10 @@ _OPTIONS = [
     # another format larger or slower to read than the defaults allow.
     ("reader_memory", "value", "--reader-memory", None),
     ("reader_timeout", "value", "--reader-timeout", None),
+    ("occlusion", "flag", "--occlusion", None),
+    ("bounce", "flag", "--bounce", None),
+    ("occlusion_rays", "value", "--occlusion-rays", None),
+    ("occlusion_distance", "value", "--occlusion-distance", None),
 ]
 
 _ATTRIBUTE_KINDS = {

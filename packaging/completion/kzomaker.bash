@@ -17,7 +17,8 @@ _kzomaker() {
             COMPREPLY=($(compgen -W 'classic relative' -- "$cur"))
             return
             ;;
-        -s | --scale | -j | --jobs | --threads | --fps | --reader-memory | --reader-timeout)
+        -s | --scale | -j | --jobs | --threads | --fps | --reader-memory | --reader-timeout | \
+            --occlusion-rays | --occlusion-distance)
             return
             ;;
         -h | --help | --version)
@@ -29,7 +30,8 @@ _kzomaker() {
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
             --light --empty-light-file --deps --fit --fps= --texture-dir= --shadow-test=
-            --search-path= --reader-memory= --reader-timeout= --list-inputs --jobs= --threads=
+            --search-path= --reader-memory= --reader-timeout= --occlusion --bounce
+            --occlusion-rays= --occlusion-distance= --list-inputs --jobs= --threads=
             --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return

@@ -1,6 +1,8 @@
-// Writes the object files of the sample scene (samples/robot.lws) as 3D Studio
-// files: a floor, the robot's base and its arm, each with one coloured
-// material. Run from the repository root after a change here:
+// Writes the object files of the sample scenes as 3D Studio files, each with
+// one coloured material: for samples/robot.lws a floor, the robot's base and
+// its arm; for samples/room.lws the floor and back wall of a room, a partition, a
+// crate and a pillar, finely divided so that the vertex colours can follow the
+// light between them. Run from the repository root after a change here:
 //
 //   build/samples/make_sample_objects samples/Objects
 //
@@ -76,6 +78,41 @@ Mesh floorGrid(float half, int cells) {
             m.quad({x0, 0, z0}, {x1, 0, z0}, {x1, 0, z1}, {x0, 0, z1}, {0, 1, 0});
         }
     }
+    return m;
+}
+
+// cells x rows quads over the parallelogram origin + s u + t v (s, t in 0..1),
+// facing outward.
+void addGrid(Mesh& m, Vec origin, Vec u, Vec v, int cells, int rows, Vec outward) {
+    auto at = [&](int i, int j) {
+        const float s = static_cast<float>(i) / static_cast<float>(cells);
+        const float t = static_cast<float>(j) / static_cast<float>(rows);
+        return Vec{origin[0] + u[0] * s + v[0] * t, origin[1] + u[1] * s + v[1] * t,
+                   origin[2] + u[2] * s + v[2] * t};
+    };
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < cells; ++i) {
+            m.quad(at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1), outward);
+        }
+    }
+}
+
+Mesh grid(Vec origin, Vec u, Vec v, int cells, int rows, Vec outward) {
+    Mesh m;
+    addGrid(m, origin, u, v, cells, rows, outward);
+    return m;
+}
+
+// A box whose every side is cells x cells quads.
+Mesh dividedBox(Vec lo, Vec hi, int cells) {
+    Mesh m;
+    const float dx = hi[0] - lo[0], dy = hi[1] - lo[1], dz = hi[2] - lo[2];
+    addGrid(m, lo, {dx, 0, 0}, {0, 0, dz}, cells, cells, {0, -1, 0});
+    addGrid(m, {lo[0], hi[1], lo[2]}, {dx, 0, 0}, {0, 0, dz}, cells, cells, {0, 1, 0});
+    addGrid(m, lo, {dx, 0, 0}, {0, dy, 0}, cells, cells, {0, 0, -1});
+    addGrid(m, {lo[0], lo[1], hi[2]}, {dx, 0, 0}, {0, dy, 0}, cells, cells, {0, 0, 1});
+    addGrid(m, lo, {0, dy, 0}, {0, 0, dz}, cells, cells, {-1, 0, 0});
+    addGrid(m, {hi[0], lo[1], lo[2]}, {0, dy, 0}, {0, 0, dz}, cells, cells, {1, 0, 0});
     return m;
 }
 
@@ -158,6 +195,20 @@ int main(int argc, char** argv) {
         save(dir + "/base.3ds", file3ds("base", "Base", {200, 60, 40},
                                         box({-0.75f, 0, -0.75f}, {0.75f, 0.5f, 0.75f}))) &&
         save(dir + "/arm.3ds",
-             file3ds("arm", "Arm", {60, 120, 220}, box({-0.2f, 0, -0.2f}, {0.2f, 1.8f, 0.2f})));
+             file3ds("arm", "Arm", {60, 120, 220}, box({-0.2f, 0, -0.2f}, {0.2f, 1.8f, 0.2f}))) &&
+        save(dir + "/room_floor.3ds",
+             file3ds("room_floor", "RoomFloor", {210, 205, 195},
+                     grid({-2.25f, 0, 1}, {4.5f, 0, 0}, {0, 0, 2}, 18, 8, {0, 1, 0}))) &&
+        save(dir + "/room_back.3ds",
+             file3ds("room_back", "RoomBack", {235, 235, 230},
+                     grid({-2.25f, 0, 3}, {4.5f, 0, 0}, {0, 2.5f, 0}, 36, 20, {0, 0, -1}))) &&
+        save(dir + "/partition.3ds", file3ds("partition", "Partition", {220, 45, 35},
+                                             grid({-0.5f, 0, 2.97f}, {-0.6f, 0, -0.87f},
+                                                  {0, 2.1f, 0}, 10, 16, {0.87f, 0, -0.6f}))) &&
+        save(dir + "/crate.3ds", file3ds("crate", "Crate", {80, 130, 210},
+                                         dividedBox({0.57f, 0, 1.87f}, {1.77f, 1.1f, 2.93f}, 8))) &&
+        save(dir + "/pillar.3ds",
+             file3ds("pillar", "Pillar", {235, 200, 90},
+                     dividedBox({-1.93f, 0, 2.27f}, {-1.37f, 2.5f, 2.83f}, 8)));
     return ok ? 0 : 1;
 }

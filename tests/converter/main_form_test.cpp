@@ -103,6 +103,8 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
         {f.bitBtn6, "Convert !!", {432, 272, 113, 33}, &f},
         {f.bitBtn2, "Message", {432, 56, 113, 26}, &f},
         {f.checkBox4, "Unit-\nindependent\nshadows", {432, 316, 118, 52}, &f},
+        {f.checkBox6, "Ambient\nocclusion", {432, 414, 118, 34}, &f},
+        {f.checkBox7, "One bounce", {432, 450, 118, 17}, &f},
     };
     for (const Expected& e : table) {
         SCOPED_TRACE(e.widget->objectName().toStdString());
@@ -128,7 +130,8 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
     EXPECT_FALSE(f.radioButton[2]->isEnabled());
     EXPECT_TRUE(f.radioButton[0]->isChecked());
     EXPECT_FALSE(f.checkBox1->isChecked() || f.checkBox2->isChecked() || f.checkBox3->isChecked() ||
-                 f.checkBox4->isChecked() || f.checkBox5->isChecked());
+                 f.checkBox4->isChecked() || f.checkBox5->isChecked() || f.checkBox6->isChecked() ||
+                 f.checkBox7->isChecked());
     EXPECT_EQ(f.listBox1->count(), 0);
     EXPECT_EQ(f.listBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_FALSE(f.listBox1->isSortingEnabled());
@@ -141,7 +144,8 @@ TEST_F(MainFormTest, controlsStartAsDesigned) {
         f.bitBtn1,        f.listBox1,       f.bitBtn3,        f.bitBtn4,        f.bitBtn5,
         f.button1,        f.radioButton[0], f.radioButton[1], f.radioButton[2], f.radioButton[3],
         f.radioButton[4], f.checkBox1,      f.checkBox2,      f.checkBox3,      f.edit2,
-        f.bitBtn6,        f.checkBox4,      f.checkBox5,      f.bitBtn2};
+        f.bitBtn6,        f.checkBox4,      f.checkBox5,      f.checkBox6,      f.checkBox7,
+        f.bitBtn2};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         EXPECT_EQ(test::nextTabStop(order[i], order), order[i + 1]) << i;
     }
@@ -331,6 +335,7 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     form().checkBox2->setChecked(true);
     form().checkBox4->setChecked(true);
     form().checkBox5->setChecked(true);
+    form().checkBox6->setChecked(true);
     form().edit2->setText(" 0.5 metres");
     chooseFiles({"/s/b.lws", "/s/a.3ds"});
 
@@ -342,6 +347,9 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
     EXPECT_EQ(handedOver.animation, 0);
     EXPECT_EQ(handedOver.lightFile, 0);
     EXPECT_EQ(handedOver.fitToCapacity, 1);
+    EXPECT_EQ(handedOver.indirectLight.occlusion, 1);
+    EXPECT_EQ(handedOver.indirectLight.bounce, 0);
+    EXPECT_EQ(handedOver.indirectLight.rays, 64);
     EXPECT_EQ(handedOver.scaleFactor, 0.5f);
     EXPECT_EQ(handedOver.shadows.test, kzo::ShadowTest::relative);
     EXPECT_GE(handedOver.shadows.threads, 1);
@@ -349,9 +357,13 @@ TEST_F(MainFormTest, convertHandsOverOptionsAndConvertsEveryFileInOrder) {
 
     // A second run replaces the first run's lines.
     form().bitBtn5->click();
+    form().checkBox6->setChecked(false);
+    form().checkBox7->setChecked(true);
     chooseFiles({"/t/c.3ds"});
     ASSERT_TRUE(test::convertAndWait(form()));
     EXPECT_EQ(gui->form3.text(), "converting '/t/c.3ds'");
+    EXPECT_EQ(handedOver.indirectLight.occlusion, 0);
+    EXPECT_EQ(handedOver.indirectLight.bounce, 1);
 }
 
 // The run goes on on its own thread: the form stays painted, shows its

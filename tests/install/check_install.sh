@@ -55,6 +55,10 @@ done
 for m in "${window_modules[@]}"; do
     expected+=("lib/kzo-tools/$m")
 done
+# The ray-casting module, where the build found Embree.
+if [[ -f $build/lib/kzo-tools/kzo-embree.so ]]; then
+    expected+=(lib/kzo-tools/kzo-embree.so)
+fi
 # The targets file of the build's configuration (-relwithdebinfo, -debug, ...)
 # and zsh's folder, which depends on the prefix.
 config_name='s/KzoToolsTargets-[a-z]*\.cmake/KzoToolsTargets-CONFIG.cmake/; s#/zsh/[a-z-]*/#/zsh/ZSH/#'

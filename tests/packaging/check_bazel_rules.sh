@@ -222,7 +222,7 @@ build_assets() {
 build_assets "$work/base1" "car ran floor ran level ran robot ran shapes ran tri ran van ran"
 reference=$work/reference
 mkdir -p "$reference/assets" "$reference/levels"
-(cd "$assets" && "$kzomaker" -q --shading precalc-gouraud --light -o "$reference/assets" robot.lws &&
+(cd "$assets" && "$kzomaker" -q --shading precalc-gouraud --light --occlusion -o "$reference/assets" robot.lws &&
     "$kzomaker" -q --animation --camera --light --empty-light-file -o "$reference/assets" floor.lws &&
     "$kzomaker" -q --shading gouraud --scale 0.5 -o "$reference/assets" shapes.3ds &&
     "$kzomaker" -q --shading flat -o "$reference/assets" car.obj &&

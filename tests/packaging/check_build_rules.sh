@@ -112,14 +112,16 @@ cmake_minimum_required(VERSION 3.25)
 project(options NONE)
 find_package(KzoTools REQUIRED)
 kzo_add_models(TARGET models OUTPUT_DIR out SHADING precalc-flat SCALE 2.5 SHADOW_TEST relative
-    FPS 24 ANIMATION CAMERA LIGHT EMPTY_LIGHT_FILE FIT TEXTURE_DIR tex SOURCES "$assets/robot.lws")
+    FPS 24 ANIMATION CAMERA LIGHT EMPTY_LIGHT_FILE FIT TEXTURE_DIR tex
+    OCCLUSION BOUNCE OCCLUSION_RAYS 16 OCCLUSION_DISTANCE 0.5 SOURCES "$assets/robot.lws")
 CMAKE
 cmake -S "$work/options" -B "$work/options/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null ||
     fail "configuring a project with every option"
 command=$(ninja -C "$work/options/build" -t commands models | grep -F "$kzomaker")
 for option in "--shading precalc-flat" "--scale 2.5" "--shadow-test relative" --animation \
     --camera --light --empty-light-file --fit --deps "--fps 24" \
-    "--texture-dir $work/options/build/tex"; do
+    "--texture-dir $work/options/build/tex" --occlusion --bounce "--occlusion-rays 16" \
+    "--occlusion-distance 0.5"; do
     [[ " $command " == *" $option "* ]] || fail "kzo_add_models passes no '$option': $command"
 done
 

@@ -38,6 +38,9 @@ cli_depends=$(field "$cli" Depends)
 [[ $cli_depends =~ libc6\ \(\>=\ [0-9] && $cli_depends == *libassimp* ]] ||
     fail "kzo-tools: dependencies not computed: $cli_depends"
 [[ $cli_depends != *qt* ]] || fail "kzo-tools depends on Qt: $cli_depends"
+if [[ -f $build/lib/kzo-tools/kzo-embree.so ]]; then
+    [[ $cli_depends == *libembree* ]] || fail "kzo-tools does not depend on Embree: $cli_depends"
+fi
 cli_files=$(dpkg-deb -c "$cli" | awk '{print $6}')
 for path in usr/bin/kzomaker usr/bin/kzoview usr/bin/kzodump usr/share/man/man1/kzomaker.1.gz \
     usr/share/bash-completion/completions/kzomaker usr/share/zsh/vendor-completions/_kzomaker \

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # check_no_qt_linked.sh "PROGRAMS" "WINDOW_MODULES" MODEL_MODULE
-# The programs load no Qt and no assimp, not even through another library;
+# The programs load no Qt, no assimp and no Embree, not even through another library;
 # the windows' modules are where Qt is, the model module where assimp is.
 set -euo pipefail
 read -r -a programs <<<"${1//;/ }"
@@ -18,10 +18,10 @@ libraries() {
 for program in "${programs[@]}"; do
     libs=$(libraries "$program")
     [[ -n "$libs" ]] || fail "ldd lists nothing for $program"
-    if grep -E '^lib(Qt|assimp)' <<<"$libs" >/dev/null; then
-        fail "$program loads $(grep -E '^lib(Qt|assimp)' <<<"$libs" | tr '\n' ' ')"
+    if grep -E '^lib(Qt|assimp|embree)' <<<"$libs" >/dev/null; then
+        fail "$program loads $(grep -E '^lib(Qt|assimp|embree)' <<<"$libs" | tr '\n' ' ')"
     fi
-    echo "$(basename "$program"): $(wc -l <<<"$libs") libraries, no Qt, no assimp"
+    echo "$(basename "$program"): $(wc -l <<<"$libs") libraries, no Qt, no assimp, no Embree"
 done
 # Listed whole before matching: grep -q stops reading at the first match,
 # which can fail the pipeline under pipefail.
