@@ -1,7 +1,8 @@
 # kzo_add_models(TARGET name OUTPUT_DIR dir
 #                [SHADING type] [SCALE f] [SHADOW_TEST test] [FPS n]
 #                [ANIMATION] [CAMERA] [LIGHT] [EMPTY_LIGHT_FILE] [FIT] [ALL]
-#                [TEXTURE_DIR dir]
+#                [TEXTURE_DIR dir] [SEARCH_PATH dir...]
+#                [READER_MEMORY mib] [READER_TIMEOUT seconds]
 #                [OCCLUSION] [BOUNCE] [OCCLUSION_RAYS n] [OCCLUSION_DISTANCE d]
 #                SOURCES file...)
 #
@@ -11,6 +12,11 @@
 # alone. Every command writes a dependency file (--deps) naming the objects
 # the scene read; the build tool reads it to learn those inputs. The target
 # `name` depends on every output; ALL adds it to the default build.
+# SEARCH_PATH (relative to the current source directory) names directories
+# besides each model's own folder from which a model of another format may
+# read the files it names (--search-path). READER_MEMORY and READER_TIMEOUT
+# are the model reader's limits for such a model (--reader-memory,
+# --reader-timeout).
 # The property KZO_OUTPUTS of the target lists the files it always makes: each
 # .kzo and, for a LightWave scene or a model of another format, the .mot and
 # .cam asked for. A scene's .kzl (LIGHT) is written only when the scene has
@@ -26,8 +32,8 @@ set(_KZO_ADD_MODELS_DIR ${CMAKE_CURRENT_LIST_DIR})
 function(kzo_add_models)
     cmake_parse_arguments(PARSE_ARGV 0 ARG
                           "ANIMATION;CAMERA;LIGHT;EMPTY_LIGHT_FILE;FIT;ALL;OCCLUSION;BOUNCE"
-                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS;TEXTURE_DIR;OCCLUSION_RAYS;OCCLUSION_DISTANCE"
-                          "SOURCES")
+                          "TARGET;OUTPUT_DIR;SHADING;SCALE;SHADOW_TEST;FPS;TEXTURE_DIR;OCCLUSION_RAYS;OCCLUSION_DISTANCE;READER_MEMORY;READER_TIMEOUT"
+                          "SOURCES;SEARCH_PATH")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "kzo_add_models: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
@@ -51,6 +57,11 @@ function(kzo_add_models)
     if(DEFINED ARG_SHADOW_TEST)
         list(APPEND options --shadow-test ${ARG_SHADOW_TEST})
     endif()
+    foreach(dir IN LISTS ARG_SEARCH_PATH)
+        cmake_path(ABSOLUTE_PATH dir BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE
+                   OUTPUT_VARIABLE search_path)
+        list(APPEND options --search-path ${search_path})
+    endforeach()
     if(DEFINED ARG_FPS)
         list(APPEND options --fps ${ARG_FPS})
     endif()
@@ -61,7 +72,7 @@ function(kzo_add_models)
             list(APPEND options --${name})
         endif()
     endforeach()
-    foreach(value OCCLUSION_RAYS OCCLUSION_DISTANCE)
+    foreach(value OCCLUSION_RAYS OCCLUSION_DISTANCE READER_MEMORY READER_TIMEOUT)
         if(DEFINED ARG_${value})
             string(TOLOWER ${value} name)
             string(REPLACE "_" "-" name ${name})

@@ -14,12 +14,16 @@ foreach(program kzomaker kzoview kzodump)
     endif()
 endforeach()
 
-# Modules sit where the programs look for them: <bin>/../lib/kzo-tools.
+# Modules sit where the programs look for them: <bin>/../lib/kzo-tools; so
+# does the model reader, the one program that loads the model import module.
 foreach(module kzo_assimp_module kzo_embree_module)
     if(TARGET ${module})
         install(TARGETS ${module} LIBRARY DESTINATION lib/kzo-tools COMPONENT cli)
     endif()
 endforeach()
+if(TARGET kzo_model_reader)
+    install(TARGETS kzo_model_reader RUNTIME DESTINATION lib/kzo-tools COMPONENT cli)
+endif()
 set(KZO_WINDOW_MODULES)
 foreach(module kzomaker_window_module kzoview_window_module)
     if(TARGET ${module})

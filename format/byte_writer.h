@@ -31,6 +31,13 @@ public:
     void raw(const std::uint8_t* data, std::size_t n) {
         bytes_.insert(bytes_.end(), data, data + n);
     }
+    // n more bytes, zero, for the caller to fill in place: a long array of
+    // values stored one by one without a call per byte. Valid until the next
+    // write.
+    std::uint8_t* extend(std::size_t n) {
+        bytes_.resize(bytes_.size() + n);
+        return bytes_.data() + bytes_.size() - n;
+    }
     // The text's bytes in a field of exactly fieldSize bytes: NUL-terminated and
     // zero-filled behind. The caller makes sure text.size() < fieldSize.
     void fixedString(std::string_view text, std::size_t fieldSize);

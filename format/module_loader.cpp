@@ -28,24 +28,27 @@ std::string joinDirectories(const std::vector<std::string>& dirs) {
     return text.empty() ? "no directory" : text;
 }
 
-void* openModule(const std::string& moduleFile) {
-    const std::vector<std::string> dirs = moduleSearchDirectories();
-    for (const auto& dir : dirs) {
-        const std::string path = dir + "/" + moduleFile;
-        if (!isRegularFile(path)) {
-            continue;
-        }
-        std::string reason;
-        void* handle = sys::openLibrary(path, reason);
-        if (handle == nullptr) {
-            throw ModuleError("cannot load module '" + path + "': " + reason);
-        }
-        return handle;
+void* openModule(const std::string& moduleFile, const std::vector<std::string>& dirs) {
+    const std::string path = findModuleFile(moduleFile, dirs);
+    std::string reason;
+    void* handle = sys::openLibrary(path, reason);
+    if (handle == nullptr) {
+        throw ModuleError("cannot load module '" + path + "': " + reason);
     }
-    throw ModuleError("cannot find module '" + moduleFile + "' in " + joinDirectories(dirs));
+    return handle;
 }
 
 } // namespace
+
+std::string findModuleFile(const std::string& file, const std::vector<std::string>& directories) {
+    for (const auto& dir : directories) {
+        const std::string path = dir + "/" + file;
+        if (isRegularFile(path)) {
+            return path;
+        }
+    }
+    throw ModuleError("cannot find module '" + file + "' in " + joinDirectories(directories));
+}
 
 std::vector<std::string> moduleSearchDirectories() {
     std::vector<std::string> dirs;
@@ -67,13 +70,14 @@ std::vector<std::string> moduleSearchDirectories() {
     return dirs;
 }
 
-void* moduleSymbol(const std::string& moduleFile, const std::string& symbol) {
+void* moduleSymbol(const std::string& moduleFile, const std::string& symbol,
+                   const std::vector<std::string>& directories) {
     static std::mutex mutex;
     static std::map<std::string, void*> loaded;
     const std::lock_guard<std::mutex> lock(mutex);
     auto found = loaded.find(moduleFile);
     if (found == loaded.end()) {
-        found = loaded.emplace(moduleFile, openModule(moduleFile)).first;
+        found = loaded.emplace(moduleFile, openModule(moduleFile, directories)).first;
     }
     void* address = sys::librarySymbol(found->second, symbol);
     if (address == nullptr) {

@@ -23,20 +23,29 @@ public:
 // The directories searched, in order; those that are not set are left out.
 std::vector<std::string> moduleSearchDirectories();
 
-// Loads moduleFile (a file name such as "kzo-assimp.so") from the first
-// directory holding it, once per process, and returns the address of symbol.
+// The path of file (a module or a helper program installed beside the
+// modules) in the first of directories holding it. Throws ModuleError "not
+// found", with the directories tried.
+std::string findModuleFile(const std::string& file,
+                           const std::vector<std::string>& directories = moduleSearchDirectories());
+
+// Loads moduleFile (a file name such as "kzo-assimp.so") from the first of
+// directories holding it, once per process, and returns the address of symbol.
 // Safe to call from several threads. Throws ModuleError with a text that names
 // the module and what went wrong: not found (with the directories tried), not
 // loadable (with the system's reason) or without the symbol.
-void* moduleSymbol(const std::string& moduleFile, const std::string& symbol);
+void* moduleSymbol(const std::string& moduleFile, const std::string& symbol,
+                   const std::vector<std::string>& directories = moduleSearchDirectories());
 
 // The entry table a module exports as symbol: a structure whose first member is
 // the int version of the table. A module of another version is refused with a
 // ModuleError before anything of it runs.
 template <typename Entries>
-const Entries& moduleEntries(const std::string& moduleFile, const std::string& symbol,
-                             int version) {
-    const auto* entries = static_cast<const Entries*>(moduleSymbol(moduleFile, symbol));
+const Entries&
+moduleEntries(const std::string& moduleFile, const std::string& symbol, int version,
+              const std::vector<std::string>& directories = moduleSearchDirectories()) {
+    const auto* entries =
+        static_cast<const Entries*>(moduleSymbol(moduleFile, symbol, directories));
     if (entries->version != version) {
         throw ModuleError("module '" + moduleFile + "' belongs to another version of the programs");
     }

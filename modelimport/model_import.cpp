@@ -1,35 +1,23 @@
 #include "modelimport/model_import.h"
 
-#include "format/module_loader.h"
+#include "format/system_calls.h"
+#include "modelimport/reader_process.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
 namespace kzo {
-namespace {
 
-const ModelModuleApi& modelModule() {
-    const ModelModuleApi* api = nullptr;
-    try {
-        api =
-            static_cast<const ModelModuleApi*>(moduleSymbol(kModelModuleFile, kModelModuleSymbol));
-    } catch (const ModuleError& e) {
-        throw ModelImportError(e.what());
-    }
-    if (api->version != kModelModuleVersion) {
-        throw ModelImportError(std::string("module '") + kModelModuleFile +
-                               "' belongs to another version of the programs");
-    }
-    return *api;
+std::uint32_t defaultReaderMemoryMiB() {
+    const std::uint64_t machine = sys::physicalMemoryBytes() >> 20;
+    return machine == 0 ? kDefaultReaderMemoryMiB
+                        : static_cast<std::uint32_t>(
+                              std::min<std::uint64_t>(kDefaultReaderMemoryMiB, machine));
 }
 
-} // namespace
-
-bool modelExtensionSupported(const std::string& extension) {
-    return modelModule().supportsExtension(extension.c_str());
-}
-
-ImportedModel readModelFile(const std::string& path, const ModelReadOptions& options) {
+ImportedModel readModelFile(const std::string& path, const ModelReadOptions& options,
+                            const ModelReaderLimits& limits) {
     // The library opens the file itself: a device would be read without end,
     // a FIFO waited on.
     std::error_code ec;
@@ -38,13 +26,22 @@ ImportedModel readModelFile(const std::string& path, const ModelReadOptions& opt
         !std::filesystem::is_regular_file(status)) {
         throw ModelImportError("not a regular file");
     }
-    ImportedModel model;
-    std::string error;
-    ModelErrorStage stage = ModelErrorStage::read;
-    if (!modelModule().readModel(path.c_str(), &options, &model, &error, &stage)) {
-        throw ModelImportError(error, stage, std::move(model.warnings));
+    ModelReaderLimits whole = limits;
+    if (whole.memoryMiB == 0) {
+        whole.memoryMiB = defaultReaderMemoryMiB();
     }
-    return model;
+    if (whole.timeoutSeconds == 0) {
+        whole.timeoutSeconds = kDefaultReaderTimeoutSeconds;
+    }
+    ModelReadRequest request;
+    request.workingDirectory = std::filesystem::current_path(ec).string();
+    request.path = path;
+    request.options = options;
+    ModelReadReply reply = readThroughReader(request, whole);
+    if (!reply.read) {
+        throw ModelImportError(reply.error, reply.stage, std::move(reply.model.warnings));
+    }
+    return std::move(reply.model);
 }
 
 } // namespace kzo

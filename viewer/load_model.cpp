@@ -38,11 +38,14 @@ void fillMesh(const kzo::ImportedModel& model, ViewerMesh& mesh) {
 
 } // namespace
 
-void LoadModel(const std::string& name, ViewerDocument& doc, LoadScope scope) {
+void LoadModel(const std::string& name, ViewerDocument& doc, LoadScope scope,
+               const ModelReading& reading) {
     detail::runLoad(doc, kLoader, name, [&] {
         kzo::ImportedModel model;
         try {
-            model = kzo::readModelFile(name);
+            kzo::ModelReadOptions options;
+            options.searchPaths = reading.searchPaths;
+            model = kzo::readModelFile(name, options, reading.limits);
         } catch (const kzo::ModelImportError& e) {
             fatalError(detail::fileMessage(kLoader, name, e.what()));
         }

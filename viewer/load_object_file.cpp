@@ -25,7 +25,7 @@ std::string extensionOf(const std::string& name) {
 }
 
 // The extension after the file name's last dot, when the model import library
-// reads it (or its module cannot be loaded, so that loading says why).
+// reads it.
 bool isOtherModel(const std::string& name) {
     const std::size_t dot = name.find_last_of('.');
     const std::size_t separator = name.find_last_of("/\\:");
@@ -33,16 +33,13 @@ bool isOtherModel(const std::string& name) {
         dot + 1 == name.size()) {
         return false;
     }
-    try {
-        return kzo::modelExtensionSupported(name.substr(dot + 1));
-    } catch (const kzo::ModelImportError&) {
-        return true;
-    }
+    return kzo::modelExtensionSupported(name.substr(dot + 1));
 }
 
 } // namespace
 
-void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scope) {
+void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scope,
+                    const ModelReading& reading) {
     detail::failLoad(doc);
     std::error_code ec;
     if (std::filesystem::is_directory(name, ec)) {
@@ -58,7 +55,7 @@ void LoadObjectFile(const std::string& name, ViewerDocument& doc, LoadScope scop
     } else if (ext == "lwo") {
         LoadLWO(name, doc, scope);
     } else if (ext != "lws" && ext != "mot" && ext != "cam" && ext != "kzl" && isOtherModel(name)) {
-        LoadModel(name, doc, scope);
+        LoadModel(name, doc, scope, reading);
     } else {
         fatalError("'" + name + "' is not supported file format");
     }

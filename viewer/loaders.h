@@ -11,6 +11,7 @@
 // face counts: no vertex, corner or edge array is made.
 #pragma once
 
+#include "viewer/model_reading.h"
 #include "viewer/viewer_document.h"
 
 #include <cstdint>
@@ -28,15 +29,15 @@ enum class LoadScope { wholeMesh, withoutEdges, summary };
 // any other name whose extension (after the last dot) the model import
 // library reads goes to LoadModel.
 void LoadObjectFile(const std::string& name, ViewerDocument& doc,
-                    LoadScope scope = LoadScope::wholeMesh);
+                    LoadScope scope = LoadScope::wholeMesh, const ModelReading& reading = {});
 
 void LoadKZO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::wholeMesh);
 void LoadLWO(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::wholeMesh);
 void Load3DS(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::wholeMesh);
 // Through the model import module: the converter's triangles, welded, in the
 // 3DS reader's space.
-void LoadModel(const std::string& name, ViewerDocument& doc,
-               LoadScope scope = LoadScope::wholeMesh);
+void LoadModel(const std::string& name, ViewerDocument& doc, LoadScope scope = LoadScope::wholeMesh,
+               const ModelReading& reading = {});
 
 void LoadKZOBytes(std::span<const std::uint8_t> bytes, const std::string& name, ViewerDocument& doc,
                   LoadScope scope = LoadScope::wholeMesh);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 
 namespace kzoview {
 
@@ -57,6 +58,16 @@ bool parseFactor(const std::string& text, float& out) {
     }
     out = value;
     return true;
+}
+
+std::string addSearchPath(const std::string& text, ModelReading& reading) {
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::absolute(text, ec);
+    if (ec || !std::filesystem::is_directory(dir, ec)) {
+        return "--search-path '" + text + "' is not a directory";
+    }
+    reading.searchPaths.push_back(dir.string());
+    return {};
 }
 
 std::string flag(bool& set) {
@@ -136,6 +147,28 @@ ViewCommand withOptions(const std::vector<std::string>& args) {
          [&c](const std::string&) {
              c.textures = false;
              return std::string();
+         }},
+        {0, "search-path", true,
+         [&c](const std::string& value) { return addSearchPath(value, c.modelReading); }, true},
+        {0, "reader-memory", true,
+         [&c](const std::string& value) {
+             int mib = 0;
+             const bool ok = parseWhole(value, static_cast<int>(kzo::kMinReaderMemoryMiB),
+                                        static_cast<int>(kzo::kMaxReaderMemoryMiB), mib);
+             c.modelReading.limits.memoryMiB = static_cast<std::uint32_t>(mib);
+             return ok ? std::string()
+                       : "--reader-memory needs MiB, " + std::to_string(kzo::kMinReaderMemoryMiB) +
+                             " to " + std::to_string(kzo::kMaxReaderMemoryMiB);
+         }},
+        {0, "reader-timeout", true,
+         [&c](const std::string& value) {
+             int seconds = 0;
+             const bool ok =
+                 parseWhole(value, 1, static_cast<int>(kzo::kMaxReaderTimeoutSeconds), seconds);
+             c.modelReading.limits.timeoutSeconds = static_cast<std::uint32_t>(seconds);
+             return ok ? std::string()
+                       : "--reader-timeout needs seconds, 1 to " +
+                             std::to_string(kzo::kMaxReaderTimeoutSeconds);
          }},
     };
     kzo::cli::ParsedArguments parsed = kzo::cli::parseArguments(rules, args);
@@ -219,6 +252,14 @@ const char* const kUsageText =
     "  --textures DIR      look for the images of textured materials in DIR too, after\n"
     "                      the file's own folder; may be given more than once\n"
     "  --no-textures       draw textured materials without their images\n"
+    "\n"
+    "A model of another format (.obj, .gltf, ...) is read by a process of its own:\n"
+    "  --search-path DIR   the files the model names (buffers, material libraries)\n"
+    "                      may also lie below DIR; may be given more than once\n"
+    "                      (default: only below the model's own folder)\n"
+    "  --reader-memory MIB memory its reader may take, 32 MiB or more (default\n"
+    "                      4096, or the machine's memory when less)\n"
+    "  --reader-timeout S  seconds its reader may take, 1 to 86400 (default 60)\n"
     "\n"
     "  -h, --help          print this help and exit\n"
     "      --version       print the version and exit\n"

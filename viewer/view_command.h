@@ -11,7 +11,11 @@
 //
 // VIEW: --shaded, --auto-shaded, --play, --frame N, --fps N, --lights, --scale F,
 // --textures DIR, --no-textures.
+// Every mode also takes --search-path DIR (repeatable), --reader-memory MIB
+// and --reader-timeout S for a model of another format.
 #pragma once
+
+#include "viewer/model_reading.h"
 
 #include <string>
 #include <vector>
@@ -60,6 +64,7 @@ struct ViewCommand {
     float lightScale = 1.0f;                     // the factor the scene was converted with
     bool textures = true;                        // the shaded views draw textured materials' images
     std::vector<std::string> textureDirectories; // searched after the file's own
+    ModelReading modelReading;
     std::string error;
 };
 

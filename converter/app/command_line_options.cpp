@@ -2,10 +2,12 @@
 
 #include "converter/app/scale_factor.h"
 #include "format/command_line_convention.h"
+#include "modelimport/model_import.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -69,6 +71,15 @@ const char* const kUsageText =
     "                        with these options would read (the file, a scene's\n"
     "                        objects as found, the files a model names), one per\n"
     "                        line, each once; one that cannot be found is an error\n"
+    "      --search-path DIR a model read through assimp may also read the files it\n"
+    "                        names (buffers, material libraries) below DIR; may be\n"
+    "                        given more than once (default: only below its folder)\n"
+    "      --reader-memory MIB\n"
+    "                        memory the reader of one such model may take, 32 MiB or\n"
+    "                        more (default 4096, or the machine's memory when less)\n"
+    "      --reader-timeout S\n"
+    "                        seconds the reader of one such model may take, 1 to\n"
+    "                        86400 (default 60)\n"
     "  -j, --jobs N          convert N files at a time (default 1)\n"
     "      --threads N       threads that mark one file's lights and cast its rays\n"
     "                        (default: the processor's cores divided among the files\n"
@@ -86,9 +97,12 @@ const char* const kUsageText =
     "rejected go to standard error, -q or not. After two or more files a closing\n"
     "line counts the files converted, failed and rejected.\n"
     "A file that is no model, or holds no triangle, is an error; nothing is written\n"
-    "for it. Two files that would write the same output (the .kzo, a side file or\n"
-    "the .d file): the later one is refused with an error naming both, before\n"
-    "anything is converted; the rest of the list still converts.\n"
+    "for it. A model read through assimp is read by a process of its own\n"
+    "(kzo-model-reader): one that crashes it, goes beyond its memory or time, or\n"
+    "names a file outside its folder and the search paths is an error for that file\n"
+    "alone. Two files that would write the same output (the .kzo, a side file or the\n"
+    ".d file): the later one is refused with an error naming both, before anything\n"
+    "is converted; the rest of the list still converts.\n"
     "Outputs are written whole or not at all: an interrupted run (SIGINT, SIGTERM)\n"
     "removes its temporary files (.NAME.tmp-HOST-PID-N) and leaves every older\n"
     "output as it was; those of a run that was killed outright are removed by the\n"
@@ -126,6 +140,28 @@ std::string applyScale(const std::string& text, ConversionSettings& settings, bo
         return "scalefactor is out of range(100000,-100000)";
     }
     settings.scaleFactor = *scale;
+    return {};
+}
+
+std::optional<std::uint32_t> parseWholeNumber(const std::string& s, std::uint32_t low,
+                                              std::uint32_t high) {
+    std::uint32_t value = 0;
+    const char* end = s.data() + s.size();
+    const auto [ptr, ec] = std::from_chars(s.data(), end, value);
+    if (ec != std::errc() || ptr != end || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Taken against the current directory now: a run changes it to each input's.
+std::string applySearchPath(const std::string& text, ConversionSettings& settings) {
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::absolute(text, ec);
+    if (ec || !std::filesystem::is_directory(dir, ec)) {
+        return "--search-path '" + text + "' is not a directory";
+    }
+    settings.searchPaths.push_back(dir.string());
     return {};
 }
 
@@ -240,6 +276,28 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         {0, "empty-light-file", false, setFlag(o.settings.emptyLightFile)},
         {0, "deps", false, setFlag(o.settings.dependencyFile)},
         {0, "fit", false, setFlag(o.settings.fitToCapacity)},
+        {0, "search-path", true,
+         [&o](const std::string& value) { return applySearchPath(value, o.settings); }, true},
+        {0, "reader-memory", true,
+         [&o](const std::string& value) {
+             const std::optional<std::uint32_t> mib =
+                 parseWholeNumber(value, kMinReaderMemoryMiB, kMaxReaderMemoryMiB);
+             o.settings.readerMemoryMiB = mib.value_or(0);
+             return mib ? std::string()
+                        : "--reader-memory needs MiB, " + std::to_string(kMinReaderMemoryMiB) +
+                              " to " + std::to_string(kMaxReaderMemoryMiB) + ", not '" + value +
+                              "'";
+         }},
+        {0, "reader-timeout", true,
+         [&o](const std::string& value) {
+             const std::optional<std::uint32_t> seconds =
+                 parseWholeNumber(value, 1, kMaxReaderTimeoutSeconds);
+             o.settings.readerTimeoutSeconds = seconds.value_or(0);
+             return seconds
+                        ? std::string()
+                        : "--reader-timeout needs seconds, 1 to " +
+                              std::to_string(kMaxReaderTimeoutSeconds) + ", not '" + value + "'";
+         }},
         {0, "occlusion", false, setFlag(o.settings.indirectLight.occlusion)},
         {0, "bounce", false, setFlag(o.settings.indirectLight.bounce)},
         {0, "occlusion-rays", true,

@@ -65,11 +65,7 @@ InputKind inputKindOf(const std::string& path) {
     if (extension.empty() || isOwnExtension(extension)) {
         return InputKind::unsupported;
     }
-    try {
-        return modelExtensionSupported(extension) ? InputKind::otherModel : InputKind::unsupported;
-    } catch (const ModelImportError&) {
-        return InputKind::otherModel;
-    }
+    return modelExtensionSupported(extension) ? InputKind::otherModel : InputKind::unsupported;
 }
 
 std::string kzoPathFor(InputKind kind, const std::string& proposedOutput) {

@@ -27,6 +27,7 @@ ModelReadOptions readOptionsFor(const ConversionSettings& settings) {
     if (settings.fitToCapacity != 0) {
         options.fit = {static_cast<std::size_t>(kMaxVertices), static_cast<std::size_t>(kMaxFaces)};
     }
+    options.searchPaths = settings.searchPaths;
     return options;
 }
 
@@ -46,7 +47,8 @@ ImportedModel readModel(const MessageSink& sink, const std::string& path,
         fatalError(sink, "cannot open '%s': not a regular file", path.c_str());
     }
     try {
-        return readModelFile(path, readOptionsFor(settings));
+        return readModelFile(path, readOptionsFor(settings),
+                             {settings.readerMemoryMiB, settings.readerTimeoutSeconds});
     } catch (const ModelImportError& e) {
         if (e.stage() == ModelErrorStage::fit) {
             printWarnings(sink, e.warnings(), path);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kzo {
 
@@ -34,6 +35,14 @@ struct ConversionSettings {
     // the scene model's tables (the command line's --fit, a check box of the
     // window); other inputs keep their capacity errors.
     std::int32_t fitToCapacity = 0;
+    // Models read through the import library: directories besides the
+    // model's own folder below which the files it names may lie (the command
+    // line's --search-path; the window gives none), and what the model reader
+    // may take (--reader-memory, --reader-timeout; 0: the defaults). None of
+    // them changes a byte of what is written.
+    std::vector<std::string> searchPaths;
+    std::uint32_t readerMemoryMiB = 0;
+    std::uint32_t readerTimeoutSeconds = 0;
     // Frames a second at which the keys of a model file that states no frame
     // rate are placed (the command line's --fps, 1 to 1000); 0 for the
     // default of 30. LightWave scenes and files that state a rate keep theirs.

@@ -16,8 +16,10 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace kzo {
 namespace {
@@ -38,17 +40,117 @@ std::string extensionOf(const std::string& path) {
     return lowerCase(path.substr(dot + 1));
 }
 
-// Opens for the library only regular files within the size limit, and never
-// for writing; notes every file opened.
+std::filesystem::path resolved(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::path whole = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path.lexically_normal() : whole;
+}
+
+bool liesBelow(const std::filesystem::path& file, const std::filesystem::path& folder) {
+    auto f = file.begin();
+    for (auto d = folder.begin(); d != folder.end(); ++d, ++f) {
+        // weakly_canonical keeps the empty last part of a trailing slash.
+        if (d->empty() && std::next(d) == folder.end()) {
+            break;
+        }
+        if (f == file.end() || *f != *d) {
+            return false;
+        }
+    }
+    return f != file.end();
+}
+
+// The two folders without the last parts they share: a/b/models and
+// c/models give a/b and c.
+std::pair<std::filesystem::path, std::filesystem::path> commonRoots(std::filesystem::path a,
+                                                                    std::filesystem::path b) {
+    while (a.has_relative_path() && b.has_relative_path() && a.filename() == b.filename() &&
+           !a.filename().empty()) {
+        a = a.parent_path();
+        b = b.parent_path();
+    }
+    return {a, b};
+}
+
+// Where the files a model names may lie: its own folder and the search
+// paths, all with their links resolved, and what was refused first.
+class FileRule {
+public:
+    FileRule(const std::string& modelPath, const std::vector<std::string>& searchPaths)
+        : modelPath_(modelPath) {
+        const std::filesystem::path model(modelPath);
+        // Where it was named and, for a model that is a link (a build's
+        // sandbox makes every file one), where it lies.
+        const std::filesystem::path named =
+            resolved(std::filesystem::absolute(model).parent_path());
+        const std::filesystem::path real = resolved(std::filesystem::absolute(model)).parent_path();
+        folders_.push_back(named);
+        folders_.push_back(real);
+        // A sandbox copies the tree as folders of links: a search path that
+        // lies in the copy also stands for its place in the tree the model's
+        // link leads into, where its files' links lead.
+        const auto [namedRoot, realRoot] = commonRoots(named, real);
+        for (const std::string& dir : searchPaths) {
+            const std::filesystem::path folder = resolved(std::filesystem::absolute(dir));
+            folders_.push_back(folder);
+            if (namedRoot != realRoot && (folder == namedRoot || liesBelow(folder, namedRoot))) {
+                folders_.push_back(resolved(realRoot / folder.lexically_relative(namedRoot)));
+            }
+        }
+        modelFolderText_ = model.parent_path().string();
+    }
+
+    // The model itself, or a file below one of the folders once its links are
+    // resolved; anything else is noted as the refusal.
+    bool admits(const char* file) {
+        if (file == modelPath_) {
+            return true;
+        }
+        std::error_code ec;
+        const std::filesystem::path whole = resolved(std::filesystem::absolute(file, ec));
+        for (const std::filesystem::path& folder : folders_) {
+            if (!ec && liesBelow(whole, folder)) {
+                return true;
+            }
+        }
+        if (refused_.empty()) {
+            refused_ = referenceOf(file);
+        }
+        return false;
+    }
+
+    // The first file refused, as the model names it; empty when none was.
+    const std::string& refused() const { return refused_; }
+
+private:
+    // The library joins the model's folder and the name the model gives.
+    std::string referenceOf(const std::string& file) const {
+        if (!modelFolderText_.empty() && file.starts_with(modelFolderText_ + "/")) {
+            return file.substr(modelFolderText_.size() + 1);
+        }
+        return file;
+    }
+
+    std::string modelPath_;
+    std::string modelFolderText_;
+    std::vector<std::filesystem::path> folders_;
+    std::string refused_;
+};
+
+// Opens for the library only regular files within the size limit that the
+// rule admits, and never for writing; notes every file opened.
 class BoundedFileSystem : public Assimp::DefaultIOSystem {
 public:
-    explicit BoundedFileSystem(std::vector<std::string>& opened) : opened_(opened) {}
+    BoundedFileSystem(FileRule& rule, std::vector<std::string>& opened)
+        : rule_(rule), opened_(opened) {}
 
-    bool Exists(const char* file) const override { return isReadable(file); }
+    bool Exists(const char* file) const override {
+        return file != nullptr && rule_.admits(file) && isReadable(file);
+    }
 
     Assimp::IOStream* Open(const char* file, const char* mode) override {
         if (mode == nullptr || std::strchr(mode, 'w') != nullptr ||
-            std::strchr(mode, 'a') != nullptr || !isReadable(file)) {
+            std::strchr(mode, 'a') != nullptr || !Exists(file)) {
             return nullptr;
         }
         Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
@@ -68,8 +170,15 @@ private:
         return !ec && size <= kMaxModelFileBytes;
     }
 
+    FileRule& rule_;
     std::vector<std::string>& opened_;
 };
+
+[[noreturn]] void refuse(const std::string& reference) {
+    throw ModelReadError("names '" + reference +
+                         "' outside its folder: the files a model names are read only from its "
+                         "folder or below a --search-path directory");
+}
 
 // The axes an FBX file declares (its up, front and right axes with their
 // signs), as the change to a y-up space; identity when they are missing or do
@@ -220,11 +329,17 @@ bool libraryReadsExtension(const std::string& extension) {
 ImportedModel readModelWithLibrary(const std::string& path, const ModelReadOptions& options) {
     checkInputFile(path);
     std::vector<std::string> opened{path};
+    FileRule rule(path, options.searchPaths);
     Assimp::Importer importer;
-    importer.SetIOHandler(new BoundedFileSystem(opened)); // the importer owns it
+    importer.SetIOHandler(new BoundedFileSystem(rule, opened)); // the importer owns it
     importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
     const aiScene* scene =
         importer.ReadFile(path, aiProcess_Triangulate | aiProcess_ValidateDataStructure);
+    // The library fails with its own words on a file it could not open, or
+    // goes on without it.
+    if (!rule.refused().empty()) {
+        refuse(rule.refused());
+    }
     if (scene == nullptr) {
         const std::string reason = importer.GetErrorString();
         throw ModelReadError(reason.empty() ? "cannot be read as a model" : reason);
@@ -232,6 +347,10 @@ ImportedModel readModelWithLibrary(const std::string& path, const ModelReadOptio
     try {
         std::vector<std::string> readWarnings;
         const SceneFacts facts = factsOf(*scene, path, *importer.GetIOHandler(), readWarnings);
+        // The animation's own reading opens the files a glTF file names again.
+        if (!rule.refused().empty()) {
+            refuse(rule.refused());
+        }
         ImportedModel model = mapScene(*scene, facts, MappingLimits{}, options);
         model.warnings.insert(model.warnings.end(), readWarnings.begin(), readWarnings.end());
         model.filesRead = std::move(opened);

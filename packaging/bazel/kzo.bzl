@@ -20,9 +20,10 @@ those options. So the conversion runs in Bazel's sandbox or on a remote
 executor, and its result is cached by the bytes of all of them.
 """
 
-# kzomaker's options that change what it writes, one line each, as
-# kzo_add_models() takes them: the attribute, its kind, the option, and the
-# side file the option makes a scene write (None: no file of its own).
+# kzomaker's options that change what it writes or whether it writes it, one
+# line each, as kzo_add_models() takes them: the attribute, its kind, the
+# option, and the side file the option makes a scene write (None: no file of
+# its own).
 # Kinds: "flag" (a bool, the option given when True), "value" (a string, the
 # option and the value given when not empty), "values" (a list of strings,
 # the option given once for each).
@@ -35,6 +36,13 @@ _OPTIONS = [
     ("light", "flag", "--light", "kzl"),
     ("fit", "flag", "--fit", None),
     ("fps", "value", "--fps", None),
+    # Folders (from the workspace's root) besides the source's own whose files
+    # the source may name; those files belong in inputs all the same.
+    ("search_path", "values", "--search-path", None),
+    # The model reader's limits (MiB, seconds, as text), for a model of
+    # another format larger or slower to read than the defaults allow.
+    ("reader_memory", "value", "--reader-memory", None),
+    ("reader_timeout", "value", "--reader-timeout", None),
     ("occlusion", "flag", "--occlusion", None),
     ("bounce", "flag", "--bounce", None),
     ("occlusion_rays", "value", "--occlusion-rays", None),

@@ -5,7 +5,7 @@ _kzomaker() {
     _init_completion -s || return
 
     case $prev in
-        -o | --output-dir | --texture-dir)
+        -o | --output-dir | --texture-dir | --search-path)
             _filedir -d
             return
             ;;
@@ -17,7 +17,8 @@ _kzomaker() {
             COMPREPLY=($(compgen -W 'classic relative' -- "$cur"))
             return
             ;;
-        -s | --scale | -j | --jobs | --threads | --fps | --occlusion-rays | --occlusion-distance)
+        -s | --scale | -j | --jobs | --threads | --fps | --reader-memory | --reader-timeout | \
+            --occlusion-rays | --occlusion-distance)
             return
             ;;
         -h | --help | --version)
@@ -29,8 +30,9 @@ _kzomaker() {
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--output-dir= --scale= --shading= --animation --camera
             --light --empty-light-file --deps --fit --fps= --texture-dir= --shadow-test=
-            --occlusion --bounce --occlusion-rays= --occlusion-distance= --list-inputs --jobs=
-            --threads= --quiet --gui --help --version' -- "$cur"))
+            --search-path= --reader-memory= --reader-timeout= --occlusion --bounce
+            --occlusion-rays= --occlusion-distance= --list-inputs --jobs= --threads=
+            --quiet --gui --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

@@ -9,18 +9,18 @@ _kzoview() {
             _filedir png
             return
             ;;
-        --textures)
+        --search-path | --textures)
             _filedir -d
             return
             ;;
-        --size | --frame | --fps | --scale | -h | --help | --version)
+        --size | --frame | --fps | --scale | --reader-memory | --reader-timeout | -h | --help | --version)
             return
             ;;
     esac
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --textures= --no-textures --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '--snapshot= --size= --info --shaded --auto-shaded --play --frame= --fps= --lights --scale= --textures= --no-textures --search-path= --reader-memory= --reader-timeout= --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 using namespace kzo;
 using namespace kzotest;
@@ -142,4 +144,24 @@ TEST_F(GuiConvertRunTest, convertsASceneOfAnotherFormatAsTheCommandLineDoes) {
     for (const std::string& name : names) {
         EXPECT_EQ(readBytes(dir / ("out/" + name)), readBytes(dir / ("cli/" + name))) << name;
     }
+}
+
+// A model whose reader crashes (the stand-in reader of
+// tests/modelimport/fault_model_reader.cpp) is one error line; the run and
+// the window go on.
+TEST_F(GuiConvertRunTest, aModelWhoseReaderCrashesIsOneErrorAndTheRunGoesOn) {
+    setenv("KZO_MODULE_DIR", KZO_FAULT_READER_DIR, 1);
+    std::ofstream(dir / "crash.obj") << "kzo-test-fault: crash\n";
+    std::ofstream(dir / "tri.obj") << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    for (int run = 0; run < 2; ++run) {
+        list({dir / "crash.obj", dir / "tri.obj"});
+        ASSERT_TRUE(test::convertAndWait(gui.form1));
+        const QStringList lines = shownLines();
+        EXPECT_TRUE(lines.contains("ERROR: cannot read " + quoted(dir / "crash.obj") +
+                                   ": the model reader crashed (signal 11)"))
+            << lines.join('\n').toStdString();
+        EXPECT_EQ(lines.last(), quoted(dir / "tri.obj") + " Converting...OK");
+        EXPECT_EQ(listDirectory(dir.path() / "out"), (std::vector<std::string>{"tri.kzo"}));
+    }
+    unsetenv("KZO_MODULE_DIR");
 }

@@ -19,6 +19,7 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected=(
     lib/kzo-tools/kzo-assimp.so
+    lib/kzo-tools/kzo-model-reader
     share/cmake/KzoTools/KzoAddModels.cmake
     share/cmake/KzoTools/KzoDepfileOutputs.cmake
     share/cmake/KzoTools/KzoToolsConfig.cmake
@@ -67,6 +68,7 @@ wanted=$(printf '%s\n' "${expected[@]}" | sort)
 for p in "${programs[@]}"; do
     [[ -x "$prefix/bin/$p" ]] || fail "bin/$p is not executable"
 done
+[[ -x "$prefix/lib/kzo-tools/kzo-model-reader" ]] || fail "the model reader is not executable"
 # The Bazel repository's links reach the installed program and modules.
 [[ $(readlink -f "$prefix/share/kzo-tools/bazel/bin/kzomaker") == "$(readlink -f "$prefix/bin/kzomaker")" &&
     $(readlink -f "$prefix/share/kzo-tools/bazel/lib/kzo-tools") == "$(readlink -f "$prefix/lib/kzo-tools")" ]] ||

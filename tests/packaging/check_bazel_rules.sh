@@ -2,7 +2,8 @@
 # check_bazel_rules.sh BUILD_DIR SOURCE_DIR
 # The Bazel rules as a studio's workspace uses them, from the command-line
 # install: a workspace made here converts two samples, a scene of its own and
-# a model of another format, with the inputs kzo_inputs writes. A second
+# a model of another format, with the inputs kzo_inputs writes, and a model
+# that names a file of another package through a search path. A second
 # build in a fresh output base with the same disk cache runs no conversion;
 # editing one object reconverts only its scene; a changed kzomaker reconverts
 # everything; an object left out of the inputs fails in the sandbox with
@@ -98,8 +99,18 @@ cat >"$assets/tri.gltf" <<'GLTF'
  "bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":24}],
  "buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAAAAAAAAAAAAAAAIA/AAAAAAAAAAAAAIA/"}]}
 GLTF
-# levels/ is a package of its own whose scene loads an object of assets/.
+# levels/ is a package of its own whose scene loads an object of assets/,
+# and whose van.obj names a material library there, through a search path.
 mkdir "$ws/levels"
+printf 'newmtl paint\nKd 1 0.5 0\n' >"$assets/Objects/paint.mtl"
+cat >"$ws/levels/van.obj" <<'OBJ'
+mtllib ../assets/Objects/paint.mtl
+v 0 0 0
+v 1 0 0
+v 0 1 0
+usemtl paint
+f 1 2 3
+OBJ
 sed 's/^LoadObject .*/LoadObject ..\\assets\\Objects\\floor.lwo/' "$assets/floor.lws" >"$ws/levels/level.lws"
 cat >"$ws/levels/BUILD.bazel" <<'BUILD'
 load("@kzo_tools//:kzo.bzl", "kzo_model")
@@ -110,6 +121,15 @@ kzo_model(
     src = "level.lws",
     inputs = KZO_INPUTS["level.lws"],
     shading = "precalc-flat",
+)
+
+kzo_model(
+    name = "van",
+    src = "van.obj",
+    inputs = ["//assets:Objects/paint.mtl"],
+    search_path = ["assets/Objects"],
+    reader_memory = "512",
+    reader_timeout = "30",
 )
 BUILD
 
@@ -199,7 +219,7 @@ build_assets() {
 }
 
 # 2. The first build converts everything; the outputs are a direct run's.
-build_assets "$work/base1" "car ran floor ran level ran robot ran shapes ran tri ran"
+build_assets "$work/base1" "car ran floor ran level ran robot ran shapes ran tri ran van ran"
 reference=$work/reference
 mkdir -p "$reference/assets" "$reference/levels"
 (cd "$assets" && "$kzomaker" -q --shading precalc-gouraud --light --occlusion -o "$reference/assets" robot.lws &&
@@ -209,10 +229,13 @@ mkdir -p "$reference/assets" "$reference/levels"
     mkdir "$reference/assets/tri_textures" &&
     "$kzomaker" -q --animation --camera --light --empty-light-file --fps 24 \
         --texture-dir "$reference/assets/tri_textures" -o "$reference/assets" tri.gltf &&
-    cd ../levels && "$kzomaker" -q --shading precalc-flat -o "$reference/levels" level.lws)
+    cd ../levels && "$kzomaker" -q --shading precalc-flat -o "$reference/levels" level.lws &&
+    "$kzomaker" -q --search-path ../assets/Objects --reader-memory 512 --reader-timeout 30 \
+        -o "$reference/levels" van.obj)
 outputs="assets/car.kzo assets/floor.cam assets/floor.kzl assets/floor.kzo assets/floor.mot
     assets/robot.kzl assets/robot.kzo assets/shapes.kzo assets/tri.cam assets/tri.kzl
-    assets/tri.kzo assets/tri.mot assets/tri_textures/tri_tex0.png levels/level.kzo"
+    assets/tri.kzo assets/tri.mot assets/tri_textures/tri_tex0.png levels/level.kzo
+    levels/van.kzo"
 # compare_outputs BASE: bazel-bin holds the outputs above, nothing else, each
 # as the direct run wrote it.
 compare_outputs() {
@@ -229,10 +252,11 @@ compare_outputs "$work/base1"
     fail "floor.kzl, of a scene without lights, does not hold zero lights"
 "$prefix/bin/kzodump" --check "$bin/assets/floor.kzl" >/dev/null ||
     fail "kzodump --check refuses floor.kzl"
-echo "first build: every model converted, each output as a direct run's"
+echo "first build: every model converted, each output as a direct run's (van.obj's material"
+echo "library read in the sandbox through its search path)"
 
 # 3. A fresh output base with the same disk cache converts nothing.
-build_assets "$work/base2" "car cached floor cached level cached robot cached shapes cached tri cached"
+build_assets "$work/base2" "car cached floor cached level cached robot cached shapes cached tri cached van cached"
 compare_outputs "$work/base2"
 echo "fresh output base: every conversion a cache hit, the same bytes"
 
@@ -243,7 +267,7 @@ echo "edited object: only its scene reconverted"
 
 # 5. Another kzomaker is another key: everything reconverts, cache or not.
 printf '\0' >>"$kzomaker"
-build_assets "$work/base2" "car ran floor ran level ran robot ran shapes ran tri ran"
+build_assets "$work/base2" "car ran floor ran level ran robot ran shapes ran tri ran van ran"
 echo "changed kzomaker: every model reconverted"
 
 # 6. A scene whose inputs leave an object out fails in the sandbox, with

@@ -44,7 +44,8 @@ fi
 cli_files=$(dpkg-deb -c "$cli" | awk '{print $6}')
 for path in usr/bin/kzomaker usr/bin/kzoview usr/bin/kzodump usr/share/man/man1/kzomaker.1.gz \
     usr/share/bash-completion/completions/kzomaker usr/share/zsh/vendor-completions/_kzomaker \
-    usr/share/cmake/KzoTools/KzoToolsConfig.cmake; do
+    usr/share/cmake/KzoTools/KzoToolsConfig.cmake usr/lib/kzo-tools/kzo-assimp.so \
+    usr/lib/kzo-tools/kzo-model-reader; do
     grep -qx "\./$path" <<<"$cli_files" || fail "kzo-tools lacks /$path"
 done
 grep -q '/applications/\|/thumbnailers/\|/mime/' <<<"$cli_files" && fail "kzo-tools holds desktop files"
@@ -76,7 +77,8 @@ for deb in "${dbgsyms[@]}"; do
     (cd "$work/dbgsym" && dpkg-deb -I "$deb" md5sums | md5sum --quiet -c) ||
         fail "${deb##*/}: md5sums do not match its files"
 done
-for elf in "$work"/kzo-tools/usr/bin/* "$work"/kzo-tools*/usr/lib/kzo-tools/*.so; do
+for elf in "$work"/kzo-tools/usr/bin/* "$work"/kzo-tools*/usr/lib/kzo-tools/*.so \
+    "$work"/kzo-tools/usr/lib/kzo-tools/kzo-model-reader; do
     # Read whole before matching: grep -q would stop reading at the first
     # match, and readelf's next write would fail the pipeline (pipefail).
     sections=$(readelf -S "$elf")

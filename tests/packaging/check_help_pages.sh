@@ -40,7 +40,8 @@ for path in "$@"; do
     if command -v zsh >/dev/null; then
         zsh -n "$completion_dir/_$program" || fail "_$program is no zsh script"
     fi
-    # Every option that changes what kzomaker writes is an argument of
+    # Every option that changes what kzomaker writes, or whether it writes it
+    # (the model reader's limits), is an argument of
     # kzo_add_models, under its name in capitals, and is passed by the Bazel
     # rules (an attribute of kzo_model, or always); the others are the build's.
     if [[ $program == kzomaker ]]; then

@@ -174,6 +174,45 @@ TEST(KzoviewProgram, failedLoadEndsWithTheErrorAndANonZeroStatus) {
     EXPECT_EQ(folder.err, "ERROR: '" + (dir / "folder.3ds").string() + "' is a directory\n");
 }
 
+// Models of other formats through the stand-in reader of
+// tests/modelimport/fault_model_reader.cpp, which crashes or loops on request.
+TEST(KzoviewProgram, aModelWhoseReaderFailsOrThatNamesFilesOutsideItsFolderIsItsError) {
+    const fs::path dir = freshDirectory("reader");
+    const auto write = [&](const std::string& name, const std::string& text) {
+        fs::create_directories((dir / name).parent_path());
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return QString::fromStdString((dir / name).string());
+    };
+    const QString crash = write("crash.obj", "kzo-test-fault: crash\n");
+    const QString loop = write("loop.obj", "kzo-test-fault: loop\n");
+    write("shared/x.mtl", "newmtl red\nKd 1 0 0\n");
+    const QString up = write("models/up.obj", "mtllib ../shared/x.mtl\nv 0 0 0\nv 1 0 0\n"
+                                              "v 0 1 0\nusemtl red\nf 1 2 3\n");
+    const fs::path png = dir / "never.png";
+    setenv("KZO_MODULE_DIR", KZO_FAULT_READER_DIR, 1);
+
+    const ProgramRun info = runKzoview({"--info", crash});
+    EXPECT_EQ(info.exitCode, 1);
+    EXPECT_EQ(info.err, "ERROR: LoadModel: (" + crash.toStdString() +
+                            ") the model reader crashed (signal 11)\n\n");
+    const ProgramRun snapshot = runKzoview(
+        {"--snapshot", QString::fromStdString(png.string()), "--reader-timeout", "1", loop});
+    EXPECT_EQ(snapshot.exitCode, 1);
+    EXPECT_EQ(snapshot.err, "ERROR: LoadModel: (" + loop.toStdString() +
+                                ") the model reader took longer than 1 s\n\n");
+    EXPECT_FALSE(fs::exists(png));
+
+    const ProgramRun refused = runKzoview({"--info", up});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("names '../shared/x.mtl' outside its folder"), std::string::npos)
+        << refused.err;
+    const ProgramRun admitted = runKzoview(
+        {"--info", "--search-path", QString::fromStdString((dir / "shared").string()), up});
+    EXPECT_EQ(admitted.exitCode, 0) << admitted.err;
+    EXPECT_EQ(admitted.out, "up.obj 1 faces 3 vertices\n");
+    unsetenv("KZO_MODULE_DIR");
+}
+
 TEST(KzoviewProgram, endsAtOnceWithoutAFileAndRefusesBadOptions) {
     EXPECT_EQ(runKzoview({}).exitCode, 0);
     EXPECT_EQ(runKzoview({"\"\""}).exitCode, 0);

@@ -37,7 +37,7 @@ void warnOfTexture(const std::string& line) {
 std::string load(const ViewCommand& cmd, ViewerDocument& doc,
                  kzoview::LoadScope scope = kzoview::LoadScope::wholeMesh) {
     try {
-        kzoview::LoadObjectFile(cmd.file, doc, scope);
+        kzoview::LoadObjectFile(cmd.file, doc, scope, cmd.modelReading);
         return {};
     } catch (const kzoview::FatalError& e) {
         return e.what();
