@@ -5,6 +5,7 @@
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/temp_dir.h"
 #include "tests/converter/two_triangles.h"
+#include "tests/support/run_kzomaker.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +17,6 @@ using namespace kzo;
 using namespace kzotest;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun kzomaker(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = runCommandLine(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 std::string converting(const std::string& input) {
     return "'" + input + "' Converting...\n";

@@ -7,6 +7,7 @@
 #include "tests/converter/temp_dir.h"
 #include "tests/support/build_lwo2.h"
 #include "tests/support/model_formats.h"
+#include "tests/support/run_kzomaker.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +17,6 @@ using namespace kzo;
 using namespace kzotest;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun kzomaker(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = runCommandLine(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 // Runs in dir, as a build runs the converter in its tree, with relative paths.
 CliRun kzomakerIn(const TempDir& dir, const std::vector<std::string>& args) {

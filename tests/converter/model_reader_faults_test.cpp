@@ -6,6 +6,7 @@
 #include "converter/app/command_line.h"
 #include "format/system_calls.h"
 #include "tests/converter/temp_dir.h"
+#include "tests/support/run_kzomaker.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,9 @@
 
 namespace {
 
+using kzotest::CliRun;
+using kzotest::kzomaker;
 using kzotest::TempDir;
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun kzomaker(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = kzo::runCommandLine(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 void writeText(const std::string& path, const std::string& text) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

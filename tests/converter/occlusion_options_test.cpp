@@ -4,6 +4,7 @@
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/scene/scene_files.h"
 #include "tests/converter/temp_dir.h"
+#include "tests/support/run_kzomaker.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +14,6 @@ using namespace kzo;
 using namespace kzotest;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun kzomaker(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = runCommandLine(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 // A lit scene of one object: a floor triangle and a wall triangle standing on
 // its edge, so that the rays of the corners in the crease meet the other.

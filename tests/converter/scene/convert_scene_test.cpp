@@ -3,6 +3,7 @@
 #include "tests/converter/scene/build_lws.h"
 #include "tests/converter/scene/scene_files.h"
 #include "tests/converter/temp_dir.h"
+#include "tests/support/run_kzomaker.h"
 
 #include <sstream>
 
@@ -10,21 +11,6 @@ using namespace kzo;
 using namespace kzotest;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun kzomaker(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = runCommandLine(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

@@ -6,6 +6,7 @@
 #include "tests/converter/kzo_expect.h"
 #include "tests/converter/scene/same_scene.h"
 #include "tests/converter/temp_dir.h"
+#include "tests/support/run_kzomaker.h"
 #include "tools/dump_parse.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,6 @@ using namespace kzo;
 using namespace kzotest;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun kzomaker(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = runCommandLine(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 void writeText(const std::string& path, const std::string& text) {
     writeBytes(path, {text.begin(), text.end()});
