@@ -50,7 +50,14 @@ public:
     Reader() = default;
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
-    ~Reader() { stop(); }
+    // Between reads the reader only waits for the next start: closing its
+    // socket ends it, with its waiting read process, and both are collected.
+    ~Reader() {
+        if (pid_ != 0) {
+            sys::closeDescriptor(control_);
+            sys::waitForProcess(pid_);
+        }
+    }
 
     int control() const { return control_; }
 

@@ -132,6 +132,16 @@ void retire(ReadProcess& process) {
     process = {};
 }
 
+// The read process waiting for a read ends with the reader, so that its
+// end is collected (and its processor time counted) as the reader's is.
+struct WaitingProcess {
+    ReadProcess process;
+    WaitingProcess() = default;
+    WaitingProcess(const WaitingProcess&) = delete;
+    WaitingProcess& operator=(const WaitingProcess&) = delete;
+    ~WaitingProcess() { retire(process); }
+};
+
 // A read process forked for the read on stream; 0 with the system's error
 // number when none could be made.
 ReadProcess forkReadProcess(int stream, const ReadLimits& limits, const ModelModuleApi& api,
@@ -195,10 +205,10 @@ int runModelReader(int argc, char** argv, const ReaderHooks& hooks) {
         return 2;
     }
     // The reads run on the main thread, whose stack can grow to the limit
-    // only in a program started with it. Every read starts with a fresh heap,
-    // whose first touch is most of what a read costs beyond the reading
-    // itself (the OBJ reader clears a 16 MiB buffer): in huge pages, a
-    // fraction of it.
+    // only in a program started with it. A fresh read process starts with an
+    // empty heap, whose first touch is most of what its read costs beyond the
+    // reading itself (the OBJ reader clears a 16 MiB buffer): in huge pages,
+    // a fraction of it.
     const bool stackRaised = sys::raiseStackLimit(kReadStackBytes);
     if (sys::askHugePageHeap() || stackRaised) {
         sys::replaceProgram(sys::programPath(), {argv[1], argv[2]});
@@ -211,7 +221,8 @@ int runModelReader(int argc, char** argv, const ReaderHooks& hooks) {
     }
     const long self = sys::processId();
     std::vector<std::uint8_t> room(256);
-    ReadProcess waiting;
+    WaitingProcess idle;
+    ReadProcess& waiting = idle.process;
     for (;;) {
         int stream = -1;
         const long n = sys::receiveMessage(kControl, room, stream);
