@@ -161,6 +161,7 @@ std::vector<std::uint8_t> encodeLimits(const ReadLimits& limits) {
     writeHead(out, kLimitsTag);
     out.u32le(limits.memoryMiB);
     out.u32le(limits.timeoutSeconds);
+    out.u8(limits.fresh ? 1 : 0);
     return out.take();
 }
 
@@ -170,6 +171,7 @@ ReadLimits decodeLimits(std::span<const std::uint8_t> bytes) {
         ReadLimits limits;
         limits.memoryMiB = in.u32le();
         limits.timeoutSeconds = in.u32le();
+        limits.fresh = readFlag(in);
         requireEnd(in, "the limits");
         return limits;
     });
@@ -181,6 +183,7 @@ std::vector<std::uint8_t> encodeEnded(const ReadEnded& ended) {
     out.u8(ended.startFailed ? 1 : 0);
     out.u8(ended.signaled ? 1 : 0);
     out.i32le(ended.code);
+    out.u8(ended.reused ? 1 : 0);
     return out.take();
 }
 
@@ -191,6 +194,7 @@ ReadEnded decodeEnded(std::span<const std::uint8_t> bytes) {
         ended.startFailed = readFlag(in);
         ended.signaled = readFlag(in);
         ended.code = in.i32le();
+        ended.reused = readFlag(in);
         requireEnd(in, "the end message");
         return ended;
     });

@@ -8,10 +8,16 @@
 //          loaded (if not, why)
 //   start  program to reader: the limits of one read, with a new stream socket
 //   ended  reader to program: how the process that made that read ended
-// For each start the reader forks a process for that one read: it takes the
-// request (a length, then the request's bytes) from the stream socket,
-// writes the reply into it and ends. So the import library never runs in the
-// programs, and every model is read by a process no earlier model touched.
+// For a start the reader hands the stream to a read process: it takes the
+// request (a length, then the request's bytes) from the stream socket and
+// writes the reply into it. A read process forked for the read is fresh; one
+// that has read a model cleanly (the library gave a model, nothing failed)
+// and has used little processor time waits for the next start with the same
+// limits, and is handed it unless the start asks for a fresh process. So the
+// import library never runs in the programs, a read never inherits a failed
+// one's process, and a program that sees a fault in a process that had read
+// before asks for the same read again in a fresh one: a fault is never
+// charged to the wrong file.
 //
 // Every message is versioned and bounded; the decoders read their bytes as
 // they would a hostile file (imported_model_codec.h) and throw RecordError.
@@ -27,7 +33,7 @@
 
 namespace kzo {
 
-inline constexpr std::uint32_t kReaderProtocolVersion = 1;
+inline constexpr std::uint32_t kReaderProtocolVersion = 2;
 inline constexpr const char* kModelReaderProgram = "kzo-model-reader";
 
 // Exit statuses of a read process besides 0 (it replied).
@@ -65,6 +71,9 @@ struct ReaderHello {
 struct ReadLimits {
     std::uint32_t memoryMiB = 0;
     std::uint32_t timeoutSeconds = 0;
+    bool fresh = false; // the read must have a process that has read nothing before
+
+    bool operator==(const ReadLimits&) const = default;
 };
 
 struct ReadEnded {
@@ -73,6 +82,8 @@ struct ReadEnded {
     bool startFailed = false;
     bool signaled = false;
     std::int32_t code = 0;
+    // The process had read a model before this read.
+    bool reused = false;
 };
 
 // The request with its length in front, as the stream carries it.

@@ -50,7 +50,14 @@ public:
     Reader() = default;
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
-    ~Reader() { stop(); }
+    // Between reads the reader only waits for the next start: closing its
+    // socket ends it, with its waiting read process, and both are collected.
+    ~Reader() {
+        if (pid_ != 0) {
+            sys::closeDescriptor(control_);
+            sys::waitForProcess(pid_);
+        }
+    }
 
     int control() const { return control_; }
 
@@ -143,14 +150,14 @@ struct ReadResult {
 
 // Hands one read to the reader: the limits and a new stream socket. False
 // when the reader is gone.
-bool handOver(int control, const ModelReaderLimits& limits, int& stream) {
+bool handOver(int control, const ModelReaderLimits& limits, bool fresh, int& stream) {
     int ends[2];
     if (const std::string reason = sys::socketPair(sys::SocketKind::stream, ends);
         !reason.empty()) {
         fail("cannot start the model reader: " + reason);
     }
-    const bool sent =
-        sys::sendMessage(control, encodeLimits({limits.memoryMiB, limits.timeoutSeconds}), ends[1]);
+    const bool sent = sys::sendMessage(
+        control, encodeLimits({limits.memoryMiB, limits.timeoutSeconds, fresh}), ends[1]);
     sys::closeDescriptor(ends[1]);
     if (!sent) {
         sys::closeDescriptor(ends[0]);
@@ -250,26 +257,15 @@ ModelReadReply replyOf(const ReadResult& result, const ModelReaderLimits& limits
     }
 }
 
-} // namespace
-
-ModelReadReply readThroughReader(const ModelReadRequest& request, const ModelReaderLimits& limits) {
-    const std::vector<std::uint8_t> frame = encodeRequestFrame(request);
-    if (frame.size() - 4 > kMaxRequestBytes) {
-        fail("the paths of the request are too long for the model reader");
-    }
-    // Looked for at every read, as a module is: where the programs find it
-    // may change (KZO_MODULE_DIR).
-    std::string program;
-    try {
-        program = findModuleFile(kModelReaderProgram);
-    } catch (const ModuleError& e) {
-        fail(e.what());
-    }
+// One read of the request's frame by a read process (a fresh one if asked),
+// with whether that process had read before.
+ModelReadReply readOnce(const std::vector<std::uint8_t>& frame, const std::string& program,
+                        const ModelReaderLimits& limits, bool fresh, bool& reused) {
     int stream = -1;
     // A reader ended meanwhile (by whatever killed it) is replaced once.
     for (int attempt = 0; attempt < 2 && stream < 0; ++attempt) {
         tReader.ensure(program, limits);
-        if (!handOver(tReader.control(), limits, stream)) {
+        if (!handOver(tReader.control(), limits, fresh, stream)) {
             tReader.stop();
         }
     }
@@ -285,7 +281,40 @@ ModelReadReply readThroughReader(const ModelReadRequest& request, const ModelRea
         throw;
     }
     sys::closeDescriptor(stream);
+    reused = result.ended.reused;
     return replyOf(result, limits);
+}
+
+} // namespace
+
+ModelReadReply readThroughReader(const ModelReadRequest& request, const ModelReaderLimits& limits) {
+    const std::vector<std::uint8_t> frame = encodeRequestFrame(request);
+    if (frame.size() - 4 > kMaxRequestBytes) {
+        fail("the paths of the request are too long for the model reader");
+    }
+    // Looked for at every read, as a module is: where the programs find it
+    // may change (KZO_MODULE_DIR).
+    std::string program;
+    try {
+        program = findModuleFile(kModelReaderProgram);
+    } catch (const ModuleError& e) {
+        fail(e.what());
+    }
+    bool reused = false;
+    try {
+        ModelReadReply reply = readOnce(frame, program, limits, false, reused);
+        if (reply.read || !reused) {
+            return reply;
+        }
+    } catch (const ModelImportError&) {
+        if (!reused) {
+            throw;
+        }
+    }
+    // The process had read another model before: whatever failed may be that
+    // model's doing, so the read is made again, in a fresh process, and its
+    // outcome is this file's.
+    return readOnce(frame, program, limits, true, reused);
 }
 
 } // namespace kzo

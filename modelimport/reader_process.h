@@ -14,7 +14,9 @@ namespace kzo {
 // for the read's reply. Throws ModelImportError when the reader cannot be
 // started or found, crashes, runs out of its memory or time, or replies with
 // bytes that do not decode; the text says which, without the file's name.
-// limits are whole (no 0 left for a default).
+// limits are whole (no 0 left for a default). A read that fails in a process
+// that had read another model before is made once more in a fresh process,
+// whose outcome counts.
 ModelReadReply readThroughReader(const ModelReadRequest& request, const ModelReaderLimits& limits);
 
 } // namespace kzo

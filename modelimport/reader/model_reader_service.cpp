@@ -6,6 +6,7 @@
 #include "modelimport/imported_model_codec.h"
 #include "modelimport/model_module_api.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -67,28 +68,101 @@ ModelReadReply readModel(const ModelModuleApi& api, const ModelReadRequest& requ
     return reply;
 }
 
-// The read process: one request, one reply, then the end. Never returns.
-[[noreturn]] void serveOneRead(int stream, const ReadLimits& limits, const ModelModuleApi& api,
-                               const ReaderHooks& hooks, long reader) {
-    sys::endWithParent(reader);
-    // A backstop for a reader whose program is gone before it could end it:
-    // the program's own deadline comes first.
-    sys::limitProcessorSeconds(limits.timeoutSeconds + 1);
-    sys::limitWritableMemory(std::uint64_t(limits.memoryMiB) << 20);
-    // Every allocation that fails is the memory limit; nothing may go on
-    // half-built after it.
-    std::set_new_handler(outOfMemory);
+// Processor seconds a read process may have used and still take another
+// read: its limit, set once, then leaves every read its whole time.
+constexpr double kReuseSeconds = 1.0;
+
+// One read on the stream. True when the library gave a model and the reply
+// went out: the process is then as sound as a fresh one.
+bool serveRead(int stream, const ModelModuleApi& api, const ReaderHooks& hooks) {
     const ModelReadRequest request = receiveRequest(stream);
     const std::string folderFailure = sys::changeDirectory(request.workingDirectory);
     if (hooks.beforeRead) {
         if (const std::optional<std::vector<std::uint8_t>> reply = hooks.beforeRead(request)) {
             sys::sendAll(stream, *reply);
+            return false;
+        }
+    }
+    const ModelReadReply reply = readModel(api, request, folderFailure);
+    return sys::sendAll(stream, encodeReply(reply)) && reply.read;
+}
+
+// A read process: the first read's stream, then, while its reads go well,
+// the next ones' streams from the reader over channel. Never returns; its
+// end (rather than a word on channel) tells the reader that it takes no more.
+[[noreturn]] void serveReads(int channel, int stream, const ReadLimits& limits,
+                             const ModelModuleApi& api, const ReaderHooks& hooks, long reader) {
+    sys::endWithParent(reader);
+    // A backstop for a reader whose program is gone before it could end it:
+    // the program's own deadline comes first.
+    sys::limitProcessorSeconds(limits.timeoutSeconds + 1 + unsigned(kReuseSeconds));
+    sys::limitWritableMemory(std::uint64_t(limits.memoryMiB) << 20);
+    // Every allocation that fails is the memory limit; nothing may go on
+    // half-built after it.
+    std::set_new_handler(outOfMemory);
+    for (;;) {
+        const bool sound = serveRead(stream, api, hooks);
+        sys::closeDescriptor(stream);
+        const std::uint8_t ready = 1;
+        if (!sound || sys::processorSeconds() > kReuseSeconds ||
+            !sys::sendMessage(channel, {&ready, 1}, -1)) {
+            sys::exitNow(0);
+        }
+        std::uint8_t room[64];
+        stream = -1;
+        if (sys::receiveMessage(channel, room, stream) <= 0 || stream < 0) {
             sys::exitNow(0);
         }
     }
-    sys::sendAll(stream, encodeReply(readModel(api, request, folderFailure)));
-    // Freeing the model would only cost time.
-    sys::exitNow(0);
+}
+
+// The read process waiting for the next read, if one is.
+struct ReadProcess {
+    long pid = 0;
+    int channel = -1;
+    ReadLimits limits;
+};
+
+// Closing the channel ends a waiting read process.
+void retire(ReadProcess& process) {
+    if (process.pid != 0) {
+        sys::closeDescriptor(process.channel);
+        sys::waitForProcess(process.pid);
+    }
+    process = {};
+}
+
+// The read process waiting for a read ends with the reader, so that its
+// end is collected (and its processor time counted) as the reader's is.
+struct WaitingProcess {
+    ReadProcess process;
+    WaitingProcess() = default;
+    WaitingProcess(const WaitingProcess&) = delete;
+    WaitingProcess& operator=(const WaitingProcess&) = delete;
+    ~WaitingProcess() { retire(process); }
+};
+
+// A read process forked for the read on stream; 0 with the system's error
+// number when none could be made.
+ReadProcess forkReadProcess(int stream, const ReadLimits& limits, const ModelModuleApi& api,
+                            const ReaderHooks& hooks, long self, int& errorNumber) {
+    int ends[2];
+    if (!sys::socketPair(sys::SocketKind::messages, ends).empty()) {
+        errorNumber = EMFILE;
+        return {};
+    }
+    const long pid = sys::forkProcess(errorNumber);
+    if (pid == 0) {
+        sys::closeDescriptor(kControl);
+        sys::closeDescriptor(ends[0]);
+        serveReads(ends[1], stream, limits, api, hooks, self);
+    }
+    sys::closeDescriptor(ends[1]);
+    if (pid < 0) {
+        sys::closeDescriptor(ends[0]);
+        return {};
+    }
+    return {pid, ends[0], limits};
 }
 
 bool sendHello(bool loaded, const std::string& failure) {
@@ -131,10 +205,10 @@ int runModelReader(int argc, char** argv, const ReaderHooks& hooks) {
         return 2;
     }
     // The reads run on the main thread, whose stack can grow to the limit
-    // only in a program started with it. Every read starts with a fresh heap,
-    // whose first touch is most of what a read costs beyond the reading
-    // itself (the OBJ reader clears a 16 MiB buffer): in huge pages, a
-    // fraction of it.
+    // only in a program started with it. A fresh read process starts with an
+    // empty heap, whose first touch is most of what its read costs beyond the
+    // reading itself (the OBJ reader clears a 16 MiB buffer): in huge pages,
+    // a fraction of it.
     const bool stackRaised = sys::raiseStackLimit(kReadStackBytes);
     if (sys::askHugePageHeap() || stackRaised) {
         sys::replaceProgram(sys::programPath(), {argv[1], argv[2]});
@@ -147,6 +221,8 @@ int runModelReader(int argc, char** argv, const ReaderHooks& hooks) {
     }
     const long self = sys::processId();
     std::vector<std::uint8_t> room(256);
+    WaitingProcess idle;
+    ReadProcess& waiting = idle.process;
     for (;;) {
         int stream = -1;
         const long n = sys::receiveMessage(kControl, room, stream);
@@ -164,21 +240,36 @@ int runModelReader(int argc, char** argv, const ReaderHooks& hooks) {
         if (stream < 0) {
             return 1;
         }
-        int forkError = 0;
-        const long pid = sys::forkProcess(forkError);
-        if (pid == 0) {
-            sys::closeDescriptor(kControl);
-            serveOneRead(stream, limits, *api, hooks, self);
+        ReadEnded ended;
+        // The waiting process takes the read if it was set up for these
+        // limits and is still there to take it.
+        if (waiting.pid != 0 && limits == waiting.limits) {
+            const std::uint8_t take = 1;
+            ended.reused = sys::sendMessage(waiting.channel, {&take, 1}, stream);
+        }
+        if (!ended.reused) {
+            retire(waiting);
+            int forkError = 0;
+            waiting = forkReadProcess(stream, {limits.memoryMiB, limits.timeoutSeconds, false},
+                                      *api, hooks, self, forkError);
+            if (waiting.pid == 0) {
+                ended.startFailed = true;
+                ended.code = forkError;
+            }
         }
         sys::closeDescriptor(stream);
-        ReadEnded ended;
-        if (pid < 0) {
-            ended.startFailed = true;
-            ended.code = forkError;
-        } else {
-            const sys::ProcessEnd end = sys::waitForProcess(pid);
-            ended.signaled = end.signaled;
-            ended.code = end.code;
+        if (waiting.pid != 0) {
+            std::uint8_t word[64];
+            int passed = -1;
+            const long said = sys::receiveMessage(waiting.channel, word, passed);
+            sys::closeDescriptor(passed);
+            if (said <= 0) {
+                const sys::ProcessEnd end = sys::waitForProcess(waiting.pid);
+                sys::closeDescriptor(waiting.channel);
+                waiting = {};
+                ended.signaled = end.signaled;
+                ended.code = end.code;
+            }
         }
         if (!sys::sendMessage(kControl, encodeEnded(ended), -1)) {
             return 0;

@@ -11,6 +11,9 @@
 //   bad-index replies with a model whose triangle names a missing vertex
 //   status    ends with exit status 7
 //   echo      replies with kzotest::fullRecord of the request
+//   crash-if-reused   crashes in a process that has read before, else echo
+//   only-if-reused    echo in a process that has read before, else a failed
+//                     reply "a fresh process"
 #include "modelimport/reader/model_reader_service.h"
 #include "tests/modelimport/full_record.h"
 
@@ -24,6 +27,7 @@
 namespace {
 
 volatile unsigned gSpin = 0; // a loop the compiler must keep
+int gReads = 0;              // reads this process has begun
 
 std::string faultOf(const std::string& path) {
     std::ifstream in(path);
@@ -41,7 +45,20 @@ std::vector<std::uint8_t> replyWith(const kzo::ImportedModel& model) {
 }
 
 std::optional<std::vector<std::uint8_t>> misbehave(const kzo::ModelReadRequest& request) {
+    const bool reused = ++gReads > 1;
     const std::string fault = faultOf(request.path);
+    if (fault == "crash-if-reused" || fault == "only-if-reused") {
+        if (reused && fault == "crash-if-reused") {
+            std::signal(SIGSEGV, SIG_DFL);
+            std::raise(SIGSEGV);
+        }
+        if (!reused && fault == "only-if-reused") {
+            kzo::ModelReadReply reply;
+            reply.error = "a fresh process";
+            return kzo::encodeReply(reply);
+        }
+        return replyWith(kzotest::fullRecord(request));
+    }
     if (fault == "crash") {
         // As the library would crash: the address sanitizer's handler of a
         // sanitized build would end the process with a status instead.

@@ -85,4 +85,17 @@ TEST_F(ReaderProcessTest, aReaderThatFailsCostsOneErrorAndTheNextReadIsServed) {
     }
 }
 
+// A process that read a model cleanly takes the thread's next read with the
+// same limits; a fault there is the file's only if a fresh process has it too.
+TEST_F(ReaderProcessTest, aCleanReadsProcessServesTheNextAndAFaultThereIsReadAgainFresh) {
+    const std::string good = triangle();
+    ASSERT_EQ(kzo::readModelFile(good).faceCount(), 1u);
+    EXPECT_EQ(failure(fault("only-if-reused")), "read");
+    ASSERT_EQ(kzo::readModelFile(good).faceCount(), 1u);
+    EXPECT_EQ(failure(fault("crash-if-reused")), "read");
+    ASSERT_EQ(kzo::readModelFile(good).faceCount(), 1u);
+    EXPECT_NE(failure(fault("only-if-reused"), {128, 30}).find("a fresh process"),
+              std::string::npos);
+}
+
 } // namespace

@@ -100,12 +100,13 @@ TEST(ReaderProtocolTest, everyShortenedOrLengthenedMessageIsRefused) {
     EXPECT_EQ(kzo::decodeHello(hello).failure, "x");
     hello.pop_back();
     EXPECT_THROW(kzo::decodeHello(hello), kzo::RecordError);
-    std::vector<std::uint8_t> limits = kzo::encodeLimits({64, 1});
-    EXPECT_EQ(kzo::decodeLimits(limits).memoryMiB, 64u);
+    std::vector<std::uint8_t> limits = kzo::encodeLimits({64, 1, true});
+    EXPECT_EQ(kzo::decodeLimits(limits), (kzo::ReadLimits{64, 1, true}));
     limits.push_back(0);
     EXPECT_THROW(kzo::decodeLimits(limits), kzo::RecordError);
-    std::vector<std::uint8_t> ended = kzo::encodeEnded({false, true, 11});
+    std::vector<std::uint8_t> ended = kzo::encodeEnded({false, true, 11, true});
     EXPECT_EQ(kzo::decodeEnded(ended).code, 11);
+    EXPECT_TRUE(kzo::decodeEnded(ended).reused);
     ended[9] = 2; // the signal flag
     EXPECT_THROW(kzo::decodeEnded(ended), kzo::RecordError);
 }
@@ -138,8 +139,10 @@ TEST(ReaderProtocolTest, countsPastTheEndAreRefusedBeforeAnythingIsAllocated) {
     EXPECT_TRUE(refusal(bytes).starts_with("a light's pad byte is not 0")) << refusal(bytes);
 
     std::vector<std::uint8_t> otherVersion = replyBytes(ImportedModel{});
-    otherVersion[4] = 2;
-    EXPECT_EQ(refusal(otherVersion), "a model reply of protocol version 2, not 1");
+    otherVersion[4] = kzo::kReaderProtocolVersion + 1;
+    EXPECT_EQ(refusal(otherVersion), "a model reply of protocol version " +
+                                         std::to_string(kzo::kReaderProtocolVersion + 1) +
+                                         ", not " + std::to_string(kzo::kReaderProtocolVersion));
     std::vector<std::uint8_t> notReply = replyBytes(ImportedModel{});
     notReply[0] = 'X';
     EXPECT_EQ(refusal(notReply), "this is not a model reply");
