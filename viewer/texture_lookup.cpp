@@ -1,5 +1,7 @@
 #include "viewer/texture_lookup.h"
 
+#include "format/folder_entry.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -9,34 +11,6 @@ namespace kzoview {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-// The entry of dir named name, exactly or else in another letter case; empty
-// when there is none.
-fs::path findEntry(const fs::path& dir, const std::string& name) {
-    std::error_code ec;
-    const fs::path exact = dir / name;
-    if (fs::exists(exact, ec)) {
-        return exact;
-    }
-    std::vector<std::string> matches;
-    for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (equalIgnoringCase(entry, name)) {
-            matches.push_back(entry);
-        }
-    }
-    if (matches.empty()) {
-        return {};
-    }
-    return dir / *std::min_element(matches.begin(), matches.end());
-}
 
 std::vector<std::string> componentsOf(const std::string& name) {
     std::vector<std::string> parts;
@@ -56,7 +30,7 @@ std::vector<std::string> componentsOf(const std::string& name) {
 
 std::string walk(fs::path at, const std::vector<std::string>& components) {
     for (const std::string& component : components) {
-        at = component == ".." ? at / ".." : findEntry(at, component);
+        at = component == ".." ? at / ".." : kzo::findFolderEntry(at, component);
         if (at.empty()) {
             return {};
         }

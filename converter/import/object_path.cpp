@@ -1,5 +1,7 @@
 #include "converter/import/object_path.h"
 
+#include "format/folder_entry.h"
+
 #include "converter/model/paths.h"
 
 #include <algorithm>
@@ -13,36 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-// The entry of dir named name, exactly or else differing only in letter case
-// (the first such entry in name order, so the choice does not depend on the
-// order the file system lists them). Empty when there is none.
-fs::path findEntry(const fs::path& dir, const std::string& name) {
-    std::error_code ec;
-    const fs::path exact = dir / name;
-    if (fs::exists(exact, ec)) {
-        return exact;
-    }
-    std::vector<std::string> matches;
-    for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (equalIgnoringCase(entry, name)) {
-            matches.push_back(entry);
-        }
-    }
-    if (matches.empty()) {
-        return {};
-    }
-    return dir / *std::min_element(matches.begin(), matches.end());
-}
-
-// Follows components from base, each matched by findEntry; the last one must
+// Follows components from base, each matched by findFolderEntry; the last one must
 // be a regular file.
 std::string walk(const fs::path& base, const std::vector<std::string>& components,
                  std::size_t first, const std::string& lastName) {
@@ -51,12 +24,12 @@ std::string walk(const fs::path& base, const std::vector<std::string>& component
         if (components[i] == ".") {
             continue;
         }
-        at = components[i] == ".." ? at / ".." : findEntry(at, components[i]);
+        at = components[i] == ".." ? at / ".." : findFolderEntry(at, components[i]);
         if (at.empty()) {
             return {};
         }
     }
-    const fs::path file = findEntry(at, lastName);
+    const fs::path file = findFolderEntry(at, lastName);
     std::error_code ec;
     if (file.empty() || !fs::is_regular_file(file, ec)) {
         return {};
